@@ -1,7 +1,7 @@
 #pragma once
 // Win32-style scalar types, handles, records and flag values of the GDI layer.
 
-typedef int BOOL;
+typedef signed char BOOL;  // the same type as Foundation's BOOL
 typedef unsigned char BYTE;
 typedef unsigned short WORD;
 typedef unsigned int DWORD;

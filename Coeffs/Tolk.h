@@ -1,0 +1,73 @@
+// The per-channel model of the effect's analog circuit: a third-order recursive filter whose
+// coefficients follow the sample rate and a control value, then the fuzz shaper.
+#pragma once
+
+#include "Coeffs/TolkLanes.h"
+#include "Coeffs/TolkRate.h"
+#include "Coeffs/TolkShaper.h"
+
+// The three previous inputs and the three previous (unshaped) filter outputs.
+template <class V>
+struct TolkState {
+  V x1, x2, x3;
+  V y1, y2, y3;
+};
+
+namespace tolk_detail {
+// Zeroes the history of every lane whose output is not finite.
+inline void ClearNonFinite(TolkState<double>& h, double) { h = TolkState<double>{}; }
+inline void ClearNonFinite(TolkState<TolkLanes>& h, TolkLanes y) {
+  typedef long long Mask __attribute__((vector_size(sizeof(TolkLanes))));
+  const Mask keep = (y - y) == 0.0;
+  TolkLanes* const all[] = {&h.x1, &h.x2, &h.x3, &h.y1, &h.y2, &h.y3};
+  for (TolkLanes* v : all) *v = (TolkLanes)((Mask)*v & keep);
+}
+}  // namespace tolk_detail
+
+// Runs one input through the filter and advances the history; returns the unshaped output.
+// The sum runs in a fixed order: the four feed-forward products, the three feedback products
+// subtracted one by one, then one division by a0. An output that is not finite (a NaN or an
+// infinity came in, or the sum overflowed) is returned as it is, but the history of that lane
+// starts again from silence, so one bad sample cannot silence the channel for good.
+template <class V>
+inline V TolkFilter(TolkState<V>& h, const TolkCoeffs<V>& c, V x) {
+  const V y = (c.b[0] * x + c.b[1] * h.x1 + c.b[2] * h.x2 + c.b[3] * h.x3 - c.a[1] * h.y1 -
+               c.a[2] * h.y2 - c.a[3] * h.y3) /
+              c.a[0];
+  h.x3 = h.x2;
+  h.x2 = h.x1;
+  h.x1 = x;
+  h.y3 = h.y2;
+  h.y2 = h.y1;
+  h.y1 = y;
+  if (__builtin_expect(!TolkAllFinite(y), 0)) tolk_detail::ClearNonFinite(h, y);
+  return y;
+}
+
+class Tolk {
+ public:
+  // History and coefficients all zero.
+  Tolk() : mState{}, mCoeffs{} {}
+
+  // Recomputes the coefficients for sample rate S and control A; the history stays as it is.
+  // The products of the rate alone are kept and formed again only when the rate changes.
+  void Calc(double sampleRate, double control) {
+    if (sampleRate != mRate.SampleRate()) mRate = TolkRate(sampleRate);
+    mRate.Eval(control, mCoeffs);
+  }
+
+  // Runs one sample through the filter and returns the shaped value. Calc must have run first
+  // (with the zeroed coefficients of a new object the division is by zero).
+  double Process(double input) { return TolkShape(TolkFilter(mState, mCoeffs, input)); }
+
+  // The history and the coefficients, for code that runs several channels side by side.
+  TolkState<double>& State() { return mState; }
+  const TolkState<double>& State() const { return mState; }
+  TolkCoeffs<double>& Coeffs() { return mCoeffs; }
+  const TolkCoeffs<double>& Coeffs() const { return mCoeffs; }
+
+ private:
+  TolkState<double> mState;
+  TolkCoeffs<double> mCoeffs;
+  TolkRate mRate;
+};

@@ -5,8 +5,5 @@ cd "$(dirname "$0")"
 tools/deps.sh
 cmake -S . -B build -G Ninja >/dev/null
 cmake --build build
-if [ -x build/bin/kelvo ]; then
-  exec build/bin/kelvo render "$@"
-else
-  exec build/bin/tolk-response "$@"
-fi
+# Without arguments: the built-in demo riff into kelvo-demo.wav; kelvo says what it did.
+exec build/bin/kelvo render "$@"

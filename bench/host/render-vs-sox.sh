@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# Times `kelvo render` of a 10-minute stereo 48 kHz 16-bit file against
+# `sox IN OUT overdrive` on the same file and prints the ratio.
+#   bench/host/render-vs-sox.sh [BUILD_DIR]   (default: build)
+set -euo pipefail
+cd "$(dirname "$0")/../.."
+build=${1:-build}
+kelvo=$build/bin/kelvo
+if [ ! -x "$kelvo" ]; then
+  echo "no $kelvo: build first (cmake --build $build)" >&2
+  exit 1
+fi
+tmp=$(mktemp -d)
+trap 'rm -rf "$tmp"' EXIT
+
+# Ten minutes of two detuned plucked notes per channel, a guitar-like load.
+sox -q -n -r 48000 -b 16 -c 2 "$tmp/in.wav" synth 600 pluck A2 pluck E3 remix 1,2 2,1 gain -3
+
+# Wall-clock seconds of one command.
+seconds() {
+  local start end
+  start=$(date +%s.%N)
+  "$@" >/dev/null
+  end=$(date +%s.%N)
+  awk -v a="$start" -v b="$end" 'BEGIN { print b - a }'
+}
+
+k=$(seconds "$kelvo" render "$tmp/in.wav" "$tmp/kelvo.wav" --quiet)
+s=$(seconds sox -q "$tmp/in.wav" "$tmp/sox.wav" overdrive)
+printf 'input:  10 min stereo 48 kHz 16-bit WAV\n'
+awk -v k="$k" -v s="$s" 'BEGIN {
+  printf "kelvo render:    %6.2f s  (%.0fx realtime)\n", k, 600 / k
+  printf "sox overdrive:   %6.2f s  (%.0fx realtime)\n", s, 600 / s
+  printf "ratio kelvo/sox: %6.2f\n", k / s
+}'

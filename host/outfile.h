@@ -1,0 +1,39 @@
+// Output files that appear whole or not at all.
+#pragma once
+
+#include <string>
+
+// A file written under a temporary name beside its destination and renamed
+// over it by Commit(). Until then the destination is untouched; a PendingFile
+// destroyed without Commit() removes its temporary file.
+class PendingFile {
+ public:
+  PendingFile() = default;
+  ~PendingFile();
+  PendingFile(const PendingFile&) = delete;
+  PendingFile& operator=(const PendingFile&) = delete;
+
+  // Creates the temporary file for path; false with the reason on failure.
+  bool Create(const std::string& path, std::string& err);
+  // The open descriptor of the temporary file (owned by this object until
+  // ReleaseFd() hands it to someone who closes it).
+  int Fd() const { return mFd; }
+  int ReleaseFd();
+  // Writes all bytes; false with the reason on failure.
+  bool Write(const void* data, size_t size, std::string& err);
+  // Flushes, closes and renames the file to its destination.
+  bool Commit(std::string& err);
+  // Removes the temporary file now.
+  void Abort();
+  const std::string& Path() const { return mPath; }
+
+ private:
+  std::string mPath, mTemp;
+  int mFd = -1;
+};
+
+// True when both paths name the same existing file, through any links.
+bool SameFile(const std::string& a, const std::string& b);
+
+// The directory holding the running executable, or "" when it cannot be found.
+std::string ExecutableDir();

@@ -31,13 +31,15 @@ void AddPluck(const Pluck& p, int sampleRate, int channels, std::vector<float>& 
   const double frac = period - n;
   const double c = (1.0 - frac) / (1.0 + frac);
   std::vector<float> line(n);
-  float prev = 0.f;
-  for (float& s : line) {  // brighter attack for open strings, duller when muted
+  // Open strings start from white noise; a muted string from noise smoothed
+  // by a one-pole low-pass, which takes the edge off its attack.
+  float smooth = 0.f;
+  for (float& s : line) {
     const float w = noise.Next();
-    s = p.muted ? 0.5f * (w + prev) : w;
-    prev = w;
+    smooth += 0.3f * (w - smooth);
+    s = p.muted ? 2.f * smooth : w;
   }
-  const double loss = p.muted ? 0.985 : 0.9985;
+  const double loss = p.muted ? 0.975 : 0.9985;
   const double bright = p.muted ? 0.25 : 0.5;  // weight of the newer sample in the loop filter
   const long first = (long)(p.start * sampleRate);
   const long ring = (long)(p.length * sampleRate);

@@ -210,12 +210,14 @@ bool AUSession::ResolveSetting(const std::string& text, ParameterSetting& out, s
     }
     return false;
   }
-  if (v < p->minValue || v > p->maxValue) {
+  // The host API carries values as 32-bit floats, and so does the range.
+  const float value = (float)v;
+  if (value < p->minValue || value > p->maxValue) {
     err = "parameter " + name + " = " + valueText + " is out of range: it takes " + FormatValue(p->minValue) +
           " to " + FormatValue(p->maxValue);
     return false;
   }
-  out = {p->id, name, (float)v};
+  out = {p->id, name, value};
   return true;
 }
 
@@ -419,20 +421,21 @@ OSStatus AUSession::FeedInput(void* ref, AudioUnitRenderActionFlags*, const Audi
 
 bool AUSession::Render(const float* const* in, float* const* out, int frames, std::string& err) {
   mInput = in;
-  mOutList.mNumberBuffers = (UInt32)mChannels;
+  AudioBufferList* list = reinterpret_cast<AudioBufferList*>(mOutListStorage);
+  list->mNumberBuffers = (UInt32)mChannels;
   for (int c = 0; c < mChannels; ++c) {
-    mOutList.mBuffers[c].mNumberChannels = 1;
-    mOutList.mBuffers[c].mDataByteSize = (UInt32)frames * sizeof(float);
-    mOutList.mBuffers[c].mData = out[c];
+    list->mBuffers[c].mNumberChannels = 1;
+    list->mBuffers[c].mDataByteSize = (UInt32)frames * sizeof(float);
+    list->mBuffers[c].mData = out[c];
   }
   AudioTimeStamp ts = {};
   ts.mSampleTime = mSampleTime;
   ts.mFlags = kAudioTimeStampSampleTimeValid;
   AudioUnitRenderActionFlags flags = 0;
-  if (!Call(AudioUnitRender(mUnit, &flags, &ts, 0, (UInt32)frames, &mOutList), "to render", err)) return false;
+  if (!Call(AudioUnitRender(mUnit, &flags, &ts, 0, (UInt32)frames, list), "to render", err)) return false;
   // A unit may answer with buffers of its own.
   for (int c = 0; c < mChannels; ++c)
-    if (mOutList.mBuffers[c].mData != out[c]) memcpy(out[c], mOutList.mBuffers[c].mData, frames * sizeof(float));
+    if (list->mBuffers[c].mData != out[c]) memcpy(out[c], list->mBuffers[c].mData, frames * sizeof(float));
   mSampleTime += frames;
   return true;
 }

@@ -4,6 +4,7 @@
 #include <AudioToolbox/AudioToolbox.h>
 #include <CoreFoundation/CoreFoundation.h>
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -106,9 +107,6 @@ class AUSession {
   int mChannels = 0;
   Float64 mSampleTime = 0;
   const float* const* mInput = nullptr;
-  // An AudioBufferList with room for two buffers.
-  union {
-    AudioBufferList mOutList;
-    unsigned char mOutListStorage[sizeof(AudioBufferList) + sizeof(AudioBuffer)];
-  };
+  // Storage for an AudioBufferList of two buffers.
+  alignas(AudioBufferList) unsigned char mOutListStorage[offsetof(AudioBufferList, mBuffers) + 2 * sizeof(AudioBuffer)];
 };

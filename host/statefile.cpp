@@ -214,7 +214,7 @@ std::vector<std::string> DescribeState(CFPropertyListRef state) {
   std::vector<std::string> lines;
   for (const auto& e : entries) {
     std::string key = e.first;
-    key.resize(std::max<size_t>(key.size(), 13), ' ');
+    key.resize(std::max<size_t>(key.size() + 1, 14), ' ');
     lines.push_back(key + ValueText(e.first, e.second));
   }
   return lines;

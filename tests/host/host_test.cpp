@@ -335,6 +335,14 @@ TEST_F(Host, HandWrittenStateInThePublishedFormatLoads) {
   EXPECT_TRUE(Contains(r.out, "OUT -6.00, GainM 0.25, GainL 0.50, Bypass 0")) << r.out;
 }
 
+TEST_F(Host, RangeEndsAreAccepted) {
+  const Result r = Run({"state", "save", "ends.aupreset", "--set", "OUT=-40", "--set", "GainM=1", "--set",
+                        "GainL=0.05", "--set", "Bypass=1"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  const Result show = Run({"state", "show", "ends.aupreset"});
+  EXPECT_TRUE(Contains(show.out, "OUT -40.00, GainM 1.00, GainL 0.05, Bypass 1")) << show.out;
+}
+
 // --- Information -------------------------------------------------------------
 
 TEST_F(Host, InfoReportsWhatTheHostApiSays) {

@@ -14,6 +14,16 @@ inline int LICE_Clamp255(int v)
   return v < 0 ? 0 : v > 255 ? 255 : v;
 }
 
+// The integer weight of an opacity: (int)(alpha * 256), limited to -4096..4096 (16 times full, where
+// every combiner's arithmetic stays within an int); NaN gives 0.
+inline int LICE_WeightOf(float alpha)
+{
+  if (!(alpha == alpha)) return 0;
+  if (alpha > 16.0f) return 4096;
+  if (alpha < -16.0f) return -4096;
+  return (int)(alpha * 256.0f);
+}
+
 // Half of s plus half of d, whole word at once (no rounding).
 inline LICE_pixel LICE_PixelHalf(LICE_pixel d, LICE_pixel s)
 {

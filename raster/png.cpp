@@ -10,6 +10,7 @@
 #include <new>
 
 #include "lice.h"
+#include "pngsilent.h"
 #include "rows.h"
 
 namespace {
@@ -100,7 +101,7 @@ void finish(Decode* d, bool ok)
 LICE_IBitmap* decode(Decode* d, LICE_IBitmap* bmp)
 {
   LICE_IBitmap* out = nullptr;
-  d->png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+  d->png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, LICE_PNGError, LICE_PNGWarning);
   if (d->png) d->info = png_create_info_struct(d->png);
   if (d->info)
   {

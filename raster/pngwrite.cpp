@@ -10,6 +10,7 @@
 #include <cstring>
 
 #include "lice.h"
+#include "pngsilent.h"
 #include "rows.h"
 
 namespace {
@@ -75,7 +76,7 @@ bool LICE_WritePNG(const char* filename, LICE_IBitmap* bmp, bool wantalpha)
   e.fp = fdopen(fd, "wb");
   if (!e.fp) close(fd);
   e.row = static_cast<unsigned char*>(malloc((size_t)rows.width * 4));
-  if (e.fp && e.row) e.png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+  if (e.fp && e.row) e.png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, LICE_PNGError, LICE_PNGWarning);
   if (e.png) e.info = png_create_info_struct(e.png);
   bool ok = e.info && encodeBody(&e, &rows, wantalpha);
 

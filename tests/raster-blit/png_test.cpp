@@ -77,6 +77,42 @@ void AppendBytes(png_structp png, png_bytep data, size_t n)
   out->insert(out->end(), data, data + n);
 }
 
+// What the encoder is given.
+struct Picture
+{
+  const Format* f;
+  int w, h;
+  png_color* palette;
+  int paletteSize;
+  png_byte* trnsAlpha;
+  int trnsCount;
+  png_color_16* trnsColour;
+  png_bytep* rows;
+};
+
+// Encodes the picture with libpng into out; false on an encoder error.
+bool WritePng(const Picture* p, std::vector<unsigned char>* out)
+{
+  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+  png_infop info = png_create_info_struct(png);
+  if (setjmp(png_jmpbuf(png)))
+  {
+    png_destroy_write_struct(&png, &info);
+    return false;
+  }
+  png_set_write_fn(png, out, AppendBytes, nullptr);
+  png_set_IHDR(png, info, p->w, p->h, p->f->depth, p->f->type,
+               p->f->interlace ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+               PNG_FILTER_TYPE_DEFAULT);
+  if (p->palette) png_set_PLTE(png, info, p->palette, p->paletteSize);
+  if (p->trnsAlpha || p->trnsColour) png_set_tRNS(png, info, p->trnsAlpha, p->trnsCount, p->trnsColour);
+  png_write_info(png, info);
+  png_write_image(png, p->rows);
+  png_write_end(png, info);
+  png_destroy_write_struct(&png, &info);
+  return true;
+}
+
 // Encodes a w x h picture of the given format with libpng.
 Encoded Encode(const Format& f, int w, int h)
 {
@@ -101,17 +137,6 @@ Encoded Encode(const Format& f, int w, int h)
         for (int c = 0; c < channels; c++) s[c] = key[c];
     }
 
-  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-  png_infop info = png_create_info_struct(png);
-  if (setjmp(png_jmpbuf(png)))
-  {
-    png_destroy_write_struct(&png, &info);
-    ADD_FAILURE() << "encoder failed";
-    return e;
-  }
-  png_set_write_fn(png, &e.bytes, AppendBytes, nullptr);
-  png_set_IHDR(png, info, w, h, f.depth, f.type, f.interlace ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE,
-               PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
   std::vector<png_color> palette;
   std::vector<png_byte> trnsAlpha;
   png_color_16 trnsColour{};
@@ -122,12 +147,8 @@ Encoded Encode(const Format& f, int w, int h)
       const LICE_pixel c = PaletteColour(i);
       palette.push_back({(png_byte)LICE_GETR(c), (png_byte)LICE_GETG(c), (png_byte)LICE_GETB(c)});
     }
-    png_set_PLTE(png, info, palette.data(), paletteSize);
     if (f.trns)
-    {
       for (int i = 0; i < (paletteSize + 1) / 2; i++) trnsAlpha.push_back((png_byte)(i * 53 + 1));
-      png_set_tRNS(png, info, trnsAlpha.data(), (int)trnsAlpha.size(), nullptr);
-    }
   }
   else if (f.trns)
   {
@@ -135,9 +156,7 @@ Encoded Encode(const Format& f, int w, int h)
     trnsColour.red = (png_uint_16)key[0];
     trnsColour.green = (png_uint_16)key[1];
     trnsColour.blue = (png_uint_16)key[2];
-    png_set_tRNS(png, info, nullptr, 0, &trnsColour);
   }
-  png_write_info(png, info);
 
   // Rows packed as the format stores them: sub-byte samples high bits first, 16-bit big-endian.
   const int bitsPerPixel = f.depth * channels;
@@ -158,9 +177,11 @@ Encoded Encode(const Format& f, int w, int h)
       }
   std::vector<png_bytep> rowPtrs;
   for (auto& r : rows) rowPtrs.push_back(r.data());
-  png_write_image(png, rowPtrs.data());
-  png_write_end(png, info);
-  png_destroy_write_struct(&png, &info);
+
+  const Picture pic{&f, w, h, palette.empty() ? nullptr : palette.data(), (int)palette.size(),
+                    trnsAlpha.empty() ? nullptr : trnsAlpha.data(), (int)trnsAlpha.size(),
+                    f.trns && !paletteSize ? &trnsColour : nullptr, rowPtrs.data()};
+  EXPECT_TRUE(WritePng(&pic, &e.bytes));
 
   // What decoding must give: 8-bit channels (16-bit reduced to the high byte, short greys
   // stretched), alpha from the alpha channel or tRNS, else 255.

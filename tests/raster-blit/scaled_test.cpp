@@ -88,26 +88,32 @@ TEST(ScaledBlit, UpscalingInterpolatesWithinTheSource)
     for (int x = 0; x < 6; x++) EXPECT_EQ(dest.at(x, y), s(x / 2, y / 2));
 }
 
-TEST(ScaledBlit, HalvingWithFilterAveragesThreeByThree)
+TEST(ScaledBlit, ShrinkingWithFilterAveragesABox)
 {
-  GuardedBitmap src(8, 6), dest(4, 3);
-  src.fill(Pattern);
-  LICE_ScaledBlit(&dest, &src, 0, 0, 4, 3, 0, 0, 8, 6, 1.0f, LICE_BLIT_FILTER_BILINEAR);
-  for (int y = 0; y < 3; y++)
-    for (int x = 0; x < 4; x++)
-    {
-      unsigned sum[4] = {0, 0, 0, 0}, n = 0;
-      for (int yy = 2 * y - 1; yy <= 2 * y + 1; yy++)
-        for (int xx = 2 * x - 1; xx <= 2 * x + 1; xx++)
-        {
-          if (xx < 0 || yy < 0) continue;
-          n++;
-          for (int c = 0; c < 4; c++) sum[c] += (src.at(xx, yy) >> (8 * c)) & 0xff;
-        }
-      LICE_pixel want = 0;
-      for (int c = 0; c < 4; c++) want |= (sum[c] / n) << (8 * c);
-      EXPECT_EQ(dest.at(x, y), want) << x << "," << y;
-    }
+  // Shrinking by 2 or 3 averages 3 x 3 pixels around each sample, by more than 3 5 x 5; pixels
+  // outside the source are left out.
+  for (int factor : {2, 3, 4})
+  {
+    GuardedBitmap src(24, 12), dest(24 / factor, 12 / factor);
+    src.fill(Pattern);
+    LICE_ScaledBlit(&dest, &src, 0, 0, 24 / factor, 12 / factor, 0, 0, 24, 12, 1.0f, LICE_BLIT_FILTER_BILINEAR);
+    const int k = factor > 3 ? 2 : 1;
+    for (int y = 0; y < 12 / factor; y++)
+      for (int x = 0; x < 24 / factor; x++)
+      {
+        unsigned sum[4] = {0, 0, 0, 0}, n = 0;
+        for (int yy = factor * y - k; yy <= factor * y + k; yy++)
+          for (int xx = factor * x - k; xx <= factor * x + k; xx++)
+          {
+            if (xx < 0 || yy < 0 || xx >= 24 || yy >= 12) continue;
+            n++;
+            for (int c = 0; c < 4; c++) sum[c] += (src.at(xx, yy) >> (8 * c)) & 0xff;
+          }
+        LICE_pixel want = 0;
+        for (int c = 0; c < 4; c++) want |= (sum[c] / n) << (8 * c);
+        ASSERT_EQ(dest.at(x, y), want) << "factor " << factor << " at " << x << "," << y;
+      }
+  }
 }
 
 TEST(ScaledBlit, NegativeSizesMirror)

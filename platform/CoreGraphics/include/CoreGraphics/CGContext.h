@@ -49,8 +49,6 @@ void CGContextSetFillColorWithColor(CGContextRef c, CGColorRef color);
 void CGContextSetAlpha(CGContextRef c, CGFloat alpha);
 // Fill a rectangle (in user space) with the fill colour, clipped.
 void CGContextFillRect(CGContextRef c, CGRect rect);
-// Set a rectangle to transparent black (alpha formats) or black.
-void CGContextClearRect(CGContextRef c, CGRect rect);
 
 // Whether shapes and text get fractional coverage at their edges.
 void CGContextSetShouldAntialias(CGContextRef c, bool shouldAntialias);

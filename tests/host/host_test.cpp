@@ -171,19 +171,39 @@ TEST_F(Host, SilenceGivesSilenceInEveryLayout) {
   }
 }
 
-TEST_F(Host, BypassedFloatRenderEqualsInputForAnyBlockSize) {
+TEST_F(Host, BypassedFloatRenderEqualsInput) {
   // More than full scale, and a length that no block size divides.
   const Sound in = Tone(2, 44100, 10007, 1.5f);
   Write("in.wav", in);
-  for (const char* block : {"1", "37", "512", "4096"}) {
-    SCOPED_TRACE(block);
-    const Result r = Run({"render", "in.wav", "out.wav", "--bypass", "--block", block});
+  const std::vector<std::string> kWays[] = {
+      {"--bypass", "--block", "1"}, {"--bypass", "--block", "37"}, {"--bypass"},
+      {"--bypass", "--block", "4096"}, {"--set", "Bypass=1"}};
+  for (const std::vector<std::string>& way : kWays) {
+    SCOPED_TRACE(way[0] + " " + way.back());
+    std::vector<std::string> args{"render", "in.wav", "out.wav"};
+    args.insert(args.end(), way.begin(), way.end());
+    const Result r = Run(args);
     ASSERT_EQ(r.status, 0) << r.err;
     const Sound out = Read("out.wav");
     EXPECT_EQ(out.format, SF_FORMAT_WAV | SF_FORMAT_FLOAT);
     ASSERT_EQ(out.samples.size(), in.samples.size());
     for (size_t i = 0; i < in.samples.size(); ++i) ASSERT_EQ(out.samples[i], in.samples[i]) << "sample " << i;
   }
+}
+
+TEST_F(Host, MonoRenderMatchesTheLeftChannelOfStereo) {
+  const Sound stereo = Tone(2, 44100, 3000, 0.8f);
+  Sound mono{1, 44100, stereo.format, {}};
+  for (size_t i = 0; i < stereo.samples.size(); i += 2) mono.samples.push_back(stereo.samples[i]);
+  Write("stereo.wav", stereo);
+  Write("mono.wav", mono);
+  // Without OUT the result goes beside the input.
+  ASSERT_EQ(Run({"render", "mono.wav"}).status, 0);
+  ASSERT_EQ(Run({"render", "stereo.wav"}).status, 0);
+  const Sound m = Read("mono-kelvo.wav"), s = Read("stereo-kelvo.wav");
+  ASSERT_EQ(m.channels, 1);
+  ASSERT_EQ(m.samples.size() * 2, s.samples.size());
+  for (size_t i = 0; i < m.samples.size(); ++i) ASSERT_EQ(m.samples[i], s.samples[2 * i]) << "frame " << i;
 }
 
 TEST_F(Host, BlockSizeDoesNotChangeTheSound) {
@@ -321,11 +341,28 @@ TEST_F(Host, SavedStateReproducesTheRender) {
                            "'Kel1'", "'Qlmh'", "CFString  \"-\"", "CFData  32 bytes", "OUT -3.00", "GainL 0.80"})
     EXPECT_TRUE(Contains(show.out, part)) << part << " in\n" << show.out;
 
-  ASSERT_EQ(Run({"render", "in.wav", "from-state.wav", "--state", "s.aupreset"}).status, 0);
-  ASSERT_EQ(Run({"render", "in.wav", "from-set.wav", "--set", "OUT=-3", "--set", "GainL=0.8"}).status, 0);
-  ASSERT_EQ(Run({"render", "in.wav", "default.wav"}).status, 0);
+  const struct {
+    const char* out;
+    std::vector<std::string> options;
+  } kRenders[] = {
+      {"from-state.wav", {"--state", "s.aupreset"}},
+      {"from-set.wav", {"--set", "OUT=-3", "--set", "GainL=0.8"}},
+      {"default.wav", {}},
+      {"preset.wav", {"--preset", "0"}},
+      // The state comes first, so a --set overrides what it holds.
+      {"state-then-set.wav", {"--state", "s.aupreset", "--set", "OUT=-10"}},
+      {"set-only.wav", {"--set", "GainL=0.8", "--set", "OUT=-10"}},
+  };
+  for (const auto& r : kRenders) {
+    std::vector<std::string> args{"render", "in.wav", r.out};
+    args.insert(args.end(), r.options.begin(), r.options.end());
+    const Result res = Run(args);
+    ASSERT_EQ(res.status, 0) << r.out << ": " << res.err;
+  }
   EXPECT_EQ(Read("from-state.wav").samples, Read("from-set.wav").samples);
   EXPECT_NE(Read("from-state.wav").samples, Read("default.wav").samples);
+  EXPECT_EQ(Read("preset.wav").samples, Read("default.wav").samples);  // the one preset holds the defaults
+  EXPECT_EQ(Read("state-then-set.wav").samples, Read("set-only.wav").samples);
 }
 
 TEST_F(Host, HandWrittenStateInThePublishedFormatLoads) {

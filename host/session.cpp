@@ -195,14 +195,12 @@ bool AUSession::ResolveSetting(const std::string& text, ParameterSetting& out, s
     for (const ParameterDesc& d : mParams) err += " " + d.name;
     return false;
   }
-  double v = 0;
-  bool found = ParseNumber(valueText, v);
-  for (size_t i = 0; !found && i < p->valueStrings.size(); ++i)
-    if (p->valueStrings[i] == valueText) {
-      v = p->minValue + (double)i;
-      found = true;
-    }
-  if (!found) {
+  // The unit reads the text itself; it is given only a number or one of the
+  // parameter's own value texts.
+  double typed = 0;
+  bool readable = ParseNumber(valueText, typed);
+  for (const std::string& s : p->valueStrings) readable = readable || s == valueText;
+  if (!readable) {
     err = "parameter " + name + " needs a number, not '" + valueText + "'";
     if (!p->valueStrings.empty()) {
       err += "; or one of:";
@@ -210,8 +208,19 @@ bool AUSession::ResolveSetting(const std::string& text, ParameterSetting& out, s
     }
     return false;
   }
+  AudioUnitParameterValueFromString vs = {};
+  vs.inParamID = p->id;
+  vs.inString = CFStringCreateWithCString(nullptr, valueText.c_str(), kCFStringEncodingUTF8);
+  vs.outValue = NAN;
+  const OSStatus st = GetGlobal(mUnit, kAudioUnitProperty_ParameterValueFromString, 0, vs);
+  CFRelease(vs.inString);
+  if (st != noErr || std::isnan(vs.outValue)) {
+    err = mName + " cannot read '" + valueText + "' as a value of " + name +
+          (st != noErr ? " (" + DescribeStatus(st) + ")" : "");
+    return false;
+  }
   // The host API carries values as 32-bit floats, and so does the range.
-  const float value = (float)v;
+  const float value = vs.outValue;
   if (value < p->minValue || value > p->maxValue) {
     err = "parameter " + name + " = " + valueText + " is out of range: it takes " + FormatValue(p->minValue) +
           " to " + FormatValue(p->maxValue);

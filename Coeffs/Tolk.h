@@ -13,24 +13,11 @@ struct TolkState {
   V y1, y2, y3;
 };
 
-namespace tolk_detail {
-// Zeroes the history of every lane whose output is not finite.
-inline void ClearNonFinite(TolkState<double>& h, double) { h = TolkState<double>{}; }
-inline void ClearNonFinite(TolkState<TolkLanes>& h, TolkLanes y) {
-  typedef long long Mask __attribute__((vector_size(sizeof(TolkLanes))));
-  const Mask keep = (y - y) == 0.0;
-  TolkLanes* const all[] = {&h.x1, &h.x2, &h.x3, &h.y1, &h.y2, &h.y3};
-  for (TolkLanes* v : all) *v = (TolkLanes)((Mask)*v & keep);
-}
-}  // namespace tolk_detail
-
 // Runs one input through the filter and advances the history; returns the unshaped output.
 // The sum runs in a fixed order: the four feed-forward products, the three feedback products
-// subtracted one by one, then one division by a0. An output that is not finite (a NaN or an
-// infinity came in, or the sum overflowed) is returned as it is, but the history of that lane
-// starts again from silence, so one bad sample cannot silence the channel for good.
+// subtracted one by one, then one division by a0.
 template <class V>
-inline V TolkFilter(TolkState<V>& h, const TolkCoeffs<V>& c, V x) {
+TOLK_INLINE V TolkFilter(TolkState<V>& h, const TolkCoeffs<V>& c, const V& x) {
   const V y = (c.b[0] * x + c.b[1] * h.x1 + c.b[2] * h.x2 + c.b[3] * h.x3 - c.a[1] * h.y1 -
                c.a[2] * h.y2 - c.a[3] * h.y3) /
               c.a[0];
@@ -40,7 +27,6 @@ inline V TolkFilter(TolkState<V>& h, const TolkCoeffs<V>& c, V x) {
   h.y3 = h.y2;
   h.y2 = h.y1;
   h.y1 = y;
-  if (__builtin_expect(!TolkAllFinite(y), 0)) tolk_detail::ClearNonFinite(h, y);
   return y;
 }
 
@@ -57,8 +43,20 @@ class Tolk {
   }
 
   // Runs one sample through the filter and returns the shaped value. Calc must have run first
-  // (with the zeroed coefficients of a new object the division is by zero).
+  // (with the zeroed coefficients of a new object the division is by zero). A NaN or infinite
+  // sample, or an overflowing sum, leaves the history not finite; see Recover.
   double Process(double input) { return TolkShape(TolkFilter(mState, mCoeffs, input)); }
+
+  // When the history holds a NaN or an infinity, which would silence the channel for good,
+  // starts it again from silence and returns true; otherwise changes nothing.
+  bool Recover() {
+    const TolkState<double>& h = mState;
+    const double sum = (h.x1 - h.x1) + (h.x2 - h.x2) + (h.x3 - h.x3) + (h.y1 - h.y1) +
+                       (h.y2 - h.y2) + (h.y3 - h.y3);
+    if (sum == 0.0) return false;
+    mState = TolkState<double>{};
+    return true;
+  }
 
   // The history and the coefficients, for code that runs several channels side by side.
   TolkState<double>& State() { return mState; }

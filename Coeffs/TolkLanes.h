@@ -1,16 +1,16 @@
-// Two channels side by side in one register: every operation works lane by lane with the same
-// rounding as on a single double, so a pair of channels gives the bits of two separate runs.
+// Channels side by side in one register: every operation works lane by lane with the same
+// rounding as on a single double, so lanes give the bits of separate runs.
 #pragma once
 
-typedef double TolkLanes __attribute__((vector_size(2 * sizeof(double))));
+typedef double TolkLanes __attribute__((vector_size(2 * sizeof(double))));  // two channels
+typedef double TolkQuad __attribute__((vector_size(4 * sizeof(double))));   // two frames of two
 
-// Lane i of a value; a double has a single lane.
-inline double TolkLane(double v, int) { return v; }
-inline double TolkLane(TolkLanes v, int i) { return v[i]; }
+// Helpers on lanes are always inlined, so they take the instruction set of the loop they sit in.
+#define TOLK_INLINE inline __attribute__((always_inline))
 
-// True when every lane is a finite number.
-inline bool TolkAllFinite(double v) { return v - v == 0.0; }
-inline bool TolkAllFinite(TolkLanes v) {
-  const TolkLanes d = v - v;
-  return d[0] == 0.0 && d[1] == 0.0;
+// Sets every lane of v to d (a double has one lane).
+TOLK_INLINE void TolkSplat(double& v, double d) { v = d; }
+template <class V>
+TOLK_INLINE void TolkSplat(V& v, double d) {
+  for (unsigned i = 0; i < sizeof(V) / sizeof(double); ++i) v[i] = d;
 }

@@ -1,6 +1,7 @@
 #include "TolkRate.h"
 
-TolkRate::TolkRate(double S) : mRate(S) {
+template <>
+TolkRateT<double>::TolkRateT(double S) : mRate(S) {
   const double S2 = S * S;
   const double S3 = S2 * S;
   for (int j = 0; j < 4; ++j) {

@@ -5,41 +5,50 @@
 #include "Coeffs/TolkLanes.h"
 #include "Coeffs/TolkTables.h"
 
-// The eight filter coefficients; V is double for one channel or TolkLanes for two side by side.
+// The eight filter coefficients; V is double for one channel or a lane type for several.
 template <class V>
 struct TolkCoeffs {
   V b[4];
   V a[4];
 };
 
-// The per-rate products of the coefficient polynomials. Eval gives, for any control value, the
-// bits that summing the terms in their listed order with the rate in place would give: the sums
-// that start a coefficient are formed here, the rest keep their order in Eval.
-class TolkRate {
+// The per-rate products of the coefficient polynomials, held as C (double, or a lane type with
+// every lane the same). Eval gives, for any control value, exactly the bits that summing each
+// coefficient's terms in their listed order would give: the leading sums that depend on the
+// rate alone are formed here, the rest keep their order in Eval.
+template <class C>
+class TolkRateT {
  public:
   // A rate of 0: every numerator coefficient is 0 and the denominator is its constant row.
-  TolkRate() : TolkRate(0.0) {}
+  TolkRateT() : TolkRateT(0.0) {}
   // Forms S^2 = S*S, S^3 = S^2*S and every product of a table constant with them.
-  explicit TolkRate(double sampleRate);
+  explicit TolkRateT(double sampleRate);
+  // The same products spread over every lane.
+  template <class D>
+  explicit TolkRateT(const TolkRateT<D>& scalar);
 
   // The sample rate these products were formed for.
   double SampleRate() const { return mRate; }
 
   // Writes b0..b3 and a0..a3 for the control A (one value per lane).
   template <class V>
-  void Eval(V A, TolkCoeffs<V>& c) const;
+  TOLK_INLINE void Eval(const V& A, TolkCoeffs<V>& c) const;
 
  private:
+  template <class D>
+  friend class TolkRateT;
   double mRate;
-  double mNumK[4];      // the S^2 and S^3 terms of b0..b3, summed
-  double mNumA[2][2];   // S^3*A constants of b0 and b1, each pair {p*S^3, q*S^3}
-  double mNumA2[2][2];  // S^3*A^2 constants of b0 and b1
-  double mDenK[4];      // the constant and S terms of a0..a3, summed
-  double mDenS2[4];     // the S^2 terms
-  double mDenS3[4];     // the S^3 terms
-  double mDen[8];       // S, S, S^2, S^2 products of a0 for its A, A^2, A, A^2 rows; then S^3*A
-                        // of a0 and a1, S^3*A^2 of a0 and a1
+  C mNumK[4];      // the S^2 and S^3 terms of b0..b3, summed
+  C mNumA[2][2];   // S^3*A constants of b0 and b1, each pair {p*S^3, q*S^3}
+  C mNumA2[2][2];  // S^3*A^2 constants of b0 and b1
+  C mDenK[4];      // the constant and S terms of a0..a3, summed
+  C mDenS2[4];     // the S^2 terms
+  C mDenS3[4];     // the S^3 terms
+  C mDen[8];       // S, S, S^2, S^2 products of a0 for its A, A^2, A, A^2 rows; then S^3*A of
+                   // a0 and a1, S^3*A^2 of a0 and a1
 };
+
+typedef TolkRateT<double> TolkRate;
 
 // The shared products rely on these symmetries of the tables: b3's control terms are b0's
 // negated, b2's are b1's negated; in the denominator the S and S^2 control rows have one
@@ -62,8 +71,34 @@ static_assert(tolk_detail::RowSigns(2, 1, -1, -1) && tolk_detail::RowSigns(3, 1,
 static_assert(kTolkDen[8][3] == -kTolkDen[8][0] && kTolkDen[8][2] == -kTolkDen[8][1] &&
               kTolkDen[9][3] == -kTolkDen[9][0] && kTolkDen[9][2] == -kTolkDen[9][1]);
 
+template <>
+TolkRateT<double>::TolkRateT(double sampleRate);
+
+namespace tolk_detail {
+template <class C, class D, int N>
+void SplatAll(C (&to)[N], const D (&from)[N]) {
+  for (int k = 0; k < N; ++k) TolkSplat(to[k], from[k]);
+}
+}  // namespace tolk_detail
+
+template <class C>
+template <class D>
+TolkRateT<C>::TolkRateT(const TolkRateT<D>& scalar) : mRate(scalar.mRate) {
+  using tolk_detail::SplatAll;
+  SplatAll(mNumK, scalar.mNumK);
+  SplatAll(mNumA[0], scalar.mNumA[0]);
+  SplatAll(mNumA[1], scalar.mNumA[1]);
+  SplatAll(mNumA2[0], scalar.mNumA2[0]);
+  SplatAll(mNumA2[1], scalar.mNumA2[1]);
+  SplatAll(mDenK, scalar.mDenK);
+  SplatAll(mDenS2, scalar.mDenS2);
+  SplatAll(mDenS3, scalar.mDenS3);
+  SplatAll(mDen, scalar.mDen);
+}
+
+template <class C>
 template <class V>
-inline void TolkRate::Eval(V A, TolkCoeffs<V>& c) const {
+TOLK_INLINE void TolkRateT<C>::Eval(const V& A, TolkCoeffs<V>& c) const {
   const V A2 = A * A;
   // Each control term of the numerator is p*S^3*A - q*S^3*A, shared with opposite sign.
   const V u = mNumA[0][0] * A - mNumA[0][1] * A;

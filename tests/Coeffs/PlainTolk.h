@@ -57,9 +57,6 @@ struct PlainTolk {
                        a[0];
     x[2] = x[1], x[1] = x[0], x[0] = in;
     y[2] = y[1], y[1] = y[0], y[0] = out;
-    if (!std::isfinite(out)) {  // a bad sample restarts the history from silence
-      for (int k = 0; k < 3; ++k) x[k] = y[k] = 0.0;
-    }
     return out;
   }
 

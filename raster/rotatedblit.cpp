@@ -96,36 +96,44 @@ void LICE_RotatedBlit(LICE_IBitmap* dest, LICE_IBitmap* src, int dstx, int dsty,
 
   const double c = std::cos((double)angle), s = std::sin((double)angle);
   const double xs = sw / (double)w, ys = sh / (double)h;
-  double ux = xs * c, uy = -ys * s, vx = xs * s, vy = ys * c;
-  double px = sx - ((h * xs * s + w * xs * c - sw) * 0.5 - rotxcent);
-  double py = sy - ((h * ys * c - w * ys * s - sh) * 0.5 - rotycent);
+  // Source distances spanned beyond 2^44 pixels cannot be sampled from any bitmap; refusing
+  // them keeps every fixed-point product below 2^60.
+  if ((std::fabs(xs) + std::fabs(ys)) * (double)(w + h) >= 17592186044416.0) return;
+  // From here on in 16.16 fixed point, so that mirroring and clipping move whole steps and a
+  // clipped blit samples exactly what the unclipped one does.
+  int64_t fux = LICE_ToFixed(xs * c), fuy = LICE_ToFixed(-ys * s), fvx = LICE_ToFixed(xs * s),
+          fvy = LICE_ToFixed(ys * c);
+  int64_t fpx = LICE_ToFixed(sx - ((h * xs * s + w * xs * c - sw) * 0.5 - rotxcent));
+  int64_t fpy = LICE_ToFixed(sy - ((h * ys * c - w * ys * s - sh) * 0.5 - rotycent));
   if (mirrorX)
   {
-    px += (double)(w - 1) * ux;
-    py += (double)(w - 1) * uy;
-    ux = -ux;
-    uy = -uy;
+    fpx += (w - 1) * fux;
+    fpy += (w - 1) * fuy;
+    fux = -fux;
+    fuy = -fuy;
   }
   if (mirrorY)
   {
-    px += (double)(h - 1) * vx;
-    py += (double)(h - 1) * vy;
-    vx = -vx;
-    vy = -vy;
+    fpx += (h - 1) * fvx;
+    fpy += (h - 1) * fvy;
+    fvx = -fvx;
+    fvy = -fvy;
   }
 
-  // Clip to the destination, advancing the start point past skipped pixels.
+  // Clip to the destination, advancing the start point past skipped pixels (fewer than the
+  // rectangle holds, so the products stay in range).
+  if (dx0 + w <= 0 || dy0 + h <= 0) return;
   if (dx0 < 0)
   {
-    px -= (double)dx0 * ux;
-    py -= (double)dx0 * uy;
+    fpx -= dx0 * fux;
+    fpy -= dx0 * fuy;
     w += dx0;
     dx0 = 0;
   }
   if (dy0 < 0)
   {
-    px -= (double)dy0 * vx;
-    py -= (double)dy0 * vy;
+    fpx -= dy0 * fvx;
+    fpy -= dy0 * fvy;
     h += dy0;
     dy0 = 0;
   }
@@ -133,8 +141,6 @@ void LICE_RotatedBlit(LICE_IBitmap* dest, LICE_IBitmap* src, int dstx, int dsty,
   if (h > drows.height - dy0) h = drows.height - dy0;
   if (w <= 0 || h <= 0) return;
 
-  const int64_t fpx = LICE_ToFixed(px), fpy = LICE_ToFixed(py);
-  const int64_t fux = LICE_ToFixed(ux), fuy = LICE_ToFixed(uy), fvx = LICE_ToFixed(vx), fvy = LICE_ToFixed(vy);
   const bool filter = (mode & LICE_BLIT_FILTER_BILINEAR) != 0;
   LICE_WithCombiner(mode, LICE_WeightOf(alpha), [&](auto combiner, int a) {
     using C = decltype(combiner);

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cmath>
 #include <limits>
 
@@ -142,6 +143,55 @@ TEST(ScaledBlit, NegativeSizesMirror)
   }
 }
 
+TEST(ScaledBlit, ClippingTheDestinationCutsTheSameImage)
+{
+  // Drawn into a small bitmap placed at (ox, oy) of a large one, a blit gives the large one's
+  // pixels there: clipping moves no sample. Bottom-up rows make no difference either.
+  struct
+  {
+    int dstw, dsth;
+    float srcx, srcy, srcw, srch;
+    int mode;
+    float angle;
+  } cases[] = {
+      {13, 9, 0, 0, 5, 4, 0, 0},
+      {13, 9, 0.5f, 0.25f, 4.5f, 3.5f, LICE_BLIT_FILTER_BILINEAR, 0},
+      {-13, 9, 0, 0, 5, 4, LICE_BLIT_FILTER_BILINEAR, 0},
+      {9, -7, 1, 0, -4, 4, LICE_BLIT_FILTER_BILINEAR | LICE_BLIT_USE_ALPHA, 0},
+      {2, 2, 0, 0, 5, 4, LICE_BLIT_FILTER_BILINEAR, 0},
+      {-13, -9, 0, 0, 5, 4, LICE_BLIT_FILTER_BILINEAR, 0.7f},
+      {11, 8, 0, 0, 5, 4, 0, -2.1f},
+  };
+  const int offsets[][2] = {{3, 2}, {6, 0}, {0, 5}, {9, 8}};
+  for (const auto& c : cases)
+    for (bool rotated : {false, true})
+    {
+      if (c.angle != 0 && !rotated) continue;
+      GuardedBitmap src(5, 4, true), big(16, 12);
+      src.fill(Pattern);
+      auto draw = [&](LICE_IBitmap* dest, int x, int y) {
+        if (rotated)
+          LICE_RotatedBlit(dest, &src, x, y, c.dstw, c.dsth, c.srcx, c.srcy, c.srcw, c.srch, c.angle, false, 0.8f,
+                           c.mode, 0.25f, 0.5f);
+        else
+          LICE_ScaledBlit(dest, &src, x, y, c.dstw, c.dsth, c.srcx, c.srcy, c.srcw, c.srch, 0.8f, c.mode);
+      };
+      const int x0 = c.dstw < 0 ? 14 : 1, y0 = c.dsth < 0 ? 10 : 1;
+      draw(&big, x0, y0);
+      for (const auto& o : offsets)
+      {
+        GuardedBitmap small(5, 3, true);
+        draw(&small, x0 - o[0], y0 - o[1]);
+        for (int y = 0; y < 3; y++)
+          for (int x = 0; x < 5; x++)
+            ASSERT_EQ(small.at(x, y), big.at(x + o[0], y + o[1]))
+                << (rotated ? "rotated " : "scaled ") << c.dstw << "x" << c.dsth << " offset " << o[0] << ","
+                << o[1] << " at " << x << "," << y;
+        EXPECT_TRUE(small.guardsIntact());
+      }
+    }
+}
+
 TEST(ScaledBlit, NeverTouchesOutsideEitherBitmap)
 {
   const float inf = std::numeric_limits<float>::infinity(), nan = std::numeric_limits<float>::quiet_NaN();
@@ -154,6 +204,8 @@ TEST(ScaledBlit, NeverTouchesOutsideEitherBitmap)
       {-100, -100, 300, 300, 0, 0, 5, 4},     {5, 5, -9, -7, 0, 0, 5, 4},        {0, 0, 9, 7, 1e9f, 1e9f, 5, 4},
       {0, 0, 9, 7, 0, 0, 1e12f, 1e12f},       {0, 0, 9, 7, nan, 0, 5, 4},        {0, 0, 9, 7, 0, 0, inf, 4},
       {0, 0, 1000000, 1000000, 0, 0, 0.5f, 0.5f}, {8, 6, 1, 1, 4.99f, 3.99f, 0.01f, 0.01f}, {0, 0, 9, 7, 0, 0, -5, -4},
+      {INT_MIN, INT_MIN, INT_MAX, INT_MAX, 0, 0, 5, 4}, {0, 0, 1, INT_MAX, 0, 0, 1e9f, 4},
+      {INT_MAX, 0, INT_MIN, 7, 0, 0, 5, 4},      {-7, -5, 20, 15, -1e9f, 1e9f, 1e9f, -1e9f},
   };
   for (int mode : {0, LICE_BLIT_FILTER_BILINEAR, LICE_BLIT_FILTER_BILINEAR | LICE_BLIT_USE_ALPHA | 1})
     for (const auto& c : cases)

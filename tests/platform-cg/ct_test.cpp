@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <string>
 #include <vector>
 
@@ -265,7 +266,7 @@ TEST(CTFramesetter, BreaksAtLineFeedsAndWraps) {
       {"one\ntwo", 1000, {"one\n", "two"}},
       {"one\r\n\ntwo\n", 1000, {"one\r\n", "\n", "two\n"}},
       {"aaa bbb", aaa + 1, {"aaa ", "bbb"}},
-      {"aaabbb", Width("aaa", f) + 0.5, {"aaa", "bbb"}},
+      {"aaaaaaa", Width("aaa", f) + 0.5, {"aaa", "aaa", "a"}},
       {"", 1000, {}},
   };
   for (const Case& c : cases) {

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <string>
@@ -154,14 +155,15 @@ TEST(CreateFont, StyleSuffixesFormTheLookupNameResolvedOnce) {
   EXPECT_TRUE(cache.Contains("Helvetica Bold Italic"));
   EXPECT_FALSE(cache.Contains("Helvetica"));
   EXPECT_EQ(before + 1, cache.Resolutions());
-  HFONT c = CreateFont(-12, 0, 0, 0, FW_SEMIBOLD, 0, 0, 0, 0, 0, 0, 0, 0, "DejaVu Sans");
-  EXPECT_TRUE(cache.Contains("DejaVu Sans"));
+  EXPECT_FALSE(cache.Contains("DejaVu Serif"));
+  HFONT c = CreateFont(-12, 0, 0, 0, FW_SEMIBOLD, 0, 0, 0, 0, 0, 0, 0, 0, "DejaVu Serif");
+  EXPECT_TRUE(cache.Contains("DejaVu Serif"));
   EXPECT_EQ(before + 2, cache.Resolutions());
   // The resolved name is the installed face's PostScript name.
-  CFStringRef ps = cache.Resolve("DejaVu Sans");
+  CFStringRef ps = cache.Resolve("DejaVu Serif");
   char buf[64];
   CFStringGetCString(ps, buf, sizeof buf, kCFStringEncodingUTF8);
-  EXPECT_STREQ("DejaVuSans", buf);
+  EXPECT_STREQ("DejaVuSerif", buf);
   CFRelease(ps);
   EXPECT_EQ(before + 2, cache.Resolutions());
   // An unknown face falls back to the default face at the requested size,

@@ -10,6 +10,7 @@
 #include "font.h"
 
 struct __CTFontDescriptor : cgi::Object {
+  CFTypeID TypeID() const override { return CTFontDescriptorGetTypeID(); }
   std::string name;
   CGFloat size = 0;
   std::string postScriptName;

@@ -22,9 +22,20 @@ std::mutex& FcLock() {
   return m;
 }
 
+// The configuration with its font list, loaded on first use and destroyed
+// at unload; callers hold FcLock.
+struct ConfigHolder {
+  ~ConfigHolder() {
+    std::lock_guard<std::mutex> hold(FcLock());
+    FcConfigDestroy(config);
+    config = nullptr;
+  }
+  FcConfig* config = FcInitLoadConfigAndFonts();
+};
+
 FcConfig* Config() {
-  static FcConfig* config = FcInitLoadConfigAndFonts();
-  return config;
+  static ConfigHolder holder;
+  return holder.config;
 }
 
 // A requested weight and slant, or -1 when the name does not say.

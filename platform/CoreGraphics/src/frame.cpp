@@ -8,11 +8,13 @@
 
 struct __CTFramesetter : cgi::Object {
   ~__CTFramesetter() override { CFRelease(string); }
+  CFTypeID TypeID() const override { return CTFramesetterGetTypeID(); }
   CFAttributedStringRef string;
   cti::Text text;
 };
 
 struct __CTFrame : cgi::Object {
+  CFTypeID TypeID() const override { return CTFrameGetTypeID(); }
   ~__CTFrame() override {
     if (lines) CFRelease(lines);
   }

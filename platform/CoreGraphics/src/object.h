@@ -14,6 +14,9 @@ class Object {
   Object& operator=(const Object&) = delete;
   virtual ~Object() = default;
 
+  // The object's type, as CFGetTypeID reports it.
+  virtual CFTypeID TypeID() const = 0;
+
   void Retain() { refs_.fetch_add(1, std::memory_order_relaxed); }
   // Destroys the object with its last reference.
   void Release() {
@@ -23,6 +26,9 @@ class Object {
  private:
   std::atomic<long> refs_{1};
 };
+
+// A type ID of its own for a class of this library, named for descriptions.
+CFTypeID NewTypeID(const char* className);
 
 // Retain / release through nullable pointers of any object type.
 template <class T>

@@ -11,9 +11,6 @@
 
 namespace {
 
-// Largest source coordinate or size taken; beyond it the blit does nothing.
-const double kMaxCoord = 1073741824.0;
-
 struct Window
 {
   int64_t x0, y0, x1, y1;  // sampled source pixels: [x0, x1) x [y0, y1)
@@ -60,8 +57,8 @@ void LICE_RotatedBlit(LICE_IBitmap* dest, LICE_IBitmap* src, int dstx, int dsty,
 {
   if (!dest || !src || dstw == 0 || dsth == 0 || alpha == 0.0f) return;
   const double sx = srcx, sy = srcy, sw = srcw, sh = srch;
-  if (!(std::fabs(sx) < kMaxCoord && std::fabs(sy) < kMaxCoord && std::fabs(sw) < kMaxCoord &&
-        std::fabs(sh) < kMaxCoord && std::fabs(rotxcent) < kMaxCoord && std::fabs(rotycent) < kMaxCoord &&
+  if (!(std::fabs(sx) < LICE_kMaxSourceCoord && std::fabs(sy) < LICE_kMaxSourceCoord && std::fabs(sw) < LICE_kMaxSourceCoord &&
+        std::fabs(sh) < LICE_kMaxSourceCoord && std::fabs(rotxcent) < LICE_kMaxSourceCoord && std::fabs(rotycent) < LICE_kMaxSourceCoord &&
         std::isfinite(angle)))
     return;
   const LICE_Rows drows(dest), srows(src);

@@ -59,6 +59,10 @@ inline LICE_pixel LICE_SampleBilinear(const LICE_pixel* p, const LICE_pixel* bel
   return (LICE_pixel)(((br >> 16) & 0xff) | ((br >> 32) & 0xff0000) | ((ga >> 8) & 0xff00) | ((ga >> 24) & 0xff000000));
 }
 
+// Largest source coordinate or size the scaled and rotated blits take (2^30); beyond it they
+// draw nothing.
+const double LICE_kMaxSourceCoord = 1073741824.0;
+
 // A position in 16.16 fixed point, floor(v * 65536); v must be finite and below 2^46 in size.
 inline int64_t LICE_ToFixed(double v)
 {

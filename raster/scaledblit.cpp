@@ -12,9 +12,6 @@
 
 namespace {
 
-// Largest source coordinate or size taken; beyond it the blit does nothing.
-const double kMaxCoord = 1073741824.0;
-
 int64_t floorDiv(int64_t a, int64_t b)
 {
   int64_t q = a / b;
@@ -78,7 +75,7 @@ bool setupAxis(Axis& ax, int dst, int dstSize, double src, double srcSize, int s
     srcSize = -srcSize;
     mirror = !mirror;
   }
-  if (!(std::fabs(src) < kMaxCoord && srcSize < kMaxCoord)) return false;
+  if (!(std::fabs(src) < LICE_kMaxSourceCoord && srcSize < LICE_kMaxSourceCoord)) return false;
   ax.n = n;
   ax.dst0 = d0;
   ax.step = LICE_ToFixed(srcSize / (double)n);
@@ -232,7 +229,7 @@ void LICE_ScaledBlit(LICE_IBitmap* dest, LICE_IBitmap* src, int dstx, int dsty, 
     const bool offGrid = srcx - std::floor(srcx) >= 0.03 || srcy - std::floor(srcy) >= 0.03;
     if (!filter || !offGrid)
     {
-      if (!(std::fabs(srcx) < kMaxCoord && std::fabs(srcy) < kMaxCoord)) return;
+      if (!(std::fabs(srcx) < LICE_kMaxSourceCoord && std::fabs(srcy) < LICE_kMaxSourceCoord)) return;
       LICE_Blit(dest, src, dstx, dsty, (int)(srcx + 0.5f), (int)(srcy + 0.5f), dstw, dsth, alpha, mode);
       return;
     }

@@ -7,6 +7,7 @@
 #include <cctype>
 #include <climits>
 #include <cstdlib>
+#include <map>
 #include <mutex>
 #include <vector>
 
@@ -174,19 +175,45 @@ bool FindLocked(const std::string& name, FaceFile* out) {
   return !family.empty() && ListBest(FC_FAMILY, family, style, out);
 }
 
+// Earlier answers by name (callers hold FcLock): the face, and whether it
+// is installed under that name rather than the default standing in.
+struct Answer {
+  FaceFile face;
+  bool installed;
+  bool found;
+};
+
+Answer Lookup(const std::string& name) {
+  static std::map<std::string, Answer> answers;
+  auto it = answers.find(name);
+  if (it != answers.end()) return it->second;
+  Answer a;
+  a.installed = FindLocked(name, &a.face);
+  if (a.installed) {
+    a.found = true;
+  } else {
+    Style style;
+    SplitStyle(name, &style);
+    a.found = MatchDefault(style, &a.face);
+  }
+  answers.emplace(name, a);
+  return a;
+}
+
 }  // namespace
 
 bool FindInstalledFace(const std::string& name, FaceFile* out) {
   std::lock_guard<std::mutex> hold(FcLock());
-  return FindLocked(name, out);
+  const Answer a = Lookup(name);
+  if (a.installed) *out = a.face;
+  return a.installed;
 }
 
 bool ResolveFace(const std::string& name, FaceFile* out) {
   std::lock_guard<std::mutex> hold(FcLock());
-  if (FindLocked(name, out)) return true;
-  Style style;
-  SplitStyle(name, &style);
-  return MatchDefault(style, out);
+  const Answer a = Lookup(name);
+  if (a.found) *out = a.face;
+  return a.found;
 }
 
 bool DefaultFace(FaceFile* out) {

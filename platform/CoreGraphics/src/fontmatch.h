@@ -18,6 +18,7 @@ bool FindInstalledFace(const std::string& name, FaceFile* out);
 
 // FindInstalledFace, else the default family (DejaVu Sans) in the style
 // the name asks for; false only when fontconfig finds no font at all.
+// Both remember their answer per name, so each name is resolved once.
 bool ResolveFace(const std::string& name, FaceFile* out);
 
 // The default face in its regular style.

@@ -63,16 +63,12 @@ struct Texel {
   int r, g, b, a;
 };
 
+template <PixelLayout::Alpha kSrc>
 inline Texel Read(const uint8_t* p, const PixelLayout& L) {
-  switch (L.alpha) {
-    case PixelLayout::kIgnored:
-      return Texel{p[L.r], p[L.g], p[L.b], 255};
-    case PixelLayout::kPremultiplied:
-      return Texel{std::min(p[L.r], p[L.a]), std::min(p[L.g], p[L.a]), std::min(p[L.b], p[L.a]),
-                   p[L.a]};
-    case PixelLayout::kStraight:
-      break;
-  }
+  if (kSrc == PixelLayout::kIgnored) return Texel{p[L.r], p[L.g], p[L.b], 255};
+  if (kSrc == PixelLayout::kPremultiplied)
+    return Texel{std::min(p[L.r], p[L.a]), std::min(p[L.g], p[L.a]), std::min(p[L.b], p[L.a]),
+                 p[L.a]};
   const int a = p[L.a];
   return Texel{Div255(p[L.r] * a), Div255(p[L.g] * a), Div255(p[L.b] * a), a};
 }
@@ -116,7 +112,7 @@ inline Texel Mix(Texel a, Texel b, int w) {
                (a.b * iw + b.b * w + 128) >> 8, (a.a * iw + b.a * w + 128) >> 8};
 }
 
-template <bool kDestAlpha>
+template <bool kDestAlpha, PixelLayout::Alpha kSrc>
 void ImageLoop(const Surface& s, const PixelBox& box, const ImageSource& src, const Taps& tx,
                const Taps& ty, bool bilinear, int opacity) {
   const PixelLayout& L = s.layout;
@@ -129,13 +125,13 @@ void ImageLoop(const Surface& s, const PixelBox& box, const ImageSource& src, co
       const int kx = x - box.x0;
       Texel t;
       if (bilinear) {
-        const Texel top = Mix(Read(row0 + tx.i0[kx] * 4, src.layout),
-                              Read(row0 + tx.i1[kx] * 4, src.layout), tx.w[kx]);
-        const Texel bottom = Mix(Read(row1 + tx.i0[kx] * 4, src.layout),
-                                 Read(row1 + tx.i1[kx] * 4, src.layout), tx.w[kx]);
+        const Texel top = Mix(Read<kSrc>(row0 + tx.i0[kx] * 4, src.layout),
+                              Read<kSrc>(row0 + tx.i1[kx] * 4, src.layout), tx.w[kx]);
+        const Texel bottom = Mix(Read<kSrc>(row1 + tx.i0[kx] * 4, src.layout),
+                                 Read<kSrc>(row1 + tx.i1[kx] * 4, src.layout), tx.w[kx]);
         t = Mix(top, bottom, ty.w[ky]);
       } else {
-        t = Read(row0 + tx.i0[kx] * 4, src.layout);
+        t = Read<kSrc>(row0 + tx.i0[kx] * 4, src.layout);
       }
       if (opacity < 255) t = Scale(t, opacity);
       if (t.a) Over<kDestAlpha>(p, L, t.r, t.g, t.b, t.a);
@@ -235,10 +231,14 @@ void CompositeImage(const Surface& s, const PixelBox& box, const ImageSource& sr
   }
   const Taps tx = MakeTaps(box.x0, box.x1, ox, sx, src.width, bilinear);
   const Taps ty = MakeTaps(box.y0, box.y1, oy, sy, src.height, bilinear);
-  if (d.alpha == PixelLayout::kIgnored)
-    ImageLoop<false>(s, box, src, tx, ty, bilinear, o);
-  else
-    ImageLoop<true>(s, box, src, tx, ty, bilinear, o);
+  using Loop = void (*)(const Surface&, const PixelBox&, const ImageSource&, const Taps&,
+                       const Taps&, bool, int);
+  static const Loop kLoops[2][3] = {
+      {ImageLoop<false, PixelLayout::kIgnored>, ImageLoop<false, PixelLayout::kPremultiplied>,
+       ImageLoop<false, PixelLayout::kStraight>},
+      {ImageLoop<true, PixelLayout::kIgnored>, ImageLoop<true, PixelLayout::kPremultiplied>,
+       ImageLoop<true, PixelLayout::kStraight>}};
+  kLoops[d.alpha != PixelLayout::kIgnored][l.alpha](s, box, src, tx, ty, bilinear, o);
 }
 
 }  // namespace cgi

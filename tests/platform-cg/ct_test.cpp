@@ -108,6 +108,27 @@ CFAttributedStringRef Attributed(const char* text, CTFontRef font, CGColorRef co
   return a;
 }
 
+TEST(CFAttributedString, HoldsItsStringAndAttributes) {
+  CTFontRef f = Font("DejaVu Sans", 11);
+  CFAttributedStringRef a = Attributed("abc", f);
+  CFRelease(f);  // the attributes keep the font
+  EXPECT_EQ(3, CFAttributedStringGetLength(a));
+  EXPECT_EQ("abc", Text(CFAttributedStringGetString(a)));
+  CFRange r;
+  CFTypeRef font = CFAttributedStringGetAttribute(a, 2, kCTFontAttributeName, &r);
+  ASSERT_NE(nullptr, font);
+  EXPECT_EQ(CTFontGetTypeID(), CFGetTypeID(font));
+  EXPECT_EQ(11, CTFontGetSize(static_cast<CTFontRef>(font)));
+  EXPECT_EQ(0, r.location);
+  EXPECT_EQ(3, r.length);
+  EXPECT_EQ(nullptr, CFAttributedStringGetAttribute(a, 1, kCTForegroundColorAttributeName, nullptr));
+  EXPECT_EQ(nullptr, CFAttributedStringGetAttributes(a, 3, &r));
+  EXPECT_EQ(0, r.length);
+  EXPECT_EQ(nullptr, CFAttributedStringGetAttributes(a, -1, nullptr));
+  EXPECT_EQ(nullptr, CFAttributedStringCreate(nullptr, nullptr, nullptr));
+  CFRelease(a);
+}
+
 double Width(const char* text, CTFontRef font) {
   CFAttributedStringRef a = Attributed(text, font);
   CTLineRef line = CTLineCreateWithAttributedString(a);

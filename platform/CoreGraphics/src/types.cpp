@@ -1,6 +1,7 @@
 // The type IDs of this library's classes, each made on first use.
 
 #include <CoreGraphics/CoreGraphics.h>
+#include <CoreFoundation/CFAttributedString.h>
 #include <CoreText/CoreText.h>
 
 #include "object.h"
@@ -23,4 +24,5 @@ TYPE_ID(CTFontDescriptorGetTypeID, "CTFontDescriptor")
 TYPE_ID(CTLineGetTypeID, "CTLine")
 TYPE_ID(CTFrameGetTypeID, "CTFrame")
 TYPE_ID(CTFramesetterGetTypeID, "CTFramesetter")
+TYPE_ID(CFAttributedStringGetTypeID, "CFAttributedString")
 }

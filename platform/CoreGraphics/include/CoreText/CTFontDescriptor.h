@@ -5,6 +5,7 @@
 #include <CoreText/CTFont.h>
 
 typedef const struct __CTFontDescriptor* CTFontDescriptorRef;
+typedef const struct __CFSet* CFSetRef;
 
 extern "C" {
 // Attribute: the PostScript name (CFStringRef).

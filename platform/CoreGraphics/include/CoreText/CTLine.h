@@ -1,6 +1,7 @@
 #pragma once
 // One line of laid-out text: glyphs with advances and kerning.
 
+#include <CoreFoundation/CFAttributedString.h>
 #include <CoreText/CTFont.h>
 
 typedef const struct __CTLine* CTLineRef;

@@ -48,8 +48,8 @@ HDC NewRecord(CGContextRef ctx, void* buf) {
 
 // The stock pen (1) and brush (2): records that are never released.
 HGDIOBJ__* Stock(int type) {
-  static HGDIOBJ__ pen = {kTypePen, 0, nullptr, -1, nullptr, 0, false, nullptr, nullptr, 0};
-  static HGDIOBJ__ brush = {kTypeBrush, 0, nullptr, -1, nullptr, 0, false, nullptr, nullptr, 0};
+  static HGDIOBJ__ pen = {kTypePen, 0, -1, 0, false, nullptr, nullptr, 0};
+  static HGDIOBJ__ brush = {kTypeBrush, 0, -1, 0, false, nullptr, nullptr, 0};
   return type == kTypePen ? &pen : &brush;
 }
 
@@ -128,9 +128,7 @@ void DeleteObject(HGDIOBJ obj) {
     --o->additionalRefs;
     return;
   }
-  if (o->color) CGColorRelease(o->color);
   if (o->ctFont) CFRelease(o->ctFont);
-  if (o->image) CGImageRelease(o->image);
   swell::FreeObject(o);
 }
 

@@ -11,7 +11,6 @@ enum {
   kTypePen = 1,
   kTypeBrush = 2,
   kTypeFont = 3,
-  kTypeBitmap = 4,
 };
 
 struct HDC__ {
@@ -24,13 +23,13 @@ struct HDC__ {
   CGColorRef textCGColor;
 };
 
+// Pens and brushes exist only as the stock objects; fonts are the only
+// objects made and released here.
 struct HGDIOBJ__ {
   int type;
   int additionalRefs;
-  CGColorRef color;
   int wid;  // stock objects: -1
-  CGImageRef image;
-  float rotation;
+  float rotation;  // fonts: degrees
   bool released;
   HGDIOBJ__* next;
   CTFontRef ctFont;

@@ -50,6 +50,10 @@ std::string DescribeStatus(OSStatus status) {
       {(OSStatus)badComponentSelector, "badComponentSelector"},
       {coreFoundationUnknownErr, "coreFoundationUnknownErr"},
       {paramErr, "paramErr"},
+      {fnfErr, "fnfErr"},
+      {kAudioComponentErr_InvalidFormat, "kAudioComponentErr_InvalidFormat"},
+      {componentDllLoadErr, "componentDllLoadErr"},
+      {componentDllEntryNotFoundErr, "componentDllEntryNotFoundErr"},
   };
   std::string s = "error " + std::to_string((long)status);
   for (const auto& n : kNames)

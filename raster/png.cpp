@@ -1,5 +1,4 @@
-// PNG decoding into bitmaps, from files, memory and the main bundle's resources, and the PNG
-// entry of the image loader list.
+// PNG decoding into bitmaps, from files and memory, and the PNG entry of the image loader list.
 
 #include <png.h>
 

@@ -1,9 +1,11 @@
 // PNG decoding of every colour type and depth against what the encoder was given, failure
 // clean-up, the loader list, and writing.
 
+#include <CoreFoundation/CoreFoundation.h>
 #include <dirent.h>
 #include <gtest/gtest.h>
 #include <png.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <csetjmp>
@@ -237,7 +239,11 @@ struct TempDir
     if (DIR* d = opendir(path.c_str()))
     {
       while (dirent* e = readdir(d))
-        if (strcmp(e->d_name, ".") && strcmp(e->d_name, "..")) unlink((path + "/" + e->d_name).c_str());
+        if (strcmp(e->d_name, ".") && strcmp(e->d_name, ".."))
+        {
+          const std::string p = path + "/" + e->d_name;
+          if (unlink(p.c_str()) != 0) rmdir(p.c_str());
+        }
       closedir(d);
     }
     rmdir(path.c_str());
@@ -391,8 +397,23 @@ TEST(LoadPNG, LoaderListAndResources)
 
   const std::string path = dir.file("a.png");
   EXPECT_EQ(LICE_LoadPNGFromResource(nullptr, path.c_str()), nullptr);
-  //NR EXPECT_EQ(LICE_LoadPNGFromNamedResource(std::string(401, 'x').c_str()), nullptr);
-  //NR EXPECT_EQ(LICE_LoadPNGFromNamedResource("no-such-picture.png"), nullptr);
+  EXPECT_EQ(LICE_LoadPNGFromNamedResource(std::string(401, 'x').c_str()), nullptr);
+  EXPECT_EQ(LICE_LoadPNGFromNamedResource("no-such-picture.png"), nullptr);
+
+  // A picture in the main bundle's resources.
+  TempDir bundle;
+  ASSERT_EQ(mkdir(bundle.file("Contents").c_str(), 0755), 0);
+  ASSERT_EQ(mkdir(bundle.file("Contents/Resources").c_str(), 0755), 0);
+  const std::string res = bundle.file("Contents/Resources/knob.png");
+  WriteFile(res, e.bytes.data(), e.bytes.size());
+  CFURLRef url = CFURLCreateFromFileSystemRepresentation(nullptr, reinterpret_cast<const UInt8*>(bundle.path.c_str()),
+                                                         (CFIndex)bundle.path.size(), true);
+  CFBundleSetMainBundleURL(url);
+  CFRelease(url);
+  std::unique_ptr<LICE_IBitmap> named(LICE_LoadPNGFromNamedResource("knob.png"));
+  ExpectPixels(named.get(), e);
+  unlink(res.c_str());
+  rmdir(bundle.file("Contents/Resources").c_str());
 }
 
 TEST(WritePNG, RoundTripsAndFailsCleanly)

@@ -153,6 +153,12 @@ void LICE_ClearRect(LICE_IBitmap* dest, int x, int y, int w, int h, LICE_pixel m
 void LICE_FillRect(LICE_IBitmap* dest, int x, int y, int w, int h, LICE_pixel color, float alpha = 1.0f,
                    int mode = 0);
 
+// Fills the clipped rectangle with a gradient. Channels are 0..1 at (x, y) and change by the
+// d?dx values per pixel to the right and the d?dy values per row down; each pixel's colour,
+// clamped, is combined with its own alpha as the weight, by the mode's operation.
+void LICE_GradRect(LICE_IBitmap* dest, int x, int y, int w, int h, float ir, float ig, float ib, float ia, float drdx,
+                   float dgdx, float dbdx, float dadx, float drdy, float dgdy, float dbdy, float dady, int mode);
+
 // The pixel at (x, y), or 0 outside the bitmap.
 LICE_pixel LICE_GetPixel(LICE_IBitmap* bm, int x, int y);
 // Combines color into the pixel at (x, y) like LICE_FillRect (operation byte only); outside does nothing.

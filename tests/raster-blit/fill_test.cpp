@@ -121,6 +121,28 @@ TEST(Pixels, GetAndPut)
   EXPECT_EQ(bm.at(0, 1), Pattern(0, 1));
 }
 
+TEST(GradRect, RampsFromTheCornerAndClamps)
+{
+  GuardedBitmap bm(6, 4);
+  bm.fill([](int, int) { return 0xFF000000u; });
+  // Red rises by 0.25 per column from -0.25, green falls by 0.5 per row; opaque everywhere.
+  LICE_GradRect(&bm, -1, 0, 8, 8, -0.25f, 1.0f, 0.5f, 1.0f, 0.25f, 0, 0, 0, 0, -0.5f, 0, 0, 0);
+  const int red[] = {0, 63, 127, 191, 255, 255};
+  const int green[] = {255, 127, 0, 0};
+  for (int y = 0; y < 4; y++)
+    for (int x = 0; x < 6; x++) EXPECT_EQ(bm.at(x, y), LICE_RGBA(red[x], green[y], 127, 255)) << x << "," << y;
+  EXPECT_TRUE(bm.guardsIntact());
+
+  // Alpha is the weight: half-transparent grey onto black halves it; add mode adds it.
+  bm.fill([](int, int) { return 0xFF000000u; });
+  LICE_GradRect(&bm, 0, 0, 6, 4, 1, 1, 1, 0.5f, 0, 0, 0, 0, 0, 0, 0, 0, LICE_BLIT_MODE_COPY);
+  EXPECT_EQ(bm.at(5, 3), LICE_RGBA(127, 127, 127, 191));
+  LICE_GradRect(&bm, 0, 0, 6, 4, 0.5f, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0, LICE_BLIT_MODE_ADD);
+  EXPECT_EQ(bm.at(0, 0), LICE_RGBA(254, 127, 127, 255));
+  LICE_GradRect(&bm, INT_MIN, INT_MIN, INT_MAX, INT_MAX, 1e30f, -1e30f, 0, 1, 1e30f, 0, 0, 0, 0, 0, 0, 0, 0);
+  EXPECT_TRUE(bm.guardsIntact());
+}
+
 TEST(Blur, SmoothsAndKeepsFlatAreas)
 {
   GuardedBitmap bm(5, 5);

@@ -1,0 +1,68 @@
+// Class-info state of the Audio Unit wrapper.
+#include "IPlugAU.h"
+#include "IPlugAU_CF.h"
+
+namespace
+{
+const int kMaxPresetNameBytes = 64;
+
+// The component description of the instance's own component.
+OSStatus GetOwnDescription(AudioComponentInstance ci, AudioComponentDescription* pDesc)
+{
+  AudioComponent comp = ci ? AudioComponentInstanceGetComponent(ci) : nullptr;
+  if (!comp) return invalidComponentID;
+  return AudioComponentGetDescription(comp, pDesc);
+}
+}  // namespace
+
+OSStatus IPlugAU::GetState(CFPropertyListRef* ppPropList)
+{
+  AudioComponentDescription cd;
+  OSStatus r = GetOwnDescription(mCI, &cd);
+  if (r != noErr) return r;
+
+  CFMutableDictionaryRef pDict = CFDictionaryCreateMutable(kCFAllocatorDefault, 0, &kCFTypeDictionaryKeyCallBacks,
+                                                           &kCFTypeDictionaryValueCallBacks);
+  if (!pDict) return coreFoundationUnknownErr;
+  SInt32 version = GetEffectVersion(false);
+  SInt32 type = (SInt32)cd.componentType, subtype = (SInt32)cd.componentSubType;
+  SInt32 mfr = (SInt32)cd.componentManufacturer;
+  PutNumberInDict(pDict, kAUPresetVersionKey, &version, kCFNumberSInt32Type);
+  PutNumberInDict(pDict, kAUPresetTypeKey, &type, kCFNumberSInt32Type);
+  PutNumberInDict(pDict, kAUPresetSubtypeKey, &subtype, kCFNumberSInt32Type);
+  PutNumberInDict(pDict, kAUPresetManufacturerKey, &mfr, kCFNumberSInt32Type);
+  PutStrInDict(pDict, kAUPresetNameKey, GetPresetName(GetCurrentPresetIdx()));
+
+  ByteChunk chunk;
+  if (SerializeState(&chunk)) PutDataInDict(pDict, kAUPresetDataKey, &chunk);
+  *ppPropList = pDict;
+  return noErr;
+}
+
+OSStatus IPlugAU::SetState(CFPropertyListRef pPropList)
+{
+  AudioComponentDescription cd;
+  OSStatus r = GetOwnDescription(mCI, &cd);
+  if (r != noErr) return r;
+
+  CFDictionaryRef pDict = (CFDictionaryRef)pPropList;
+  if (!pDict || CFGetTypeID(pDict) != CFDictionaryGetTypeID()) return kAudioUnitErr_InvalidPropertyValue;
+  SInt32 version, type, subtype, mfr;
+  char presetName[kMaxPresetNameBytes];
+  if (!GetSInt32FromDict(pDict, kAUPresetVersionKey, &version) ||
+      !GetSInt32FromDict(pDict, kAUPresetTypeKey, &type) ||
+      !GetSInt32FromDict(pDict, kAUPresetSubtypeKey, &subtype) ||
+      !GetSInt32FromDict(pDict, kAUPresetManufacturerKey, &mfr) ||
+      !GetStrFromDict(pDict, kAUPresetNameKey, presetName, sizeof(presetName)) ||
+      (UInt32)type != cd.componentType || (UInt32)subtype != cd.componentSubType ||
+      (UInt32)mfr != cd.componentManufacturer)
+    return kAudioUnitErr_InvalidPropertyValue;
+
+  // The data is checked before anything changes, so a refusal leaves the instance as it was.
+  ByteChunk chunk;
+  if (!GetDataFromDict(pDict, kAUPresetDataKey, &chunk)) return kAudioUnitErr_InvalidPropertyValue;
+  RestorePreset(presetName);
+  if (UnserializeState(&chunk, 0) == 0) return kAudioUnitErr_InvalidPropertyValue;
+  RedrawParamControls();
+  return noErr;
+}

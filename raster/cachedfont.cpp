@@ -48,6 +48,12 @@ LICE_SysBitmap* nativeScratch(int w, int h)
   return bm->getDC() && bm->getBits() ? bm : nullptr;
 }
 
+// v + d without overflow (limited to the int range).
+LONG offsetBy(LONG v, int d)
+{
+  return (LONG)LICE_DrawClamp((int64_t)v + d, INT32_MIN, INT32_MAX);
+}
+
 bool isContinuation(unsigned char b)
 {
   return b >= 0x80 && b <= 0xBF;
@@ -364,7 +370,7 @@ LICE_CachedFont::Extent LICE_CachedFont::layout(const char* str, int len, bool s
     const charEnt ent = *e;
     if (vertical)
     {
-      ext.w = std::max(ext.w, penX + std::max(m_line_height, ent.width));
+      ext.w = std::max(ext.w, penX + m_line_height);
       ext.h = std::max({ext.h, penY + ent.advance, penY - ent.left_extra + ent.height});
     }
     else
@@ -414,8 +420,8 @@ int LICE_CachedFont::drawNative(LICE_IBitmap* bm, const char* str, int len, RECT
   const int tw = mr.right, th = mr.bottom;
   if (dtFlags & DT_CALCRECT)
   {
-    rect->right = rect->left + tw;
-    rect->bottom = rect->top + th;
+    rect->right = offsetBy(rect->left, tw);
+    rect->bottom = offsetBy(rect->top, th);
     return th;
   }
   const LICE_Rows rows(bm);
@@ -467,8 +473,8 @@ int LICE_CachedFont::DrawText(LICE_IBitmap* bm, const char* str, int strcnt, REC
   if (dtFlags & DT_CALCRECT)
   {
     const Extent ext = layout(str, len, single, none);
-    rect->right = rect->left + ext.w;
-    rect->bottom = rect->top + ext.h;
+    rect->right = offsetBy(rect->left, ext.w);
+    rect->bottom = offsetBy(rect->top, ext.h);
     return vertical ? ext.w : ext.h;
   }
 

@@ -1,0 +1,290 @@
+// Property lists written and read through libplist.
+#include "CFRuntime.h"
+
+#include <plist/plist.h>
+
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+const int kMaxDepth = 512;  // deeper trees (or a container holding itself) are refused
+
+struct PlistHolder {
+  plist_t p = nullptr;
+  ~PlistHolder() {
+    if (p) plist_free(p);
+  }
+};
+
+CFErrorRef makeError(CFIndex code, const char* text) {
+  CFStringRef message = CFStringCreateWithCString(nullptr, text, kCFStringEncodingUTF8);
+  const void* keys[] = {kCFErrorDescriptionKey};
+  const void* values[] = {message};
+  CFDictionaryRef info =
+      CFDictionaryCreate(nullptr, keys, values, 1, &kCFTypeDictionaryKeyCallBacks, &kCFTypeDictionaryValueCallBacks);
+  CFErrorRef e = CFErrorCreate(nullptr, kCFErrorDomainCocoa, code, info);
+  CFRelease(info);
+  CFRelease(message);
+  return e;
+}
+
+void fail(CFErrorRef* error, CFIndex code, const char* text) {
+  if (error) *error = makeError(code, text);
+}
+
+// A libplist node for a CF tree; NULL for a type that a property list cannot hold.
+plist_t toPlist(CFTypeRef cf, int depth) {
+  if (!cf || depth > kMaxDepth) return nullptr;
+  CFTypeID t = CFGetTypeID(cf);
+  if (t == CFStringGetTypeID()) return plist_new_string(cf::utf8((CFStringRef)cf).c_str());
+  if (t == CFBooleanGetTypeID()) return plist_new_bool(CFBooleanGetValue((CFBooleanRef)cf));
+  if (t == CFNumberGetTypeID()) {
+    CFNumberRef n = (CFNumberRef)cf;
+    if (CFNumberIsFloatType(n)) {
+      double d;
+      CFNumberGetValue(n, kCFNumberFloat64Type, &d);
+      return plist_new_real(d);
+    }
+    SInt64 v;
+    CFNumberGetValue(n, kCFNumberSInt64Type, &v);
+    return plist_new_uint((uint64_t)v);
+  }
+  if (t == CFDataGetTypeID()) {
+    CFDataRef d = (CFDataRef)cf;
+    const UInt8* bytes = CFDataGetBytePtr(d);
+    return plist_new_data(bytes ? (const char*)bytes : "", (uint64_t)CFDataGetLength(d));
+  }
+  if (t == CFArrayGetTypeID()) {
+    plist_t arr = plist_new_array();
+    for (CFIndex i = 0; i < CFArrayGetCount((CFArrayRef)cf); i++) {
+      plist_t item = toPlist(CFArrayGetValueAtIndex((CFArrayRef)cf, i), depth + 1);
+      if (!item) {
+        plist_free(arr);
+        return nullptr;
+      }
+      plist_array_append_item(arr, item);
+    }
+    return arr;
+  }
+  if (t == CFDictionaryGetTypeID()) {
+    CFDictionaryRef d = (CFDictionaryRef)cf;
+    CFIndex n = CFDictionaryGetCount(d);
+    const void** keys = (const void**)calloc((size_t)n + 1, sizeof(void*));
+    const void** values = (const void**)calloc((size_t)n + 1, sizeof(void*));
+    plist_t dict = keys && values ? plist_new_dict() : nullptr;
+    if (dict) CFDictionaryGetKeysAndValues(d, keys, values);
+    for (CFIndex i = 0; dict && i < n; i++) {
+      plist_t item = cf::is(keys[i], CFStringGetTypeID()) ? toPlist(values[i], depth + 1) : nullptr;
+      if (!item) {
+        plist_free(dict);
+        dict = nullptr;
+        break;
+      }
+      plist_dict_set_item(dict, cf::utf8((CFStringRef)keys[i]).c_str(), item);
+    }
+    free(keys);
+    free(values);
+    return dict;
+  }
+  return nullptr;
+}
+
+// A CF tree for a libplist node; NULL for node types without a CF counterpart here.
+CFTypeRef fromPlist(CFAllocatorRef a, plist_t node, CFOptionFlags options, int depth) {
+  if (!node || depth > kMaxDepth) return nullptr;
+  bool mutableContainers = options & (kCFPropertyListMutableContainers | kCFPropertyListMutableContainersAndLeaves);
+  bool mutableLeaves = (options & kCFPropertyListMutableContainersAndLeaves) == kCFPropertyListMutableContainersAndLeaves;
+  switch (plist_get_node_type(node)) {
+    case PLIST_STRING: {
+      char* s = nullptr;
+      plist_get_string_val(node, &s);
+      CFStringRef str = s ? cf::makeString(a, s) : nullptr;
+      free(s);
+      if (str && mutableLeaves) {
+        CFMutableStringRef m = CFStringCreateMutableCopy(a, 0, str);
+        CFRelease(str);
+        return m;
+      }
+      return str;
+    }
+    case PLIST_BOOLEAN: {
+      uint8_t b = 0;
+      plist_get_bool_val(node, &b);
+      return b ? kCFBooleanTrue : kCFBooleanFalse;
+    }
+    case PLIST_UINT: {
+      uint64_t u = 0;
+      plist_get_uint_val(node, &u);
+      SInt64 v = (SInt64)u;
+      return CFNumberCreate(a, kCFNumberSInt64Type, &v);
+    }
+    case PLIST_REAL: {
+      double d = 0;
+      plist_get_real_val(node, &d);
+      return CFNumberCreate(a, kCFNumberFloat64Type, &d);
+    }
+    case PLIST_DATA: {
+      char* bytes = nullptr;
+      uint64_t len = 0;
+      plist_get_data_val(node, &bytes, &len);
+      CFTypeRef d = mutableLeaves ? (CFTypeRef)CFDataCreateMutable(a, 0) : CFDataCreate(a, (const UInt8*)bytes, (CFIndex)len);
+      if (d && mutableLeaves) CFDataAppendBytes((CFMutableDataRef)d, (const UInt8*)bytes, (CFIndex)len);
+      free(bytes);
+      return d;
+    }
+    case PLIST_ARRAY: {
+      CFMutableArrayRef arr = CFArrayCreateMutable(a, 0, &kCFTypeArrayCallBacks);
+      uint32_t n = plist_array_get_size(node);
+      for (uint32_t i = 0; arr && i < n; i++) {
+        CFTypeRef item = fromPlist(a, plist_array_get_item(node, i), options, depth + 1);
+        if (!item) {
+          CFRelease(arr);
+          return nullptr;
+        }
+        CFArrayAppendValue(arr, item);
+        CFRelease(item);
+      }
+      if (!arr || mutableContainers) return arr;
+      CFArrayRef fixed = CFArrayCreateCopy(a, arr);
+      CFRelease(arr);
+      return fixed;
+    }
+    case PLIST_DICT: {
+      CFMutableDictionaryRef dict =
+          CFDictionaryCreateMutable(a, 0, &kCFTypeDictionaryKeyCallBacks, &kCFTypeDictionaryValueCallBacks);
+      plist_dict_iter it = nullptr;
+      plist_dict_new_iter(node, &it);
+      bool ok = dict && it;
+      while (ok) {
+        char* key = nullptr;
+        plist_t value = nullptr;
+        plist_dict_next_item(node, it, &key, &value);
+        if (!key) break;
+        CFStringRef k = cf::makeString(a, key);
+        free(key);
+        CFTypeRef v = fromPlist(a, value, options, depth + 1);
+        ok = k && v;
+        if (ok) CFDictionarySetValue(dict, k, v);
+        CFRelease(k);
+        CFRelease(v);
+      }
+      free(it);
+      if (!ok) {
+        CFRelease(dict);
+        return nullptr;
+      }
+      if (mutableContainers) return dict;
+      CFDictionaryRef fixed = CFDictionaryCreateCopy(a, dict);
+      CFRelease(dict);
+      return fixed;
+    }
+    default:  // dates, UIDs and keys outside dictionaries have no counterpart here
+      return nullptr;
+  }
+}
+
+bool valid(CFTypeRef cf, int depth) {
+  if (!cf || depth > kMaxDepth) return false;
+  CFTypeID t = CFGetTypeID(cf);
+  if (t == CFStringGetTypeID() || t == CFNumberGetTypeID() || t == CFBooleanGetTypeID() || t == CFDataGetTypeID()) return true;
+  if (t == CFArrayGetTypeID()) {
+    for (CFIndex i = 0; i < CFArrayGetCount((CFArrayRef)cf); i++)
+      if (!valid(CFArrayGetValueAtIndex((CFArrayRef)cf, i), depth + 1)) return false;
+    return true;
+  }
+  if (t != CFDictionaryGetTypeID()) return false;
+  bool ok = true;
+  struct Ctx {
+    bool* ok;
+    int depth;
+  } ctx{&ok, depth};
+  CFDictionaryApplyFunction(
+      (CFDictionaryRef)cf,
+      [](const void* k, const void* v, void* c) {
+        Ctx* x = (Ctx*)c;
+        if (!cf::is(k, CFStringGetTypeID()) || !valid(v, x->depth + 1)) *x->ok = false;
+      },
+      &ctx);
+  return ok;
+}
+
+}  // namespace
+
+extern "C" {
+
+Boolean CFPropertyListIsValid(CFPropertyListRef plist, CFPropertyListFormat format) {
+  if (format != kCFPropertyListXMLFormat_v1_0 && format != kCFPropertyListBinaryFormat_v1_0) return false;
+  return valid(plist, 0);
+}
+
+CFDataRef CFPropertyListCreateData(CFAllocatorRef allocator, CFPropertyListRef propertyList, CFPropertyListFormat format,
+                                   CFOptionFlags, CFErrorRef* error) {
+  if (error) *error = nullptr;
+  if (format != kCFPropertyListXMLFormat_v1_0 && format != kCFPropertyListBinaryFormat_v1_0) {
+    fail(error, kCFPropertyListWriteStreamError, "Property list format not supported for writing");
+    return nullptr;
+  }
+  PlistHolder tree;
+  tree.p = toPlist(propertyList, 0);
+  if (!tree.p) {
+    fail(error, kCFPropertyListWriteStreamError, "Object is not a valid property list");
+    return nullptr;
+  }
+  char* out = nullptr;
+  uint32_t len = 0;
+  if (format == kCFPropertyListXMLFormat_v1_0) plist_to_xml(tree.p, &out, &len);
+  else plist_to_bin(tree.p, &out, &len);
+  if (!out) {
+    fail(error, kCFPropertyListWriteStreamError, "Property list could not be written");
+    return nullptr;
+  }
+  CFDataRef data = CFDataCreate(allocator, (const UInt8*)out, (CFIndex)len);
+  if (format == kCFPropertyListXMLFormat_v1_0) plist_to_xml_free(out);
+  else plist_to_bin_free(out);
+  return data;
+}
+
+CFPropertyListRef CFPropertyListCreateWithData(CFAllocatorRef allocator, CFDataRef data, CFOptionFlags options,
+                                               CFPropertyListFormat* format, CFErrorRef* error) {
+  if (error) *error = nullptr;
+  CFIndex len = CFDataGetLength(data);
+  const UInt8* bytes = CFDataGetBytePtr(data);
+  if (!bytes || len <= 0 || len > 0x7fffffff) {
+    fail(error, kCFPropertyListReadCorruptError, "Empty or oversized property list data");
+    return nullptr;
+  }
+  bool binary = len >= 8 && memcmp(bytes, "bplist00", 8) == 0;
+  PlistHolder tree;
+  plist_from_memory((const char*)bytes, (uint32_t)len, &tree.p);
+  CFPropertyListRef result = tree.p ? fromPlist(allocator, tree.p, options, 0) : nullptr;
+  if (!result) {
+    fail(error, kCFPropertyListReadCorruptError,
+         tree.p ? "Property list holds a type that is not supported" : "Property list data is corrupt");
+    return nullptr;
+  }
+  if (format) *format = binary ? kCFPropertyListBinaryFormat_v1_0 : kCFPropertyListXMLFormat_v1_0;
+  return result;
+}
+
+CFPropertyListRef CFPropertyListCreateDeepCopy(CFAllocatorRef allocator, CFPropertyListRef propertyList,
+                                               CFOptionFlags mutabilityOption) {
+  PlistHolder tree;
+  tree.p = toPlist(propertyList, 0);
+  return tree.p ? fromPlist(allocator, tree.p, mutabilityOption, 0) : nullptr;
+}
+
+CFDataRef CFPropertyListCreateXMLData(CFAllocatorRef allocator, CFPropertyListRef propertyList) {
+  return CFPropertyListCreateData(allocator, propertyList, kCFPropertyListXMLFormat_v1_0, 0, nullptr);
+}
+
+CFPropertyListRef CFPropertyListCreateFromXMLData(CFAllocatorRef allocator, CFDataRef xmlData, CFOptionFlags mutabilityOption,
+                                                  CFStringRef* errorString) {
+  CFErrorRef error = nullptr;
+  CFPropertyListRef p = CFPropertyListCreateWithData(allocator, xmlData, mutabilityOption, nullptr, &error);
+  if (errorString) *errorString = error ? CFErrorCopyDescription(error) : nullptr;
+  CFRelease(error);
+  return p;
+}
+
+}  // extern "C"

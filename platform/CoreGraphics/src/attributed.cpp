@@ -2,7 +2,6 @@
 
 #include <CoreFoundation/CFAttributedString.h>
 
-#include <new>
 
 #include "object.h"
 
@@ -11,7 +10,7 @@ struct __CFAttributedString : cgi::Object {
     CFRelease(string);
     if (attributes) CFRelease(attributes);
   }
-  CFTypeID TypeID() const override { return CFAttributedStringGetTypeID(); }
+  CFTypeID typeID() const override { return CFAttributedStringGetTypeID(); }
   CFStringRef string;
   CFDictionaryRef attributes;
 };
@@ -23,7 +22,7 @@ CFAttributedStringRef CFAttributedStringCreate(CFAllocatorRef alloc, CFStringRef
   if (!str) return nullptr;
   CFStringRef copy = CFStringCreateCopy(alloc, str);
   if (!copy) return nullptr;
-  __CFAttributedString* a = new (std::nothrow) __CFAttributedString;
+  __CFAttributedString* a = cgi::New<__CFAttributedString>();
   if (!a) {
     CFRelease(copy);
     return nullptr;

@@ -4,7 +4,6 @@
 #include <ColorSync/ColorSync.h>
 
 #include <algorithm>
-#include <new>
 
 #include "objects.h"
 
@@ -12,7 +11,7 @@ struct OpaqueCMProfileRef {};
 
 extern "C" {
 
-CGColorSpaceRef CGColorSpaceCreateDeviceRGB(void) { return new (std::nothrow) CGColorSpace; }
+CGColorSpaceRef CGColorSpaceCreateDeviceRGB(void) { return cgi::New<CGColorSpace>(); }
 
 // Every profile describes an RGB display that shows colours unchanged.
 CGColorSpaceRef CGColorSpaceCreateWithPlatformColorSpace(const void* platformColorSpace) {
@@ -26,7 +25,7 @@ size_t CGColorSpaceGetNumberOfComponents(CGColorSpaceRef space) { return space ?
 // Clamped copy of r, g, b, a.
 CGColorRef CGColorCreate(CGColorSpaceRef space, const CGFloat* components) {
   if (!space || !components) return nullptr;
-  CGColor* c = new (std::nothrow) CGColor;
+  CGColor* c = cgi::New<CGColor>();
   if (!c) return nullptr;
   for (int i = 0; i < 4; ++i) c->components[i] = std::clamp(components[i], 0.0, 1.0);
   return c;

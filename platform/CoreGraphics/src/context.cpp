@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
-#include <new>
 
 #include "objects.h"
 
@@ -79,7 +78,7 @@ CGContextRef CGBitmapContextCreate(void* data, size_t width, size_t height,
     data = std::calloc(height, bytesPerRow);
     if (!data) return nullptr;
   }
-  CGContext* c = new (std::nothrow) CGContext;
+  CGContext* c = cgi::New<CGContext>();
   if (!c) {
     if (owns) std::free(data);
     return nullptr;

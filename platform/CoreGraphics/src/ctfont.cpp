@@ -3,14 +3,13 @@
 #include <CoreText/CTFontDescriptor.h>
 #include <CoreText/CTStringAttributes.h>
 
-#include <new>
 #include <string>
 #include <vector>
 
 #include "font.h"
 
 struct __CTFontDescriptor : cgi::Object {
-  CFTypeID TypeID() const override { return CTFontDescriptorGetTypeID(); }
+  CFTypeID typeID() const override { return CTFontDescriptorGetTypeID(); }
   std::string name;
   CGFloat size = 0;
   std::string postScriptName;
@@ -77,7 +76,7 @@ CFStringRef CTFontCopyFullName(CTFontRef font) {
 CTFontDescriptorRef CTFontDescriptorCreateWithNameAndSize(CFStringRef name, CGFloat size) {
   std::string n;
   if (!Utf8(name, &n)) return nullptr;
-  __CTFontDescriptor* d = new (std::nothrow) __CTFontDescriptor;
+  __CTFontDescriptor* d = cgi::New<__CTFontDescriptor>();
   if (!d) return nullptr;
   d->name = n;
   d->size = size;
@@ -91,7 +90,7 @@ CTFontDescriptorRef CTFontDescriptorCreateMatchingFontDescriptor(CTFontDescripto
   if (!descriptor || !cti::FindInstalledFace(descriptor->name, &file)) return nullptr;
   __CTFont* font = __CTFont::Open(file, descriptor->size > 0 ? descriptor->size : 12, nullptr);
   if (!font) return nullptr;
-  __CTFontDescriptor* d = new (std::nothrow) __CTFontDescriptor;
+  __CTFontDescriptor* d = cgi::New<__CTFontDescriptor>();
   if (d) {
     d->name = font->postScriptName;
     d->size = descriptor->size;

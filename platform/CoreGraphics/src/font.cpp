@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <new>
 #include <vector>
 
 #include FT_ADVANCES_H
@@ -54,7 +53,7 @@ __CTFont* __CTFont::Open(const cti::FaceFile& file, CGFloat size,
     FT_Done_Face(face);
     return nullptr;
   }
-  __CTFont* f = new (std::nothrow) __CTFont;
+  __CTFont* f = cgi::New<__CTFont>();
   if (!f) {
     std::lock_guard<std::mutex> hold(lib.lock);
     FT_Done_Face(face);

@@ -16,7 +16,7 @@
 
 struct __CTFont : cgi::Object {
   ~__CTFont() override;
-  CFTypeID TypeID() const override { return CTFontGetTypeID(); }
+  CFTypeID typeID() const override { return CTFontGetTypeID(); }
 
   // A font over the face file at size points with an optional glyph matrix;
   // null when FreeType cannot load the face.

@@ -2,19 +2,18 @@
 
 #include <algorithm>
 #include <cmath>
-#include <new>
 
 #include "line.h"
 
 struct __CTFramesetter : cgi::Object {
   ~__CTFramesetter() override { CFRelease(string); }
-  CFTypeID TypeID() const override { return CTFramesetterGetTypeID(); }
+  CFTypeID typeID() const override { return CTFramesetterGetTypeID(); }
   CFAttributedStringRef string;
   cti::Text text;
 };
 
 struct __CTFrame : cgi::Object {
-  CFTypeID TypeID() const override { return CTFrameGetTypeID(); }
+  CFTypeID typeID() const override { return CTFrameGetTypeID(); }
   ~__CTFrame() override {
     if (lines) CFRelease(lines);
   }
@@ -85,7 +84,7 @@ void ReleaseLine(CFAllocatorRef, const void* v) { cgi::Release(static_cast<const
 
 // Lays out lines top down until one no longer fits the height.
 __CTFrame* MakeFrame(const cti::Text& text, CFRange range, CGRect rect) {
-  __CTFrame* frame = new (std::nothrow) __CTFrame;
+  __CTFrame* frame = cgi::New<__CTFrame>();
   if (!frame) return nullptr;
   frame->rect = CGRectStandardize(rect);
   frame->visible = CFRangeMake(range.location, 0);
@@ -124,7 +123,7 @@ extern "C" {
 
 CTFramesetterRef CTFramesetterCreateWithAttributedString(CFAttributedStringRef string) {
   if (!string) return nullptr;
-  __CTFramesetter* fs = new (std::nothrow) __CTFramesetter;
+  __CTFramesetter* fs = cgi::New<__CTFramesetter>();
   if (!fs) return nullptr;
   fs->string = static_cast<CFAttributedStringRef>(CFRetain(string));
   if (!cti::ReadText(string, &fs->text)) {

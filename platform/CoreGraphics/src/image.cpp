@@ -3,7 +3,6 @@
 #include <CoreGraphics/CGImage.h>
 #include <CoreGraphics/CGPath.h>
 
-#include <new>
 
 #include "objects.h"
 
@@ -21,7 +20,7 @@ extern "C" {
 CGDataProviderRef CGDataProviderCreateWithData(void* info, const void* data, size_t size,
                                                CGDataProviderReleaseDataCallback releaseData) {
   if (!data) return nullptr;
-  CGDataProvider* p = new (std::nothrow) CGDataProvider;
+  CGDataProvider* p = cgi::New<CGDataProvider>();
   if (!p) return nullptr;
   p->info = info;
   p->data = data;
@@ -46,7 +45,7 @@ CGImageRef CGImageCreate(size_t width, size_t height, size_t bitsPerComponent,
   if (bytesPerRow < width * 4 || provider->size < width * 4 ||
       (height - 1) > (provider->size - width * 4) / bytesPerRow)
     return nullptr;
-  CGImage* image = new (std::nothrow) CGImage;
+  CGImage* image = cgi::New<CGImage>();
   if (!image) return nullptr;
   image->source = cgi::ImageSource{static_cast<const uint8_t*>(provider->data), (int)width,
                                    (int)height, bytesPerRow, layout};
@@ -71,7 +70,7 @@ size_t CGImageGetBytesPerRow(CGImageRef image) { return image ? image->source.by
 CGBitmapInfo CGImageGetBitmapInfo(CGImageRef image) { return image ? image->bitmapInfo : 0; }
 
 CGPathRef CGPathCreateWithRect(CGRect rect, const CGAffineTransform* transform) {
-  CGPath* path = new (std::nothrow) CGPath;
+  CGPath* path = cgi::New<CGPath>();
   if (!path) return nullptr;
   rect = CGRectStandardize(rect);
   path->bounds = transform ? CGRectApplyAffineTransform(rect, *transform) : rect;

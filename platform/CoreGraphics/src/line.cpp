@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <new>
 
 namespace {
 
@@ -64,7 +63,7 @@ bool ReadText(CFAttributedStringRef string, Text* out) {
 }
 
 __CTLine* LayoutLine(const Text& text, CFRange range) {
-  __CTLine* line = new (std::nothrow) __CTLine;
+  __CTLine* line = cgi::New<__CTLine>();
   if (!line) return nullptr;
   line->range = range;
   const CFIndex end = range.location + range.length;

@@ -35,7 +35,7 @@ bool ReadText(CFAttributedStringRef string, Text* out);
 
 struct __CTLine : cgi::Object {
   ~__CTLine() override;
-  CFTypeID TypeID() const override { return CTLineGetTypeID(); }
+  CFTypeID typeID() const override { return CTLineGetTypeID(); }
   std::vector<cti::PlacedGlyph> glyphs;
   std::vector<const cgi::Object*> held;  // fonts and colours the glyphs use (retained)
   double width = 0;

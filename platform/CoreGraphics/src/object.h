@@ -1,31 +1,31 @@
 #pragma once
-// The reference-counted base of every Core Graphics and Core Text object.
+// The base of every Core Graphics and Core Text object: the Core Foundation
+// object head, so that CFRetain, CFRelease, CFGetTypeID, CFEqual, CFHash and
+// CFCopyDescription work on these objects. Objects live in memory from the
+// default allocator, which CFRelease gives them back to.
 
 #include <CoreFoundation/CoreFoundation.h>
 
-#include <atomic>
+#include <new>
+#include <utility>
+
+#include "CFRuntime.h"
 
 namespace cgi {
 
-class Object {
- public:
-  Object() = default;
-  Object(const Object&) = delete;
-  Object& operator=(const Object&) = delete;
-  virtual ~Object() = default;
+using Object = __CFObject;
 
-  // The object's type, as CFGetTypeID reports it.
-  virtual CFTypeID TypeID() const = 0;
-
-  void Retain() { refs_.fetch_add(1, std::memory_order_relaxed); }
-  // Destroys the object with its last reference.
-  void Release() {
-    if (refs_.fetch_sub(1, std::memory_order_acq_rel) == 1) delete this;
-  }
-
- private:
-  std::atomic<long> refs_{1};
-};
+// A new object (one reference) in memory from the default allocator; null
+// when memory cannot be had.
+template <class T, class... A>
+T* New(A&&... args) {
+  CFAllocatorRef allocator = CFAllocatorGetDefault();
+  void* mem = CFAllocatorAllocate(allocator, (CFIndex)sizeof(T), 0);
+  if (!mem) return nullptr;
+  T* obj = new (mem) T(std::forward<A>(args)...);
+  obj->allocator = static_cast<CFAllocatorRef>(CFRetain(allocator));
+  return obj;
+}
 
 // A type ID of its own for a class of this library, named for descriptions.
 CFTypeID NewTypeID(const char* className);
@@ -33,12 +33,12 @@ CFTypeID NewTypeID(const char* className);
 // Retain / release through nullable pointers of any object type.
 template <class T>
 T* Retain(T* o) {
-  if (o) const_cast<Object*>(static_cast<const Object*>(o))->Retain();
+  if (o) CFRetain(static_cast<const Object*>(o));
   return o;
 }
 template <class T>
 void Release(T* o) {
-  if (o) const_cast<Object*>(static_cast<const Object*>(o))->Release();
+  if (o) CFRelease(static_cast<const Object*>(o));
 }
 
 }  // namespace cgi

@@ -10,17 +10,17 @@
 #include "pixels.h"
 
 struct CGColorSpace : cgi::Object {
-  CFTypeID TypeID() const override { return CGColorSpaceGetTypeID(); }
+  CFTypeID typeID() const override { return CGColorSpaceGetTypeID(); }
 };
 
 struct CGColor : cgi::Object {
-  CFTypeID TypeID() const override { return CGColorGetTypeID(); }
+  CFTypeID typeID() const override { return CGColorGetTypeID(); }
   CGFloat components[4];  // r, g, b, a, each 0..1
 };
 
 struct CGDataProvider : cgi::Object {
   ~CGDataProvider() override;
-  CFTypeID TypeID() const override { return CGDataProviderGetTypeID(); }
+  CFTypeID typeID() const override { return CGDataProviderGetTypeID(); }
   void* info;
   const void* data;
   size_t size;
@@ -29,7 +29,7 @@ struct CGDataProvider : cgi::Object {
 
 struct CGImage : cgi::Object {
   ~CGImage() override;
-  CFTypeID TypeID() const override { return CGImageGetTypeID(); }
+  CFTypeID typeID() const override { return CGImageGetTypeID(); }
   cgi::ImageSource source;
   size_t bitsPerComponent, bitsPerPixel;
   CGBitmapInfo bitmapInfo;
@@ -39,7 +39,7 @@ struct CGImage : cgi::Object {
 };
 
 struct CGPath : cgi::Object {
-  CFTypeID TypeID() const override { return CGPathGetTypeID(); }
+  CFTypeID typeID() const override { return CGPathGetTypeID(); }
   CGRect bounds;
 };
 
@@ -57,7 +57,7 @@ struct CGGState {
 
 struct CGContext : cgi::Object {
   ~CGContext() override;
-  CFTypeID TypeID() const override { return CGContextGetTypeID(); }
+  CFTypeID typeID() const override { return CGContextGetTypeID(); }
   // Whether edges get fractional coverage.
   bool Antialias() const { return gs.shouldAntialias && gs.allowsAntialiasing; }
   // Pixels whose centres lie in the clip (columns, memory rows).

@@ -47,28 +47,11 @@ std::string NumberText(CFNumberRef n) {
   return buf;
 }
 
-std::string NumberTypeName(CFNumberRef n) {
-  static const struct {
-    CFNumberType type;
-    const char* name;
-  } kNames[] = {{kCFNumberSInt8Type, "SInt8"},     {kCFNumberSInt16Type, "SInt16"},
-                {kCFNumberSInt32Type, "SInt32"},   {kCFNumberSInt64Type, "SInt64"},
-                {kCFNumberFloat32Type, "Float32"}, {kCFNumberFloat64Type, "Float64"},
-                {kCFNumberCharType, "char"},       {kCFNumberShortType, "short"},
-                {kCFNumberIntType, "int"},         {kCFNumberLongType, "long"},
-                {kCFNumberLongLongType, "long long"}, {kCFNumberFloatType, "float"},
-                {kCFNumberDoubleType, "double"}};
-  const CFNumberType t = CFNumberGetType(n);
-  for (const auto& k : kNames)
-    if (k.type == t) return k.name;
-  return "type " + std::to_string((int)t);
-}
-
 std::string ValueText(const std::string& key, CFTypeRef v) {
   const CFTypeID t = CFGetTypeID(v);
   if (t == CFNumberGetTypeID()) {
     CFNumberRef n = (CFNumberRef)v;
-    std::string s = "CFNumber (" + NumberTypeName(n) + ")  " + NumberText(n);
+    std::string s = "CFNumber  " + NumberText(n);
     SInt32 i = 0;
     CFNumberGetValue(n, kCFNumberSInt32Type, &i);
     if (key == "version") {

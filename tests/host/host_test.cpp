@@ -337,7 +337,7 @@ TEST_F(Host, SavedStateReproducesTheRender) {
   ASSERT_EQ(saved.status, 0) << saved.err;
   const Result show = Run({"state", "show", "s.aupreset"});
   ASSERT_EQ(show.status, 0) << show.err;
-  for (const char* part : {"version", "type", "subtype", "manufacturer", "name", "data", "CFNumber (SInt32)",
+  for (const char* part : {"version", "type", "subtype", "manufacturer", "name", "data", "CFNumber  65536  (v1.0.0)",
                            "'Kel1'", "'Qlmh'", "CFString  \"-\"", "CFData  32 bytes", "OUT -3.00", "GainL 0.80"})
     EXPECT_TRUE(Contains(show.out, part)) << part << " in\n" << show.out;
 

@@ -583,7 +583,7 @@ TEST(DrawSafety, RandomGeometryStaysInsideTheBitmap)
   };
   const float weights[] = {1.0f, 0.5f, 0.25f, 0.75f, 0.3f, 2.0f};
   const LICE_pixel_chan mask[12] = {255, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11};
-  for (int iter = 0; iter < 3000; iter++)
+  for (int iter = 0; iter < 20000; iter++)
   {
     const int w = 1 + (int)(rng() % 23), h = 1 + (int)(rng() % 19);
     Canvas cv(w, h, 0x80808080u, rng() % 2 == 0, 4);

@@ -116,6 +116,19 @@ TEST(CachedFontMeasure, TextExtents)
   EXPECT_EQ(f.measure("").right, 5);
   EXPECT_EQ(f.measure("").bottom, 7);
 
+  // Masks are trimmed to their ink: a narrow letter's mask is much narrower than its cell, and
+  // a space keeps its advance with an empty mask.
+  f.measure("l");
+  const auto* l = f.findChar('l');
+  ASSERT_NE(l, nullptr);
+  EXPECT_LE(l->width, l->advance);
+  EXPECT_LT(l->width, 5);
+  f.measure(" ");
+  const auto* sp = f.findChar(' ');
+  EXPECT_GT(sp->base_offset, 0);
+  EXPECT_EQ(sp->width, 0);
+  EXPECT_EQ(sp->advance, platformWidth(f.GetHFont(), " "));
+
   // Codes from 128 up are kept in a sorted list; the precalculating font refuses them.
   ASSERT_NE(f.findChar(0x20AC), nullptr);
   ASSERT_NE(f.findChar(0xE9), nullptr);
@@ -373,7 +386,7 @@ TEST(CachedFontSafety, RandomTextStaysInsideTheBitmap)
   {
     Font f(flags, 9 + (int)(rng() % 20));
     f.SetBkMode(rng() % 2 ? OPAQUE : TRANSPARENT);
-    for (int iter = 0; iter < 40; iter++)
+    for (int iter = 0; iter < 150; iter++)
     {
       std::string s;
       const int n = (int)(rng() % 12);

@@ -27,7 +27,7 @@ struct Bitmap {
   CGContextRef ctx;
 };
 
-TEST(BitmapContext, LayoutsPlaceChannelsInMemory) {
+TEST(CGBitmapContext, LayoutsPlaceChannelsInMemory) {
   struct Case {
     CGBitmapInfo info;
     bool supported;
@@ -56,7 +56,7 @@ TEST(BitmapContext, LayoutsPlaceChannelsInMemory) {
   }
 }
 
-TEST(BitmapContext, RefusesBadSizes) {
+TEST(CGBitmapContext, RefusesBadSizes) {
   CGColorSpaceRef space = CGColorSpaceCreateDeviceRGB();
   std::vector<uint8_t> buf(64);
   const CGBitmapInfo info = kCGBitmapByteOrder32Little | kCGImageAlphaNoneSkipFirst;
@@ -74,7 +74,7 @@ TEST(BitmapContext, RefusesBadSizes) {
 
 // Device space has y up: the bottom row is the last row in memory; padding
 // at the end of each row is never written.
-TEST(BitmapContext, RowsRunTopToBottomWithPadding) {
+TEST(CGBitmapContext, RowsRunTopToBottomWithPadding) {
   Bitmap b(3, 2, kCGBitmapByteOrder32Little | kCGImageAlphaNoneSkipFirst, 16);
   CGContextSetRGBFillColor(b.ctx, 0, 0, 1, 1);
   CGContextFillRect(b.ctx, CGRectMake(0, 0, 3, 1));
@@ -86,7 +86,7 @@ TEST(BitmapContext, RowsRunTopToBottomWithPadding) {
     EXPECT_EQ(0, std::memcmp(&b.pixels[row * 16 + 12], "\0\0\0\0", 4));
 }
 
-TEST(BitmapContext, FlippedTransformPutsOriginTopLeft) {
+TEST(CGBitmapContext, FlippedTransformPutsOriginTopLeft) {
   Bitmap b(4, 4);
   CGContextTranslateCTM(b.ctx, 0, 4);
   CGContextScaleCTM(b.ctx, 1, -1);
@@ -99,7 +99,7 @@ TEST(BitmapContext, FlippedTransformPutsOriginTopLeft) {
   EXPECT_EQ(0, b.At(1, 3)[0]);
 }
 
-TEST(BitmapContext, ClipsIntersectAndRestore) {
+TEST(CGBitmapContext, ClipsIntersectAndRestore) {
   Bitmap b(8, 1);
   CGContextSaveGState(b.ctx);
   CGContextClipToRect(b.ctx, CGRectMake(2, 0, 4, 1));
@@ -122,7 +122,7 @@ TEST(BitmapContext, ClipsIntersectAndRestore) {
   EXPECT_EQ(255, b.At(0, 0)[0]);
 }
 
-TEST(BitmapContext, AntialiasingSwitchDecidesEdgeCoverage) {
+TEST(CGBitmapContext, AntialiasingSwitchDecidesEdgeCoverage) {
   struct Case {
     bool antialias;
     int left, right;
@@ -138,7 +138,7 @@ TEST(BitmapContext, AntialiasingSwitchDecidesEdgeCoverage) {
   }
 }
 
-TEST(BitmapContext, TranslucentFillBlendsAndKeepsIgnoredAlpha) {
+TEST(CGBitmapContext, TranslucentFillBlendsAndKeepsIgnoredAlpha) {
   Bitmap b(1, 1);
   b.pixels[3] = 77;
   CGContextSetRGBFillColor(b.ctx, 1, 1, 1, 0.5);
@@ -165,7 +165,7 @@ struct Image {
 const CGBitmapInfo kOpaque = kCGBitmapByteOrder32Little | kCGImageAlphaNoneSkipFirst;
 const CGBitmapInfo kStraight = kCGBitmapByteOrder32Little | kCGImageAlphaFirst;
 
-TEST(DrawImage, NearestScalingKeepsImageUpright) {
+TEST(CGDrawImage, NearestScalingKeepsImageUpright) {
   // Blue values 10, 20 on the first row, 30, 40 on the second.
   Image img(2, 2, {10, 0, 0, 255, 20, 0, 0, 255, 30, 0, 0, 255, 40, 0, 0, 255}, kOpaque);
   ASSERT_NE(nullptr, img.image);
@@ -190,7 +190,7 @@ TEST(DrawImage, NearestScalingKeepsImageUpright) {
   }
 }
 
-TEST(DrawImage, InterpolationQualityChoosesFilter) {
+TEST(CGDrawImage, InterpolationQualityChoosesFilter) {
   Image img(2, 1, {0, 0, 0, 255, 200, 0, 0, 255}, kOpaque);
   struct Case {
     CGInterpolationQuality quality;
@@ -209,7 +209,7 @@ TEST(DrawImage, InterpolationQualityChoosesFilter) {
   }
 }
 
-TEST(DrawImage, StraightAlphaComposites) {
+TEST(CGDrawImage, StraightAlphaComposites) {
   Image img(2, 1, {200, 0, 0, 0, 200, 0, 0, 128}, kStraight);
   Bitmap b(2, 1);
   b.pixels[0] = b.pixels[4] = 100;
@@ -218,7 +218,7 @@ TEST(DrawImage, StraightAlphaComposites) {
   EXPECT_EQ(150, b.At(1, 0)[0]);
 }
 
-TEST(DrawImage, ReadsProviderMemoryWithoutCopying) {
+TEST(CGDrawImage, ReadsProviderMemoryWithoutCopying) {
   static int released = 0;
   std::vector<uint8_t> px = {1, 2, 3, 255};
   CGDataProviderRef p = CGDataProviderCreateWithData(
@@ -238,7 +238,7 @@ TEST(DrawImage, ReadsProviderMemoryWithoutCopying) {
   CGColorSpaceRelease(space);
 }
 
-TEST(DrawImage, CreationRefusesShortProviders) {
+TEST(CGDrawImage, CreationRefusesShortProviders) {
   std::vector<uint8_t> px(4 * 4 * 2);
   CGDataProviderRef p = CGDataProviderCreateWithData(nullptr, px.data(), px.size() - 1, nullptr);
   CGColorSpaceRef space = CGColorSpaceCreateDeviceRGB();
@@ -257,7 +257,7 @@ TEST(DrawImage, CreationRefusesShortProviders) {
   CGColorSpaceRelease(space);
 }
 
-TEST(Geometry, RectanglesAndTransforms) {
+TEST(CGGeometry, RectanglesAndTransforms) {
   EXPECT_TRUE(CGRectIsNull(CGRectIntersection(CGRectMake(0, 0, 1, 1), CGRectMake(2, 2, 1, 1))));
   EXPECT_TRUE(CGRectEqualToRect(CGRectMake(1, 1, 1, 1),
                                 CGRectIntersection(CGRectMake(0, 0, 2, 2), CGRectMake(1, 1, 5, 5))));
@@ -272,7 +272,7 @@ TEST(Geometry, RectanglesAndTransforms) {
   EXPECT_DOUBLE_EQ(1, back.y);
 }
 
-TEST(Display, PointerCallsAreRecorded) {
+TEST(CGDisplay, PointerCallsAreRecorded) {
   CGStandInResetCursorState();
   CGStandInSetDisplaySize(800, 600);
   const CGDirectDisplayID d = CGMainDisplayID();

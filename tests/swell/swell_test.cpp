@@ -60,7 +60,7 @@ HFONT Font(int height, int quality = ANTIALIASED_QUALITY, const char* face = "De
   return CreateFont(height, 0, 0, 0, FW_NORMAL, 0, 0, 0, 0, 0, 0, quality, 0, face);
 }
 
-TEST(MemContext, BufferIsAlignedAndRowsAreTopDown) {
+TEST(SwellMemContext, BufferIsAlignedAndRowsAreTopDown) {
   Mem m(4, 2);
   ASSERT_NE(nullptr, m.dc);
   uint8_t* buf = static_cast<uint8_t*>(SWELL_GetCtxFrameBuffer(m.dc));
@@ -80,7 +80,7 @@ TEST(MemContext, BufferIsAlignedAndRowsAreTopDown) {
   EXPECT_EQ(nullptr, SWELL_CreateMemContext(nullptr, 5, -1));
 }
 
-TEST(Handles, NullAndDeletedHandlesActAsNull) {
+TEST(SwellHandles, NullAndDeletedHandlesActAsNull) {
   HDC dead = SWELL_CreateMemContext(nullptr, 8, 8);
   HFONT font = Font(12);
   SWELL_DeleteGfxContext(dead);
@@ -116,7 +116,7 @@ TEST(Handles, NullAndDeletedHandlesActAsNull) {
   DeleteObject(font);
 }
 
-TEST(Handles, RecordsAreReused) {
+TEST(SwellHandles, RecordsAreReused) {
   HDC a = SWELL_CreateMemContext(nullptr, 2, 2);
   SWELL_DeleteGfxContext(a);
   HDC b = SWELL_CreateMemContext(nullptr, 2, 2);
@@ -125,7 +125,7 @@ TEST(Handles, RecordsAreReused) {
   SWELL_DeleteGfxContext(b);
 }
 
-TEST(CreateFont, SizeRules) {
+TEST(SwellCreateFont, SizeRules) {
   struct Case {
     int height, width;
     double size;
@@ -145,7 +145,7 @@ TEST(CreateFont, SizeRules) {
   }
 }
 
-TEST(CreateFont, StyleSuffixesFormTheLookupNameResolvedOnce) {
+TEST(SwellCreateFont, StyleSuffixesFormTheLookupNameResolvedOnce) {
   SWELL_FontNameCache& cache = SWELL_GetFontNameCache();
   EXPECT_FALSE(cache.Contains("Helvetica Bold Italic"));
   const int before = cache.Resolutions();
@@ -181,7 +181,7 @@ TEST(CreateFont, StyleSuffixesFormTheLookupNameResolvedOnce) {
   for (HFONT f : {a, b, c, d}) DeleteObject(f);
 }
 
-TEST(SelectObject, ReturnsPreviousSelection) {
+TEST(SwellSelectObject, ReturnsPreviousSelection) {
   Mem m(4, 4);
   HFONT f = Font(12), g = Font(14);
   HGDIOBJ pen = GetStockObject(NULL_PEN), brush = GetStockObject(NULL_BRUSH);
@@ -206,7 +206,7 @@ TEST(SelectObject, ReturnsPreviousSelection) {
   DeleteObject(f);
 }
 
-TEST(DeleteObject, ClonesCountReferences) {
+TEST(SwellDeleteObject, ClonesCountReferences) {
   Mem m(4, 4);
   HFONT f = Font(20);
   EXPECT_EQ(f, SWELL_CloneGDIObject(f));
@@ -221,7 +221,7 @@ TEST(DeleteObject, ClonesCountReferences) {
   EXPECT_EQ(nullptr, SelectObject(m.dc, f));
 }
 
-TEST(GetTextMetrics, FromTheSelectedOrTheDefaultFont) {
+TEST(SwellGetTextMetrics, FromTheSelectedOrTheDefaultFont) {
   Mem m(4, 4);
   TEXTMETRIC tm;
   // No font selected: the 10-point label font.
@@ -242,7 +242,7 @@ TEST(GetTextMetrics, FromTheSelectedOrTheDefaultFont) {
   DeleteObject(f);
 }
 
-TEST(DrawText, MeasuringChangesOnlyRightAndBottom) {
+TEST(SwellDrawText, MeasuringChangesOnlyRightAndBottom) {
   Mem m(40, 40);
   HFONT f = Font(-12);
   SelectObject(m.dc, f);
@@ -275,7 +275,7 @@ int MeasureWidth(HDC dc, const char* text, UINT flags) {
   return r.right;
 }
 
-TEST(DrawText, PrefixAmpersands) {
+TEST(SwellDrawText, PrefixAmpersands) {
   Mem m(4, 4);
   HFONT f = Font(-16);
   SelectObject(m.dc, f);
@@ -298,7 +298,7 @@ TEST(DrawText, PrefixAmpersands) {
   DeleteObject(f);
 }
 
-TEST(DrawText, AlignmentPlacesTheTextBox) {
+TEST(SwellDrawText, AlignmentPlacesTheTextBox) {
   HFONT f = Font(-14, NONANTIALIASED_QUALITY);
   const RECT box = {10, 20, 110, 80};
   Mem probe(4, 4);
@@ -339,7 +339,7 @@ TEST(DrawText, AlignmentPlacesTheTextBox) {
   DeleteObject(f);
 }
 
-TEST(DrawText, MultipleLinesStackDownward) {
+TEST(SwellDrawText, MultipleLinesStackDownward) {
   HFONT f = Font(-12);
   Mem m(100, 80);
   SelectObject(m.dc, f);
@@ -366,7 +366,7 @@ TEST(DrawText, MultipleLinesStackDownward) {
   DeleteObject(f);
 }
 
-TEST(DrawText, ClipsToTheRectangleUnlessAskedNot) {
+TEST(SwellDrawText, ClipsToTheRectangleUnlessAskedNot) {
   HFONT f = Font(-16);
   struct Case {
     UINT flags;
@@ -386,7 +386,7 @@ TEST(DrawText, ClipsToTheRectangleUnlessAskedNot) {
   DeleteObject(f);
 }
 
-TEST(DrawText, ColourBackgroundAndAntialiasing) {
+TEST(SwellDrawText, ColourBackgroundAndAntialiasing) {
   struct Case {
     int quality;
     int bkMode;
@@ -421,7 +421,7 @@ TEST(DrawText, ColourBackgroundAndAntialiasing) {
   }
 }
 
-TEST(DrawText, LongTextIsCutAtTheBufferWithoutBreakingCharacters) {
+TEST(SwellDrawText, LongTextIsCutAtTheBufferWithoutBreakingCharacters) {
   Mem m(4, 4);
   HFONT f = Font(-10);
   SelectObject(m.dc, f);
@@ -434,7 +434,7 @@ TEST(DrawText, LongTextIsCutAtTheBufferWithoutBreakingCharacters) {
   DeleteObject(f);
 }
 
-TEST(StretchBlt, CopiesScalesAndClipsTheSource) {
+TEST(SwellStretchBlt, CopiesScalesAndClipsTheSource) {
   Mem src(2, 2);
   uint32_t* s = static_cast<uint32_t*>(SWELL_GetCtxFrameBuffer(src.dc));
   s[0] = 0xFF000011;

@@ -184,7 +184,7 @@ void NSRunLoop::runUntilDate(NSDate* limitDate)
       if (d < 0 || s.delayed[i].when < s.delayed[(size_t)d].when) d = (long)i;
     NSTimeInterval tTimer = next ? next->m_next : limit + 1, tDelayed = d >= 0 ? s.delayed[(size_t)d].when : limit + 1;
     NSTimeInterval t = std::min(tTimer, tDelayed);
-    if (t > limit) break;
+    if (t > limit + 1e-9) break;  // a tick due at the limit (up to rounding) still runs
     WaitUntil(t);
     if (tDelayed <= tTimer) {
       Delayed job = s.delayed[(size_t)d];

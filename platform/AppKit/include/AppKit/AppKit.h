@@ -11,4 +11,4 @@
 #include "NSTextField.h"
 #include "NSPanel.h"
 #include "NSWorkspace.h"
-#include <AppKit/NSFont.h>
+#include "NSFont.h"

@@ -1,7 +1,7 @@
 #pragma once
 // Colours and the editable text field with its field editor.
 
-#include <AppKit/NSFont.h>
+#include "NSFont.h"
 
 #include "NSView.h"
 

@@ -171,6 +171,8 @@ public:
   const WDL_String* GetOutputBusLabel(int busIdx) const { return mOutputBusLabels.Get(busIdx); }
 
   // --- processing frame (render thread; allocates nothing, takes no lock) ---
+  // Every process and pass-through call handles at most block-size frames and runs with denormals
+  // flushed to zero.
   // Each connected channel in [first, first + n) takes the next host buffer.
   void AttachInputBuffers(int first, int n, double** ppData, int nFrames);
   // Each connected channel converts nFrames floats from the next host buffer into its scratch buffer
@@ -288,10 +290,13 @@ public:
 protected:
   // The base's pass-through, reachable while an override is in place.
   void PassThrough(double** inputs, double** outputs, int nFrames);
+  // nFrames held to 0 ... block size: no processing call reaches past a scratch buffer.
+  int FramesToProcess(int nFrames) const;
   // Converts every connected output into its host float buffer, replacing or adding.
   void ConvertOutputs(int nFrames, bool accumulate);
-  // The free slot a preset maker fills, marked initialized and named; null when none is free.
-  IPreset* TakeFreePreset(const char* name);
+  // Fills the first uninitialized slot with a copy of pState and names it; false when none is free
+  // (or memory ran out, leaving the slot uninitialized).
+  bool StorePreset(const char* name, const ByteChunk* pState);
   // Writes a bank or program image to fileName through a temporary file; false on any failure.
   static bool WriteFileImage(const char* fileName, const ByteChunk& image);
 

@@ -13,7 +13,7 @@ bool Aligned64(const void* p)
   return ((uintptr_t)p & 63) == 0;
 }
 
-TEST(MemBitmap, RowSpanAndAlignment)
+TEST(RasterMemBitmap, RowSpanAndAlignment)
 {
   struct
   {
@@ -45,7 +45,7 @@ TEST(MemBitmap, RowSpanAndAlignment)
   EXPECT_EQ(half.getWidth(), 0);
 }
 
-TEST(MemBitmap, ResizeKeepsGrowsAndFrees)
+TEST(RasterMemBitmap, ResizeKeepsGrowsAndFrees)
 {
   LICE_MemBitmap bm(10, 10, 4);
   LICE_pixel* bits = bm.getBits();
@@ -81,7 +81,7 @@ TEST(MemBitmap, ResizeKeepsGrowsAndFrees)
   }
 }
 
-TEST(SysBitmap, ContextBackedAndOnlyGrows)
+TEST(RasterSysBitmap, ContextBackedAndOnlyGrows)
 {
   LICE_SysBitmap bm(5, 3);
   ASSERT_NE(bm.getDC(), nullptr);

@@ -49,7 +49,7 @@ void ExpectBlitResult(GuardedBitmap& dest, GuardedBitmap& src, const ClipCase& c
   EXPECT_TRUE(dest.guardsIntact());
 }
 
-TEST(Blit, ClipsTheSourceAndDestinationOnEverySide)
+TEST(RasterBlit, ClipsTheSourceAndDestinationOnEverySide)
 {
   for (bool flipped : {false, true})
     for (const ClipCase& c : kClipCases)
@@ -75,7 +75,7 @@ TEST(Blit, ClipsTheSourceAndDestinationOnEverySide)
     }
 }
 
-TEST(Blit, FullCopyIsExactAndHalfMixHalves)
+TEST(RasterBlit, FullCopyIsExactAndHalfMixHalves)
 {
   GuardedBitmap src(5, 3), dest(5, 3);
   src.fill(Pattern);
@@ -93,7 +93,7 @@ TEST(Blit, FullCopyIsExactAndHalfMixHalves)
     for (int x = 0; x < 5; x++) EXPECT_EQ(dest.at(x, y), src.at(x, y));
 }
 
-TEST(Blit, ChannelCopyMovesOneByte)
+TEST(RasterBlit, ChannelCopyMovesOneByte)
 {
   struct
   {
@@ -115,7 +115,7 @@ TEST(Blit, ChannelCopyMovesOneByte)
   }
 }
 
-TEST(Blit, OntoItselfReadsTheOriginalPixels)
+TEST(RasterBlit, OntoItselfReadsTheOriginalPixels)
 {
   for (float weight : {1.0f, 0.75f})
   {
@@ -131,7 +131,7 @@ TEST(Blit, OntoItselfReadsTheOriginalPixels)
   }
 }
 
-TEST(Blit, CopyResizesTheDestination)
+TEST(RasterBlit, CopyResizesTheDestination)
 {
   GuardedBitmap src(7, 3);
   src.fill(Pattern);

@@ -73,7 +73,7 @@ const CombineCase kCases[] = {
     {"overlay+alpha", 0x10004, 0.75f, 0xFF3CB4FF, 0xAFB6764F},
 };
 
-TEST(Combine, EachModeMatchesItsRule)
+TEST(RasterCombine, EachModeMatchesItsRule)
 {
   for (const CombineCase& c : kCases)
   {
@@ -82,7 +82,7 @@ TEST(Combine, EachModeMatchesItsRule)
   }
 }
 
-TEST(Combine, ZeroWeightAndUnknownOperationsChangeNothing)
+TEST(RasterCombine, ZeroWeightAndUnknownOperationsChangeNothing)
 {
   const int modes[] = {0, 1, 2, 3, 4, 5, 0x10000, 0x10001, 0x10003, 0x10005, 0x100, 0xF3};
   for (int mode : modes)
@@ -100,13 +100,13 @@ TEST(Combine, ZeroWeightAndUnknownOperationsChangeNothing)
   EXPECT_EQ(BlitOne(kDest, 0x123CB4FF, 3.0f, 0), 0x123CB4FFu);
 }
 
-TEST(Combine, AddOfWhiteSaturates)
+TEST(RasterCombine, AddOfWhiteSaturates)
 {
   for (LICE_pixel d : {0x00000000u, 0x80C86432u, 0xFFFFFFFFu})
     EXPECT_EQ(BlitOne(d, 0xFFFFFFFF, 1.0f, LICE_BLIT_MODE_ADD), 0xFFFFFFFFu);
 }
 
-TEST(Combine, ClampedVariantsStayInRange)
+TEST(RasterCombine, ClampedVariantsStayInRange)
 {
   // Weights beyond full push the copy rule past 0..255; the clamped forms stop at the limits.
   LICE_pixel p = LICE_RGBA(200, 10, 128, 128);
@@ -120,7 +120,7 @@ TEST(Combine, ClampedVariantsStayInRange)
   EXPECT_EQ(p, LICE_RGBA(254, 0, 127, 254));
 }
 
-TEST(Combine, PackedMixes)
+TEST(RasterCombine, PackedMixes)
 {
   const LICE_pixel d = 0xFFFFFFFF, s = 0xFF000000;
   // Opaque black into opaque white; the dropped low bits show in the alpha byte.
@@ -137,7 +137,7 @@ int ColourDistance(LICE_pixel a, LICE_pixel b)
          abs((int)LICE_GETB(a) - (int)LICE_GETB(b));
 }
 
-TEST(Combine, HSVAdjust)
+TEST(RasterCombine, HSVAdjust)
 {
   const LICE_pixel colours[] = {LICE_RGBA(255, 0, 0, 255), LICE_RGBA(0, 200, 0, 10),   LICE_RGBA(30, 60, 250, 0),
                                 LICE_RGBA(128, 128, 128, 9), LICE_RGBA(255, 255, 0, 40), LICE_RGBA(200, 100, 50, 128),

@@ -12,7 +12,7 @@ namespace {
 const LICE_pixel kDest = 0x80C86432;   // a 128, r 200, g 100, b 50
 const LICE_pixel kColour = 0x403CB4FF; // a 64, r 60, g 180, b 255
 
-TEST(FillRect, EachWeightPath)
+TEST(RasterFillRect, EachWeightPath)
 {
   struct
   {
@@ -46,7 +46,7 @@ TEST(FillRect, EachWeightPath)
   EXPECT_EQ(bm.at(0, 0), kDest);
 }
 
-TEST(FillRect, ClipsToTheBitmap)
+TEST(RasterFillRect, ClipsToTheBitmap)
 {
   struct
   {
@@ -84,7 +84,7 @@ TEST(FillRect, ClipsToTheBitmap)
     }
 }
 
-TEST(Clear, SetsEveryImagePixelAndNoPadding)
+TEST(RasterClear, SetsEveryImagePixelAndNoPadding)
 {
   GuardedBitmap bm(5, 3);
   LICE_Clear(&bm, 0x12345678);
@@ -94,7 +94,7 @@ TEST(Clear, SetsEveryImagePixelAndNoPadding)
   LICE_Clear(nullptr, 0);
 }
 
-TEST(Pixels, GetAndPut)
+TEST(RasterPixels, GetAndPut)
 {
   GuardedBitmap bm(4, 3, true);
   bm.fill(Pattern);
@@ -121,7 +121,7 @@ TEST(Pixels, GetAndPut)
   EXPECT_EQ(bm.at(0, 1), Pattern(0, 1));
 }
 
-TEST(GradRect, RampsFromTheCornerAndClamps)
+TEST(RasterGradRect, RampsFromTheCornerAndClamps)
 {
   GuardedBitmap bm(6, 4);
   bm.fill([](int, int) { return 0xFF000000u; });
@@ -143,7 +143,7 @@ TEST(GradRect, RampsFromTheCornerAndClamps)
   EXPECT_TRUE(bm.guardsIntact());
 }
 
-TEST(Blur, SmoothsAndKeepsFlatAreas)
+TEST(RasterBlur, SmoothsAndKeepsFlatAreas)
 {
   GuardedBitmap bm(5, 5);
   bm.fill([](int, int) { return 0x40404040u; });

@@ -279,7 +279,7 @@ void ExpectPixels(LICE_IBitmap* bm, const Encoded& e)
       ASSERT_EQ(LICE_GetPixel(bm, x, y), e.expected[(size_t)y * e.w + x]) << "at " << x << "," << y;
 }
 
-TEST(LoadPNG, EveryColourTypeAndDepth)
+TEST(RasterLoadPNG, EveryColourTypeAndDepth)
 {
   TempDir dir;
   for (const Format& f : kFormats)
@@ -302,7 +302,7 @@ TEST(LoadPNG, EveryColourTypeAndDepth)
   }
 }
 
-TEST(LoadPNG, TruncatedOrCorruptGivesNullAndLeavesNothing)
+TEST(RasterLoadPNG, TruncatedOrCorruptGivesNullAndLeavesNothing)
 {
   const Encoded e = Encode(kFormats[16], 20, 12);
   const std::vector<unsigned char>& good = e.bytes;
@@ -367,7 +367,7 @@ TEST(LoadPNG, TruncatedOrCorruptGivesNullAndLeavesNothing)
   ExpectPixels(noEnd.get(), e);
 }
 
-TEST(LoadPNG, LoaderListAndResources)
+TEST(RasterLoadPNG, LoaderListAndResources)
 {
   ASSERT_NE(LICE_ImageLoader_list, nullptr);
   const char* ext = LICE_ImageLoader_list->get_extlist();
@@ -416,7 +416,7 @@ TEST(LoadPNG, LoaderListAndResources)
   rmdir(bundle.file("Contents/Resources").c_str());
 }
 
-TEST(WritePNG, RoundTripsAndFailsCleanly)
+TEST(RasterWritePNG, RoundTripsAndFailsCleanly)
 {
   TempDir dir;
   GuardedBitmap src(9, 5, true);

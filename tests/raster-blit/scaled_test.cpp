@@ -25,7 +25,7 @@ LICE_pixel Mean(std::initializer_list<LICE_pixel> px)
   return out;
 }
 
-TEST(ScaledBlit, OneToOneEqualsTheStraightBlit)
+TEST(RasterScaledBlit, OneToOneEqualsTheStraightBlit)
 {
   struct
   {
@@ -53,7 +53,7 @@ TEST(ScaledBlit, OneToOneEqualsTheStraightBlit)
   }
 }
 
-TEST(ScaledBlit, HalfPixelOriginWithFilterResamples)
+TEST(RasterScaledBlit, HalfPixelOriginWithFilterResamples)
 {
   GuardedBitmap src(4, 1), dest(3, 1);
   src.fill([](int x, int) { return LICE_RGBA(x * 40, 255 - x * 40, 0, 255); });
@@ -61,7 +61,7 @@ TEST(ScaledBlit, HalfPixelOriginWithFilterResamples)
   for (int x = 0; x < 3; x++) EXPECT_EQ(dest.at(x, 0), Mean({src.at(x, 0), src.at(x + 1, 0)})) << x;
 }
 
-TEST(ScaledBlit, UpscalingInterpolatesWithinTheSource)
+TEST(RasterScaledBlit, UpscalingInterpolatesWithinTheSource)
 {
   GuardedBitmap src(3, 2), dest(6, 4);
   src.fill(Pattern);
@@ -89,7 +89,7 @@ TEST(ScaledBlit, UpscalingInterpolatesWithinTheSource)
     for (int x = 0; x < 6; x++) EXPECT_EQ(dest.at(x, y), s(x / 2, y / 2));
 }
 
-TEST(ScaledBlit, ShrinkingWithFilterAveragesABox)
+TEST(RasterScaledBlit, ShrinkingWithFilterAveragesABox)
 {
   // Shrinking by 2 or 3 averages 3 x 3 pixels around each sample, by more than 3 5 x 5; pixels
   // outside the source are left out.
@@ -117,7 +117,7 @@ TEST(ScaledBlit, ShrinkingWithFilterAveragesABox)
   }
 }
 
-TEST(ScaledBlit, NegativeSizesMirror)
+TEST(RasterScaledBlit, NegativeSizesMirror)
 {
   GuardedBitmap src(5, 4);
   src.fill(Pattern);
@@ -143,7 +143,7 @@ TEST(ScaledBlit, NegativeSizesMirror)
   }
 }
 
-TEST(ScaledBlit, ClippingTheDestinationCutsTheSameImage)
+TEST(RasterScaledBlit, ClippingTheDestinationCutsTheSameImage)
 {
   // Drawn into a small bitmap placed at (ox, oy) of a large one, a blit gives the large one's
   // pixels there: clipping moves no sample. Bottom-up rows make no difference either.
@@ -192,7 +192,7 @@ TEST(ScaledBlit, ClippingTheDestinationCutsTheSameImage)
     }
 }
 
-TEST(ScaledBlit, NeverTouchesOutsideEitherBitmap)
+TEST(RasterScaledBlit, NeverTouchesOutsideEitherBitmap)
 {
   const float inf = std::numeric_limits<float>::infinity(), nan = std::numeric_limits<float>::quiet_NaN();
   struct
@@ -221,7 +221,7 @@ TEST(ScaledBlit, NeverTouchesOutsideEitherBitmap)
     }
 }
 
-TEST(RotatedBlit, QuarterAndHalfTurns)
+TEST(RasterRotatedBlit, QuarterAndHalfTurns)
 {
   GuardedBitmap src(4, 4);
   src.fill(Pattern);
@@ -247,7 +247,7 @@ TEST(RotatedBlit, QuarterAndHalfTurns)
   }
 }
 
-TEST(RotatedBlit, ClipToSourceSamplesOnlyTheSourceArea)
+TEST(RasterRotatedBlit, ClipToSourceSamplesOnlyTheSourceArea)
 {
   GuardedBitmap src(6, 6), dest(3, 3);
   src.fill(Pattern);

@@ -1,12 +1,15 @@
 // Cost of the effect per stereo frame on 512-frame blocks of a guitar-like signal, against the
 // floor of the same loop: the two channels' feedback recursions with their divisions and the
-// control smoother, nothing else.
+// control smoother, nothing else. BM_KelvoOverFloor times both in one run and reports the ratio.
 #include <benchmark/benchmark.h>
 
+#include <time.h>
+
 #include <cmath>
+#include <memory>
 #include <vector>
 
-#include "Kelvo/KelvoCircuit.h"
+#include "Kelvo/Kelvo.h"
 
 namespace {
 
@@ -16,8 +19,8 @@ constexpr double kRate = 44100.0;
 
 // Plucked notes with a decaying envelope, a different note on each channel.
 struct Signal {
-  std::vector<double> left, right;
-  Signal() : left(kBlock * kBlocks), right(kBlock * kBlocks) {
+  std::vector<double> left, right, outL, outR;
+  Signal() : left(kBlock * kBlocks), right(kBlock * kBlocks), outL(kBlock), outR(kBlock) {
     for (int i = 0; i < kBlock * kBlocks; ++i) {
       const double t = (i % 11025) / kRate, env = 0.6 * std::exp(-6.0 * t);
       left[i] = env * (std::sin(2 * M_PI * 110.0 * t) + 0.3 * std::sin(2 * M_PI * 330.0 * t));
@@ -26,52 +29,48 @@ struct Signal {
   }
 };
 
-void SetFrameCounter(benchmark::State& state) {
-  state.counters["ns/frame"] =
-      benchmark::Counter(static_cast<double>(state.iterations()) * kBlock * kBlocks,
-                         benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+std::unique_ptr<Kelvo> MakeKelvo() {
+  IPlugInstanceInfo info;
+  info.mBundleID.Set("com.Quillmarsh.audiounit.Kelvo");
+  info.mCocoaViewFactoryClassName.Set("Kelvo_View");
+  std::unique_ptr<Kelvo> plug(new Kelvo(info));
+  plug->SetSampleRate(kRate);
+  plug->OnParamReset();
+  return plug;
 }
 
-void BM_CircuitRender(benchmark::State& state) {
-  const KelvoCircuit::Path path = static_cast<KelvoCircuit::Path>(state.range(0));
-  if (!KelvoCircuit::Available(path)) {
-    state.SkipWithError("path not available on this processor");
-    return;
-  }
-  const Signal sig;
-  std::vector<double> outL(kBlock), outR(kBlock);
-  KelvoCircuit circuit(path);
-  int block = 0;
-  for (auto _ : state) {
-    for (int k = 0; k < kBlocks; ++k, ++block) {
-      const double* in[2] = {&sig.left[k * kBlock], &sig.right[k * kBlock]};
-      double* out[2] = {outL.data(), outR.data()};
-      // The control glides between two settings, as when a knob is moved now and then.
-      circuit.Render(in, out, kBlock, kRate, (block / 40) % 2 ? 0.9 : 0.2, 0.177827941);
-      benchmark::DoNotOptimize(outL.data());
+// All blocks of the signal through the effect; the control glides between two settings, as when
+// a knob is moved now and then.
+void RunKelvo(Kelvo& plug, Signal& sig, int& block) {
+  for (int k = 0; k < kBlocks; ++k, ++block) {
+    if (block % 40 == 0) {
+      plug.GetParam(kGainL)->Set((block / 40) % 2 ? 0.9 : 0.2);
+      plug.OnParamChange(kGainL);
     }
+    double* in[2] = {&sig.left[k * kBlock], &sig.right[k * kBlock]};
+    double* out[2] = {sig.outL.data(), sig.outR.data()};
+    plug.ProcessDoubleReplacing(in, out, kBlock);
+    benchmark::DoNotOptimize(sig.outL.data());
   }
-  SetFrameCounter(state);
 }
-BENCHMARK(BM_CircuitRender)->Arg(KelvoCircuit::kPortable)->Arg(KelvoCircuit::kAvx);
 
-// The floor: the recursions of both channels with fixed coefficients, and the smoother.
-void BM_RecursionFloor(benchmark::State& state) {
-  const Signal sig;
-  std::vector<double> outL(kBlock), outR(kBlock);
-  Tolk tolk;
-  tolk.Calc(kRate, 0.5);
-  const TolkCoeffs<double> c = tolk.Coeffs();
+// The floor: both channels' recursions with fixed coefficients, and the smoother.
+struct Floor {
+  TolkCoeffs<double> c;
   double x[2][3] = {}, y[2][3] = {};
-  double z = 0.0;
-  const double a = std::exp((1.0 / kRate) * -6.283185307179586), step = (1.0 - a) * 0.5;
-  for (auto _ : state) {
+  double z = 0.0, keep, step;
+  Floor() : keep(std::exp((1.0 / kRate) * -6.283185307179586)), step((1.0 - keep) * 0.5) {
+    Tolk tolk;
+    tolk.Calc(kRate, 0.5);
+    c = tolk.Coeffs();
+  }
+  void Run(Signal& sig) {
     for (int k = 0; k < kBlocks; ++k) {
       const double* in[2] = {&sig.left[k * kBlock], &sig.right[k * kBlock]};
-      double* out[2] = {outL.data(), outR.data()};
+      double* out[2] = {sig.outL.data(), sig.outR.data()};
       for (int s = 0; s < kBlock; ++s) {
-        z = a * z + step;
-        z = a * z + step;
+        z = keep * z + step;
+        z = keep * z + step;
         for (int ch = 0; ch < 2; ++ch) {
           const double v = (c.b[0] * in[ch][s] + c.b[1] * x[ch][0] + c.b[2] * x[ch][1] +
                             c.b[3] * x[ch][2] - c.a[1] * y[ch][0] - c.a[2] * y[ch][1] -
@@ -82,12 +81,61 @@ void BM_RecursionFloor(benchmark::State& state) {
           out[ch][s] = v;
         }
       }
-      benchmark::DoNotOptimize(outL.data());
+      benchmark::DoNotOptimize(sig.outL.data());
       benchmark::DoNotOptimize(z);
     }
   }
-  SetFrameCounter(state);
+};
+
+benchmark::Counter PerFrame(double frames) {
+  return benchmark::Counter(frames, benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}
+
+void BM_KelvoProcess(benchmark::State& state) {
+  Signal sig;
+  std::unique_ptr<Kelvo> plug = MakeKelvo();
+  int block = 0;
+  for (auto _ : state) RunKelvo(*plug, sig, block);
+  state.counters["ns/frame"] = PerFrame(static_cast<double>(state.iterations()) * kBlock * kBlocks);
+}
+BENCHMARK(BM_KelvoProcess);
+
+void BM_RecursionFloor(benchmark::State& state) {
+  Signal sig;
+  Floor floor;
+  for (auto _ : state) floor.Run(sig);
+  state.counters["ns/frame"] = PerFrame(static_cast<double>(state.iterations()) * kBlock * kBlocks);
 }
 BENCHMARK(BM_RecursionFloor);
+
+// Processor time of the calling thread in seconds (the machine may be shared).
+double ThreadSeconds() {
+  timespec t;
+  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+  return t.tv_sec + t.tv_nsec * 1e-9;
+}
+
+// Both, alternating within each iteration, so that the ratio sees the same machine state.
+void BM_KelvoOverFloor(benchmark::State& state) {
+  Signal sig;
+  std::unique_ptr<Kelvo> plug = MakeKelvo();
+  Floor floor;
+  int block = 0;
+  double kelvoSeconds = 0.0, floorSeconds = 0.0;
+  for (auto _ : state) {
+    const double t0 = ThreadSeconds();
+    RunKelvo(*plug, sig, block);
+    const double t1 = ThreadSeconds();
+    floor.Run(sig);
+    const double t2 = ThreadSeconds();
+    kelvoSeconds += t1 - t0;
+    floorSeconds += t2 - t1;
+  }
+  const double frames = static_cast<double>(state.iterations()) * kBlock * kBlocks;
+  state.counters["kelvo_ns/frame"] = kelvoSeconds * 1e9 / frames;
+  state.counters["floor_ns/frame"] = floorSeconds * 1e9 / frames;
+  state.counters["ratio"] = kelvoSeconds / floorSeconds;
+}
+BENCHMARK(BM_KelvoOverFloor)->MinTime(1.0);
 
 }  // namespace

@@ -314,6 +314,43 @@ TEST(CTFramesetter, BreaksAtLineFeedsAndWraps) {
   CFRelease(f);
 }
 
+TEST(CTFramesetter, FrameDrawPutsLinesAtTheirOrigins) {
+  CTFontRef f = Font("DejaVu Sans", 12);
+  CGColorRef white = CGColorCreateGenericRGB(1, 1, 1, 1);
+  CFAttributedStringRef a = Attributed("H\nH", f, white);
+  CGColorRelease(white);
+  CTFramesetterRef fs = CTFramesetterCreateWithAttributedString(a);
+  CGPathRef path = CGPathCreateWithRect(CGRectMake(5, 2, 50, 36), nullptr);
+  CTFrameRef frame = CTFramesetterCreateFrame(fs, CFRangeMake(0, 0), path, nullptr);
+  Canvas canvas(60, 40);
+  CGContextSetTextPosition(canvas.ctx, 30, 30);
+  CTFrameDraw(frame, canvas.ctx);
+  // Capitals stand on each baseline, device y = 2 + origin.y: ink reaches
+  // down to memory row 40 - that (a partly covered row counts).
+  CGPoint origins[2];
+  CTFrameGetLineOrigins(frame, CFRangeMake(0, 2), origins);
+  std::vector<int> bottoms;
+  for (int row = 1; row < 40; ++row) {
+    bool here = false, above = false;
+    for (int x = 0; x < 60; ++x) {
+      here |= canvas.pixels[((row - 1) * 60 + x) * 4] != 0;
+      above |= canvas.pixels[(row * 60 + x) * 4] != 0;
+    }
+    if (here && !above) bottoms.push_back(row);
+  }
+  ASSERT_EQ(2u, bottoms.size());
+  EXPECT_EQ((int)std::ceil(40 - 2 - origins[0].y - 1e-9), bottoms[0]);
+  EXPECT_EQ((int)std::ceil(40 - 2 - origins[1].y - 1e-9), bottoms[1]);
+  EXPECT_GE(canvas.Ink()[0], 5);
+  // The text position is left as it was.
+  EXPECT_EQ(30, CGContextGetTextPosition(canvas.ctx).x);
+  CFRelease(frame);
+  CGPathRelease(path);
+  CFRelease(fs);
+  CFRelease(a);
+  CFRelease(f);
+}
+
 TEST(CTFramesetter, FrameHeightLimitsLinesAndSuggestedSizeFits) {
   CTFontRef f = Font("DejaVu Sans", 10);
   const double lineHeight = CTFontGetAscent(f) + CTFontGetDescent(f) + CTFontGetLeading(f);

@@ -135,7 +135,7 @@ void DeleteObject(HGDIOBJ obj) {
 HGDIOBJ SWELL_CloneGDIObject(HGDIOBJ obj) {
   HGDIOBJ__* o = Live(obj);
   if (!o) return nullptr;
-  ++o->additionalRefs;
+  if (o->wid >= 0) ++o->additionalRefs;  // stock objects are shared and never released
   return o;
 }
 

@@ -321,8 +321,10 @@ OSStatus IPlugAU::DoRemovePropertyListenerWithUserData(IPlugAU* _this, AudioUnit
   return noErr;
 }
 
+// The render-notify list is read by the render under the instance mutex, so changes take it too.
 OSStatus IPlugAU::DoAddRenderNotify(IPlugAU* _this, AURenderCallback proc, void* pUserData)
 {
+  WDL_MutexLock lock(&_this->mMutex);
   RenderNotify* pNotify = new RenderNotify;
   pNotify->mFunc = proc;
   pNotify->mRefCon = pUserData;
@@ -332,6 +334,7 @@ OSStatus IPlugAU::DoAddRenderNotify(IPlugAU* _this, AURenderCallback proc, void*
 
 OSStatus IPlugAU::DoRemoveRenderNotify(IPlugAU* _this, AURenderCallback proc, void*)
 {
+  WDL_MutexLock lock(&_this->mMutex);
   for (int i = 0; i < _this->mRenderNotify.GetSize(); ++i)
   {
     if (_this->mRenderNotify.Get(i)->mFunc == proc)

@@ -45,6 +45,7 @@ OSStatus IPlugAU::PullInputs(const AudioTimeStamp* pTimestamp, UInt32 nFrames)
     const int start = pBus->mPlugChannelStartIdx;
     int nHost = pBus->mNHostChannels;
     if (nHost > nIn - start) nHost = nIn - start;
+    if (nHost > kMaxBusChannels) nHost = kMaxBusChannels;
 
     BusBufferList list;
     list.mNumberBuffers = nHost;

@@ -1,6 +1,6 @@
 # The Kelvo.component bundle: Contents/Info.plist, Contents/MacOS/Kelvo, Contents/Resources/.
 add_library(Kelvo MODULE ${CMAKE_CURRENT_LIST_DIR}/KelvoEntry.cpp)
-target_link_libraries(Kelvo PRIVATE KelvoEffect)
+target_link_libraries(Kelvo PRIVATE KelvoEffect IPlugAU)
 set_target_properties(Kelvo PROPERTIES
   PREFIX "" SUFFIX "" OUTPUT_NAME Kelvo
   LIBRARY_OUTPUT_DIRECTORY ${KELVO_BUNDLE_DIR}/Contents/MacOS

@@ -29,7 +29,7 @@ namespace
 Component EntryComponent()
 {
   static Component comp = [] {
-    ComponentDescription cd = {kAudioUnitType_Effect, Code("Kel1"), Code("QlmE"), 0, 0};
+    ComponentDescription cd = {kAudioUnitType_Effect, Code("Kel1"), Code("Qlmh"), 0, 0};
     return RegisterComponentBundleEntry(&cd, KelvoBundlePath().c_str(), "Kelvo_Entry");
   }();
   return comp;

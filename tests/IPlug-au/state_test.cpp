@@ -188,7 +188,9 @@ TEST(AUState, ShortDataAndUnknownNames)
 
 TEST(AUPresetRecords, CountingEqualityAndDescription)
 {
-  CFAUPresetRef a = CFAUPresetCreate(kCFAllocatorDefault, 3, CFSTR("Warm"));
+  CFStringRef warm = CFStringCreateWithCString(kCFAllocatorDefault, "Warm", kCFStringEncodingUTF8);
+  CFAUPresetRef a = CFAUPresetCreate(kCFAllocatorDefault, 3, warm);
+  CFRelease(warm);
   CFAUPresetRef b = CFAUPresetCreate(kCFAllocatorDefault, 3, CFSTR("Warm"));
   CFAUPresetRef c = CFAUPresetCreate(kCFAllocatorDefault, 3, CFSTR("Cold"));
   CFAUPresetRef d = CFAUPresetCreate(kCFAllocatorDefault, 4, CFSTR("Warm"));

@@ -274,6 +274,23 @@ TEST(CachedFontDraw, GlyphBlendRules)
     else EXPECT_GT(fx, 20) << e.name;
   }
   {
+    // Inverted coverage inks the glyph's cell around the letter.
+    Font plain, inverted(LICE_FONT_FLAG_FX_INVERT);
+    Canvas a(40, 24), b(40, 24);
+    RECT r = {4, 4, 40, 24};
+    plain.DrawText(&a, "I", -1, &r, 0);
+    inverted.DrawText(&b, "I", -1, &r, 0);
+    const RECT cell = inkBox(b.changed(kWhite));
+    const int area = (cell.right - cell.left + 1) * (cell.bottom - cell.top + 1);
+    EXPECT_GT(darkness(b), area * 255 / 2);
+    EXPECT_GT(darkness(b), 2 * darkness(a));
+    // The letter's strokes stay light.
+    for (auto p : a.changed(kWhite))
+    {
+      if ((a.at(p.first, p.second) & 0xFF) < 64) EXPECT_GT(b.at(p.first, p.second) & 0xFF, 128u);
+    }
+  }
+  {
     // An opaque background fills each character's cell.
     Font f;
     f.SetBkMode(OPAQUE);

@@ -286,9 +286,10 @@ TEST(CachedFontDraw, GlyphBlendRules)
     EXPECT_GT(darkness(b), 2 * darkness(a));
     // The letter's strokes stay light.
     for (auto p : a.changed(kWhite))
-    {
-      if ((a.at(p.first, p.second) & 0xFF) < 64) EXPECT_GT(b.at(p.first, p.second) & 0xFF, 128u);
-    }
+      if ((a.at(p.first, p.second) & 0xFF) < 64)
+      {
+        EXPECT_GT(b.at(p.first, p.second) & 0xFF, 128u);
+      }
   }
   {
     // An opaque background fills each character's cell.

@@ -5,7 +5,6 @@
 #include <cstring>
 #include <utility>
 
-#include "draw.h"
 #include "drawpix.h"
 #include "rows.h"
 #include "text.h"

@@ -1,6 +1,5 @@
 // Coverage-mask blends.
 
-#include <algorithm>
 
 #include "draw.h"
 #include "drawpix.h"

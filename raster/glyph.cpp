@@ -1,6 +1,5 @@
 // Coverage-mask blends.
 
-
 #include "draw.h"
 #include "drawpix.h"
 #include "rows.h"

@@ -199,6 +199,10 @@ TEST(CachedFontDraw, AlphaLineFeedsAndPlacement)
     Canvas emoji(60, 50);
     f.DrawText(&emoji, "A\xF0\x9F\x98\x80" "A", -1, &r, 0);
     EXPECT_EQ(emoji.image(), spaced.image());
+    // A bottom-up bitmap shows the same picture.
+    Canvas flipped(60, 50, kWhite, true);
+    f.DrawText(&flipped, "A A", -1, &r, 0);
+    EXPECT_EQ(flipped.image(), spaced.image());
   }
   {
     // Centred and right-aligned text, and clipping to the rectangle.

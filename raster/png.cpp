@@ -131,6 +131,7 @@ LICE_IBitmap* loadIfPNG(const char* filename, bool checkFileName, LICE_IBitmap* 
   return LICE_LoadPNG(filename, bmp);
 }
 
+// The extension list of the loader list: description and pattern, double-NUL-terminated.
 const char* pngExtensions()
 {
   return "PNG files (*.PNG)\0*.PNG\0";

@@ -12,6 +12,7 @@
 
 namespace {
 
+// a / b rounded toward minus infinity.
 int64_t floorDiv(int64_t a, int64_t b)
 {
   int64_t q = a / b;
@@ -54,6 +55,7 @@ struct Axis
     if (i1 > limit - dst0) i1 = limit - dst0;
     if (i1 < i0) i1 = i0;
   }
+  // The sample position of destination pixel i.
   int64_t at(int64_t i) const { return pos0 + i * step; }
 };
 
@@ -132,6 +134,7 @@ void span(LICE_pixel* drow, const LICE_pixel* srow, const LICE_pixel* nrow, cons
   }
 }
 
+// One scaled blit: both bitmaps, both axes, the drawn destination ranges and the weight.
 struct Job
 {
   LICE_Rows d, s;

@@ -53,6 +53,31 @@ LONG offsetBy(LONG v, int d)
   return (LONG)LICE_DrawClamp((int64_t)v + d, INT32_MIN, INT32_MAX);
 }
 
+// The part of the bitmap's w x h area inside r (all of it when r is null).
+RECT clipToBitmap(int w, int h, const RECT* r)
+{
+  RECT c = {0, 0, w, h};
+  if (r)
+  {
+    c.left = std::max(c.left, r->left);
+    c.top = std::max(c.top, r->top);
+    c.right = std::min(c.right, r->right);
+    c.bottom = std::min(c.bottom, r->bottom);
+  }
+  return c;
+}
+
+// Where a text block of tw x th starts in rect by the alignment flags.
+void placeText(const RECT& rect, UINT dtFlags, int tw, int th, int64_t& x, int64_t& y)
+{
+  x = rect.left;
+  y = rect.top;
+  if (dtFlags & DT_CENTER) x = rect.left + ((int64_t)rect.right - rect.left - tw) / 2;
+  else if (dtFlags & DT_RIGHT) x = (int64_t)rect.right - tw;
+  if (dtFlags & DT_VCENTER) y = rect.top + ((int64_t)rect.bottom - rect.top - th) / 2;
+  else if (dtFlags & DT_BOTTOM) y = (int64_t)rect.bottom - th;
+}
+
 bool isContinuation(unsigned char b)
 {
   return b >= 0x80 && b <= 0xBF;
@@ -237,6 +262,14 @@ LICE_CachedFont::charEnt* LICE_CachedFont::findChar(unsigned short c)
   return it != list + n && it->charid == c ? it : nullptr;
 }
 
+const LICE_CachedFont::charEnt* LICE_CachedFont::renderedChar(unsigned short c)
+{
+  const charEnt* e = findChar(c);
+  if (e && e->base_offset) return e;
+  RenderGlyph(c);
+  return findChar(c);
+}
+
 bool LICE_CachedFont::RenderGlyph(unsigned short idx)
 {
   if (!m_font || m_line_height > 1023) return false;
@@ -359,12 +392,7 @@ LICE_CachedFont::Extent LICE_CachedFont::layout(const char* str, int len, bool s
       }
       code = ' ';
     }
-    charEnt* e = findChar((unsigned short)code);
-    if (!e || !e->base_offset)
-    {
-      RenderGlyph((unsigned short)code);
-      e = findChar((unsigned short)code);
-    }
+    const charEnt* e = renderedChar((unsigned short)code);
     if (!e || e->base_offset <= 0) continue;
     const charEnt ent = *e;
     if (vertical)
@@ -426,22 +454,11 @@ int LICE_CachedFont::drawNative(LICE_IBitmap* bm, const char* str, int len, RECT
   const LICE_Rows rows(bm);
   if (rows.empty() || tw <= 0 || th <= 0) return 0;
 
-  int64_t x = rect->left, y = rect->top;
-  if (dtFlags & DT_CENTER) x = rect->left + ((int64_t)rect->right - rect->left - tw) / 2;
-  else if (dtFlags & DT_RIGHT) x = (int64_t)rect->right - tw;
-  if (dtFlags & DT_VCENTER) y = rect->top + ((int64_t)rect->bottom - rect->top - th) / 2;
-  else if (dtFlags & DT_BOTTOM) y = (int64_t)rect->bottom - th;
-
-  int64_t cl = 0, ct = 0, cr = rows.width, cb = rows.height;
-  if (!(dtFlags & DT_NOCLIP))
-  {
-    cl = std::max<int64_t>(cl, rect->left);
-    ct = std::max<int64_t>(ct, rect->top);
-    cr = std::min<int64_t>(cr, rect->right);
-    cb = std::min<int64_t>(cb, rect->bottom);
-  }
-  const int64_t bl = std::max(cl, x - glyphMargin()), bt = std::max(ct, y);
-  const int64_t br = std::min(cr, x + tw), bb = std::min(cb, y + th);
+  int64_t x, y;
+  placeText(*rect, dtFlags, tw, th, x, y);
+  const RECT c = clipToBitmap(rows.width, rows.height, (dtFlags & DT_NOCLIP) ? nullptr : rect);
+  const int64_t bl = std::max<int64_t>(c.left, x - glyphMargin()), bt = std::max<int64_t>(c.top, y);
+  const int64_t br = std::min<int64_t>(c.right, x + tw), bb = std::min<int64_t>(c.bottom, y + th);
   if (br <= bl || bb <= bt) return th;
   const int bw = (int)(br - bl), bh = (int)(bb - bt);
 
@@ -483,28 +500,14 @@ int LICE_CachedFont::DrawText(LICE_IBitmap* bm, const char* str, int strcnt, REC
   if (dtFlags & LICE_DT_USEFGALPHA) alpha *= LICE_GETA(m_fg) / 255.0f;
   if (alpha == 0.0f) return 0;
 
-  int64_t x = rect->left, y = rect->top;
-  Extent placed;
   const bool aligned = (dtFlags & kAlignFlags) != 0;
-  if (aligned)
-  {
-    placed = layout(str, len, single, none);
-    if (dtFlags & DT_CENTER) x = rect->left + ((int64_t)rect->right - rect->left - placed.w) / 2;
-    else if (dtFlags & DT_RIGHT) x = (int64_t)rect->right - placed.w;
-    if (dtFlags & DT_VCENTER) y = rect->top + ((int64_t)rect->bottom - rect->top - placed.h) / 2;
-    else if (dtFlags & DT_BOTTOM) y = (int64_t)rect->bottom - placed.h;
-  }
+  const Extent placed = aligned ? layout(str, len, single, none) : Extent();
+  int64_t x, y;
+  placeText(*rect, dtFlags, placed.w, placed.h, x, y);
   // Upward text starts at the bottom of its box.
   const int64_t startY = !upward ? y : aligned ? y + placed.h - 1 : (int64_t)rect->bottom - 1;
 
-  RECT clip = {0, 0, rows.width, rows.height};
-  if (!(dtFlags & DT_NOCLIP))
-  {
-    clip.left = std::max(clip.left, rect->left);
-    clip.top = std::max(clip.top, rect->top);
-    clip.right = std::min(clip.right, rect->right);
-    clip.bottom = std::min(clip.bottom, rect->bottom);
-  }
+  const RECT clip = clipToBitmap(rows.width, rows.height, (dtFlags & DT_NOCLIP) ? nullptr : rect);
   if (clip.right <= clip.left || clip.bottom <= clip.top) return 0;
 
   auto pos = [](int64_t v) { return (int)LICE_DrawClamp(v, -1073741824, 1073741824); };
@@ -516,23 +519,10 @@ int LICE_CachedFont::DrawText(LICE_IBitmap* bm, const char* str, int strcnt, REC
 
 bool LICE_CachedFont::DrawGlyph(LICE_IBitmap* bm, unsigned short c, int xpos, int ypos, const RECT* clipR)
 {
-  charEnt* e = findChar(c);
-  if (!e || !e->base_offset)
-  {
-    RenderGlyph(c);
-    e = findChar(c);
-  }
+  const charEnt* e = renderedChar(c);
   const LICE_Rows rows(bm);
   if (!e || rows.empty()) return false;
-  RECT clip = {0, 0, rows.width, rows.height};
-  if (clipR)
-  {
-    clip.left = std::max(clip.left, clipR->left);
-    clip.top = std::max(clip.top, clipR->top);
-    clip.right = std::min(clip.right, clipR->right);
-    clip.bottom = std::min(clip.bottom, clipR->bottom);
-  }
-  return drawGlyphAt(bm, *e, xpos, ypos, clip, m_alpha);
+  return drawGlyphAt(bm, *e, xpos, ypos, clipToBitmap(rows.width, rows.height, clipR), m_alpha);
 }
 
 bool LICE_CachedFont::drawGlyphAt(LICE_IBitmap* bm, const charEnt& e, int xpos, int ypos, const RECT& clipIn,
@@ -543,8 +533,7 @@ bool LICE_CachedFont::drawGlyphAt(LICE_IBitmap* bm, const charEnt& e, int xpos, 
   if (start + (int64_t)e.width * e.height > m_cachestore.GetSize()) return false;
   const LICE_Rows rows(bm);
   if (rows.empty()) return false;
-  const RECT clip = {std::max<LONG>(clipIn.left, 0), std::max<LONG>(clipIn.top, 0),
-                     std::min<LONG>(clipIn.right, rows.width), std::min<LONG>(clipIn.bottom, rows.height)};
+  const RECT clip = clipToBitmap(rows.width, rows.height, &clipIn);
 
   const bool vertical = (m_flags & LICE_FONT_FLAG_VERTICAL) != 0;
   const bool upward = vertical && (m_flags & LICE_FONT_FLAG_VERTICAL_BOTTOMUP);

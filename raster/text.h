@@ -90,6 +90,8 @@ protected:
   bool RenderGlyph(unsigned short idx);
   // The cached entry of a character, or null when it has none (yet).
   charEnt* findChar(unsigned short c);
+  // The entry of a character, rendered on first use; null when it has none.
+  const charEnt* renderedChar(unsigned short c);
 
 private:
   struct Extent;

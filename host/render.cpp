@@ -74,7 +74,8 @@ int RunRender(int argc, char** argv) {
   std::string err;
   AudioReader reader;
   std::vector<float> riff;
-  int channels = 2, rate = kDemoRate, inFormat = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
+  // The demo is synthesized in float and kept in float: a fuzz this hot would clip in 16 bits.
+  int channels = 2, rate = kDemoRate, inFormat = SF_FORMAT_WAV | SF_FORMAT_FLOAT;
   int64_t total = 0;
   std::function<long(float*, long)> read;
   if (demo) {

@@ -262,6 +262,8 @@ TEST_F(Host, DemoRendersARiffIntoTheWorkingDirectory) {
   const Sound s = Read("kelvo-demo.wav");
   EXPECT_EQ(s.channels, 2);
   EXPECT_EQ(s.rate, 48000);
+  EXPECT_EQ(s.format, SF_FORMAT_WAV | SF_FORMAT_FLOAT);  // nothing of the fuzz is clipped away
+  EXPECT_FALSE(Contains(r.err, "clipped")) << r.err;
   EXPECT_EQ(s.samples.size(), 6u * 48000 * 2);
   double energy = 0;
   for (float v : s.samples) energy += (double)v * v;

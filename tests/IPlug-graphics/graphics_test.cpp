@@ -201,6 +201,7 @@ TEST(GraphicsCore, NonStrictRedrawsNeighboursClippedToTheDirtyControl)
   EXPECT_FALSE(a->IsDirty());
   EXPECT_EQ(e.gui->GetDrawRECT(), IRECT(10, 10, 30, 30));
   EXPECT_EQ(e.gui->GetPoint(25, 25), COLOR_GREEN);  // b still paints over a inside a's rectangle
+  EXPECT_FALSE(b->IsDirty());
 }
 
 TEST(GraphicsCore, ParameterSynchronisationBothWays)

@@ -348,6 +348,7 @@ bool LICE_CachedFont::RenderGlyph(unsigned short idx)
   if (vertical) std::swap(outW, outH);
   if (mw)
   {
+    if ((int64_t)offset + (int64_t)mw * h > INT32_MAX) return true;  // the store is full
     m_cachestore.Resize(offset + mw * h, false);
     if (m_cachestore.GetSize() != offset + mw * h) return true;
   }

@@ -212,16 +212,4 @@ TEST(KelvoCircuit, UnusableSampleRateGivesSilenceAndChangesNothing) {
   }
 }
 
-TEST(KelvoCircuit, UnavailablePathFallsBackToThePortableOne) {
-  EXPECT_TRUE(KelvoCircuit::Available(KelvoCircuit::kPortable));
-  const KelvoCircuit fastest;
-  EXPECT_EQ(fastest.GetPath(), KelvoCircuit::Fastest());
-  const KelvoCircuit avx(KelvoCircuit::kAvx);
-  EXPECT_EQ(avx.GetPath(), KelvoCircuit::Available(KelvoCircuit::kAvx) ? KelvoCircuit::kAvx
-                                                                        : KelvoCircuit::kPortable);
-  EXPECT_EQ(fastest.SmoothFrom(), 1.0);
-  EXPECT_EQ(fastest.SmoothKeep(), 0.0);
-  EXPECT_EQ(fastest.Control(), 0.0);
-}
-
 }  // namespace

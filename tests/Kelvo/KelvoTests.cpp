@@ -120,6 +120,27 @@ TEST(Kelvo, ParameterChangesSetTheSignalPathValues) {
   plug->OnParamChange(kNumParams);
 }
 
+TEST(Kelvo, StateAndPresetLoadsReachTheSignalPathAtOnce) {
+  // Loading calls OnParamChange for every parameter: the gain and the control target follow at
+  // once, while the control itself glides on from where it was.
+  std::unique_ptr<Kelvo> plug = MakeKelvo(), other = MakeKelvo();
+  SetParam(*other, kOut, -3.0);
+  SetParam(*other, kGainL, 0.9);
+  ByteChunk state;
+  ASSERT_TRUE(other->SerializeState(&state));
+  std::vector<double> zeros(100, 0.0), out(100);
+  Process(*plug, zeros, zeros, out, out, 0, 100);
+  const double control = plug->Circuit().Control();
+  EXPECT_GT(plug->UnserializeState(&state, 0), 0);
+  EXPECT_EQ(plug->OutputGain(), std::pow(10.0, -3.0 / 20.0));
+  EXPECT_EQ(plug->ControlTarget(), 0.9);
+  EXPECT_EQ(plug->Circuit().Control(), control);
+  ASSERT_TRUE(plug->RestorePreset(0));
+  EXPECT_EQ(plug->OutputGain(), std::pow(10.0, -15.0 / 20.0));
+  EXPECT_EQ(plug->ControlTarget(), 0.3);
+  EXPECT_EQ(plug->Circuit().Control(), control);
+}
+
 TEST(Kelvo, ProcessingGivesThePlainEvaluationsBits) {
   // Ten seconds per rate through ProcessDoubleReplacing, with host-style parameter changes
   // between blocks, bypass on and off, and a reset now and then (which changes nothing).

@@ -220,7 +220,7 @@ OSStatus openInstance(OpaqueAudioComponent* c, bool preferFactory, ComponentInst
 OSStatus closeInstance(ComponentInstance ci) {
   {
     std::lock_guard<std::recursive_mutex> hold(registry().lock);
-    if (!usable(ci) || !registry().open.erase(ci)) return badComponentInstance;
+    if (!registry().open.erase(ci)) return badComponentInstance;  // also refuses closed records unread
   }
   OSStatus r;
   if (ci->iface) {

@@ -1,0 +1,190 @@
+// Property lists: round trips, an independent reader of what is written, and corrupt input.
+#include <CoreFoundation/CoreFoundation.h>
+#include <gtest/gtest.h>
+#include <plist/plist.h>
+
+#include <cstdlib>
+#include <string>
+
+namespace {
+
+CFDataRef dataOf(const std::string& s) { return CFDataCreate(nullptr, (const UInt8*)s.data(), (CFIndex)s.size()); }
+
+// A state dictionary of the kind stored in preset files: numbers, strings, data, nesting.
+CFDictionaryRef sampleState() {
+  CFMutableDictionaryRef d = CFDictionaryCreateMutable(nullptr, 0, &kCFTypeDictionaryKeyCallBacks,
+                                                       &kCFTypeDictionaryValueCallBacks);
+  SInt32 version = 65536, type = 0x61756678 /* aufx */, negative = -5;
+  SInt64 big = -9000000000LL;
+  Float64 tenth = 0.1, huge = 1.5e300;
+  Float32 third = 1.0f / 3.0f;
+  const UInt8 bytes[] = {0, 1, 2, 0xff, 0, 0x80, '<', '&'};
+  struct {
+    const char* key;
+    CFTypeRef value;
+  } entries[] = {
+      {"version", CFNumberCreate(nullptr, kCFNumberSInt32Type, &version)},
+      {"type", CFNumberCreate(nullptr, kCFNumberSInt32Type, &type)},
+      {"negative", CFNumberCreate(nullptr, kCFNumberSInt32Type, &negative)},
+      {"big", CFNumberCreate(nullptr, kCFNumberSInt64Type, &big)},
+      {"tenth", CFNumberCreate(nullptr, kCFNumberFloat64Type, &tenth)},
+      {"huge", CFNumberCreate(nullptr, kCFNumberFloat64Type, &huge)},
+      {"third", CFNumberCreate(nullptr, kCFNumberFloat32Type, &third)},
+      {"name", CFStringCreateWithCString(nullptr, "Caf\xC3\xA9 <&> \"quoted\"", kCFStringEncodingUTF8)},
+      {"empty", CFStringCreateWithCString(nullptr, "", kCFStringEncodingUTF8)},
+      {"data", CFDataCreate(nullptr, bytes, sizeof bytes)},
+      {"flag", CFRetain(kCFBooleanTrue)},
+  };
+  for (auto& e : entries) {
+    CFStringRef k = CFStringCreateWithCString(nullptr, e.key, kCFStringEncodingUTF8);
+    CFDictionarySetValue(d, k, e.value);
+    CFRelease(k);
+    CFRelease(e.value);
+  }
+  const void* items[] = {CFSTR("a"), kCFBooleanFalse};
+  CFArrayRef arr = CFArrayCreate(nullptr, items, 2, &kCFTypeArrayCallBacks);
+  const void* innerKeys[] = {CFSTR("list")};
+  const void* innerValues[] = {arr};
+  CFDictionaryRef inner = CFDictionaryCreate(nullptr, innerKeys, innerValues, 1, &kCFTypeDictionaryKeyCallBacks,
+                                             &kCFTypeDictionaryValueCallBacks);
+  CFDictionarySetValue(d, CFSTR("nested"), inner);
+  CFRelease(inner);
+  CFRelease(arr);
+  return d;
+}
+
+TEST(CFPropertyList, RoundTripsInBothFormats) {
+  CFDictionaryRef state = sampleState();
+  ASSERT_TRUE(CFPropertyListIsValid(state, kCFPropertyListXMLFormat_v1_0));
+  for (CFPropertyListFormat format : {kCFPropertyListXMLFormat_v1_0, kCFPropertyListBinaryFormat_v1_0}) {
+    CFErrorRef error = nullptr;
+    CFDataRef data = CFPropertyListCreateData(nullptr, state, format, 0, &error);
+    ASSERT_NE(data, nullptr) << format;
+    EXPECT_EQ(error, nullptr);
+    CFPropertyListFormat found = 0;
+    CFPropertyListRef back = CFPropertyListCreateWithData(nullptr, data, kCFPropertyListImmutable, &found, &error);
+    ASSERT_NE(back, nullptr) << format;
+    EXPECT_EQ(found, format);
+    EXPECT_TRUE(CFEqual(back, state)) << format;
+    CFNumberRef third = (CFNumberRef)CFDictionaryGetValue((CFDictionaryRef)back, CFSTR("third"));
+    Float32 f = 0;
+    CFNumberGetValue(third, kCFNumberFloat32Type, &f);
+    EXPECT_EQ(f, 1.0f / 3.0f);
+    CFRelease(back);
+    CFRelease(data);
+  }
+  CFRelease(state);
+}
+
+TEST(CFPropertyList, MutabilityOptionsAndDeepCopy) {
+  CFDictionaryRef state = sampleState();
+  CFDataRef data = CFPropertyListCreateData(nullptr, state, kCFPropertyListXMLFormat_v1_0, 0, nullptr);
+  CFPropertyListRef m = CFPropertyListCreateWithData(nullptr, data, kCFPropertyListMutableContainersAndLeaves, nullptr, nullptr);
+  CFDictionarySetValue((CFMutableDictionaryRef)m, CFSTR("added"), kCFBooleanTrue);
+  EXPECT_EQ(CFDictionaryGetCount((CFDictionaryRef)m), CFDictionaryGetCount(state) + 1);
+  CFStringAppend((CFMutableStringRef)CFDictionaryGetValue((CFDictionaryRef)m, CFSTR("empty")), CFSTR("x"));
+  EXPECT_TRUE(CFEqual(CFDictionaryGetValue((CFDictionaryRef)m, CFSTR("empty")), CFSTR("x")));
+  CFPropertyListRef copy = CFPropertyListCreateDeepCopy(nullptr, state, kCFPropertyListImmutable);
+  EXPECT_TRUE(CFEqual(copy, state));
+  EXPECT_NE(CFDictionaryGetValue((CFDictionaryRef)copy, CFSTR("nested")), CFDictionaryGetValue(state, CFSTR("nested")));
+  CFRelease(copy);
+  CFRelease(m);
+  CFRelease(data);
+  CFRelease(state);
+}
+
+TEST(CFPropertyList, XmlIsReadableByAnIndependentReader) {
+  CFDictionaryRef state = sampleState();
+  CFDataRef data = CFPropertyListCreateXMLData(nullptr, state);
+  ASSERT_NE(data, nullptr);
+  std::string xml((const char*)CFDataGetBytePtr(data), (size_t)CFDataGetLength(data));
+  EXPECT_EQ(xml.rfind("<?xml", 0), 0u);
+  EXPECT_NE(xml.find("<key>data</key>"), std::string::npos);
+  EXPECT_NE(xml.find("<!DOCTYPE plist"), std::string::npos);
+
+  plist_t root = nullptr;
+  plist_from_memory(xml.data(), (uint32_t)xml.size(), &root);
+  ASSERT_NE(root, nullptr);
+  ASSERT_EQ(plist_get_node_type(root), PLIST_DICT);
+  uint64_t version = 0;
+  plist_get_uint_val(plist_dict_get_item(root, "version"), &version);
+  EXPECT_EQ(version, 65536u);
+  uint64_t negative = 0;
+  plist_get_uint_val(plist_dict_get_item(root, "negative"), &negative);
+  EXPECT_EQ((int64_t)negative, -5);
+  char* name = nullptr;
+  plist_get_string_val(plist_dict_get_item(root, "name"), &name);
+  ASSERT_NE(name, nullptr);
+  EXPECT_STREQ(name, "Caf\xC3\xA9 <&> \"quoted\"");
+  free(name);
+  char* bytes = nullptr;
+  uint64_t len = 0;
+  plist_get_data_val(plist_dict_get_item(root, "data"), &bytes, &len);
+  ASSERT_EQ(len, 8u);
+  EXPECT_EQ((unsigned char)bytes[3], 0xff);
+  EXPECT_EQ(bytes[6], '<');
+  free(bytes);
+  double tenth = 0;
+  plist_get_real_val(plist_dict_get_item(root, "tenth"), &tenth);
+  EXPECT_EQ(tenth, 0.1);
+  plist_t list = plist_dict_get_item(plist_dict_get_item(root, "nested"), "list");
+  EXPECT_EQ(plist_array_get_size(list), 2u);
+  plist_free(root);
+  CFRelease(data);
+  CFRelease(state);
+}
+
+TEST(CFPropertyList, CorruptOrUnsupportedInputIsRefused) {
+  const std::string header =
+      "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<!DOCTYPE plist PUBLIC \"-//Apple//DTD PLIST 1.0//EN\" "
+      "\"http://www.apple.com/DTDs/PropertyList-1.0.dtd\">\n";
+  const std::string cases[] = {
+      "",
+      "garbage that is no property list",
+      header + "<plist version=\"1.0\"><dict><key>a</key><integer>1</integer>",
+      header + "<plist version=\"1.0\"><dict><key>a</key><integer>1</integer></array></plist>",
+      header + "<plist version=\"1.0\"><date>2020-01-01T00:00:00Z</date></plist>",
+      std::string("bplist00\x01\x02\x03\x04\x05\x06\x07\x08", 16),
+      std::string("bplist00", 8) + std::string(40, '\xff'),
+  };
+  for (const std::string& c : cases) {
+    CFDataRef data = dataOf(c);
+    CFErrorRef error = nullptr;
+    CFPropertyListFormat format = 12345;
+    CFPropertyListRef p = CFPropertyListCreateWithData(nullptr, data, 0, &format, &error);
+    EXPECT_EQ(p, nullptr) << c;
+    ASSERT_NE(error, nullptr) << c;
+    EXPECT_EQ(CFErrorGetCode(error), kCFPropertyListReadCorruptError);
+    EXPECT_EQ(format, 12345);
+    CFRelease(error);
+    CFRelease(p);
+    CFRelease(data);
+  }
+  EXPECT_EQ(CFPropertyListCreateWithData(nullptr, nullptr, 0, nullptr, nullptr), nullptr);
+}
+
+TEST(CFPropertyList, TreesThatCannotBeWrittenAreRefused) {
+  CFMutableDictionaryRef d = CFDictionaryCreateMutable(nullptr, 0, &kCFTypeDictionaryKeyCallBacks,
+                                                       &kCFTypeDictionaryValueCallBacks);
+  SInt32 one = 1;
+  CFNumberRef key = CFNumberCreate(nullptr, kCFNumberSInt32Type, &one);
+  CFDictionarySetValue(d, key, CFSTR("number keys are not allowed"));
+  CFMutableArrayRef selfish = CFArrayCreateMutable(nullptr, 0, nullptr);  // holds itself without retaining
+  CFArrayAppendValue(selfish, selfish);
+  CFURLRef url = CFURLCreateWithFileSystemPath(nullptr, CFSTR("/x"), kCFURLPOSIXPathStyle, false);
+  for (CFTypeRef bad : {(CFTypeRef)d, (CFTypeRef)selfish, (CFTypeRef)url, (CFTypeRef)kCFNull}) {
+    EXPECT_FALSE(CFPropertyListIsValid(bad, kCFPropertyListXMLFormat_v1_0));
+    CFErrorRef error = nullptr;
+    EXPECT_EQ(CFPropertyListCreateData(nullptr, bad, kCFPropertyListXMLFormat_v1_0, 0, &error), nullptr);
+    ASSERT_NE(error, nullptr);
+    EXPECT_EQ(CFErrorGetCode(error), kCFPropertyListWriteStreamError);
+    CFRelease(error);
+  }
+  EXPECT_EQ(CFPropertyListCreateData(nullptr, CFSTR("x"), kCFPropertyListOpenStepFormat, 0, nullptr), nullptr);
+  CFRelease(url);
+  CFRelease(selfish);
+  CFRelease(key);
+  CFRelease(d);
+}
+
+}  // namespace

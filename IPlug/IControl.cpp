@@ -185,11 +185,11 @@ IBitmapControl::IBitmapControl(IPlugBase* pPlug, int x, int y, int paramIdx, IBi
 {
 }
 
-int IBitmapControl::FrameForValue() const
+int BitmapFrameForValue(const IBitmap& bitmap, double value)
 {
-  const int N = mBitmap.N;
+  const int N = bitmap.N;
   if (N <= 1) return 1;
-  const int i = (int)((double)(N - 1) * mValue + 0.5);
+  const int i = (int)((double)(N - 1) * value + 0.5);
   return i < 0 ? 1 : (i >= N ? N : i + 1);
 }
 

@@ -134,6 +134,9 @@ protected:
   IColor mColor;
 };
 
+// The 1-based frame of a strip that a normalized value selects: (N - 1) * value rounded.
+int BitmapFrameForValue(const IBitmap& bitmap, double value);
+
 // A picture whose frame follows the value.
 class IBitmapControl : public IControl
 {
@@ -145,8 +148,10 @@ public:
   bool Draw(IGraphics* pGraphics) override;
   const IBitmap& GetBitmap() const { return mBitmap; }
   // The 1-based frame the current value selects.
-  int FrameForValue() const;
+  int FrameForValue() const { return BitmapFrameForValue(mBitmap, mValue); }
 
 protected:
   IBitmap mBitmap;
 };
+
+#include "IControls.h"

@@ -21,20 +21,42 @@ extern "C" void RemoveTempAndExit(int sig) {
   raise(sig);
 }
 
+const int kInterrupts[] = {SIGINT, SIGTERM, SIGHUP};
+
+// Removes temp when one of the interrupts arrives; interrupts that were being
+// ignored stay ignored.
 void WatchInterrupts(const std::string& temp) {
   if (temp.size() >= sizeof(sInterruptedTemp)) return;
   memcpy(sInterruptedTemp, temp.c_str(), temp.size() + 1);
-  signal(SIGINT, RemoveTempAndExit);
-  signal(SIGTERM, RemoveTempAndExit);
-  signal(SIGHUP, RemoveTempAndExit);
+  for (int sig : kInterrupts) {
+    struct sigaction old;
+    if (sigaction(sig, nullptr, &old) == 0 && old.sa_handler != SIG_IGN) signal(sig, RemoveTempAndExit);
+  }
 }
 
 void StopWatching() {
   sInterruptedTemp[0] = 0;
-  signal(SIGINT, SIG_DFL);
-  signal(SIGTERM, SIG_DFL);
-  signal(SIGHUP, SIG_DFL);
+  for (int sig : kInterrupts) {
+    struct sigaction old;
+    if (sigaction(sig, nullptr, &old) == 0 && old.sa_handler == RemoveTempAndExit) signal(sig, SIG_DFL);
+  }
 }
+
+// Holds the interrupts back while a temporary file is created and recorded,
+// so that none can leave it behind unrecorded.
+class InterruptsHeld {
+ public:
+  InterruptsHeld() {
+    sigset_t set;
+    sigemptyset(&set);
+    for (int sig : kInterrupts) sigaddset(&set, sig);
+    sigprocmask(SIG_BLOCK, &set, &mOld);
+  }
+  ~InterruptsHeld() { sigprocmask(SIG_SETMASK, &mOld, nullptr); }
+
+ private:
+  sigset_t mOld;
+};
 
 std::string DirOf(const std::string& path) {
   const size_t slash = path.rfind('/');
@@ -60,8 +82,8 @@ bool PendingFile::Create(const std::string& path, std::string& err) {
     return false;
   }
   std::string temp = DirOf(path) + "/." + BaseOf(path) + ".XXXXXX";
-  std::string buf = temp;
-  const int fd = mkstemp(&buf[0]);
+  InterruptsHeld held;
+  const int fd = mkstemp(&temp[0]);
   if (fd < 0) {
     err = "cannot write '" + path + "': " + strerror(errno);
     return false;
@@ -71,7 +93,7 @@ bool PendingFile::Create(const std::string& path, std::string& err) {
   umask(mask);
   fchmod(fd, 0666 & ~mask);
   mFd = fd;
-  mTemp = buf;
+  mTemp = temp;
   WatchInterrupts(mTemp);
   return true;
 }

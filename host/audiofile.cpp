@@ -137,12 +137,15 @@ bool AudioWriter::Open(const std::string& path, int channels, int sampleRate, in
   info.samplerate = sampleRate;
   info.format = container | sub;
   if (!sf_format_check(&info)) {
-    std::string fits;
+    std::vector<std::string> fit;
     for (int i = 1; i < 4; ++i) {
       SF_INFO other = info;
       other.format = container | kSubformats[i];
-      if (sf_format_check(&other)) fits += std::string(fits.empty() ? "" : " or ") + kNames[i];
+      if (sf_format_check(&other)) fit.push_back(kNames[i]);
     }
+    std::string fits;  // "a", "a or b", "a, b or c"
+    for (size_t i = 0; i < fit.size(); ++i)
+      fits += (i == 0 ? "" : i + 1 == fit.size() ? " or " : ", ") + fit[i];
     err = "cannot write '" + path + "': " + ContainerName(container) + " files cannot hold " +
           EncodingName(sub) + " samples" + (fits.empty() ? "" : "; try --format " + fits);
     return false;

@@ -340,6 +340,23 @@ bool AUSession::RestoreState(CFPropertyListRef state, const std::string& origin,
       return false;
     }
   }
+  // A blob of another length than the unit's own is cut short or padded: the
+  // unit would take part of it, so it is refused whole.
+  CFPropertyListRef own = nullptr;
+  if (!CopyState(own, err)) return false;
+  CFStringRef dataKey = CFStringCreateWithCString(nullptr, "data", kCFStringEncodingUTF8);
+  CFTypeRef ownData = CFDictionaryGetValue((CFDictionaryRef)own, dataKey);
+  CFTypeRef data = CFDictionaryGetValue(dict, dataKey);
+  CFRelease(dataKey);
+  const CFIndex ownLength =
+      ownData && CFGetTypeID(ownData) == CFDataGetTypeID() ? CFDataGetLength((CFDataRef)ownData) : -1;
+  const CFIndex length = data && CFGetTypeID(data) == CFDataGetTypeID() ? CFDataGetLength((CFDataRef)data) : -1;
+  CFRelease(own);
+  if (ownLength >= 0 && length != ownLength) {
+    err = "'" + origin + "' is not a usable state: its \"data\" entry holds " + std::to_string((long)length) +
+          " bytes, " + mName + "'s holds " + std::to_string((long)ownLength);
+    return false;
+  }
   if (!Call(AudioUnitSetProperty(mUnit, kAudioUnitProperty_ClassInfo, kAudioUnitScope_Global, 0, &state,
                                  sizeof(state)),
             ("the state in '" + origin + "'").c_str(), err))

@@ -76,8 +76,9 @@ class AUSession {
   bool SetBypass(bool on, std::string& err);
 
   // The class-info dictionary (caller releases it) and restoring one. Restore
-  // checks first that the dictionary was made by this unit, and afterwards
-  // that every parameter holds a value in its range.
+  // checks first that the dictionary was made by this unit and that its data
+  // is as long as the unit's own, and afterwards that every parameter holds a
+  // value in its range.
   bool CopyState(CFPropertyListRef& out, std::string& err) const;
   bool RestoreState(CFPropertyListRef state, const std::string& origin, std::string& err);
 

@@ -466,6 +466,8 @@ TEST_F(Host, ErrorsNameTheFaultAndLeaveNoFile) {
   Spill(Path("nodata.aupreset"), StateXml(With(good, "data", "")));
   Spill(Path("other.aupreset"), StateXml(With(good, "subtype", "<integer>1484356145</integer>")));  // 'Xyz1'
   Spill(Path("nan.aupreset"), StateXml(KelvoState(Doubles({NAN, 0.5, 0.5, 0}))));
+  Spill(Path("short.aupreset"), StateXml(KelvoState(Doubles({-3}))));
+  Spill(Path("long.aupreset"), StateXml(KelvoState(Doubles({-3, 0.5, 0.5, 0, 1}))));
   Spill(Path("stringtype.aupreset"), StateXml(With(good, "type", "<string>aufx</string>")));
   symlink("in.wav", Path("link.wav").c_str());
   const std::set<std::string> before = Files();
@@ -500,6 +502,8 @@ TEST_F(Host, ErrorsNameTheFaultAndLeaveNoFile) {
       {{"render", "in.wav", "o.wav", "--state", "stringtype.aupreset"}, 1, {"\"type\" entry is a string"}},
       {{"render", "in.wav", "o.wav", "--state", "other.aupreset"}, 1, {"another plug-in", "'Xyz1'", "'Kel1'"}},
       {{"render", "in.wav", "o.wav", "--state", "nan.aupreset"}, 1, {"nan.aupreset"}},
+      {{"render", "in.wav", "o.wav", "--state", "short.aupreset"}, 1, {"holds 8 bytes", "32"}},
+      {{"state", "show", "long.aupreset"}, 1, {"holds 40 bytes", "32"}},
       {{"state", "show", "junk.aupreset"}, 1, {"is not a state file"}},
       {{"state", "show"}, 2, {"missing FILE.aupreset"}},
       {{"state", "save", "no/dir/s.aupreset"}, 1, {"cannot write 'no/dir/s.aupreset'"}},

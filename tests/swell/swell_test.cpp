@@ -80,6 +80,30 @@ TEST(SwellMemContext, BufferIsAlignedAndRowsAreTopDown) {
   EXPECT_EQ(nullptr, SWELL_CreateMemContext(nullptr, 5, -1));
 }
 
+TEST(SwellMemContext, GfxContextWrapsAPortWithoutOwningIt) {
+  CGColorSpaceRef space = CGColorSpaceCreateDeviceRGB();
+  CGContextRef port = CGBitmapContextCreate(nullptr, 8, 8, 8, 0, space,
+                                            kCGBitmapByteOrder32Little | kCGImageAlphaNoneSkipFirst);
+  CGColorSpaceRelease(space);
+  HDC dc = SWELL_CreateGfxContext(port);
+  ASSERT_NE(nullptr, dc);
+  EXPECT_EQ(port, SWELL_GetCtxGC(dc));
+  EXPECT_EQ(nullptr, SWELL_GetCtxFrameBuffer(dc));
+  EXPECT_EQ(0, GetTextColor(dc));
+  Mem src(2, 2);
+  static_cast<uint32_t*>(SWELL_GetCtxFrameBuffer(src.dc))[0] = 0x00ABCDEF;
+  BitBlt(dc, 0, 0, 2, 2, src.dc, 0, 0, SRCCOPY);
+  SWELL_DeleteGfxContext(dc);
+  // The port lives on with what was drawn through the wrapper. Its user
+  // space is not flipped, so y = 0 is its bottom row: the copy lands on the
+  // last two memory rows, source row 0 lowest.
+  const uint32_t* px = static_cast<uint32_t*>(CGBitmapContextGetData(port));
+  EXPECT_EQ(0xABCDEFu, px[7 * 8] & 0xFFFFFF);
+  EXPECT_EQ(0u, px[6 * 8] & 0xFFFFFF);
+  CGContextRelease(port);
+  EXPECT_EQ(nullptr, SWELL_CreateGfxContext(nullptr));
+}
+
 TEST(SwellHandles, NullAndDeletedHandlesActAsNull) {
   HDC dead = SWELL_CreateMemContext(nullptr, 8, 8);
   HFONT font = Font(12);

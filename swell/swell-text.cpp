@@ -41,13 +41,14 @@ std::string CleanText(const char* text, int len, bool noPrefix, bool singleLine,
   std::string out;
   *multiLine = false;
   const size_t n = len < 0 ? std::strlen(text) : strnlen(text, (size_t)len);
-  for (size_t i = 0; i < n && out.size() < kMaxText; ++i) {
+  size_t i = 0;
+  for (; i < n && out.size() < kMaxText; ++i) {
     char ch = text[i];
-    if (ch == '\r') continue;
     if (ch == '&' && !noPrefix) {
       if (++i >= n) break;
       ch = text[i];
     }
+    if (ch == '\r') continue;
     if (ch == '\n') {
       if (singleLine) {
         ch = ' ';
@@ -57,13 +58,14 @@ std::string CleanText(const char* text, int len, bool noPrefix, bool singleLine,
     }
     out += ch;
   }
-  if (out.size() >= kMaxText && n > out.size()) {
-    size_t cut = out.size();
-    while (cut > 0 && ((unsigned char)out[cut - 1] & 0xC0) == 0x80) --cut;
-    if (cut > 0 && ((unsigned char)out[cut - 1] & 0x80)) {
-      const unsigned char lead = out[cut - 1];
-      const size_t need = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : 2;
-      if (out.size() - (cut - 1) < need) out.resize(cut - 1);
+  if (i < n) {
+    // Cut by the limit: drop a last character whose bytes did not all fit.
+    size_t lead = out.size();
+    while (lead > 0 && ((unsigned char)out[lead - 1] & 0xC0) == 0x80) --lead;
+    if (lead > 0 && ((unsigned char)out[lead - 1] & 0x80)) {
+      const unsigned char b = out[lead - 1];
+      const size_t need = b >= 0xF0 ? 4 : b >= 0xE0 ? 3 : 2;
+      if (out.size() - (lead - 1) < need) out.resize(lead - 1);
     }
   }
   return out;

@@ -312,6 +312,7 @@ TEST(SwellDrawText, PrefixAmpersands) {
       {"&File", DT_NOPREFIX, "&File"},
       {"a&&b", 0, "a&b"},
       {"ab&", 0, "ab"},
+      {"a&\rb", 0, "ab"},
       {"a\r\nb", DT_SINGLELINE, "a b"},
   };
   for (const Case& c : cases)

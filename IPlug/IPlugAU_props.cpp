@@ -3,6 +3,7 @@
 #include "IPlugAU_CF.h"
 #include "IGraphics.h"
 
+#include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 
@@ -83,7 +84,7 @@ OSStatus IPlugAU::GetParameterInfo(AudioUnitElement element, AudioUnitParameterI
 
   const char* name = pParam->GetNameForHost();
   pInfo->cfNameString = NewCFString(name);
-  strncpy(pInfo->name, name, sizeof(pInfo->name) - 1);
+  snprintf(pInfo->name, sizeof(pInfo->name), "%s", name);
 
   switch (pParam->Type())
   {
@@ -390,8 +391,7 @@ OSStatus IPlugAU::GetProperty(AudioUnitPropertyID propID, AudioUnitScope scope, 
       IParam* pParam = pIDName->inID > 0x7fffffff ? nullptr : GetParam((int)pIDName->inID);
       if (!pParam) return kAudioUnitErr_InvalidElement;
       char cStr[32];
-      strncpy(cStr, pParam->GetNameForHost(), sizeof(cStr) - 1);
-      cStr[sizeof(cStr) - 1] = '\0';
+      snprintf(cStr, sizeof(cStr), "%s", pParam->GetNameForHost());
       if (pIDName->inDesiredLength != kAudioUnitParameterName_Full)
       {
         int n = pIDName->inDesiredLength < 31 ? (int)pIDName->inDesiredLength : 31;

@@ -224,8 +224,9 @@ void IPlugAU::SetBlockSize(int blockSize)
 {
   mInScratchBuf.Resize(blockSize * NInChannels());
   mOutScratchBuf.Resize(blockSize * NOutChannels());
-  memset(mInScratchBuf.Get(), 0, mInScratchBuf.GetSize() * sizeof(float));
-  memset(mOutScratchBuf.Get(), 0, mOutScratchBuf.GetSize() * sizeof(float));
+  WDL_TypedBuf<float>* bufs[2] = {&mInScratchBuf, &mOutScratchBuf};
+  for (WDL_TypedBuf<float>* pBuf : bufs)
+    if (pBuf->GetSize()) memset(pBuf->Get(), 0, pBuf->GetSize() * sizeof(float));
   IPlugBase::SetBlockSize(blockSize);
 }
 

@@ -101,6 +101,9 @@ TEST(CFPropertyList, XmlIsReadableByAnIndependentReader) {
   EXPECT_EQ(xml.rfind("<?xml", 0), 0u);
   EXPECT_NE(xml.find("<key>data</key>"), std::string::npos);
   EXPECT_NE(xml.find("<!DOCTYPE plist"), std::string::npos);
+  // Keys are written sorted, whatever order they were added in ("version" was added first).
+  EXPECT_LT(xml.find("<key>big</key>"), xml.find("<key>version</key>"));
+  EXPECT_LT(xml.find("<key>name</key>"), xml.find("<key>nested</key>"));
 
   plist_t root = nullptr;
   plist_from_memory(xml.data(), (uint32_t)xml.size(), &root);

@@ -3,7 +3,9 @@
 
 #include <plist/plist.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <vector>
 #include <cstring>
 
 namespace {
@@ -74,14 +76,26 @@ plist_t toPlist(CFTypeRef cf, int depth) {
     const void** values = (const void**)calloc((size_t)n + 1, sizeof(void*));
     plist_t dict = keys && values ? plist_new_dict() : nullptr;
     if (dict) CFDictionaryGetKeysAndValues(d, keys, values);
+    std::vector<CFIndex> order;  // keys are written in sorted order, so equal dictionaries give equal files
     for (CFIndex i = 0; dict && i < n; i++) {
-      plist_t item = cf::is(keys[i], CFStringGetTypeID()) ? toPlist(values[i], depth + 1) : nullptr;
+      if (!cf::is(keys[i], CFStringGetTypeID())) {
+        plist_free(dict);
+        dict = nullptr;
+        break;
+      }
+      order.push_back(i);
+    }
+    std::sort(order.begin(), order.end(), [&](CFIndex a, CFIndex b) {
+      return CFStringCompare((CFStringRef)keys[a], (CFStringRef)keys[b], 0) == kCFCompareLessThan;
+    });
+    for (size_t j = 0; dict && j < order.size(); j++) {
+      plist_t item = toPlist(values[order[j]], depth + 1);
       if (!item) {
         plist_free(dict);
         dict = nullptr;
         break;
       }
-      plist_dict_set_item(dict, cf::utf8((CFStringRef)keys[i]).c_str(), item);
+      plist_dict_set_item(dict, cf::utf8((CFStringRef)keys[order[j]]).c_str(), item);
     }
     free(keys);
     free(values);

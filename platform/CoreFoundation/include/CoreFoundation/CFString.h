@@ -41,9 +41,23 @@ enum {
   kCFCompareForcedOrdering = 512
 };
 
-/* A constant string for a C string literal: interned, never freed, retain and release do nothing. */
-#define CFSTR(cStr) __CFStringMakeConstantString("" cStr "")
+/* A constant string for a C string literal: interned, never freed, retain and release do nothing.
+   Each use site looks its string up once and keeps it, so later evaluations take no lock. */
 CF_EXPORT CFStringRef __CFStringMakeConstantString(const char* cStr);
+#ifdef __cplusplus
+#define CFSTR(cStr) ([]() -> CFStringRef { static const CFStringRef s_ = __CFStringMakeConstantString("" cStr ""); return s_; }())
+#else
+#define CFSTR(cStr)                                                         \
+  ({                                                                        \
+    static CFStringRef s_;                                                  \
+    CFStringRef v_ = __atomic_load_n(&s_, __ATOMIC_ACQUIRE);                \
+    if (!v_) {                                                              \
+      v_ = __CFStringMakeConstantString("" cStr "");                        \
+      __atomic_store_n(&s_, v_, __ATOMIC_RELEASE);                          \
+    }                                                                       \
+    v_;                                                                     \
+  })
+#endif
 
 CF_EXPORT CFTypeID CFStringGetTypeID(void);
 

@@ -164,6 +164,11 @@ LICE_pixel LICE_GetPixel(LICE_IBitmap* bm, int x, int y);
 // Combines color into the pixel at (x, y) like LICE_FillRect (operation byte only); outside does nothing.
 void LICE_PutPixel(LICE_IBitmap* bm, int x, int y, LICE_pixel color, float alpha, int mode);
 
+// Compares two bitmaps' images: 0 when both have the same size and pixels (two empty or null
+// bitmaps are equal), 1 when the sizes differ, 2 when pixels differ; then coordsOut, when given,
+// receives the rectangle (x, y, w, h) around every differing pixel.
+int LICE_BitmapCmp(LICE_IBitmap* a, LICE_IBitmap* b, int* coordsOut = nullptr);
+
 // Blurs the source rectangle of src into dest at (dstx, dsty) with a 3 x 3 kernel (1 2 1 by
 // 1 2 1, edges clamped to the rectangle). dest and src may be the same bitmap, even overlapping.
 void LICE_Blur(LICE_IBitmap* dest, LICE_IBitmap* src, int dstx, int dsty, int srcx, int srcy, int srcw, int srch);

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "helpers.h"
 #include "raster/lice.h"
 
 namespace {
@@ -119,6 +120,26 @@ TEST(RasterSysBitmap, ContextBackedAndOnlyGrows)
   }
   LICE_SysBitmap empty;
   EXPECT_EQ(empty.getBits(), nullptr);
+}
+
+TEST(RasterBitmapCmp, FindsTheDifferingArea)
+{
+  GuardedBitmap a(6, 5), b(6, 5, true), c(5, 6);
+  a.fill(Pattern);
+  b.fill(Pattern);
+  int r[4] = {-1, -1, -1, -1};
+  EXPECT_EQ(LICE_BitmapCmp(&a, &b, r), 0);
+  EXPECT_EQ(r[0], -1);
+  EXPECT_EQ(LICE_BitmapCmp(&a, &c), 1);
+  EXPECT_EQ(LICE_BitmapCmp(nullptr, nullptr), 0);
+  b.at(4, 1) ^= 1;
+  b.at(1, 3) ^= 0x01000000;
+  EXPECT_EQ(LICE_BitmapCmp(&a, &b), 2);
+  EXPECT_EQ(LICE_BitmapCmp(&a, &b, r), 2);
+  EXPECT_EQ(r[0], 1);
+  EXPECT_EQ(r[1], 1);
+  EXPECT_EQ(r[2], 4);
+  EXPECT_EQ(r[3], 3);
 }
 
 }  // namespace

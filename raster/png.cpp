@@ -96,7 +96,8 @@ void finish(Decode* d, bool ok)
 }
 
 // Sets up libpng on d (its source already attached by the caller) and decodes. A given bitmap
-// receives the picture only once it decoded completely, so a failure leaves it as it was.
+// receives the picture only once it decoded completely and the bitmap took its size, so a
+// failure leaves its pixels as they were.
 LICE_IBitmap* decode(Decode* d, LICE_IBitmap* bmp)
 {
   LICE_IBitmap* out = nullptr;
@@ -111,8 +112,9 @@ LICE_IBitmap* decode(Decode* d, LICE_IBitmap* bmp)
   finish(d, out != nullptr);
   if (!out || !bmp) return out;
 
-  LICE_Copy(bmp, out);
+  bmp->resize(out->getWidth(), out->getHeight());
   const bool fits = bmp->getWidth() == out->getWidth() && bmp->getHeight() == out->getHeight();
+  if (fits) LICE_Blit(bmp, out, 0, 0, nullptr, 1.0f, LICE_BLIT_MODE_COPY);
   delete out;
   return fits ? bmp : nullptr;
 }

@@ -294,11 +294,16 @@ TEST(RasterLoadPNG, EveryColourTypeAndDepth)
     std::unique_ptr<LICE_IBitmap> file(LICE_LoadPNG(path.c_str()));
     ExpectPixels(file.get(), e);
 
-    // Into a given bitmap of another size, also a bottom-up one: that bitmap is returned.
-    GuardedBitmap small(2, 2, true);
+    // Into a given bitmap of another size: that bitmap is returned.
     LICE_MemBitmap target(40, 3);
     EXPECT_EQ(LICE_LoadPNG(path.c_str(), &target), &target);
     ExpectPixels(&target, e);
+    // A given bitmap that cannot take the size gives null and keeps its pixels.
+    GuardedBitmap fixed(2, 2, true);
+    fixed.fill(Pattern);
+    EXPECT_EQ(LICE_LoadPNGFromMemory(e.bytes.data(), (int)e.bytes.size(), &fixed), nullptr);
+    EXPECT_EQ(fixed.at(1, 0), Pattern(1, 0));
+    EXPECT_TRUE(fixed.guardsIntact());
   }
 }
 

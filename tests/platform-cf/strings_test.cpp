@@ -2,6 +2,7 @@
 #include <CoreFoundation/CoreFoundation.h>
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <functional>
 #include <string>
 #include <thread>
@@ -149,6 +150,11 @@ TEST(CFString, FormatConversions) {
     Str s(c.make());
     ASSERT_NE(s.ref, nullptr) << c.expect;
     EXPECT_EQ(text(s.ref), c.expect);
+  }
+  // Absurd field widths are cut to 2^20 characters instead of asking for gigabytes.
+  for (CFStringRef f : {CFSTR("%2000000000d"), CFSTR("%*d")}) {
+    Str wide(CFStringCreateWithFormat(nullptr, nullptr, f, INT_MIN, 1));
+    EXPECT_EQ(CFStringGetLength(wide.ref), 1 << 20);
   }
   CFMutableStringRef m = CFStringCreateMutableCopy(nullptr, 0, CFSTR("x="));
   CFStringAppendFormat(m, nullptr, CFSTR("%d"), 5);

@@ -2,6 +2,7 @@
 // comparison and formatted creation.
 #include "CFRuntime.h"
 
+#include <algorithm>
 #include <cctype>
 #include <climits>
 #include <cstdio>
@@ -213,11 +214,11 @@ std::string formatString(const std::string& fmt, va_list ap) {
     bool left = flags.find('-') != std::string::npos;
     if (i < n && fmt[i] == '*') {
       width = va_arg(ap, int);
-      if (width < 0) left = true, width = -width;
+      if (width < 0) left = true, width = width == INT_MIN ? INT_MAX : -width;
       i++;
     } else if (i < n && isdigit((unsigned char)fmt[i])) {
       width = 0;
-      while (i < n && isdigit((unsigned char)fmt[i])) width = width * 10 + (fmt[i++] - '0');
+      while (i < n && isdigit((unsigned char)fmt[i])) width = std::min(width * 10 + (fmt[i++] - '0'), 1 << 24);
     }
     if (i < n && fmt[i] == '.') {
       i++;
@@ -226,9 +227,12 @@ std::string formatString(const std::string& fmt, va_list ap) {
         precision = va_arg(ap, int);
         i++;
       } else {
-        while (i < n && isdigit((unsigned char)fmt[i])) precision = precision * 10 + (fmt[i++] - '0');
+        while (i < n && isdigit((unsigned char)fmt[i])) precision = std::min(precision * 10 + (fmt[i++] - '0'), 1 << 24);
       }
     }
+    const int kMaxField = 1 << 20;  // wider fields are cut, so a format cannot ask for gigabytes
+    if (width > kMaxField) width = kMaxField;
+    if (precision > kMaxField) precision = kMaxField;
     std::string len;
     while (i < n && strchr("hlqLzjt", fmt[i])) len += fmt[i++];
     if (i >= n) {

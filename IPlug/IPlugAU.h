@@ -195,6 +195,7 @@ public:
                              UInt32 outputBusIdx, UInt32 nFrames, AudioBufferList* pBufferList);
 
   AudioComponentInstance GetInstanceHandle() const { return mCI; }
+  const char* GetBundleID() const { return mOSXBundleID.Get(); }
   void SetInstanceHandle(AudioComponentInstance ci);
   bool IsActive() const { return mActive; }
 

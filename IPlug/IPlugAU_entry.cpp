@@ -155,6 +155,7 @@ ComponentResult IPlugAU::IPlugAUCarbonViewEntry(ComponentParameters* params, voi
       if (!plug || !plug->GetGUI()) return badComponentSelector;
       void* pWindow = Arg<void*>(params, 1);
       void* pParentControl = Arg<void*>(params, 2);
+      if (!pWindow) return paramErr;
       void** pOutControl = Arg<void**>(params, 5);
       void* control = plug->GetGUI()->OpenWindow(pWindow, pParentControl, 0, 0);
       if (pOutControl) *pOutControl = control;

@@ -208,8 +208,10 @@ TEST(AUViewEntry, CreateWithoutEditorRemembersThePlugin)
   EXPECT_EQ(record->mPlug, nullptr);
   void* control = (void*)1;
   long args[] = {(long)unit.Get(), 0, 0, 0, 0, (long)&control};
+  const bool hasEditor = PlugOf(unit)->GetGUI() != nullptr;
   EXPECT_EQ(CallComponentWithArguments(view, kAudioUnitCarbonViewCreateSelect, args, 6),
-            (ComponentResult)badComponentSelector);
+            hasEditor ? (ComponentResult)paramErr : (ComponentResult)badComponentSelector)
+      << "no window given";
   EXPECT_EQ(record->mPlug, PlugOf(unit));
   EXPECT_EQ(control, (void*)1);
   EXPECT_EQ(CallComponentWithArguments(view, 0x302, args, 0), (ComponentResult)badComponentSelector);

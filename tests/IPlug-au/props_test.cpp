@@ -1,9 +1,11 @@
 // The property tables as a host observes them, grouped by property.
 #include "AUTestHost.h"
+#include "IPlug/IPlugAU.h"
 
 #include <gtest/gtest.h>
 
 #include <string.h>
+#include <string>
 #include <vector>
 
 namespace
@@ -72,7 +74,6 @@ TEST(AUProperties, InfoTable)
     {kAudioUnitProperty_MaximumFramesPerSlice, 0, 0, noErr, 4, true},
     {kAudioUnitProperty_ParameterValueStrings, 0, 0, kInvalidProperty, 0, false},
     {kAudioUnitProperty_ParameterValueStrings, 0, 9, kInvalidElement, 0, false},
-    {kAudioUnitProperty_GetUIComponentList, 0, 0, kInvalidProperty, 0, false},
     {kAudioUnitProperty_AudioChannelLayout, 0, 0, kInvalidValue, 0, false},
     {kAudioUnitProperty_TailTime, 0, 0, noErr, 8, false},
     {kAudioUnitProperty_BypassEffect, 0, 0, noErr, 4, true},
@@ -84,7 +85,6 @@ TEST(AUProperties, InfoTable)
     {kAudioUnitProperty_CurrentPreset, 0, 0, noErr, 16, true},
     {kAudioUnitProperty_PresentPreset, 2, 0, noErr, 16, true},
     {kAudioUnitProperty_ElementName, 1, 0, kInvalidProperty, 0, false},
-    {kAudioUnitProperty_CocoaUI, 0, 0, kInvalidProperty, 0, false},
     {kAudioUnitProperty_SupportedChannelLayoutTags, 2, 0, kInvalidProperty, 0, false},
     {kAudioUnitProperty_ParameterStringFromValue, 0, 0, noErr, 24, false},
     {kAudioUnitProperty_ParameterIDName, 0, 0, noErr, 16, false},
@@ -480,4 +480,27 @@ TEST(AUProperties, HostIdentifierAndOfflineRenderAreAccepted)
   EXPECT_EQ(SetProp(unit, kAudioUnitProperty_OfflineRender, 0, 0, (UInt32)1), noErr);
   EXPECT_EQ(SetProp(unit, 9999, 0, 0, (UInt32)1), kInvalidProperty);
   EXPECT_EQ(SetProp(unit, kAudioUnitProperty_HostCallbacks, 1, 0, HostCallbackInfo()), kInvalidProperty);
+}
+
+// The editor properties answer exactly when the product has an editor.
+TEST(AUProperties, EditorPropertiesFollowTheEditor)
+{
+  TestUnit unit;
+  IPlugAU* plug = nullptr;
+  ASSERT_EQ(GetProp(unit, (AudioUnitPropertyID)-101, 0, 0, plug), noErr);
+  const bool hasEditor = plug->GetGUI() != nullptr;
+  AudioUnitCocoaViewInfo view = {nullptr, {nullptr}};
+  EXPECT_EQ(GetProp(unit, kAudioUnitProperty_CocoaUI, 0, 0, view), hasEditor ? noErr : kInvalidProperty);
+  AudioComponentDescription ui = {};
+  EXPECT_EQ(GetProp(unit, kAudioUnitProperty_GetUIComponentList, 0, 0, ui), hasEditor ? noErr : kInvalidProperty);
+  if (!hasEditor) return;
+  EXPECT_EQ(Text(view.mCocoaAUViewClass[0]), "Kelvo_View");
+  char path[4096] = "";
+  ASSERT_TRUE(CFURLGetFileSystemRepresentation(view.mCocoaAUViewBundleLocation, true, (UInt8*)path, sizeof(path)));
+  EXPECT_NE(std::string(path).find("Kelvo.component"), std::string::npos) << path;
+  CFRelease(view.mCocoaAUViewBundleLocation);
+  CFRelease(view.mCocoaAUViewClass[0]);
+  EXPECT_EQ(ui.componentType, kAudioUnitCarbonViewComponentType);
+  EXPECT_EQ(ui.componentSubType, Code("Kel1"));
+  EXPECT_EQ(ui.componentManufacturer, Code("Qlmh"));
 }

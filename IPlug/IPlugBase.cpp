@@ -120,6 +120,7 @@ bool IPlugBase::MidiNoteName(int noteNumber, char* rName)
 bool IPlugBase::CompareState(const unsigned char* pIncomingState, int startPos)
 {
   const int n = NParams();
+  if (n && (!pIncomingState || startPos < 0)) return false;
   for (int i = 0; i < n; ++i) {
     double d;
     memcpy(&d, pIncomingState + (size_t)(startPos + i) * sizeof(double), sizeof(double));

@@ -7,6 +7,7 @@
 #include "Base64.h"
 #include "Hosts.h"
 #include "IMidiMsg.h"
+#include "IPlugStructs.h"
 #include "Log.h"
 
 namespace {
@@ -162,6 +163,30 @@ TEST(Base64, EncodesPadsAndDecodesBack)
   uint8_t two[2];
   EXPECT_EQ(Base64Decode("AQIDBA", two, 2), 2);
   EXPECT_EQ(Base64Decode(nullptr, two, 2), 0);
+}
+
+TEST(IRECT, ContainsIntersectsIntersectionAndUnion)
+{
+  const IRECT empty, a(0, 0, 10, 10), b(5, 5, 15, 15), right(10, 0, 20, 10), far(30, 30, 40, 40);
+  const struct { IRECT r, o; bool intersects; IRECT common, joined; } cases[] = {
+      {a, b, true, IRECT(5, 5, 10, 10), IRECT(0, 0, 15, 15)},
+      {a, right, true, IRECT(10, 0, 10, 10), IRECT(0, 0, 20, 10)},  // touching on a's right side counts
+      {right, a, false, IRECT(), IRECT(0, 0, 20, 10)},              // but not on its left
+      {a, far, false, IRECT(), IRECT(0, 0, 40, 40)},
+      {empty, a, false, IRECT(), a},
+      {a, empty, false, IRECT(), a},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(c.r.Intersects(c.o), c.intersects) << c.o.L;
+    EXPECT_EQ(c.r.Intersect(c.o), c.common) << c.o.L;
+    EXPECT_EQ(c.r.Union(c.o), c.joined) << c.o.L;
+  }
+  EXPECT_TRUE(a.Contains(0, 0));
+  EXPECT_TRUE(a.Contains(9, 9));
+  EXPECT_FALSE(a.Contains(10, 5));
+  EXPECT_FALSE(empty.Contains(0, 0));
+  EXPECT_EQ(b.W(), 10);
+  EXPECT_EQ(b.H(), 10);
 }
 
 }  // namespace

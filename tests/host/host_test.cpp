@@ -55,7 +55,8 @@ class Host : public ::testing::Test {
     mDir = tmpl;
   }
   void TearDown() override {
-    for (const std::string& f : Files()) unlink(Path(f).c_str());
+    for (const std::string& f : Files())
+      if (unlink(Path(f).c_str()) != 0) rmdir(Path(f).c_str());
     rmdir(mDir.c_str());
   }
 
@@ -470,6 +471,7 @@ TEST_F(Host, ErrorsNameTheFaultAndLeaveNoFile) {
   Spill(Path("long.aupreset"), StateXml(KelvoState(Doubles({-3, 0.5, 0.5, 0, 1}))));
   Spill(Path("stringtype.aupreset"), StateXml(With(good, "type", "<string>aufx</string>")));
   symlink("in.wav", Path("link.wav").c_str());
+  mkdir(Path("empty.component").c_str(), 0755);
   const std::set<std::string> before = Files();
   const struct {
     std::vector<std::string> args;
@@ -495,6 +497,7 @@ TEST_F(Host, ErrorsNameTheFaultAndLeaveNoFile) {
       {{"render", "in.wav", "no/such/dir/o.wav"}, 1, {"cannot write 'no/such/dir/o.wav': No such file or directory"}},
       {{"render", "in.wav", "o.flac", "--format", "float"}, 1, {"cannot write 'o.flac'", "32-bit float"}},
       {{"render", "in.wav", "o.wav", "--bundle", "nowhere.component"}, 1, {"cannot load plug-in 'nowhere.component'"}},
+      {{"info", "--bundle", "empty.component"}, 1, {"cannot load plug-in 'empty.component' (error -43, fnfErr)"}},
       {{"render", "in.wav", "o.wav", "--state", "missing.aupreset"}, 1, {"cannot read 'missing.aupreset'"}},
       {{"render", "in.wav", "o.wav", "--state", "junk.aupreset"}, 1, {"'junk.aupreset' is not a state file"}},
       {{"render", "in.wav", "o.wav", "--state", "array.aupreset"}, 1, {"not a dictionary"}},

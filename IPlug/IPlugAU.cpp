@@ -1,4 +1,5 @@
 #include "IPlugAU.h"
+#include "Log.h"
 
 #include <stdio.h>
 #include <stdlib.h>
@@ -184,6 +185,7 @@ IPlugAU::IPlugAU(IPlugInstanceInfo instanceInfo, int nParams, const char* channe
   , mInBusConnections(true)
   , mPropertyListeners(true)
 {
+  Trace(TRACELOC, "%s", effectName ? effectName : "");
   memset(mParamDisplayStr, 0, sizeof(mParamDisplayStr));
   memset(&mHostCallbacks, 0, sizeof(mHostCallbacks));
   mOSXBundleID.Set(instanceInfo.mBundleID.Get());
@@ -364,8 +366,9 @@ OSStatus IPlugAU::DoSysEx(IPlugAU* _this, const UInt8* pData, UInt32 length)
   return noErr;
 }
 
-OSStatus IPlugAU::GetProc(AudioUnitElement, UInt32*, void*)
+OSStatus IPlugAU::GetProc(AudioUnitElement type, UInt32*, void* pData)
 {
+  Trace(TRACELOC, "%s:(%d:%s)", pData ? "" : "Info", (int)type, AUSelectStr(type));
   return kAudioUnitErr_InvalidElement;
 }
 
@@ -440,12 +443,18 @@ void IPlugAU::AssessInputConnections()
     pBus->mConnected = pConn->mInputType != eNotConnected;
     if (pBus->mConnected)
     {
-      if (pBus->mNHostChannels < 0) pBus->mNHostChannels = pBus->mNPlugChannels;
+      if (pBus->mNHostChannels < 0)
+      {
+        pBus->mNHostChannels = pBus->mNPlugChannels;
+        Trace(TRACELOC, "AssumeChannels:%d", pBus->mNHostChannels);
+      }
       int nHost = pBus->mNHostChannels, start = pBus->mPlugChannelStartIdx;
       int rest = pBus->mNPlugChannels - nHost;
       SetInputChannelConnections(start, nHost, true);
       SetInputChannelConnections(start + nHost, rest > 0 ? rest : 0, false);
     }
+    Trace(TRACELOC, "%d:%s:%d:%d:%d", i, AUInputTypeStr(pConn->mInputType), pBus->mNHostChannels,
+          pBus->mNPlugChannels, pBus->mPlugChannelStartIdx);
   }
 }
 
@@ -527,16 +536,19 @@ void IPlugAU::SendAUEvent(AudioUnitEventType type, AudioComponentInstance ci, in
 
 void IPlugAU::BeginInformHostOfParamChange(int idx)
 {
+  Trace(TRACELOC, "%d", idx);
   SendAUEvent(kAudioUnitEvent_BeginParameterChangeGesture, mCI, idx);
 }
 
-void IPlugAU::InformHostOfParamChange(int idx, double)
+void IPlugAU::InformHostOfParamChange(int idx, double normalizedValue)
 {
+  Trace(TRACELOC, "%d:%f", idx, normalizedValue);
   SendAUEvent(kAudioUnitEvent_ParameterValueChange, mCI, idx);
 }
 
 void IPlugAU::EndInformHostOfParamChange(int idx)
 {
+  Trace(TRACELOC, "%d", idx);
   SendAUEvent(kAudioUnitEvent_EndParameterChangeGesture, mCI, idx);
 }
 

@@ -1,6 +1,7 @@
 // The component-manager entries of the unit and of its old-style view.
 #include "IPlugAU.h"
 #include "IGraphics.h"
+#include "Log.h"
 
 #include <string.h>
 
@@ -29,6 +30,7 @@ ComponentResult IPlugAU::IPlugAUEntry(ComponentParameters* params, void* pPlug)
 {
   int select = params->what;
   IPlugAU* _this = (IPlugAU*)pPlug;
+  Trace(TRACELOC, "(%d:%s)", select, AUSelectStr(select));
 
   if (select == kComponentOpenSelect)
   {
@@ -128,6 +130,7 @@ ComponentResult IPlugAU::IPlugAUCarbonViewEntry(ComponentParameters* params, voi
 {
   int select = params->what;
   CarbonViewRecord* pRecord = (CarbonViewRecord*)pView;
+  Trace(TRACELOC, "%d:%s", select, AUSelectStr(select));
 
   switch (select)
   {

@@ -2,6 +2,7 @@
 #include "IPlugAU.h"
 #include "IPlugAU_CF.h"
 #include "IGraphics.h"
+#include "Log.h"
 
 #include <stdio.h>
 #include <stdlib.h>
@@ -145,6 +146,8 @@ bool IPlugAU::CanDoCocoaUI()
 OSStatus IPlugAU::GetProperty(AudioUnitPropertyID propID, AudioUnitScope scope, AudioUnitElement element,
                               UInt32* pDataSize, Boolean* pWriteable, void* pData)
 {
+  Trace(TRACELOC, "%s(%d:%s):(%d:%s):%d", pData ? "" : "info:", (int)propID, AUPropertyStr(propID), (int)scope,
+        AUScopeStr(scope), (int)element);
   const UInt32 room = *pDataSize;
   const bool global = scope == kAudioUnitScope_Global;
   const int nParams = NParams();
@@ -466,6 +469,9 @@ OSStatus IPlugAU::SetStreamFormat(AudioUnitScope scope, AudioUnitElement element
   const bool accepted = pASBD->mChannelsPerFrame > 0 && pASBD->mChannelsPerFrame <= (UInt32)kMaxBusChannels &&
                         pASBD->mFormatID == kAudioFormatLinearPCM && readable &&
                         CheckLegalIO(scope, (int)element, nChannels);
+  Trace(TRACELOC, "%d:%d:%s:%s:%s", (int)element, pBus->mNPlugChannels,
+        pASBD->mFormatID == kAudioFormatLinearPCM ? "linearPCM" : "notLinearPCM",
+        readable ? "canonicalFormat" : "notCanonicalFormat", accepted ? "connectionOK" : "connectionNotOK");
   if (accepted)
   {
     pBus->mNHostChannels = nChannels;
@@ -517,6 +523,8 @@ OSStatus IPlugAU::SetConnection(AudioUnitScope scope, const AudioUnitConnection*
 OSStatus IPlugAU::SetProperty(AudioUnitPropertyID propID, AudioUnitScope scope, AudioUnitElement element,
                               UInt32* pDataSize, const void* pData)
 {
+  Trace(TRACELOC, "(%d:%s):(%d:%s):%d", (int)propID, AUPropertyStr(propID), (int)scope, AUScopeStr(scope),
+        (int)element);
   InformListeners(propID, scope);
   const UInt32 size = pData ? *pDataSize : 0;
   const bool global = scope == kAudioUnitScope_Global;

@@ -1,6 +1,7 @@
 // Render path, parameter calls and transport queries of the Audio Unit wrapper.
 #include "IPlugAU.h"
 #include "IGraphics.h"
+#include "Log.h"
 
 #include <math.h>
 #include <string.h>
@@ -175,10 +176,11 @@ OSStatus IPlugAU::DoSetParameter(IPlugAU* _this, AudioUnitParameterID param, Aud
   return SetParamProc(_this, param, scope, elem, value, offsetFrames);
 }
 
-OSStatus IPlugAU::GetParamProc(void* pPlug, AudioUnitParameterID paramID, AudioUnitScope scope, AudioUnitElement,
+OSStatus IPlugAU::GetParamProc(void* pPlug, AudioUnitParameterID paramID, AudioUnitScope scope, AudioUnitElement element,
                                AudioUnitParameterValue* pValue)
 {
   IPlugAU* _this = (IPlugAU*)pPlug;
+  Trace(TRACELOC, "%d:(%d:%s):%d", (int)paramID, (int)scope, AUScopeStr(scope), (int)element);
   if (scope != kAudioUnitScope_Global) return kAudioUnitErr_InvalidProperty;
   WDL_MutexLock lock(&_this->mMutex);
   IParam* pParam = paramID > 0x7fffffff ? nullptr : _this->GetParam((int)paramID);
@@ -188,10 +190,11 @@ OSStatus IPlugAU::GetParamProc(void* pPlug, AudioUnitParameterID paramID, AudioU
   return noErr;
 }
 
-OSStatus IPlugAU::SetParamProc(void* pPlug, AudioUnitParameterID paramID, AudioUnitScope scope, AudioUnitElement,
+OSStatus IPlugAU::SetParamProc(void* pPlug, AudioUnitParameterID paramID, AudioUnitScope scope, AudioUnitElement element,
                                AudioUnitParameterValue value, UInt32)
 {
   IPlugAU* _this = (IPlugAU*)pPlug;
+  Trace(TRACELOC, "%d:(%d:%s):%d", (int)paramID, (int)scope, AUScopeStr(scope), (int)element);
   if (scope != kAudioUnitScope_Global) return kAudioUnitErr_InvalidProperty;
   WDL_MutexLock lock(&_this->mMutex);
   IParam* pParam = paramID > 0x7fffffff ? nullptr : _this->GetParam((int)paramID);

@@ -28,11 +28,19 @@ NSTextField* NSTextField::initWithFrame(NSRect frame)
 
 NSTextField::~NSTextField()
 {
+  if (m_font) m_font->release();
   if (m_formatter) m_formatter->release();
   if (m_cell) m_cell->release();
   if (m_textColor) m_textColor->release();
   if (m_bgColor) m_bgColor->release();
   if (m_value) m_value->release();
+}
+
+void NSTextField::setFont(NSFont* f)
+{
+  if (f) f->retain();
+  if (m_font) m_font->release();
+  m_font = f;
 }
 
 void NSTextField::setFormatter(NSFormatter* f)

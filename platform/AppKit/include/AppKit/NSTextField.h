@@ -47,7 +47,8 @@ public:
   static NSTextField* alloc() { return new NSTextField(); }
   NSTextField* initWithFrame(NSRect frame) override;
 
-  void setFont(NSFont* f) { m_font = f; }
+  // The font the text is shown in (retained), or nil.
+  void setFont(NSFont* f);
   NSFont* font() const { return m_font; }
   void setAlignment(NSTextAlignment a) { m_alignment = a; }
   NSTextAlignment alignment() const { return m_alignment; }

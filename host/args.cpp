@@ -9,7 +9,7 @@ bool Args::Parse(int argc, char** argv, const std::vector<OptionSpec>& specs, st
   bool optionsDone = false;
   for (int i = 0; i < argc; ++i) {
     std::string arg = argv[i];
-    if (optionsDone || arg.size() < 2 || arg[0] != '-' ) {
+    if (optionsDone || arg.size() < 2 || arg[0] != '-') {
       mPositional.push_back(arg);
       continue;
     }
@@ -61,8 +61,8 @@ bool Args::Has(const char* name) const {
   return false;
 }
 
-std::string Args::Value(const char* name, const std::string& fallback) const {
-  std::string v = fallback;
+std::string Args::Value(const char* name) const {
+  std::string v;
   for (const Given& g : mGiven)
     if (g.name == name) v = g.value;
   return v;
@@ -72,6 +72,14 @@ std::vector<std::string> Args::Values(const char* name) const {
   std::vector<std::string> v;
   for (const Given& g : mGiven)
     if (g.name == name) v.push_back(g.value);
+  return v;
+}
+
+std::vector<std::pair<std::string, std::string>> Args::InOrder(const std::vector<std::string>& names) const {
+  std::vector<std::pair<std::string, std::string>> v;
+  for (const Given& g : mGiven)
+    for (const std::string& n : names)
+      if (g.name == n) v.emplace_back(g.name, g.value);
   return v;
 }
 

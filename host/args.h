@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <utility>
 #include <vector>
 
 // One option a subcommand accepts.
@@ -21,10 +22,12 @@ class Args {
 
   // True when the flag or option was given at least once.
   bool Has(const char* name) const;
-  // The last value given for an option, or fallback when it was not given.
-  std::string Value(const char* name, const std::string& fallback = "") const;
+  // The last value given for an option, or "" when it was not given.
+  std::string Value(const char* name) const;
   // Every value given for a repeatable option, in command-line order.
   std::vector<std::string> Values(const char* name) const;
+  // Every value given for any of the named options, as (name, value) in command-line order.
+  std::vector<std::pair<std::string, std::string>> InOrder(const std::vector<std::string>& names) const;
   const std::vector<std::string>& Positional() const { return mPositional; }
 
  private:

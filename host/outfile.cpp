@@ -98,12 +98,6 @@ bool PendingFile::Create(const std::string& path, std::string& err) {
   return true;
 }
 
-int PendingFile::ReleaseFd() {
-  const int fd = mFd;
-  mFd = -1;
-  return fd;
-}
-
 bool PendingFile::Write(const void* data, size_t size, std::string& err) {
   const char* p = static_cast<const char*>(data);
   while (size > 0) {

@@ -15,10 +15,8 @@ class PendingFile {
 
   // Creates the temporary file for path; false with the reason on failure.
   bool Create(const std::string& path, std::string& err);
-  // The open descriptor of the temporary file (owned by this object until
-  // ReleaseFd() hands it to someone who closes it).
+  // The open descriptor of the temporary file, owned by this object.
   int Fd() const { return mFd; }
-  int ReleaseFd();
   // Writes all bytes; false with the reason on failure.
   bool Write(const void* data, size_t size, std::string& err);
   // Flushes, closes and renames the file to its destination.

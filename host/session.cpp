@@ -172,7 +172,6 @@ bool AUSession::ReadParameters(std::string& err) {
     p.minValue = info.minValue;
     p.maxValue = info.maxValue;
     p.defaultValue = info.defaultValue;
-    p.flags = info.flags;
     CFArrayRef texts = nullptr;
     if (GetGlobal(mUnit, kAudioUnitProperty_ParameterValueStrings, id, texts) == noErr && texts) {
       for (CFIndex i = 0; i < CFArrayGetCount(texts); ++i)

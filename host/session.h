@@ -24,7 +24,6 @@ struct ParameterDesc {
   AudioUnitParameterUnit unit;
   std::string unitName;               // the custom unit's name, when it has one
   float minValue, maxValue, defaultValue;
-  UInt32 flags;
   std::vector<std::string> valueStrings;  // display texts of indexed values, when it has them
 };
 

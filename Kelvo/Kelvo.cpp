@@ -1,5 +1,7 @@
 #include "Kelvo.h"
 
+#include "KelvoEditor.h"
+
 #include <cmath>
 #include <cstring>
 
@@ -27,6 +29,7 @@ Kelvo::Kelvo(IPlugInstanceInfo instanceInfo)
   GetParam(kGainM)->SetShape(1.0);
   GetParam(kOut)->InitDouble("OUT", kOutDefault, -40.0, 0.0, 0.01, "", "", 1.0);
   GetParam(kOut)->SetShape(1.0);
+  AttachKelvoEditor(this);
   MakeDefaultPreset("-", 1);
 }
 

@@ -5,3 +5,4 @@
 int RunRender(int argc, char** argv);
 int RunInfo(int argc, char** argv);
 int RunState(int argc, char** argv);
+int RunEditor(int argc, char** argv);

@@ -16,6 +16,7 @@ const struct {
     {"render", RunRender, "render a sound file (or the built-in demo) through Kelvo"},
     {"info", RunInfo, "show what the plug-in reports to a host"},
     {"state", RunState, "save or show a plug-in state file (.aupreset)"},
+    {"editor", RunEditor, "draw the plug-in's editor into a PNG picture, after scripted clicks and drags"},
 };
 
 void Usage(FILE* to) {

@@ -75,23 +75,33 @@ PendingFile::~PendingFile() { Abort(); }
 
 bool PendingFile::Create(const std::string& path, std::string& err) {
   Abort();
-  mPath = path;
+  mPath = mTarget = path;
+  // An existing destination is replaced where it really lies (through links)
+  // and keeps its permissions; nothing but a regular file is replaced.
+  const mode_t mask = umask(0);
+  umask(mask);
+  mode_t mode = 0666 & ~mask;
   struct stat st;
-  if (path.empty() || path.back() == '/' || (stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode))) {
+  if (stat(path.c_str(), &st) == 0) {
+    if (!S_ISREG(st.st_mode)) {
+      err = "cannot write '" + path + "': " + (S_ISDIR(st.st_mode) ? "Is a directory" : "not a regular file");
+      return false;
+    }
+    char real[PATH_MAX];
+    if (realpath(path.c_str(), real)) mTarget = real;
+    mode = st.st_mode & 07777;
+  } else if (path.empty() || path.back() == '/') {
     err = "cannot write '" + path + "': Is a directory";
     return false;
   }
-  std::string temp = DirOf(path) + "/." + BaseOf(path) + ".XXXXXX";
+  std::string temp = DirOf(mTarget) + "/." + BaseOf(mTarget) + ".XXXXXX";
   InterruptsHeld held;
   const int fd = mkstemp(&temp[0]);
   if (fd < 0) {
     err = "cannot write '" + path + "': " + strerror(errno);
     return false;
   }
-  // mkstemp makes the file private; give it the mode a plain create would.
-  const mode_t mask = umask(0);
-  umask(mask);
-  fchmod(fd, 0666 & ~mask);
+  fchmod(fd, mode);  // mkstemp makes the file private
   mFd = fd;
   mTemp = temp;
   WatchInterrupts(mTemp);
@@ -125,7 +135,7 @@ bool PendingFile::Commit(std::string& err) {
     }
     mFd = -1;
   }
-  if (rename(mTemp.c_str(), mPath.c_str()) != 0) {
+  if (rename(mTemp.c_str(), mTarget.c_str()) != 0) {
     err = "cannot write '" + mPath + "': " + strerror(errno);
     Abort();
     return false;

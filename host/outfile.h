@@ -5,7 +5,9 @@
 
 // A file written under a temporary name beside its destination and renamed
 // over it by Commit(). Until then the destination is untouched; a PendingFile
-// destroyed without Commit() removes its temporary file.
+// destroyed without Commit() removes its temporary file. An existing
+// destination must be a regular file; a link to one is followed, and the file
+// keeps its permissions.
 class PendingFile {
  public:
   PendingFile() = default;
@@ -26,7 +28,7 @@ class PendingFile {
   const std::string& Path() const { return mPath; }
 
  private:
-  std::string mPath, mTemp;
+  std::string mPath, mTarget, mTemp;  // as given, where it really lies, the temporary name
   int mFd = -1;
 };
 

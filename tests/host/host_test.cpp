@@ -472,6 +472,7 @@ TEST_F(Host, ErrorsNameTheFaultAndLeaveNoFile) {
   Spill(Path("stringtype.aupreset"), StateXml(With(good, "type", "<string>aufx</string>")));
   symlink("in.wav", Path("link.wav").c_str());
   mkdir(Path("empty.component").c_str(), 0755);
+  mkfifo(Path("pipe.wav").c_str(), 0644);
   const std::set<std::string> before = Files();
   const struct {
     std::vector<std::string> args;
@@ -495,6 +496,8 @@ TEST_F(Host, ErrorsNameTheFaultAndLeaveNoFile) {
       {{"render", "text.wav", "o.wav"}, 1, {"cannot read 'text.wav'"}},
       {{"render", "quad.wav", "o.wav"}, 1, {"4 channels", "mono or stereo"}},
       {{"render", "in.wav", "no/such/dir/o.wav"}, 1, {"cannot write 'no/such/dir/o.wav': No such file or directory"}},
+      {{"render", "in.wav", "pipe.wav"}, 1, {"cannot write 'pipe.wav': not a regular file"}},
+      {{"render", "in.wav", "empty.component"}, 1, {"cannot write 'empty.component': Is a directory"}},
       {{"render", "in.wav", "o.flac", "--format", "float"}, 1, {"cannot write 'o.flac'", "32-bit float"}},
       {{"render", "in.wav", "o.wav", "--bundle", "nowhere.component"}, 1, {"cannot load plug-in 'nowhere.component'"}},
       {{"info", "--bundle", "empty.component"}, 1, {"cannot load plug-in 'empty.component' (error -43, fnfErr)"}},
@@ -525,6 +528,20 @@ TEST_F(Host, ErrorsNameTheFaultAndLeaveNoFile) {
     for (const std::string& part : c.says) EXPECT_TRUE(Contains(r.err, part)) << "'" << part << "' in: " << r.err;
     EXPECT_EQ(Files(), before);
   }
+}
+
+TEST_F(Host, ReplacedOutputKeepsItsLinkAndPermissions) {
+  Write("in.wav", Tone(1, 44100, 500, 0.5f));
+  Spill(Path("target.wav"), "old");
+  chmod(Path("target.wav").c_str(), 0640);
+  symlink("target.wav", Path("link.wav").c_str());
+  ASSERT_EQ(Run({"render", "in.wav", "link.wav"}).status, 0);
+  struct stat link, target;
+  ASSERT_EQ(lstat(Path("link.wav").c_str(), &link), 0);
+  ASSERT_EQ(stat(Path("target.wav").c_str(), &target), 0);
+  EXPECT_TRUE(S_ISLNK(link.st_mode));
+  EXPECT_EQ(target.st_mode & 0777, 0640u);
+  EXPECT_EQ(Read("target.wav").samples.size(), 500u);
 }
 
 TEST_F(Host, FailedRenderLeavesAnExistingOutputAndTheInputAlone) {

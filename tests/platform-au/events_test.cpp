@@ -91,6 +91,16 @@ TEST_F(Events, DeliveredToMatchingListenersOnly) {
   AudioUnitEvent change = paramEvent(kAudioUnitEvent_ParameterValueChange, unit, 2);
   AUEventListenerNotify(nullptr, nullptr, &change);
   EXPECT_EQ(got.size(), 1u);  // only the other listener remains
+  // Events about a unit that is gone still reach their listeners, with no value read from it.
+  AudioUnit gone;
+  ASSERT_EQ(AudioComponentInstanceNew(rec::factoryComponent(), &gone), noErr);
+  AudioUnitEvent goneChange = paramEvent(kAudioUnitEvent_ParameterValueChange, gone, 2);
+  ASSERT_EQ(AUEventListenerAddEventType(other, &objB, &goneChange), noErr);
+  AudioComponentInstanceDispose(gone);
+  got.clear();
+  EXPECT_EQ(AUEventListenerNotify(nullptr, nullptr, &goneChange), noErr);
+  ASSERT_EQ(got.size(), 1u);
+  EXPECT_EQ(got[0].value, 0.0f);
   EXPECT_EQ(AUListenerDispose(other), noErr);
   EXPECT_EQ(AUEventListenerNotify(nullptr, nullptr, nullptr), paramErr);
 }

@@ -265,7 +265,7 @@ OSStatus AUEventListenerNotify(AUEventListenerRef inSendingListener, void* inSen
   if (inEvent->mEventType == kAudioUnitEvent_ParameterValueChange) {
     const AudioUnitParameter& p = inEvent->mArgument.mParameter;
     AudioUnitParameterValue v = 0;
-    if (AudioUnitGetParameter(p.mAudioUnit, p.mParameterID, p.mScope, p.mElement, &v) == noErr)
+    if (at::isOpen(p.mAudioUnit) && AudioUnitGetParameter(p.mAudioUnit, p.mParameterID, p.mScope, p.mElement, &v) == noErr)
       for (Delivery& d : list) d.value = v;
   }
   deliver(list);

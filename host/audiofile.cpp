@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -95,8 +96,10 @@ AudioReader::~AudioReader() {
 bool AudioReader::Open(const std::string& path, std::string& err) {
   mPath = path;
   const int fd = open(path.c_str(), O_RDONLY);
-  if (fd < 0) {
-    err = "cannot read '" + path + "': " + strerror(errno);
+  struct stat st;
+  if (fd < 0 || (fstat(fd, &st) == 0 && S_ISDIR(st.st_mode))) {
+    err = "cannot read '" + path + "': " + strerror(fd < 0 ? errno : EISDIR);
+    if (fd >= 0) close(fd);
     return false;
   }
   mFile = sf_open_fd(fd, SFM_READ, &mInfo, SF_TRUE);

@@ -494,6 +494,7 @@ TEST_F(Host, ErrorsNameTheFaultAndLeaveNoFile) {
       {{"render", "in.wav", "link.wav"}, 2, {"is the input file"}},
       {{"render", "missing.wav", "o.wav"}, 1, {"cannot read 'missing.wav': No such file or directory"}},
       {{"render", "text.wav", "o.wav"}, 1, {"cannot read 'text.wav'"}},
+      {{"render", "empty.component", "o.wav"}, 1, {"cannot read 'empty.component': Is a directory"}},
       {{"render", "quad.wav", "o.wav"}, 1, {"4 channels", "mono or stereo"}},
       {{"render", "in.wav", "no/such/dir/o.wav"}, 1, {"cannot write 'no/such/dir/o.wav': No such file or directory"}},
       {{"render", "in.wav", "pipe.wav"}, 1, {"cannot write 'pipe.wav': not a regular file"}},

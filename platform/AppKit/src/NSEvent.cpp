@@ -56,8 +56,8 @@ void NSGraphicsContext::restoreGraphicsState()
   if (tContexts.size() > 1) tContexts.pop_back();
 }
 
-NSEvent* NSEvent::mouseEventWithType(NSEventType type, NSPoint location, NSEventModifierFlags flags, NSTimeInterval time,
-                                     NSInteger windowNumber, NSGraphicsContext*, NSInteger, NSInteger clickCount, float)
+NSEvent* NSEvent::make(NSEventType type, NSPoint location, NSEventModifierFlags flags, NSTimeInterval time,
+                       NSInteger windowNumber)
 {
   NSEvent* e = new NSEvent();
   e->m_type = type;
@@ -65,52 +65,45 @@ NSEvent* NSEvent::mouseEventWithType(NSEventType type, NSPoint location, NSEvent
   e->m_flags = flags;
   e->m_time = time;
   e->m_windowNumber = windowNumber;
-  e->m_clickCount = clickCount;
   return ns_autorelease(e);
+}
+
+NSEvent* NSEvent::mouseEventWithType(NSEventType type, NSPoint location, NSEventModifierFlags flags, NSTimeInterval time,
+                                     NSInteger windowNumber, NSGraphicsContext*, NSInteger, NSInteger clickCount, float)
+{
+  NSEvent* e = make(type, location, flags, time, windowNumber);
+  e->m_clickCount = clickCount;
+  return e;
 }
 
 NSEvent* NSEvent::keyEventWithType(NSEventType type, NSPoint location, NSEventModifierFlags flags, NSTimeInterval time,
                                    NSInteger windowNumber, NSGraphicsContext*, NSString* characters,
                                    NSString* charactersIgnoringModifiers, BOOL isARepeat, unsigned short keyCode)
 {
-  NSEvent* e = new NSEvent();
-  e->m_type = type;
-  e->m_location = location;
-  e->m_flags = flags;
-  e->m_time = time;
-  e->m_windowNumber = windowNumber;
+  NSEvent* e = make(type, location, flags, time, windowNumber);
   e->m_chars = ns_retain(characters);
   e->m_charsIgnoring = ns_retain(charactersIgnoringModifiers);
   e->m_repeat = isARepeat;
   e->m_keyCode = keyCode;
-  return ns_autorelease(e);
+  return e;
 }
 
 NSEvent* NSEvent::otherEventWithType(NSEventType type, NSPoint location, NSEventModifierFlags flags, NSTimeInterval time,
                                      NSInteger windowNumber, NSGraphicsContext*, short subtype, NSInteger data1, NSInteger data2)
 {
-  NSEvent* e = new NSEvent();
-  e->m_type = type;
-  e->m_location = location;
-  e->m_flags = flags;
-  e->m_time = time;
-  e->m_windowNumber = windowNumber;
+  NSEvent* e = make(type, location, flags, time, windowNumber);
   e->m_subtype = subtype;
   e->m_data1 = data1;
   e->m_data2 = data2;
-  return ns_autorelease(e);
+  return e;
 }
 
 NSEvent* NSEvent::scrollWheelEvent(NSPoint location, NSEventModifierFlags flags, NSInteger windowNumber, CGFloat deltaY, CGFloat deltaX)
 {
-  NSEvent* e = new NSEvent();
-  e->m_type = NSScrollWheel;
-  e->m_location = location;
-  e->m_flags = flags;
-  e->m_windowNumber = windowNumber;
+  NSEvent* e = make(NSScrollWheel, location, flags, 0, windowNumber);
   e->m_dy = deltaY;
   e->m_dx = deltaX;
-  return ns_autorelease(e);
+  return e;
 }
 
 NSEvent::~NSEvent()

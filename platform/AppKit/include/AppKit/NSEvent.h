@@ -73,6 +73,9 @@ protected:
   ~NSEvent() override;
 
 private:
+  // An autoreleased event with the fields every kind has.
+  static NSEvent* make(NSEventType type, NSPoint location, NSEventModifierFlags flags, NSTimeInterval time,
+                       NSInteger windowNumber);
   NSEventType m_type = 0;
   NSPoint m_location{0, 0};
   NSEventModifierFlags m_flags = 0;

@@ -131,16 +131,25 @@ TEST(RasterScaledBlit, NegativeSizesMirror)
       {5, 4, -5, 4, true, false}, {-5, 4, -5, -4, false, true},
   };
   for (const auto& c : cases)
-  {
-    GuardedBitmap dest(5, 4);
-    const int dstx = c.dstw < 0 ? 5 : 0, dsty = c.dsth < 0 ? 4 : 0;
-    const float srcx = c.srcw < 0 ? 5.0f : 0.0f, srcy = c.srch < 0 ? 4.0f : 0.0f;
-    LICE_ScaledBlit(&dest, &src, dstx, dsty, c.dstw, c.dsth, srcx, srcy, c.srcw, c.srch, 1.0f, 0);
-    for (int y = 0; y < 4; y++)
-      for (int x = 0; x < 5; x++)
-        EXPECT_EQ(dest.at(x, y), src.at(c.mx ? 4 - x : x, c.my ? 3 - y : y))
-            << x << "," << y << " case " << c.dstw << "x" << c.dsth;
-  }
+    for (bool rotated : {false, true})
+    {
+      GuardedBitmap dest(5, 4);
+      const int dstx = c.dstw < 0 ? 5 : 0, dsty = c.dsth < 0 ? 4 : 0;
+      const float srcx = c.srcw < 0 ? 5.0f : 0.0f, srcy = c.srch < 0 ? 4.0f : 0.0f;
+      if (rotated)
+      {
+        // Unturned, with the source sampled at pixel centres.
+        if (c.srcw < 0 || c.srch < 0) continue;
+        LICE_RotatedBlit(&dest, &src, dstx, dsty, c.dstw, c.dsth, 0, 0, c.srcw, c.srch, 0.0f, false, 1.0f, 0, 0.5f,
+                         0.5f);
+      }
+      else
+        LICE_ScaledBlit(&dest, &src, dstx, dsty, c.dstw, c.dsth, srcx, srcy, c.srcw, c.srch, 1.0f, 0);
+      for (int y = 0; y < 4; y++)
+        for (int x = 0; x < 5; x++)
+          EXPECT_EQ(dest.at(x, y), src.at(c.mx ? 4 - x : x, c.my ? 3 - y : y))
+              << x << "," << y << " case " << c.dstw << "x" << c.dsth << (rotated ? " rotated" : "");
+    }
 }
 
 TEST(RasterScaledBlit, ClippingTheDestinationCutsTheSameImage)

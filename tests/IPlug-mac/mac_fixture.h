@@ -84,6 +84,18 @@ public:
   IColor color{255, 40, 80, 120};
 };
 
+const char* const kPicturesID = "com.test.mac.pictures";
+
+// A bundle in a temporary folder with knob.png (3 x 2), png.png and PNG.png (1 x 1) in its
+// resources, known to the bundle registry under kPicturesID; removed at exit.
+struct PictureBundle {
+  PictureBundle();
+  ~PictureBundle();
+  std::string root, path;
+  CFBundleRef bundle = nullptr;
+};
+PictureBundle& Pictures();
+
 // An autorelease pool for the test's duration.
 class PoolTest : public ::testing::Test
 {

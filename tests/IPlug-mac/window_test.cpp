@@ -14,55 +14,46 @@
 
 using namespace mac_test;
 
-namespace {
-
-const char* const kPicturesID = "com.test.mac.pictures";
-
-// A bundle in a temporary folder with knob.png (3 x 2), png.png and PNG.png (1 x 1) in its resources,
-// known to the bundle registry under kPicturesID.
-class PictureBundle
+mac_test::PictureBundle::PictureBundle()
 {
-public:
-  PictureBundle()
-  {
-    char tmpl[] = "/tmp/kelvo-mac-XXXXXX";
-    root = mkdtemp(tmpl);
-    path = root + "/Pictures.bundle";
-    const std::string contents = path + "/Contents";
-    const std::string cmd = "mkdir -p '" + contents + "/Resources' '" + contents + "/MacOS'";
-    if (system(cmd.c_str()) != 0) return;
-    FILE* f = fopen((contents + "/Info.plist").c_str(), "w");
-    if (!f) return;
-    fprintf(f,
-            "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\"><dict>"
-            "<key>CFBundleIdentifier</key><string>%s</string>"
-            "<key>CFBundleExecutable</key><string>Pictures</string></dict></plist>\n",
-            kPicturesID);
-    fclose(f);
-    LICE_MemBitmap knob(3, 2), one(1, 1);
-    LICE_Clear(&knob, LICE_RGBA(10, 20, 30, 255));
-    LICE_WritePNG((contents + "/Resources/knob.png").c_str(), &knob);
-    LICE_WritePNG((contents + "/Resources/png.png").c_str(), &one);
-    LICE_WritePNG((contents + "/Resources/PNG.png").c_str(), &one);
-    CFURLRef url = CFURLCreateFromFileSystemRepresentation(nullptr, (const UInt8*)path.c_str(), (CFIndex)path.size(), true);
-    bundle = CFBundleCreate(nullptr, url);
-    CFRelease(url);
-  }
-  ~PictureBundle()
-  {
-    if (bundle) CFRelease(bundle);
-    const std::string cmd = "rm -rf '" + root + "'";
-    if (system(cmd.c_str()) != 0) perror("rm");
-  }
-  std::string root, path;
-  CFBundleRef bundle = nullptr;
-};
+  char tmpl[] = "/tmp/kelvo-mac-XXXXXX";
+  root = mkdtemp(tmpl);
+  path = root + "/Pictures.bundle";
+  const std::string contents = path + "/Contents";
+  const std::string cmd = "mkdir -p '" + contents + "/Resources' '" + contents + "/MacOS'";
+  if (system(cmd.c_str()) != 0) return;
+  FILE* f = fopen((contents + "/Info.plist").c_str(), "w");
+  if (!f) return;
+  fprintf(f,
+          "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\"><dict>"
+          "<key>CFBundleIdentifier</key><string>%s</string>"
+          "<key>CFBundleExecutable</key><string>Pictures</string></dict></plist>\n",
+          kPicturesID);
+  fclose(f);
+  LICE_MemBitmap knob(3, 2), one(1, 1);
+  LICE_Clear(&knob, LICE_RGBA(10, 20, 30, 255));
+  LICE_WritePNG((contents + "/Resources/knob.png").c_str(), &knob);
+  LICE_WritePNG((contents + "/Resources/png.png").c_str(), &one);
+  LICE_WritePNG((contents + "/Resources/PNG.png").c_str(), &one);
+  CFURLRef url = CFURLCreateFromFileSystemRepresentation(nullptr, (const UInt8*)path.c_str(), (CFIndex)path.size(), true);
+  bundle = CFBundleCreate(nullptr, url);
+  CFRelease(url);
+}
 
-PictureBundle& Pictures()
+mac_test::PictureBundle::~PictureBundle()
+{
+  if (bundle) CFRelease(bundle);
+  const std::string cmd = "rm -rf '" + root + "'";
+  if (system(cmd.c_str()) != 0) perror("rm");
+}
+
+mac_test::PictureBundle& mac_test::Pictures()
 {
   static PictureBundle b;
   return b;
 }
+
+namespace {
 
 TEST(LoadImgFromResourceOSX, FindsPngPicturesByBaseName)
 {

@@ -34,6 +34,7 @@ CFDictionaryRef sampleState() {
       {"empty", CFStringCreateWithCString(nullptr, "", kCFStringEncodingUTF8)},
       {"data", CFDataCreate(nullptr, bytes, sizeof bytes)},
       {"flag", CFRetain(kCFBooleanTrue)},
+      {"saved", CFDateCreate(nullptr, 599529600.0)},  // 2020-01-01 00:00:00 UTC
   };
   for (auto& e : entries) {
     CFStringRef k = CFStringCreateWithCString(nullptr, e.key, kCFStringEncodingUTF8);
@@ -127,6 +128,10 @@ TEST(CFPropertyList, XmlIsReadableByAnIndependentReader) {
   EXPECT_EQ((unsigned char)bytes[3], 0xff);
   EXPECT_EQ(bytes[6], '<');
   free(bytes);
+  int32_t sec = 0, usec = 0;
+  plist_get_date_val(plist_dict_get_item(root, "saved"), &sec, &usec);
+  EXPECT_EQ(sec, 599529600);
+  EXPECT_NE(xml.find("<date>2020-01-01T00:00:00Z</date>"), std::string::npos);
   double tenth = 0;
   plist_get_real_val(plist_dict_get_item(root, "tenth"), &tenth);
   EXPECT_EQ(tenth, 0.1);
@@ -146,7 +151,7 @@ TEST(CFPropertyList, CorruptOrUnsupportedInputIsRefused) {
       "garbage that is no property list",
       header + "<plist version=\"1.0\"><dict><key>a</key><integer>1</integer>",
       header + "<plist version=\"1.0\"><dict><key>a</key><integer>1</integer></array></plist>",
-      header + "<plist version=\"1.0\"><date>2020-01-01T00:00:00Z</date></plist>",
+      header + "<plist version=\"1.0\"><integer>12</string></plist>",
       std::string("bplist00\x01\x02\x03\x04\x05\x06\x07\x08", 16),
       std::string("bplist00", 8) + std::string(40, '\xff'),
   };

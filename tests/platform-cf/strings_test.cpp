@@ -177,6 +177,10 @@ TEST(CFString, DescriptionsOfCollections) {
   EXPECT_EQ(text(ds.ref), "<deadbeef 01>");
   CFRelease(data);
   CFRelease(d);
+  CFDateRef date = CFDateCreate(nullptr, 599529600.0 + 3723.0);
+  Str dt(CFCopyDescription(date));
+  EXPECT_EQ(text(dt.ref), "2020-01-01 01:02:03 +0000");
+  CFRelease(date);
 }
 
 TEST(CFURL, FileSystemPaths) {

@@ -192,7 +192,7 @@ CFStringRef CFCopyDescription(CFTypeRef cf) {
 CFStringRef CFCopyTypeIDDescription(CFTypeID type_id) {
   static const char* const names[] = {"",      "CFAllocator", "CFNull", "CFBoolean", "CFNumber",
                                       "CFString", "CFData",   "CFArray", "CFDictionary", "CFURL",
-                                      "CFBundle", "CFError",  "CFRunLoop", "CFRunLoopTimer"};
+                                      "CFBundle", "CFError",  "CFRunLoop", "CFRunLoopTimer", "CFDate"};
   if (type_id == 0 || type_id >= sizeof names / sizeof names[0]) return nullptr;
   return cf::makeString(nullptr, names[type_id]);
 }

@@ -4,6 +4,7 @@
 #include <plist/plist.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <vector>
 #include <cstring>
@@ -51,6 +52,12 @@ plist_t toPlist(CFTypeRef cf, int depth) {
     SInt64 v;
     CFNumberGetValue(n, kCFNumberSInt64Type, &v);
     return plist_new_uint((uint64_t)v);
+  }
+  if (t == CFDateGetTypeID()) {
+    double at = CFDateGetAbsoluteTime((CFDateRef)cf);
+    if (!(at > -2147483648.0 && at < 2147483647.0)) return nullptr;  // outside what the format holds
+    double whole = std::floor(at);
+    return plist_new_date((int32_t)whole, (int32_t)((at - whole) * 1e6));
   }
   if (t == CFDataGetTypeID()) {
     CFDataRef d = (CFDataRef)cf;
@@ -138,6 +145,11 @@ CFTypeRef fromPlist(CFAllocatorRef a, plist_t node, CFOptionFlags options, int d
       plist_get_real_val(node, &d);
       return CFNumberCreate(a, kCFNumberFloat64Type, &d);
     }
+    case PLIST_DATE: {
+      int32_t sec = 0, usec = 0;
+      plist_get_date_val(node, &sec, &usec);
+      return CFDateCreate(a, sec + usec * 1e-6);
+    }
     case PLIST_DATA: {
       char* bytes = nullptr;
       uint64_t len = 0;
@@ -193,7 +205,7 @@ CFTypeRef fromPlist(CFAllocatorRef a, plist_t node, CFOptionFlags options, int d
       CFRelease(dict);
       return fixed;
     }
-    default:  // dates, UIDs and keys outside dictionaries have no counterpart here
+    default:  // UIDs and keys outside dictionaries have no counterpart here
       return nullptr;
   }
 }
@@ -201,7 +213,9 @@ CFTypeRef fromPlist(CFAllocatorRef a, plist_t node, CFOptionFlags options, int d
 bool valid(CFTypeRef cf, int depth) {
   if (!cf || depth > kMaxDepth) return false;
   CFTypeID t = CFGetTypeID(cf);
-  if (t == CFStringGetTypeID() || t == CFNumberGetTypeID() || t == CFBooleanGetTypeID() || t == CFDataGetTypeID()) return true;
+  if (t == CFStringGetTypeID() || t == CFNumberGetTypeID() || t == CFBooleanGetTypeID() || t == CFDataGetTypeID() ||
+      t == CFDateGetTypeID())
+    return true;
   if (t == CFArrayGetTypeID()) {
     for (CFIndex i = 0; i < CFArrayGetCount((CFArrayRef)cf); i++)
       if (!valid(CFArrayGetValueAtIndex((CFArrayRef)cf, i), depth + 1)) return false;

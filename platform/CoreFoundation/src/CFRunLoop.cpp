@@ -6,7 +6,6 @@
 #include <condition_variable>
 #include <deque>
 #include <mutex>
-#include <sys/time.h>
 #include <vector>
 
 struct __CFRunLoopTimer : __CFObject {
@@ -83,12 +82,6 @@ __CFRunLoopTimer* unlink(__CFRunLoop* rl, __CFRunLoopTimer* t) {
 }  // namespace
 
 extern "C" {
-
-CFAbsoluteTime CFAbsoluteTimeGetCurrent(void) {
-  struct timeval tv;
-  gettimeofday(&tv, nullptr);
-  return (double)tv.tv_sec - 978307200.0 + tv.tv_usec * 1e-6;
-}
 
 CFTypeID CFRunLoopGetTypeID(void) { return cf::kRunLoop; }
 CFTypeID CFRunLoopTimerGetTypeID(void) { return cf::kRunLoopTimer; }

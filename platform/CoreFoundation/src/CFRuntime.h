@@ -25,6 +25,7 @@ enum TypeID : CFTypeID {
   kError,
   kRunLoop,
   kRunLoopTimer,
+  kDate,
 };
 
 }  // namespace cf

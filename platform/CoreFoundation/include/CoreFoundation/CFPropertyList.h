@@ -1,4 +1,4 @@
-/* Property lists: trees of dictionaries, arrays, strings, numbers, booleans and data,
+/* Property lists: trees of dictionaries, arrays, strings, numbers, booleans, dates and data,
    written as XML or binary and read back from either. */
 #ifndef CFPROPERTYLIST_H_
 #define CFPROPERTYLIST_H_

@@ -4,6 +4,7 @@
 #pragma GCC system_header
 
 #include <CoreFoundation/CFBase.h>
+#include <CoreFoundation/CFDate.h>
 #include <CoreFoundation/CFString.h>
 
 CF_EXTERN_C_BEGIN
@@ -22,9 +23,6 @@ enum {
   kCFRunLoopRunTimedOut = 3,
   kCFRunLoopRunHandledSource = 4
 };
-
-/* Seconds since 1 January 2001 00:00 UTC. */
-CF_EXPORT CFAbsoluteTime CFAbsoluteTimeGetCurrent(void);
 
 CF_EXPORT CFTypeID CFRunLoopGetTypeID(void);
 /* The calling thread's run loop (created on first use; not to be released). */

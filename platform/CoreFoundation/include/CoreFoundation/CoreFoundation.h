@@ -9,6 +9,7 @@
 #include <CoreFoundation/CFString.h>
 #include <CoreFoundation/CFNumber.h>
 #include <CoreFoundation/CFData.h>
+#include <CoreFoundation/CFDate.h>
 #include <CoreFoundation/CFError.h>
 #include <CoreFoundation/CFURL.h>
 #include <CoreFoundation/CFPropertyList.h>

@@ -68,7 +68,9 @@ CS_EXPORT Component RegisterComponent(ComponentDescription* cd, ComponentRoutine
 /* Addition on this platform: registers the entry routine named entryName in the executable of
    the bundle at bundlePath (Contents/MacOS/<CFBundleExecutable>). NULL, with a message on
    stderr naming what is missing, when the bundle, its Info.plist, the executable or the symbol
-   cannot be found. */
+   cannot be found. A component of the same description already registered from the same
+   bundle (AudioComponentRegisterBundle) gains the entry and is returned; its name and version
+   otherwise come from the bundle's matching AudioComponents entry, when there is one. */
 CS_EXPORT Component RegisterComponentBundleEntry(const ComponentDescription* cd, const char* bundlePath,
                                                  const char* entryName);
 /* The next registered component after aComponent (NULL: the first) matching the description:
@@ -84,6 +86,8 @@ CS_EXPORT OSErr OpenAComponent(Component aComponent, ComponentInstance* ci);
 CS_EXPORT ComponentInstance OpenComponent(Component aComponent);
 /* Closes the instance (its entry's close selector, or the factory's Close) and frees it. */
 CS_EXPORT OSErr CloseComponent(ComponentInstance aComponentInstance);
+/* The object stored for the instance; for an instance made through a factory that stored
+   nothing, its plug-in interface record. */
 CS_EXPORT Handle GetComponentInstanceStorage(ComponentInstance aComponentInstance);
 CS_EXPORT void SetComponentInstanceStorage(ComponentInstance aComponentInstance, Handle theStorage);
 /* Calls the entry of the instance in params->params[0] with the block; badComponentInstance

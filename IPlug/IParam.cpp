@@ -78,6 +78,7 @@ void IParam::InitDouble(const char* name, double defaultVal, double minVal, doub
 
 void IParam::Set(double value)
 {
+  if (std::isnan(value)) return;
   mValue = value < mMin ? mMin : (value > mMax ? mMax : value);
 }
 
@@ -88,6 +89,7 @@ double IParam::FromNormalized(double normalizedValue) const
 
 void IParam::SetNormalized(double normalizedValue)
 {
+  if (std::isnan(normalizedValue)) return;
   double v = FromNormalized(normalizedValue);
   if (mType != kTypeDouble) v = std::floor(v / mStep + 0.5) * mStep;
   mValue = v < mMax ? v : mMax;

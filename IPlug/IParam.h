@@ -26,9 +26,10 @@ public:
   void InitDouble(const char* name, double defaultVal, double minVal, double maxVal, double step,
                   const char* label = "", const char* group = "", double shape = 1.0);
 
-  // Stores the value clamped into [min, max].
+  // Stores the value clamped into [min, max]; NaN leaves the value as it is.
   void Set(double value);
-  // Stores min + (max - min) * n^shape, rounded to the step unless the type is double, capped at max.
+  // Stores min + (max - min) * n^shape, rounded to the step unless the type is double, capped at max;
+  // NaN leaves the value as it is.
   void SetNormalized(double normalizedValue);
   // Takes the shape when it is not 0.
   void SetShape(double shape);

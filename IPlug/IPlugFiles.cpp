@@ -95,6 +95,13 @@ private:
   int mPos;
 };
 
+// Sets a parameter from a file's normalized value, held to [0, 1] so that no file can put a value
+// outside the parameter's range.
+void SetFromFile(IParam* pParam, float normalized)
+{
+  pParam->SetNormalized(normalized < 0.0f ? 0.0 : (normalized > 1.0f ? 1.0 : (double)normalized));
+}
+
 bool EmptyPath(const WDL_String* pFileName)
 {
   return !pFileName || !*pFileName->Get();
@@ -258,7 +265,7 @@ bool IPlugBase::LoadProgramFromFXP(WDL_String* pFileName)
   } else if (fxMagic == Tag("FxCk")) {
     // Values missing from a cut-short file leave their parameters as they are.
     float v;
-    for (int i = 0, n = NParams(); i < n && r.Float(&v); ++i) GetParam(i)->SetNormalized(v);
+    for (int i = 0, n = NParams(); i < n && r.Float(&v); ++i) SetFromFile(GetParam(i), v);
   } else {
     return false;
   }
@@ -319,7 +326,7 @@ bool IPlugBase::LoadBankFromFXB(WDL_String* pFileName)
       return false;
     RestorePreset(p);
     float v;
-    for (int i = 0; i < n && programs.Float(&v); ++i) GetParam(i)->SetNormalized(v);
+    for (int i = 0; i < n && programs.Float(&v); ++i) SetFromFile(GetParam(i), v);
     ModifyCurrentPreset(name[0] ? name : nullptr);
   }
   RestorePreset((int)currentProgram);

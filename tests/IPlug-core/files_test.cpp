@@ -3,7 +3,9 @@
 
 #include <unistd.h>
 
+#include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -196,6 +198,19 @@ TEST_F(FileTest, ProgramEdgesNamesAndTruncatedValues)
   EXPECT_NEAR(v[1], 0.7, 1e-6);
   EXPECT_DOUBLE_EQ(v[2], 0.2);
   EXPECT_EQ(v[3], 1.0);
+
+  // Values outside [0, 1] are held to the range; a NaN leaves its parameter alone.
+  b.resize(72);
+  const float values[] = {-0.5f, NAN, 7.0f, 0.75f};
+  for (int i = 0; i < 4; ++i) {
+    uint32_t bits;
+    memcpy(&bits, &values[i], 4);
+    PutBE32(&b, 56 + 4 * i, bits);
+  }
+  Write(path, b);
+  plug.SetValues({-3, 0.1, 0.2, 0});
+  ASSERT_TRUE(plug.LoadProgramFromFXP(&path));
+  EXPECT_EQ(plug.Values(), std::vector<double>({-40, 0.1, 0.98, 1}));
 }
 
 TEST_F(FileTest, ChunkProgramWithBadStatePutsTheOldStateBack)

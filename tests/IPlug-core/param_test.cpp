@@ -123,6 +123,9 @@ TEST(IParam, NormalizedConversionsClampAndInvertTheShape)
   EXPECT_EQ(p.Value(), -40.0);
   p.Set(-3.7);
   EXPECT_EQ(p.Int(), -3);
+  p.Set(NAN);
+  p.SetNormalized(NAN);
+  EXPECT_EQ(p.Value(), -3.7);
   p.Set(-6.0);
   EXPECT_NEAR(p.DBToAmp(), std::pow(10.0, -6.0 / 20.0), 1e-12);
 }

@@ -171,6 +171,49 @@ TEST(CFPropertyList, CorruptOrUnsupportedInputIsRefused) {
   EXPECT_EQ(CFPropertyListCreateWithData(nullptr, nullptr, 0, nullptr, nullptr), nullptr);
 }
 
+// A binary list of one array object whose bytes are given, with its offset table and trailer.
+std::string binaryList(const std::string& object, UInt8 offset = 8) {
+  std::string b = std::string("bplist00", 8) + object;
+  size_t table = b.size();
+  b += (char)offset;
+  std::string trailer(32, '\0');
+  trailer[6] = 1, trailer[7] = 1, trailer[15] = 1;  // offset and reference sizes 1, one object, top object 0
+  trailer[31] = (char)table;
+  return b + trailer;
+}
+
+TEST(CFPropertyList, NestingAndReferencesAreBoundedBeforeParsing) {
+  auto nested = [](int levels) {
+    std::string x = "<?xml version=\"1.0\"?><plist version=\"1.0\">";
+    for (int i = 0; i < levels; i++) x += i % 2 ? "<dict><key>k</key>" : "<array>";
+    for (int i = levels - 1; i >= 0; i--) x += i % 2 ? "</dict>" : "</array>";
+    return x + "</plist>";
+  };
+  struct Case {
+    const char* name;
+    std::string bytes;
+    bool accepted;
+  };
+  const Case cases[] = {
+      {"xml 100 levels", nested(100), true},
+      {"xml 100000 levels", nested(100000), false},
+      {"binary empty array", binaryList("\xA0"), true},
+      {"binary array holding itself", binaryList(std::string("\xA1\x00", 2)), false},
+      {"binary offset outside the data", binaryList("\xA0", 200), false},
+      {"binary reference to a missing object", binaryList(std::string("\xA1\x05", 2)), false},
+  };
+  for (const Case& c : cases) {
+    CFDataRef data = dataOf(c.bytes);
+    CFErrorRef error = nullptr;
+    CFPropertyListRef p = CFPropertyListCreateWithData(nullptr, data, 0, nullptr, &error);
+    EXPECT_EQ(p != nullptr, c.accepted) << c.name;
+    EXPECT_EQ(error != nullptr, !c.accepted) << c.name;
+    CFRelease(p);
+    CFRelease(error);
+    CFRelease(data);
+  }
+}
+
 TEST(CFPropertyList, TreesThatCannotBeWrittenAreRefused) {
   CFMutableDictionaryRef d = CFDictionaryCreateMutable(nullptr, 0, &kCFTypeDictionaryKeyCallBacks,
                                                        &kCFTypeDictionaryValueCallBacks);

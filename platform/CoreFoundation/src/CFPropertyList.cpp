@@ -210,6 +210,80 @@ CFTypeRef fromPlist(CFAllocatorRef a, plist_t node, CFOptionFlags options, int d
   }
 }
 
+// Whether XML text nests containers deeper than the limit (libplist recurses once per level).
+bool xmlTooDeep(const UInt8* p, CFIndex n) {
+  int depth = 0;
+  for (CFIndex i = 0; i < n; i++) {
+    if (p[i] != '<') continue;
+    const char* t = (const char*)p + i + 1;
+    CFIndex left = n - i - 1;
+    bool close = left > 0 && *t == '/';
+    if (close) t++, left--;
+    CFIndex len = left >= 5 && !memcmp(t, "array", 5) ? 5 : left >= 4 && !memcmp(t, "dict", 4) ? 4 : 0;
+    if (!len || left <= len || (t[len] != '>' && t[len] != ' ' && t[len] != '/')) continue;
+    if (close) {
+      depth--;
+    } else if (t[len] != '/' && ++depth > kMaxDepth) {
+      return true;
+    }
+  }
+  return false;
+}
+
+// Reads a big-endian unsigned integer of size bytes at p.
+uint64_t readBE(const UInt8* p, unsigned size) {
+  uint64_t v = 0;
+  for (unsigned i = 0; i < size; i++) v = v << 8 | p[i];
+  return v;
+}
+
+// Whether binary data is safe to hand to libplist: its offsets and references lie inside the
+// data, containers nest no deeper than the limit, and shared containers do not multiply the
+// tree beyond a bound (each reference to a container is visited once per path).
+bool binaryWellFormed(const UInt8* p, CFIndex n) {
+  if (n < 8 + 32) return false;
+  const UInt8* trailer = p + n - 32;
+  unsigned offsetSize = trailer[6], refSize = trailer[7];
+  uint64_t count = readBE(trailer + 8, 8), top = readBE(trailer + 16, 8), table = readBE(trailer + 24, 8);
+  if (offsetSize < 1 || offsetSize > 8 || refSize < 1 || refSize > 8 || count == 0 || top >= count ||
+      table >= (uint64_t)n - 32 || count > ((uint64_t)n - 32 - table) / offsetSize)
+    return false;
+  auto offsetOf = [&](uint64_t ref, uint64_t* out) {
+    uint64_t off = readBE(p + table + ref * offsetSize, offsetSize);
+    if (off < 8 || off >= table) return false;
+    *out = off;
+    return true;
+  };
+  struct Item {
+    uint64_t ref;
+    int depth;
+  };
+  std::vector<Item> stack{{top, 1}};
+  long visits = 0;
+  while (!stack.empty()) {
+    Item it = stack.back();
+    stack.pop_back();
+    if (it.ref >= count || it.depth > kMaxDepth || ++visits > (1 << 20)) return false;
+    uint64_t off;
+    if (!offsetOf(it.ref, &off)) return false;
+    UInt8 marker = p[off];
+    unsigned kind = marker >> 4;
+    if (kind != 0xA && kind != 0xC && kind != 0xD) continue;  // leaves: libplist checks their sizes
+    uint64_t items = marker & 0xF, at = off + 1;
+    if (items == 0xF) {  // the count follows as an integer object
+      if (at >= table || (p[at] >> 4) != 0x1 || (p[at] & 0xF) > 3) return false;
+      unsigned size = 1u << (p[at] & 0xF);
+      if (at + 1 + size > table) return false;
+      items = readBE(p + at + 1, size);
+      at += 1 + size;
+    }
+    uint64_t refs = kind == 0xD ? items * 2 : items;
+    if (items > count * 2 || refs > (table - at) / refSize) return false;
+    for (uint64_t k = 0; k < refs; k++) stack.push_back({readBE(p + at + k * refSize, refSize), it.depth + 1});
+  }
+  return true;
+}
+
 bool valid(CFTypeRef cf, int depth) {
   if (!cf || depth > kMaxDepth) return false;
   CFTypeID t = CFGetTypeID(cf);
@@ -283,6 +357,10 @@ CFPropertyListRef CFPropertyListCreateWithData(CFAllocatorRef allocator, CFDataR
     return nullptr;
   }
   bool binary = len >= 8 && memcmp(bytes, "bplist00", 8) == 0;
+  if (binary ? !binaryWellFormed(bytes, len) : xmlTooDeep(bytes, len)) {
+    fail(error, kCFPropertyListReadCorruptError, "Property list data is corrupt or nested too deeply");
+    return nullptr;
+  }
   PlistHolder tree;
   plist_from_memory((const char*)bytes, (uint32_t)len, &tree.p);
   CFPropertyListRef result = tree.p ? fromPlist(allocator, tree.p, options, 0) : nullptr;

@@ -6,4 +6,6 @@ tools/deps.sh
 cmake -S . -B build -G Ninja >/dev/null
 cmake --build build
 # Without arguments: the built-in demo riff into kelvo-demo.wav; kelvo says what it did.
-exec build/bin/kelvo render "$@"
+build/bin/kelvo render "$@"
+# And a picture of the editor at its defaults, as a host shows it, in kelvo-editor.png.
+exec build/bin/kelvo editor --png kelvo-editor.png

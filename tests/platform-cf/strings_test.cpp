@@ -121,6 +121,10 @@ TEST(CFString, FormatConversions) {
   CFNumberRef seven = CFNumberCreate(nullptr, kCFNumberSInt32Type, &n);
   double h = 0.25;
   CFNumberRef quarter = CFNumberCreate(nullptr, kCFNumberFloat64Type, &h);
+  Float32 tenthF = 0.1f;
+  double tenthD = 0.1;
+  CFNumberRef tenth32 = CFNumberCreate(nullptr, kCFNumberFloat32Type, &tenthF);
+  CFNumberRef tenth64 = CFNumberCreate(nullptr, kCFNumberFloat64Type, &tenthD);
   struct Case {
     std::string expect;
     std::function<CFStringRef()> make;
@@ -135,6 +139,7 @@ TEST(CFString, FormatConversions) {
       {"100% c", [] { return CFStringCreateWithFormat(nullptr, nullptr, CFSTR("100%% %c"), 'c'); }},
       {"name: value", [] { return CFStringCreateWithFormat(nullptr, nullptr, CFSTR("%s: %@"), "name", CFSTR("value")); }},
       {"7 0.25", [&] { return CFStringCreateWithFormat(nullptr, nullptr, CFSTR("%@ %@"), seven, quarter); }},
+      {"0.1 0.1", [&] { return CFStringCreateWithFormat(nullptr, nullptr, CFSTR("%@ %@"), tenth32, tenth64); }},
       {"(null) true", [] { return CFStringCreateWithFormat(nullptr, nullptr, CFSTR("%@ %@"), (CFTypeRef) nullptr, kCFBooleanTrue); }},
       {"[   ab]", [] { return CFStringCreateWithFormat(nullptr, nullptr, CFSTR("[%5.2@]"), CFSTR("abc")); }},
       {"*  x*", [] { return CFStringCreateWithFormat(nullptr, nullptr, CFSTR("*%*s*"), 3, "x"); }},
@@ -162,6 +167,8 @@ TEST(CFString, FormatConversions) {
   CFRelease(m);
   CFRelease(seven);
   CFRelease(quarter);
+  CFRelease(tenth32);
+  CFRelease(tenth64);
 }
 
 TEST(CFString, DescriptionsOfCollections) {

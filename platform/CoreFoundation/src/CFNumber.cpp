@@ -3,6 +3,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <limits>
 
@@ -20,6 +21,9 @@ struct __CFNumber : __CFObject {
     char buf[40];
     if (!isFloat) {
       snprintf(buf, sizeof buf, "%lld", (long long)i);
+    } else if (type == kCFNumberFloat32Type) {  // the shortest text that reads back as the same float
+      snprintf(buf, sizeof buf, "%.6g", d);
+      if (strtof(buf, nullptr) != (float)d) snprintf(buf, sizeof buf, "%.9g", d);
     } else {
       snprintf(buf, sizeof buf, "%.15g", d);
       if (strtod(buf, nullptr) != d) snprintf(buf, sizeof buf, "%.17g", d);

@@ -118,10 +118,11 @@ CFTypeRef fromPlist(CFAllocatorRef a, plist_t node, CFOptionFlags options, int d
   bool mutableLeaves = (options & kCFPropertyListMutableContainersAndLeaves) == kCFPropertyListMutableContainersAndLeaves;
   switch (plist_get_node_type(node)) {
     case PLIST_STRING: {
-      char* s = nullptr;
-      plist_get_string_val(node, &s);
-      CFStringRef str = s ? cf::makeString(a, s) : nullptr;
-      free(s);
+      // A string holding a zero byte has no text form here: the list is refused as corrupt.
+      uint64_t len = 0;
+      const char* s = plist_get_string_ptr(node, &len);
+      if (!s || strlen(s) != len) return nullptr;
+      CFStringRef str = cf::makeString(a, s);
       if (str && mutableLeaves) {
         CFMutableStringRef m = CFStringCreateMutableCopy(a, 0, str);
         CFRelease(str);

@@ -31,7 +31,9 @@ enum TypeID : CFTypeID {
 }  // namespace cf
 
 // Head of every object. Objects live in memory from their allocator; immortal objects
-// (constants) ignore retain and release.
+// (constants) ignore retain and release. Other platform libraries derive their own object
+// types from this head (with type IDs of 0x100 and above; those below belong to this library),
+// so its layout and virtual functions are shared with them.
 struct __CFObject {
   explicit __CFObject(bool immortalObject = false) : immortal(immortalObject) {}
   virtual ~__CFObject() = default;

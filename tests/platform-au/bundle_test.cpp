@@ -162,7 +162,7 @@ TEST(Bundle, BrokenBundlesAreRefusedWithAMessage) {
 
 }  // namespace
 
-int RunMacHost(char* nameOut, size_t nameSize, float* firstSampleOut);
+extern "C" int RunMacHost(char* nameOut, size_t nameSize, float* firstSampleOut);
 
 namespace {
 

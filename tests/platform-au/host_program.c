@@ -1,4 +1,4 @@
-// A host written for macOS against the system interfaces, built unchanged: it finds the
+// A host written in C for macOS against the system interfaces, built unchanged: it finds the
 // test bundle's gain unit, opens, configures, renders and disposes it.
 #include <AudioToolbox/AudioToolbox.h>
 #include <CoreFoundation/CoreFoundation.h>

@@ -103,6 +103,7 @@ protected:
   void SetUp() override { mPool = new NSAutoreleasePool(); }
   void TearDown() override
   {
+    NSRunLoop::currentRunLoop()->runForTimeInterval(0.001);  // lets the run loop drop stopped timers
     mPool->drain();
     NSAutoreleasePool::drainOrphans();
   }

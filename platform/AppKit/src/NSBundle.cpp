@@ -28,7 +28,8 @@ bool IsFile(const std::string& path)
 NSBundle* Wrap(CFBundleRef cf, NSBundle* (*make)(const void*))
 {
   static std::mutex lock;
-  static std::map<const void*, NSBundle*> bundles;
+  // Never destroyed, so the wrappers stay reachable for the whole process.
+  static std::map<const void*, NSBundle*>& bundles = *new std::map<const void*, NSBundle*>();
   if (!cf) return nullptr;
   std::lock_guard<std::mutex> hold(lock);
   NSBundle*& b = bundles[cf];

@@ -131,20 +131,21 @@ int RunRender(int argc, char** argv) {
   const double seconds = (double)done / rate;
   const double elapsed = progress.Elapsed();
   if (!args.Has("quiet")) {
-    char what[256];
+    char facts[160];
     if (demo)
-      snprintf(what, sizeof(what), "the built-in demo riff (%.1f s of plucked power chords, %s, %d Hz)", seconds,
+      snprintf(facts, sizeof(facts), "the built-in demo riff (%.1f s of plucked power chords, %s, %d Hz)", seconds,
                ChannelsText(channels).c_str(), rate);
     else
-      snprintf(what, sizeof(what), "'%s' (%.2f s, %s, %d Hz, %s)", in.c_str(), seconds,
-               ChannelsText(channels).c_str(), rate, DescribeFormat(inFormat).c_str());
+      snprintf(facts, sizeof(facts), " (%.2f s, %s, %d Hz, %s)", seconds, ChannelsText(channels).c_str(), rate,
+               DescribeFormat(inFormat).c_str());
+    const std::string what = demo ? std::string(facts) : "'" + in + "'" + facts;
     printf("Rendered %s\nthrough %s%s into '%s' (%s)\nin %.2f s, %.0fx realtime, %ld-frame blocks\nwith %s\n",
-           what, session.Name().c_str(), args.Has("bypass") ? " (bypassed)" : "", out.c_str(),
+           what.c_str(), session.Name().c_str(), args.Has("bypass") ? " (bypassed)" : "", out.c_str(),
            DescribeFormat(writer.Format()).c_str(), elapsed, elapsed > 0 ? seconds / elapsed : 0.0, block,
            DescribeParameters(session).c_str());
   }
   if (writer.ClippedSamples() > 0)
-    fprintf(stderr, "kelvo: %lld samples clipped at full scale in '%s' (--format float keeps them)\n",
+    fprintf(stderr, "kelvo: %lld samples clipped at full scale in '%s' (32-bit float output keeps them)\n",
             (long long)writer.ClippedSamples(), out.c_str());
   return kExitOk;
 }

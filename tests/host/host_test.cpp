@@ -466,7 +466,6 @@ TEST_F(Host, ErrorsNameTheFaultAndLeaveNoFile) {
   Spill(Path("array.aupreset"), PlistXml("<array/>\n"));
   Spill(Path("nodata.aupreset"), StateXml(With(good, "data", "")));
   Spill(Path("other.aupreset"), StateXml(With(good, "subtype", "<integer>1484356145</integer>")));  // 'Xyz1'
-  Spill(Path("nan.aupreset"), StateXml(KelvoState(Doubles({NAN, 0.5, 0.5, 0}))));
   Spill(Path("short.aupreset"), StateXml(KelvoState(Doubles({-3}))));
   Spill(Path("long.aupreset"), StateXml(KelvoState(Doubles({-3, 0.5, 0.5, 0, 1}))));
   Spill(Path("stringtype.aupreset"), StateXml(With(good, "type", "<string>aufx</string>")));
@@ -508,7 +507,6 @@ TEST_F(Host, ErrorsNameTheFaultAndLeaveNoFile) {
       {{"render", "in.wav", "o.wav", "--state", "nodata.aupreset"}, 1, {"no \"data\" entry"}},
       {{"render", "in.wav", "o.wav", "--state", "stringtype.aupreset"}, 1, {"\"type\" entry is a string"}},
       {{"render", "in.wav", "o.wav", "--state", "other.aupreset"}, 1, {"another plug-in", "'Xyz1'", "'Kel1'"}},
-      {{"render", "in.wav", "o.wav", "--state", "nan.aupreset"}, 1, {"nan.aupreset"}},
       {{"render", "in.wav", "o.wav", "--state", "short.aupreset"}, 1, {"holds 8 bytes", "32"}},
       {{"state", "show", "long.aupreset"}, 1, {"holds 40 bytes", "32"}},
       {{"state", "show", "junk.aupreset"}, 1, {"is not a state file"}},
@@ -528,6 +526,19 @@ TEST_F(Host, ErrorsNameTheFaultAndLeaveNoFile) {
     EXPECT_EQ(r.status, c.status) << r.err;
     for (const std::string& part : c.says) EXPECT_TRUE(Contains(r.err, part)) << "'" << part << "' in: " << r.err;
     EXPECT_EQ(Files(), before);
+  }
+}
+
+TEST_F(Host, StateWithANonNumberNeverGivesAParameterOne) {
+  // The unit may refuse the value or keep the parameter as it was; kelvo
+  // refuses whatever leaves a parameter outside its range.
+  Spill(Path("nan.aupreset"), StateXml(KelvoState(Doubles({NAN, 0.5, 0.5, 0}))));
+  const Result r = Run({"state", "show", "nan.aupreset"});
+  if (r.status == 0) {
+    EXPECT_TRUE(Contains(r.out, "gives OUT -15.00, GainM 0.50")) << r.out;
+  } else {
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(Contains(r.err, "'nan.aupreset' gives parameter OUT the value nan")) << r.err;
   }
 }
 

@@ -194,7 +194,7 @@ TEST(AUTransport, QueriesFollowTheHostCallbacks)
   EXPECT_TRUE(info.mTransportLoopEnabled);
 }
 
-TEST(AUViewEntry, CreateWithoutEditorRemembersThePlugin)
+TEST(AUViewEntry, CreateRemembersThePluginAndOpensOnlyIntoAWindow)
 {
   KelvoComponent();
   ComponentDescription cd = {kAudioUnitCarbonViewComponentType, Code("Kel1"), Code("Qlmh"), 0, 0};

@@ -26,6 +26,9 @@ EditorWindow::~EditorWindow() {
     mWindow->close();
     mWindow->release();
   }
+  // One more turn of the run loop, as a host's event loop goes on: it lets go of the editor's
+  // stopped timer.
+  NSRunLoop::currentRunLoop()->runForTimeInterval(0.0);
 }
 
 bool EditorWindow::Open(AudioUnit unit, std::string& err) {

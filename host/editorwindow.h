@@ -13,7 +13,8 @@ class NSWindow;
 class EditorWindow {
  public:
   EditorWindow() = default;
-  // Takes the view out of the window (which closes the plug-in's editor) and closes the window.
+  // Takes the view out of the window (which closes the plug-in's editor), closes the window and
+  // turns the run loop once more.
   ~EditorWindow();
   EditorWindow(const EditorWindow&) = delete;
   EditorWindow& operator=(const EditorWindow&) = delete;

@@ -263,7 +263,7 @@ public:
   }
   float Height() { return (float)mFont.GetLineHeight() / kScale; }
   // Draws the text centred on (cx, cy) with `spacing` extra pixels between letters.
-  void Centred(LICE_IBitmap* bm, const char* s, float cx, float cy, float spacing, Color c, float scale = kScale)
+  void Centred(LICE_IBitmap* bm, const char* s, float cx, float cy, float spacing, Color c)
   {
     const size_t n = strlen(s);
     std::vector<float> widths;
@@ -278,8 +278,8 @@ public:
     const float top = cy - Height() / 2;
     for (size_t i = 0; i < n; ++i) {
       const char one[2] = {s[i], 0};
-      RECT r = {(int)std::lround(x * scale), (int)std::lround(top * scale), (int)std::lround((x + 100) * scale),
-                (int)std::lround((top + 2 * Height()) * scale)};
+      RECT r = {(int)std::lround(x * kScale), (int)std::lround(top * kScale), (int)std::lround((x + 100) * kScale),
+                (int)std::lround((top + 2 * Height()) * kScale)};
       mFont.DrawText(bm, one, -1, &r, DT_SINGLELINE | DT_NOPREFIX | DT_NOCLIP);
       x += widths[i] + spacing;
     }
@@ -556,7 +556,7 @@ void DrawLamp(Layer& frame, bool lit)
     const Vec n = Tilt(ux, uy, r / 6.0f * 1.1f);
     if (lit) {
       const float core = std::exp(-r * r / 8.0f);
-      c = Plus(Mix(kLampRed, Hex(0xfff0c0), core * 0.8f), 0.0f);
+      c = Mix(kLampRed, Hex(0xfff0c0), core * 0.8f);
       c = Plus(c, std::pow(std::max(0.0f, n.x * kHalf.x + n.y * kHalf.y + n.z * kHalf.z), 50) * 0.6f);
     } else {
       c = Lit(Hex(0x5a0e08), n, 50, 0.75f);

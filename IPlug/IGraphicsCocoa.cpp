@@ -116,68 +116,63 @@ void IGraphicsCocoa_vKelvo_au::getMouseXY(NSEvent* event, int* x, int* y)
   mPrevY = *y = EditorHeight() - (int)p.y - 3;
 }
 
+bool IGraphicsCocoa_vKelvo_au::TakeMouse(NSEvent* event, bool rightButton, int* x, int* y, IMouseMod* mod)
+{
+  if (!mGraphics || !event) return false;
+  getMouseXY(event, x, y);
+  *mod = rightButton ? RightMods(event) : LeftMods(event);
+  return true;
+}
+
 void IGraphicsCocoa_vKelvo_au::mouseDown(NSEvent* event)
 {
-  if (!mGraphics || !event) return;
   int x, y;
-  getMouseXY(event, &x, &y);
-  IMouseMod mod = LeftMods(event);
+  IMouseMod mod;
+  if (!TakeMouse(event, false, &x, &y, &mod)) return;
   if (event->clickCount() < 2) mGraphics->OnMouseDown(x, y, &mod);
   else mGraphics->OnMouseDblClick(x, y, &mod);
 }
 
 void IGraphicsCocoa_vKelvo_au::mouseUp(NSEvent* event)
 {
-  if (!mGraphics || !event) return;
   int x, y;
-  getMouseXY(event, &x, &y);
-  IMouseMod mod = LeftMods(event);
-  mGraphics->OnMouseUp(x, y, &mod);
+  IMouseMod mod;
+  if (TakeMouse(event, false, &x, &y, &mod)) mGraphics->OnMouseUp(x, y, &mod);
 }
 
 void IGraphicsCocoa_vKelvo_au::mouseDragged(NSEvent* event)
 {
-  if (!mGraphics || !event) return;
   int x, y;
-  getMouseXY(event, &x, &y);
-  IMouseMod mod = LeftMods(event);
-  if (!mTextFieldView) mGraphics->OnMouseDrag(x, y, &mod);
+  IMouseMod mod;
+  if (TakeMouse(event, false, &x, &y, &mod) && !mTextFieldView) mGraphics->OnMouseDrag(x, y, &mod);
 }
 
 void IGraphicsCocoa_vKelvo_au::rightMouseDown(NSEvent* event)
 {
-  if (!mGraphics || !event) return;
   int x, y;
-  getMouseXY(event, &x, &y);
-  IMouseMod mod = RightMods(event);
-  mGraphics->OnMouseDown(x, y, &mod);
+  IMouseMod mod;
+  if (TakeMouse(event, true, &x, &y, &mod)) mGraphics->OnMouseDown(x, y, &mod);
 }
 
 void IGraphicsCocoa_vKelvo_au::rightMouseUp(NSEvent* event)
 {
-  if (!mGraphics || !event) return;
   int x, y;
-  getMouseXY(event, &x, &y);
-  IMouseMod mod = RightMods(event);
-  mGraphics->OnMouseUp(x, y, &mod);
+  IMouseMod mod;
+  if (TakeMouse(event, true, &x, &y, &mod)) mGraphics->OnMouseUp(x, y, &mod);
 }
 
 void IGraphicsCocoa_vKelvo_au::rightMouseDragged(NSEvent* event)
 {
-  if (!mGraphics || !event) return;
   int x, y;
-  getMouseXY(event, &x, &y);
-  IMouseMod mod = RightMods(event);
-  if (!mTextFieldView) mGraphics->OnMouseDrag(x, y, &mod);
+  IMouseMod mod;
+  if (TakeMouse(event, true, &x, &y, &mod) && !mTextFieldView) mGraphics->OnMouseDrag(x, y, &mod);
 }
 
 void IGraphicsCocoa_vKelvo_au::mouseMoved(NSEvent* event)
 {
-  if (!mGraphics || !event) return;
   int x, y;
-  getMouseXY(event, &x, &y);
-  IMouseMod mod = LeftMods(event);
-  mGraphics->OnMouseOver(x, y, &mod);
+  IMouseMod mod;
+  if (TakeMouse(event, false, &x, &y, &mod)) mGraphics->OnMouseOver(x, y, &mod);
 }
 
 void IGraphicsCocoa_vKelvo_au::keyDown(NSEvent* event)
@@ -194,9 +189,8 @@ void IGraphicsCocoa_vKelvo_au::scrollWheel(NSEvent* event)
   if (!mGraphics || !event) return;
   if (mTextFieldView) endUserInput();
   int x, y;
-  getMouseXY(event, &x, &y);
-  IMouseMod mod = LeftMods(event);
-  mGraphics->OnMouseWheel(x, y, &mod, (int)event->deltaY());
+  IMouseMod mod;
+  if (TakeMouse(event, false, &x, &y, &mod)) mGraphics->OnMouseWheel(x, y, &mod, (int)event->deltaY());
 }
 
 void IGraphicsCocoa_vKelvo_au::killTimer()

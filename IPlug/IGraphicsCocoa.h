@@ -11,6 +11,7 @@ class IParam;
 class IPopupMenu;
 struct IRECT;
 struct IText;
+struct IMouseMod;
 
 class IGraphicsCocoa_vKelvo_au : public NSView
 {
@@ -76,6 +77,8 @@ protected:
 private:
   // The editor height used for the coordinate flip.
   int EditorHeight() const;
+  // The position and modifiers of a mouse event (right: a right-button event); false when detached.
+  bool TakeMouse(NSEvent* event, bool rightButton, int* x, int* y, IMouseMod* mod);
 
   NSTimer* mTimer = nullptr;
   NSTextField* mTextFieldView = nullptr;

@@ -188,17 +188,21 @@ void IGraphicsMac::CreateTextEntry(IControl* pControl, IText* pText, IRECT* pTex
   mGraphicsCocoa->createTextEntry(pControl, pParam, pText, str, ToViewRect(pTextRect));
 }
 
+NSBundle* IGraphicsMac::PluginBundle() const
+{
+  return NSBundle::bundleWithIdentifier(NSStr(mBundleID.Get()));
+}
+
 void IGraphicsMac::HostPath(WDL_String* pPath)
 {
   ScopedPool pool;
-  NSBundle* bundle = NSBundle::bundleWithIdentifier(NSStr(mBundleID.Get()));
-  if (bundle) SetPath(pPath, bundle->executablePath());
+  if (NSBundle* bundle = PluginBundle()) SetPath(pPath, bundle->executablePath());
 }
 
 void IGraphicsMac::PluginPath(WDL_String* pPath)
 {
   ScopedPool pool;
-  NSBundle* bundle = NSBundle::bundleWithIdentifier(NSStr(mBundleID.Get()));
+  NSBundle* bundle = PluginBundle();
   NSString* path = bundle ? bundle->bundlePath() : nullptr;
   if (!pPath || !path) return;
   SetPath(pPath, path->stringByDeletingLastPathComponent());

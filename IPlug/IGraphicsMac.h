@@ -7,6 +7,7 @@
 #include "IGraphics.h"
 
 class IGraphicsCocoa_vKelvo_au;
+class NSBundle;
 class NSWindow;
 
 // A new memory bitmap decoded from <name's base name>.png in the resources of the bundle
@@ -86,6 +87,8 @@ public:
   NSWindow* GetHostWindow() const { return mHostNSWindow; }
 
 private:
+  // The plug-in's own bundle, or nil (call inside an autorelease pool).
+  NSBundle* PluginBundle() const;
   // The colour space for screen updates, made on first use.
   CGColorSpaceRef ScreenColorSpace();
 

@@ -61,8 +61,18 @@ OSStatus IPlugAU::SetState(CFPropertyListRef pPropList)
   // The data is checked before anything changes, so a refusal leaves the instance as it was.
   ByteChunk chunk;
   if (!GetDataFromDict(pDict, kAUPresetDataKey, &chunk)) return kAudioUnitErr_InvalidPropertyValue;
+  // Data that does not read through (cut short, or empty) is refused whole: the values and the
+  // preset from before come back instead of a half-applied state.
+  ByteChunk backup;
+  if (!SerializeState(&backup)) return kAudioUnitErr_InvalidPropertyValue;
+  const int presetIdx = GetCurrentPresetIdx();
   RestorePreset(presetName);
-  if (UnserializeState(&chunk, 0) == 0) return kAudioUnitErr_InvalidPropertyValue;
+  if (UnserializeState(&chunk, 0) <= 0)
+  {
+    UnserializeState(&backup, 0);
+    mCurrentPresetIdx = presetIdx;
+    return kAudioUnitErr_InvalidPropertyValue;
+  }
   RedrawParamControls();
   return noErr;
 }

@@ -158,19 +158,22 @@ TEST(AUState, ShortDataAndUnknownNames)
   TestUnit source;
   SetParams(source, kChanged);
   CFDictionaryRef state = GetState(source);
-  // 12 bytes: parameter 0 from the data, parameter 1 from a half value read as 0.0 and clamped,
-  // the rest from the preset chosen by name ("-": the defaults).
+  // Data that runs out before the last parameter is refused whole: no value of it applies and
+  // the values and preset from before stay.
   double v0 = -33.0;
-  UInt8 bytes[12] = {};
+  UInt8 bytes[31] = {};
   memcpy(bytes, &v0, 8);
-  CFDataRef shortData = CFDataCreate(kCFAllocatorDefault, bytes, sizeof(bytes));
-  CFMutableDictionaryRef shortState = With(state, "data", shortData);
+  for (CFIndex size : {(CFIndex)12, (CFIndex)0, (CFIndex)31})
   {
+    CFDataRef shortData = CFDataCreate(kCFAllocatorDefault, bytes, size);
+    CFMutableDictionaryRef shortState = With(state, "data", shortData);
     TestUnit unit;
     SetParams(unit, kChanged);
-    EXPECT_EQ(SetState(unit, shortState), noErr);
-    std::vector<float> want = {-33.f, 0.f, kDefaults[2], kDefaults[3]};
-    EXPECT_EQ(Params(unit), want);
+    EXPECT_EQ(SetState(unit, shortState), kAudioUnitErr_InvalidPropertyValue) << size << " bytes";
+    EXPECT_EQ(Params(unit), kChanged) << size << " bytes";
+    EXPECT_EQ(PresentPresetNumber(unit), 0);
+    CFRelease(shortState);
+    CFRelease(shortData);
   }
   // A name of no preset: the data still applies, the preset index stays.
   CFMutableDictionaryRef renamed = With(state, "name", CFSTR("no such preset"));
@@ -181,8 +184,6 @@ TEST(AUState, ShortDataAndUnknownNames)
     EXPECT_EQ(PresentPresetNumber(unit), 0);
   }
   CFRelease(renamed);
-  CFRelease(shortState);
-  CFRelease(shortData);
   CFRelease(state);
 }
 

@@ -1,7 +1,9 @@
 // kelvo render: a file (or the built-in demo) through the plug-in.
 #include <sndfile.h>
 
+#include <climits>
 #include <cstdio>
+#include <cstdlib>
 #include <functional>
 
 #include "audiofile.h"
@@ -139,8 +141,11 @@ int RunRender(int argc, char** argv) {
       snprintf(facts, sizeof(facts), " (%.2f s, %s, %d Hz, %s)", seconds, ChannelsText(channels).c_str(), rate,
                DescribeFormat(inFormat).c_str());
     const std::string what = demo ? std::string(facts) : "'" + in + "'" + facts;
+    // The demo's output is named by kelvo, so say where it lies.
+    char real[PATH_MAX];
+    const std::string where = demo && realpath(out.c_str(), real) ? real : out;
     printf("Rendered %s\nthrough %s%s into '%s' (%s)\nin %.2f s, %.0fx realtime, %ld-frame blocks\nwith %s\n",
-           what.c_str(), session.Name().c_str(), args.Has("bypass") ? " (bypassed)" : "", out.c_str(),
+           what.c_str(), session.Name().c_str(), args.Has("bypass") ? " (bypassed)" : "", where.c_str(),
            DescribeFormat(writer.Format()).c_str(), elapsed, elapsed > 0 ? seconds / elapsed : 0.0, block,
            DescribeParameters(session).c_str());
   }

@@ -322,7 +322,7 @@ TEST_F(Host, DemoRendersARiffIntoTheWorkingDirectory) {
   EXPECT_GT(energy / s.samples.size(), 1e-4);
   const Result loud = Run({"render"});
   ASSERT_EQ(loud.status, 0);
-  EXPECT_TRUE(Contains(loud.out, "kelvo-demo.wav")) << loud.out;
+  EXPECT_TRUE(Contains(loud.out, "/kelvo-demo.wav'")) << loud.out;  // the whole path
 }
 
 // --- State files -------------------------------------------------------------

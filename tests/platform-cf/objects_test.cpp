@@ -63,6 +63,21 @@ TEST(CFObjects, EveryTypeIsCountedAndFreedThroughItsAllocator) {
   EXPECT_EQ(counts.released, 1);
 }
 
+TEST(CFObjects, AllocatorLivingInItsOwnMemory) {
+  AllocCounts counts;
+  CFAllocatorContext ctx = {0, &counts, nullptr, countRelease, nullptr, countAlloc, nullptr, countFree, nullptr};
+  CFAllocatorRef a = CFAllocatorCreate(kCFAllocatorUseContext, &ctx);
+  ASSERT_NE(a, nullptr);
+  EXPECT_EQ(counts.allocs, 1);
+  CFDataRef d = CFDataCreate(a, (const UInt8*)"x", 1);
+  CFRelease(a);  // the data still holds the allocator
+  EXPECT_EQ(counts.frees, 0);
+  CFRelease(d);
+  EXPECT_EQ(counts.allocs, 2);
+  EXPECT_EQ(counts.frees, 2);
+  EXPECT_EQ(counts.released, 1);
+}
+
 TEST(CFObjects, AllocatorEdgesAndNullArguments) {
   EXPECT_EQ(CFAllocatorAllocate(kCFAllocatorDefault, 0, 0), nullptr);
   EXPECT_EQ(CFAllocatorAllocate(kCFAllocatorNull, 16, 0), nullptr);

@@ -232,17 +232,26 @@ TEST(EditorCommand, DrawsPicturesOfTheEditor) {
   EXPECT_NE(Slurp(dir + "/editor-bypassed.txt").find("GainL 0.18"), std::string::npos);
 }
 
-TEST(EditorCommand, RefusesMalformedActions) {
+// Malformed actions are misuse (2), a picture that cannot be written a failure (1); neither
+// leaves a file behind.
+TEST(EditorCommand, RefusesBadRequests) {
   const std::string dir = BuildDir() + "/editor-pictures";
   mkdir(dir.c_str(), 0755);
   const std::string png = dir + "/refused.png", log = dir + "/refused.txt";
-  const char* args[] = {"--click 10", "--click 1,2,3", "--drag 1,2,3", "--click a,b", "--click 1,", ""};
-  for (const char* a : args) {
+  const struct {
+    std::string args;
+    int status;
+  } cases[] = {
+      {"--png " + png + " --click 10", 2},       {"--png " + png + " --click 1,2,3", 2},
+      {"--png " + png + " --drag 1,2,3", 2},     {"--png " + png + " --click a,b", 2},
+      {"--png " + png + " --click 1,", 2},       {"--click 1,2", 2},
+      {"--png " + dir + "/no/such/dir.png", 1},
+  };
+  for (const auto& c : cases) {
     remove(png.c_str());
-    const std::string withPng = *a ? std::string("--png ") + png + " " + a : a;
-    EXPECT_EQ(Kelvo("editor " + withPng, log), 2) << a << ": " << Slurp(log);
+    EXPECT_EQ(Kelvo("editor " + c.args, log), c.status) << c.args << ": " << Slurp(log);
     struct stat st;
-    EXPECT_NE(stat(png.c_str(), &st), 0) << a;
+    EXPECT_NE(stat(png.c_str(), &st), 0) << c.args;
   }
 }
 

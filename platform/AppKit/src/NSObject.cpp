@@ -65,8 +65,8 @@ std::mutex& OrphanLock()
 }
 std::vector<NSObject*>& Orphans()
 {
-  static std::vector<NSObject*> v;
-  return v;
+  static std::vector<NSObject*>* v = new std::vector<NSObject*>();
+  return *v;
 }
 
 std::map<std::string, objc_class>& ClassRecords()

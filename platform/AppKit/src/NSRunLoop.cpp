@@ -25,10 +25,11 @@ struct LoopState {
   void (*displayHook)() = nullptr;
 };
 
+// Never torn down: timers and delayed messages still queued at exit stay reachable.
 LoopState& State()
 {
-  static LoopState s;
-  return s;
+  static LoopState* s = new LoopState();
+  return *s;
 }
 
 void WaitUntil(NSTimeInterval t)

@@ -4,10 +4,11 @@
 #include <map>
 
 namespace {
+// Never torn down, so windows still open at exit stay reachable.
 std::map<NSInteger, NSWindow*>& Windows()
 {
-  static std::map<NSInteger, NSWindow*> m;
-  return m;
+  static std::map<NSInteger, NSWindow*>* m = new std::map<NSInteger, NSWindow*>();
+  return *m;
 }
 NSInteger gNextNumber = 1;
 NSWindow* gKeyWindow = nullptr;

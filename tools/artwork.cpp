@@ -152,14 +152,14 @@ struct Pen {
   float scale;
   float dx = 0, dy = 0;
 
-  void Disc(float cx, float cy, float r, LICE_pixel c, float alpha = 1.0f) const
+  void Disc(float cx, float cy, float r, LICE_pixel c) const
   {
-    LICE_FillCircle(bm, (cx + dx) * scale, (cy + dy) * scale, r * scale, c, alpha, LICE_BLIT_MODE_COPY, true);
+    LICE_FillCircle(bm, (cx + dx) * scale, (cy + dy) * scale, r * scale, c, 1.0f, LICE_BLIT_MODE_COPY, true);
   }
-  void Rect(float x, float y, float w, float h, LICE_pixel c, float alpha = 1.0f) const
+  void Rect(float x, float y, float w, float h, LICE_pixel c) const
   {
     LICE_FillRect(bm, (int)std::lround((x + dx) * scale), (int)std::lround((y + dy) * scale),
-                  (int)std::lround(w * scale), (int)std::lround(h * scale), c, alpha, LICE_BLIT_MODE_COPY);
+                  (int)std::lround(w * scale), (int)std::lround(h * scale), c, 1.0f, LICE_BLIT_MODE_COPY);
   }
   void RoundRect(float x, float y, float w, float h, float r, LICE_pixel c) const
   {
@@ -171,23 +171,23 @@ struct Pen {
     Disc(x + r, y + h - r, r, c);
     Disc(x + w - r, y + h - r, r, c);
   }
-  void Polygon(const std::vector<float>& xy, LICE_pixel c, float alpha = 1.0f) const
+  void Polygon(const std::vector<float>& xy, LICE_pixel c) const
   {
     std::vector<int> xs, ys;
     for (size_t i = 0; i + 1 < xy.size(); i += 2) {
       xs.push_back((int)std::lround((xy[i] + dx) * scale));
       ys.push_back((int)std::lround((xy[i + 1] + dy) * scale));
     }
-    LICE_FillConvexPolygon(bm, xs.data(), ys.data(), (int)xs.size(), c, alpha, LICE_BLIT_MODE_COPY);
+    LICE_FillConvexPolygon(bm, xs.data(), ys.data(), (int)xs.size(), c, 1.0f, LICE_BLIT_MODE_COPY);
   }
   // A stroke of width w with round ends.
-  void Stroke(float x1, float y1, float x2, float y2, float w, LICE_pixel c, float alpha = 1.0f) const
+  void Stroke(float x1, float y1, float x2, float y2, float w, LICE_pixel c) const
   {
     const float len = std::hypot(x2 - x1, y2 - y1);
     const float nx = -(y2 - y1) / len * w / 2, ny = (x2 - x1) / len * w / 2;
-    Polygon({x1 + nx, y1 + ny, x2 + nx, y2 + ny, x2 - nx, y2 - ny, x1 - nx, y1 - ny}, c, alpha);
-    Disc(x1, y1, w / 2, c, alpha);
-    Disc(x2, y2, w / 2, c, alpha);
+    Polygon({x1 + nx, y1 + ny, x2 + nx, y2 + ny, x2 - nx, y2 - ny, x1 - nx, y1 - ny}, c);
+    Disc(x1, y1, w / 2, c);
+    Disc(x2, y2, w / 2, c);
   }
 };
 

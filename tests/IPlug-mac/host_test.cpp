@@ -247,6 +247,15 @@ TEST_F(CocoaHost, EditorOfTheKelvoBundle)
   Show(view);
   const std::vector<LICE_pixel> all = ScreenArea(window, IRECT(0, 0, 367, 630));
   EXPECT_NE(std::count(all.begin(), all.end(), all[0]), (long)all.size()) << "the editor's picture shows";
+  // Above the knobs the window shows the background picture from the bundle's resources.
+  LICE_IBitmap* background = LICE_LoadPNG((bundle + "/Contents/Resources/bg.png").c_str());
+  ASSERT_NE(background, nullptr);
+  int differing = 0;
+  for (int y = 0; y < 60; y += 7)
+    for (int x = 0; x < 367; x += 11)
+      differing += (ScreenPixel(window, x, y) & 0xFFFFFF) != (LICE_GetPixel(background, x, y) & 0xFFFFFF);
+  delete background;
+  EXPECT_EQ(differing, 0);
 
   // The GainL knob, found in the editor the unit built.
   IGraphics* editor = PlugOf()->GetGUI();

@@ -10,6 +10,7 @@
 #include <string.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <memory>
 #include <string>
@@ -165,4 +166,38 @@ void BM_AUOverDirect(benchmark::State& state)
   state.counters["direct_ns_per_frame"] = 1e9 * directTime / (state.iterations() * (double)kFrames);
 }
 BENCHMARK(BM_AUOverDirect)->MinTime(1.0);
+
+// One second of sound then sixty of digital silence, against sixty-one seconds of steady sound,
+// both through the full render; the ratio of their times is the cost of a silent tail
+// (target <= 1.2: a filter decaying into subnormal numbers would make it many times slower).
+double RenderSeconds(bool silentTail)
+{
+  AURig rig;
+  if (!rig.Open()) return -1;
+  const std::vector<float> sound[2] = {rig.in[0], rig.in[1]};
+  const UInt32 blocks = (UInt32)(61 * 44100 / kFrames), soundBlocks = 44100 / kFrames;
+  auto t0 = std::chrono::steady_clock::now();
+  for (UInt32 b = 0; b < blocks; ++b) {
+    if (silentTail && b == soundBlocks)
+      for (auto& ch : rig.in) std::fill(ch.begin(), ch.end(), 0.0f);
+    rig.Render();
+  }
+  auto t1 = std::chrono::steady_clock::now();
+  return std::chrono::duration<double>(t1 - t0).count();
+}
+
+void BM_SilentTailOverSteady(benchmark::State& state)
+{
+  double tail = 0, steady = 0;
+  for (auto _ : state) {
+    const double t = RenderSeconds(true), s = RenderSeconds(false);
+    if (t < 0 || s < 0) return state.SkipWithError("cannot open the Kelvo unit");
+    tail += t;
+    steady += s;
+  }
+  state.counters["ratio"] = steady > 0 ? tail / steady : 0;
+  state.counters["tail_s"] = tail / state.iterations();
+  state.counters["steady_s"] = steady / state.iterations();
+}
+BENCHMARK(BM_SilentTailOverSteady)->Iterations(3)->Unit(benchmark::kMillisecond);
 }  // namespace

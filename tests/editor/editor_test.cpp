@@ -179,6 +179,35 @@ TEST_F(Editor, FramesFollowTheirParameters) {
   }
 }
 
+// The pictures in the bundle: the face fills the window, every strip splits into whole frames
+// that fit the window where the editor puts them (the hidden "GainM" knob's strip is checked at
+// the origin), and no two neighbouring frames are alike.
+TEST(EditorPictures, FitTheLayout) {
+  auto face = Resource("bg.png");
+  ASSERT_TRUE(face);
+  EXPECT_EQ(face->getWidth(), 367);
+  EXPECT_EQ(face->getHeight(), 630);
+  const struct {
+    const char* name;
+    int frames, x, y;
+  } strips[] = {{"by.png", 2, 155, 373}, {"OUT.png", 31, 89, 75}, {"SUS.png", 31, 216, 75}, {"TON.png", 31, 0, 0}};
+  for (const auto& s : strips) {
+    auto strip = Resource(s.name);
+    ASSERT_TRUE(strip) << s.name;
+    const int w = strip->getWidth(), h = strip->getHeight() / s.frames;
+    ASSERT_EQ(strip->getHeight() % s.frames, 0) << s.name;
+    EXPECT_LE(s.x + w, 367) << s.name;
+    EXPECT_LE(s.y + h, 630) << s.name;
+    for (int f = 1; f < s.frames; ++f) {
+      bool differs = false;
+      for (int y = 0; y < h && !differs; ++y)
+        differs = memcmp(strip->getBits() + ((f - 1) * h + y) * strip->getRowSpan(),
+                         strip->getBits() + (f * h + y) * strip->getRowSpan(), w * sizeof(LICE_pixel)) != 0;
+      EXPECT_TRUE(differs) << s.name << " frames " << f - 1 << " and " << f;
+    }
+  }
+}
+
 // --- the kelvo editor command ---
 
 std::string BuildDir() {

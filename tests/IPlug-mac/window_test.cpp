@@ -169,6 +169,25 @@ TEST_F(MacEditorTest, ResizeRebuildsOnlyForANewSize)
   EXPECT_EQ(closed.Height(), 30);
 }
 
+TEST(IGraphicsMacAlone, ViewRectanglesFlipWithTheEditorHeight)
+{
+  TestPlug plug;
+  struct Case {
+    int height;
+    IRECT core;
+    CGFloat x, y, w, h;
+  } cases[] = {{367, IRECT(10, 20, 110, 40), 10, 326, 101, 21}, {630, IRECT(0, 0, 367, 630), 0, -1, 368, 631},
+               {100, IRECT(5, 99, 6, 100), 5, -1, 2, 2}};
+  for (const Case& c : cases) {
+    IGraphicsMac g(&plug, 367, c.height);
+    const CGRect r = g.ToViewRect(&c.core);
+    EXPECT_EQ(r.origin.x, c.x);
+    EXPECT_EQ(r.origin.y, c.y) << c.height;
+    EXPECT_EQ(r.size.width, c.w);
+    EXPECT_EQ(r.size.height, c.h);
+  }
+}
+
 TEST(IGraphicsMacAlone, MessageBoxAnswers)
 {
   TestPlug plug;

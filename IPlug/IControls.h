@@ -4,6 +4,8 @@
 
 #include <cmath>
 
+#include "IControl.h"
+
 // Steps through its frames on every press (any button) and wraps to the first.
 class ISwitchControl : public IBitmapControl
 {

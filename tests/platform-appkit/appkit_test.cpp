@@ -107,6 +107,15 @@ TEST(Foundation, TimersRunOnTheSimulatedClock)
   EXPECT_EQ(deaths, 1);
 }
 
+TEST(Foundation, TheRunLoopServicesCoreFoundationWork)
+{
+  int calls = 0;
+  CFRunLoopPerformFunction(CFRunLoopGetCurrent(), kCFRunLoopDefaultMode, [](void* info) { ++*static_cast<int*>(info); }, &calls);
+  EXPECT_EQ(calls, 0);
+  NSRunLoop::currentRunLoop()->runForTimeInterval(0.01);
+  EXPECT_EQ(calls, 1);
+}
+
 // A view that records what it is asked and paints its dirty area in one colour.
 class PaintView : public NSView
 {

@@ -1,3 +1,4 @@
+#include <CoreFoundation/CoreFoundation.h>
 #include <Foundation/NSRunLoop.h>
 #include <Foundation/NSString.h>
 
@@ -43,8 +44,16 @@ void WaitUntil(NSTimeInterval t)
   if (wait > 0) std::this_thread::sleep_for(std::chrono::duration<double>(wait));
 }
 
+// The Core Foundation run loop of this thread shares the turn: its queued functions and due
+// timers (event listeners made with a run loop deliver through it) run here.
+void ServiceCoreFoundation()
+{
+  CFRunLoopRunInMode(kCFRunLoopDefaultMode, 0, false);
+}
+
 void AfterEvent()
 {
+  ServiceCoreFoundation();
   if (State().displayHook) State().displayHook();
   NSAutoreleasePool::drainOrphans();
 }

@@ -315,6 +315,16 @@ bool IPlugBase::LoadBankFromFXB(WDL_String* pFileName)
   // Programs beyond this plug-in's slots have nowhere to go and are skipped.
   const int nLoad = (int)(numPrograms < (uint32_t)NPresets() ? numPrograms : (uint32_t)NPresets());
   const int n = NParams();
+  // A bank that fails part way puts the slots, the current slot and the live values back.
+  ByteChunk backupSlots, backupState;
+  if (!SerializePresets(&backupSlots) || !SerializeState(&backupState)) return false;
+  const int backupIdx = mCurrentPresetIdx;
+  auto refuse = [&]() {
+    mCurrentPresetIdx = backupIdx;
+    UnserializePresets(&backupSlots, 0);
+    UnserializeState(&backupState, 0);
+    return false;
+  };
   for (int p = 0; p < nLoad; ++p) {
     uint32_t progChunkMagic, progByteSize, progFxMagic, progVersion, progID, progPluginVersion, progNumParams;
     char name[kNameLen + 1];
@@ -323,7 +333,7 @@ bool IPlugBase::LoadBankFromFXB(WDL_String* pFileName)
           programs.U32(&progNumParams)) ||
         progChunkMagic != Tag("CcnK") || progFxMagic != Tag("FxCk") || progVersion != 1 ||
         progNumParams != (uint32_t)n || !programs.Name(name))
-      return false;
+      return refuse();
     RestorePreset(p);
     float v;
     for (int i = 0; i < n && programs.Float(&v); ++i) SetFromFile(GetParam(i), v);

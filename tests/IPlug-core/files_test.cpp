@@ -264,9 +264,11 @@ TEST_F(FileTest, BankRoundTripsIntoAFreshInstance)
   }
 }
 
-TEST_F(FileTest, BankStopsAtABadProgramAndRefusesForeignOrTinyFiles)
+TEST_F(FileTest, BankRefusedAtABadProgramChangesNothing)
 {
   Product plug(false, 2);
+  plug.SetValues({-9, 0.3, 0.6, 1});
+  plug.ModifyCurrentPreset("first");
   plug.MakePreset("second", -6.0, 0.2, 0.4, 1);
   WDL_String path = Path("b.fxb");
   ASSERT_TRUE(plug.SaveBankAsFXB(&path));
@@ -276,11 +278,26 @@ TEST_F(FileTest, BankStopsAtABadProgramAndRefusesForeignOrTinyFiles)
   PutBE32(&b, 156 + 72 + 24, 5);  // the second program claims N + 1 parameters
   Write(path, b);
   Product target(false, 2);
+  target.SetValues({-3, 0.1, 0.2, 0});  // live values that no slot holds
   target.programChanges = 0;
   EXPECT_FALSE(target.LoadBankFromFXB(&path));
-  EXPECT_STREQ(target.GetPresetName(0), "-");
+  EXPECT_STREQ(target.GetPresetName(0), "-") << "the first program is not kept";
   EXPECT_STREQ(target.GetPresetName(1), "empty");
+  EXPECT_EQ(target.GetCurrentPresetIdx(), 0);
+  EXPECT_EQ(target.Values(), std::vector<double>({-3, 0.1, 0.2, 0}));
   EXPECT_EQ(target.programChanges, 0);
+}
+
+TEST_F(FileTest, BankRefusesForeignOrTinyFiles)
+{
+  Product plug(false, 2);
+  plug.MakePreset("second", -6.0, 0.2, 0.4, 1);
+  WDL_String path = Path("b.fxb");
+  ASSERT_TRUE(plug.SaveBankAsFXB(&path));
+  const std::vector<uint8_t> image = Read(path);
+  Product target(false, 2);
+  target.programChanges = 0;
+  std::vector<uint8_t> b;
 
   const std::vector<std::vector<uint8_t>> refused = {
       {'C', 'c', 'n'},

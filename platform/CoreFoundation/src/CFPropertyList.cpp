@@ -269,7 +269,8 @@ bool binaryWellFormed(const UInt8* p, CFIndex n) {
     if (!offsetOf(it.ref, &off)) return false;
     UInt8 marker = p[off];
     unsigned kind = marker >> 4;
-    if (kind != 0xA && kind != 0xC && kind != 0xD) continue;  // leaves: libplist checks their sizes
+    bool text = kind == 0x5 || kind == 0x6;  // ASCII or UTF-16 strings, keys among them
+    if (!text && kind != 0xA && kind != 0xC && kind != 0xD) continue;  // other leaves: libplist checks them
     uint64_t items = marker & 0xF, at = off + 1;
     if (items == 0xF) {  // the count follows as an integer object
       if (at >= table || (p[at] >> 4) != 0x1 || (p[at] & 0xF) > 3) return false;
@@ -277,6 +278,14 @@ bool binaryWellFormed(const UInt8* p, CFIndex n) {
       if (at + 1 + size > table) return false;
       items = readBE(p + at + 1, size);
       at += 1 + size;
+    }
+    if (text) {
+      // A zero character has no place in text here (libplist stops on one in a key).
+      unsigned unit = kind == 0x6 ? 2 : 1;
+      if (items > (table - at) / unit) return false;
+      for (uint64_t k = 0; k < items; k++)
+        if (readBE(p + at + k * unit, unit) == 0) return false;
+      continue;
     }
     uint64_t refs = kind == 0xD ? items * 2 : items;
     if (items > count * 2 || refs > (table - at) / refSize) return false;

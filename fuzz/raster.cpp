@@ -114,7 +114,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
       case 18: LICE_PutPixel(&dest, Coord(in), Coord(in), c, Alpha(in), Mode(in)); break;
       default: {
         int x1 = Coord(in), y1 = Coord(in), x2 = Coord(in), y2 = Coord(in);
-        const int xlo = Coord(in), ylo = Coord(in);
+        const int xlo = in.TakeInt(-60, 100), ylo = in.TakeInt(-60, 100);
         if (LICE_ClipLine(&x1, &y1, &x2, &y2, xlo, ylo, xlo + in.TakeInt(0, 50), ylo + in.TakeInt(0, 50)))
           if (x1 < xlo || y1 < ylo || x2 < xlo || y2 < ylo) __builtin_trap();
         break;

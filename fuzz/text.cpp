@@ -6,6 +6,7 @@
 #include "swell/swell.h"
 
 #include <cstdlib>
+#include <map>
 
 namespace
 {
@@ -47,12 +48,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
   // Either the whole text up to a terminator, or a count that may fall short of it.
   const int count = text.size() > 2 && (text[0] & 1) ? (int)(uint8_t)text[1] % (text.size() + 1) : -1;
 
-  HFONT font = CreateFont(height, 0, 0, 0, FW_NORMAL, 0, 0, 0, 0, 0, 0, ANTIALIASED_QUALITY, 0, "DejaVu Sans");
+  // Making a font is slow (the font files are looked up): one per height, kept for the run.
+  static struct Fonts
+  {
+    std::map<int, HFONT> byHeight;
+    ~Fonts()
+    {
+      for (auto& f : byHeight) DeleteObject(f.second);
+    }
+  } fonts;
+  HFONT& font = fonts.byHeight[height];
+  if (!font) font = CreateFont(height, 0, 0, 0, FW_NORMAL, 0, 0, 0, 0, 0, 0, ANTIALIASED_QUALITY, 0, "DejaVu Sans");
   if (toFont)
   {
     LICE_IBitmap* bm = sysBitmap ? (LICE_IBitmap*)new LICE_SysBitmap(64, 48) : new LICE_MemBitmap(64, 48);
     LICE_CachedFont f;
-    f.SetFromHFont(font, fontFlags | LICE_FONT_FLAG_OWNS_HFONT);
+    f.SetFromHFont(font, fontFlags & ~LICE_FONT_FLAG_OWNS_HFONT);
     f.SetTextColor(color);
     f.SetBkMode(color & 1 ? OPAQUE : TRANSPARENT);
     f.DrawText(bm, text.c_str(), count, &rect, flags);
@@ -65,7 +76,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     SWELL_DrawText(dc, text.c_str(), count, &rect, flags & 0xffffff);
     SelectObject(dc, old);
     SWELL_DeleteGfxContext(dc);
-    DeleteObject(font);
   }
   return 0;
 }

@@ -5,6 +5,7 @@
 
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -75,6 +76,22 @@ TEST(CFPropertyList, RoundTripsInBothFormats) {
     CFRelease(data);
   }
   CFRelease(state);
+}
+
+// The binary writer stores a repeated value once: an array of many references to few objects
+// reads back.
+TEST(CFPropertyList, RepeatedValuesRoundTripInBinary) {
+  std::vector<CFTypeRef> items(11, CFSTR("subtype"));
+  items[0] = CFSTR("data");
+  CFArrayRef list = CFArrayCreate(nullptr, items.data(), (CFIndex)items.size(), &kCFTypeArrayCallBacks);
+  CFDataRef data = CFPropertyListCreateData(nullptr, list, kCFPropertyListBinaryFormat_v1_0, 0, nullptr);
+  ASSERT_NE(data, nullptr);
+  CFPropertyListRef back = CFPropertyListCreateWithData(nullptr, data, kCFPropertyListImmutable, nullptr, nullptr);
+  ASSERT_NE(back, nullptr);
+  EXPECT_TRUE(CFEqual(back, list));
+  CFRelease(back);
+  CFRelease(data);
+  CFRelease(list);
 }
 
 TEST(CFPropertyList, MutabilityOptionsAndDeepCopy) {

@@ -288,7 +288,7 @@ bool binaryWellFormed(const UInt8* p, CFIndex n) {
       continue;
     }
     uint64_t refs = kind == 0xD ? items * 2 : items;
-    if (items > count * 2 || refs > (table - at) / refSize) return false;
+    if (refs > (table - at) / refSize) return false;
     for (uint64_t k = 0; k < refs; k++) stack.push_back({readBE(p + at + k * refSize, refSize), it.depth + 1});
   }
   return true;

@@ -54,14 +54,6 @@ IBitmapTextControl::IBitmapTextControl(IPlugBase* pPlug, IRECT pR, IBitmap* pBit
   if (pText) mText = *pText;
 }
 
-void IBitmapTextControl::SetTextFromPlug(const char* str)
-{
-  if (std::strcmp(mStr.Get(), str ? str : "") != 0) {
-    SetDirty(false);
-    mStr.Set(str);
-  }
-}
-
 bool IBitmapTextControl::Draw(IGraphics* pGraphics)
 {
   if (mStr.GetLength())

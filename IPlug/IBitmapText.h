@@ -15,9 +15,6 @@ public:
   IBitmapTextControl(IPlugBase* pPlug, IRECT pR, IBitmap* pBitmap, const char* str = "", IText* pText = nullptr,
                      int charWidth = 6, int charHeight = 12, int charOffset = 0, bool multiLine = false,
                      bool vCentre = true);
-  // Changes the text (and marks the control) when it differs.
-  void SetTextFromPlug(const char* str);
-  void ClearTextFromPlug() { SetTextFromPlug(""); }
   bool Draw(IGraphics* pGraphics) override;
   const char* GetDisplayString() const override { return mStr.Get(); }
   void SetDisplayString(const char* str) override { mStr.Set(str); }

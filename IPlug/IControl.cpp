@@ -75,14 +75,6 @@ void IControl::GrayOut(bool gray)
   SetDirty(false);
 }
 
-namespace {
-// "text" cut to at most n bytes.
-void CutCopy(WDL_String* out, const char* text, int n)
-{
-  out->Append(text, n);
-}
-}  // namespace
-
 void IControl::SetDirty(bool pushParamToPlug)
 {
   if (mValue < mClampLo) mValue = mClampLo;
@@ -97,22 +89,20 @@ void IControl::SetDirty(bool pushParamToPlug)
     char display[128];
     p->GetDisplayForHost(p->Value(), false, display, true);
     WDL_String text;
-    CutCopy(&text, display, 32);
+    text.Append(display, 32);
     text.Append(" ");
-    CutCopy(&text, p->GetLabelForHost(), 32);
-    const char* shown = mValDisplayControl->GetDisplayString();
-    if (!shown || std::strcmp(shown, text.Get()) != 0) {
-      mValDisplayControl->SetDirty(false);
-      mValDisplayControl->SetDisplayString(text.Get());
-    }
+    text.Append(p->GetLabelForHost(), 32);
+    mValDisplayControl->SetTextFromPlug(text.Get());
   }
-  if (mNameDisplayControl) {
-    const char* name = p->GetNameForHost();
-    const char* shown = mNameDisplayControl->GetDisplayString();
-    if (!shown || std::strcmp(shown, name) != 0) {
-      mNameDisplayControl->SetDirty(false);
-      mNameDisplayControl->SetDisplayString(name);
-    }
+  if (mNameDisplayControl) mNameDisplayControl->SetTextFromPlug(p->GetNameForHost());
+}
+
+void IControl::SetTextFromPlug(const char* str)
+{
+  const char* shown = GetDisplayString();
+  if (!shown || std::strcmp(shown, str ? str : "") != 0) {
+    SetDirty(false);
+    SetDisplayString(str);
   }
 }
 

@@ -102,6 +102,9 @@ public:
   // The string a text control shows (null for controls that show none).
   virtual const char* GetDisplayString() const { return nullptr; }
   virtual void SetDisplayString(const char* str) { (void)str; }
+  // Shows str when it differs from the string shown now (marking the control); text controls only.
+  void SetTextFromPlug(const char* str);
+  void ClearTextFromPlug() { SetTextFromPlug(""); }
 
 protected:
   // The editor of the owning plug-in, or null.

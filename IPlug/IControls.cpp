@@ -275,14 +275,6 @@ ITextControl::ITextControl(IPlugBase* pPlug, IRECT pR, IText* pText, const char*
   if (pText) mText = *pText;
 }
 
-void ITextControl::SetTextFromPlug(const char* str)
-{
-  if (std::strcmp(mStr.Get(), str ? str : "") != 0) {
-    SetDirty(false);
-    mStr.Set(str);
-  }
-}
-
 bool ITextControl::Draw(IGraphics* pGraphics)
 {
   if (mStr.GetLength()) pGraphics->DrawIText(&mText, mStr.Get(), &mRECT);

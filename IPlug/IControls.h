@@ -192,9 +192,6 @@ class ITextControl : public IControl
 {
 public:
   ITextControl(IPlugBase* pPlug, IRECT pR, IText* pText, const char* str = "");
-  // Changes the text (and marks the control) when it differs.
-  void SetTextFromPlug(const char* str);
-  void ClearTextFromPlug() { SetTextFromPlug(""); }
   bool Draw(IGraphics* pGraphics) override;
   const char* GetDisplayString() const override { return mStr.Get(); }
   void SetDisplayString(const char* str) override { mStr.Set(str); }

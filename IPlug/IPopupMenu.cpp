@@ -3,10 +3,9 @@
 IPopupMenuItem* IPopupMenu::AddItem(IPopupMenuItem* item, int index)
 {
   if (!item) return nullptr;
-  const int n = mMenuItems.GetSize();
-  const bool added = (index == -1 || index >= n) ? mMenuItems.Add(item) != nullptr
-                                                 : mMenuItems.Insert(index < 0 ? 0 : index, item) != nullptr;
-  (void)added;  // on failure the menu is unchanged and the caller keeps the item
+  // When the list cannot grow it stays as it was and the caller keeps the item.
+  if (index == -1 || index >= mMenuItems.GetSize()) mMenuItems.Add(item);
+  else mMenuItems.Insert(index < 0 ? 0 : index, item);
   return item;
 }
 

@@ -78,6 +78,38 @@ TEST(CFPropertyList, RoundTripsInBothFormats) {
   CFRelease(state);
 }
 
+// Binary lists keep a date exactly, before the reference date and below a microsecond
+// too; XML keeps whole seconds, and the XML written from what was read back is the
+// same text.
+TEST(CFPropertyList, DatesKeepTheirTimeInBinaryAndWholeSecondsInXml) {
+  const struct {
+    double at, xml;
+  } kCases[] = {{190000.25, 190000},           {-0.5, 0},
+                {-1.5, -1},                    {-2147483647.729413, -2147483647},
+                {190000.123456789, 190000},    {-1e-9, 0},
+                {599529600.0, 599529600.0}};
+  for (const auto& c : kCases) {
+    CFDateRef date = CFDateCreate(nullptr, c.at);
+    CFArrayRef list = CFArrayCreate(nullptr, (const void**)&date, 1, &kCFTypeArrayCallBacks);
+    for (CFPropertyListFormat format : {kCFPropertyListBinaryFormat_v1_0, kCFPropertyListXMLFormat_v1_0}) {
+      SCOPED_TRACE(testing::Message() << c.at << " in format " << format);
+      CFDataRef data = CFPropertyListCreateData(nullptr, list, format, 0, nullptr);
+      ASSERT_NE(data, nullptr);
+      CFPropertyListRef back = CFPropertyListCreateWithData(nullptr, data, kCFPropertyListImmutable, nullptr, nullptr);
+      ASSERT_NE(back, nullptr);
+      EXPECT_EQ(CFDateGetAbsoluteTime((CFDateRef)CFArrayGetValueAtIndex((CFArrayRef)back, 0)),
+                format == kCFPropertyListBinaryFormat_v1_0 ? c.at : c.xml);
+      CFDataRef again = CFPropertyListCreateData(nullptr, back, format, 0, nullptr);
+      EXPECT_TRUE(CFEqual(again, data));
+      CFRelease(again);
+      CFRelease(back);
+      CFRelease(data);
+    }
+    CFRelease(list);
+    CFRelease(date);
+  }
+}
+
 // The binary writer stores a repeated value once: an array of many references to few objects
 // reads back.
 TEST(CFPropertyList, RepeatedValuesRoundTripInBinary) {

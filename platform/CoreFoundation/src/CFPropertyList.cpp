@@ -36,6 +36,48 @@ void fail(CFErrorRef* error, CFIndex code, const char* text) {
   if (error) *error = makeError(code, text);
 }
 
+// libplist hands dates in and out as whole seconds and microseconds: that drops
+// what is finer than a microsecond and, going out, the sign of a time less than a
+// second before the reference date. The binary form holds the exact double, so
+// dates pass through it: a one-object binary list is made and read here.
+const size_t kDateListSize = 8 + 9 + 1 + 32;  // header, date object, offset table, trailer
+
+// A date node holding exactly at seconds from the reference date.
+plist_t dateNode(double at) {
+  unsigned char list[kDateListSize] = {'b', 'p', 'l', 'i', 's', 't', '0', '0', 0x33};
+  uint64_t bits;
+  memcpy(&bits, &at, sizeof(bits));
+  for (int k = 0; k < 8; k++) list[9 + k] = (unsigned char)(bits >> (56 - 8 * k));
+  list[17] = 8;  // the object's offset
+  unsigned char* trailer = list + 18;
+  trailer[6] = 1;   // offset size
+  trailer[7] = 1;   // reference size
+  trailer[15] = 1;  // one object, the top one being object 0
+  trailer[31] = 17;  // where the offset table starts
+  plist_t node = nullptr;
+  plist_from_bin((const char*)list, (uint32_t)sizeof(list), &node);
+  return node;
+}
+
+// The seconds from the reference date that a date node holds.
+double dateSeconds(plist_t node) {
+  char* bin = nullptr;
+  uint32_t len = 0;
+  plist_to_bin(node, &bin, &len);
+  double at = 0;
+  if (bin && len == kDateListSize && (unsigned char)bin[8] == 0x33) {
+    uint64_t bits = 0;
+    for (int k = 0; k < 8; k++) bits = bits << 8 | (unsigned char)bin[9 + k];
+    memcpy(&at, &bits, sizeof(at));
+  } else {  // not the layout expected: the microseconds, signed as the seconds are
+    int32_t sec = 0, usec = 0;
+    plist_get_date_val(node, &sec, &usec);
+    at = sec < 0 ? sec - usec * 1e-6 : sec + usec * 1e-6;
+  }
+  free(bin);
+  return at;
+}
+
 // A libplist node for a CF tree; NULL for a type that a property list cannot hold.
 plist_t toPlist(CFTypeRef cf, int depth) {
   if (!cf || depth > kMaxDepth) return nullptr;
@@ -56,8 +98,7 @@ plist_t toPlist(CFTypeRef cf, int depth) {
   if (t == CFDateGetTypeID()) {
     double at = CFDateGetAbsoluteTime((CFDateRef)cf);
     if (!(at > -2147483648.0 && at < 2147483647.0)) return nullptr;  // outside what the format holds
-    double whole = std::floor(at);
-    return plist_new_date((int32_t)whole, (int32_t)((at - whole) * 1e6));
+    return dateNode(at);
   }
   if (t == CFDataGetTypeID()) {
     CFDataRef d = (CFDataRef)cf;
@@ -147,9 +188,7 @@ CFTypeRef fromPlist(CFAllocatorRef a, plist_t node, CFOptionFlags options, int d
       return CFNumberCreate(a, kCFNumberFloat64Type, &d);
     }
     case PLIST_DATE: {
-      int32_t sec = 0, usec = 0;
-      plist_get_date_val(node, &sec, &usec);
-      return CFDateCreate(a, sec + usec * 1e-6);
+      return CFDateCreate(a, dateSeconds(node));
     }
     case PLIST_DATA: {
       char* bytes = nullptr;

@@ -8,6 +8,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "samples.h"
+
 namespace {
 
 struct Named {
@@ -112,11 +114,22 @@ bool AudioReader::Open(const std::string& path, std::string& err) {
           " channels; Kelvo takes mono or stereo";
     return false;
   }
+  mPcm16 = (mInfo.format & SF_FORMAT_SUBMASK) == SF_FORMAT_PCM_16;
   return true;
 }
 
-long AudioReader::Read(float* interleaved, long frames, std::string& err) {
-  const sf_count_t n = sf_readf_float(mFile, interleaved, frames);
+long AudioReader::Read(float* const* planar, long frames, std::string& err) {
+  const size_t samples = (size_t)frames * mInfo.channels;
+  sf_count_t n;
+  if (mPcm16) {
+    if (mShorts.size() < samples) mShorts.resize(samples);
+    n = sf_readf_short(mFile, mShorts.data(), frames);
+    if (n > 0) Deinterleave(mShorts.data(), planar, mInfo.channels, (long)n, kPcm16ToFloat);
+  } else {
+    if (mFloats.size() < samples) mFloats.resize(samples);
+    n = sf_readf_float(mFile, mFloats.data(), frames);
+    if (n > 0) Deinterleave(mFloats.data(), planar, mInfo.channels, (long)n, 1.f);
+  }
   if (n < frames && sf_error(mFile) != SF_ERR_NO_ERROR) {
     err = "cannot read '" + mPath + "': " + SndfileReason(mFile);
     return -1;
@@ -162,29 +175,35 @@ bool AudioWriter::Open(const std::string& path, int channels, int sampleRate, in
   }
   mChannels = channels;
   mFormat = info.format;
-  mClips = !HoldsOverload(info.format);
-  if (mClips) sf_command(mFile, SFC_SET_CLIPPING, nullptr, SF_TRUE);
+  mRoute = HoldsOverload(info.format)                           ? Route::Float
+          : (info.format & SF_FORMAT_SUBMASK) == SF_FORMAT_PCM_16 ? Route::Pcm16
+                                                                  : Route::ClippedFloat;
+  if (mRoute == Route::ClippedFloat) sf_command(mFile, SFC_SET_CLIPPING, nullptr, SF_TRUE);
   return true;
 }
 
-bool AudioWriter::Write(const float* interleaved, long frames, std::string& err) {
-  const size_t n = (size_t)frames * mChannels;
-  const float* src = interleaved;
-  if (mClips) {
-    mScratch.resize(n);
-    for (size_t i = 0; i < n; ++i) {
-      float v = interleaved[i];
-      if (v > 1.f || v < -1.f || v != v) {
-        ++mClipped;
-        v = v > 0.f ? 1.f : (v < 0.f ? -1.f : 0.f);
-      }
-      mScratch[i] = v;
-    }
-    src = mScratch.data();
+bool AudioWriter::Write(const float* const* planar, long frames, std::string& err) {
+  const size_t samples = (size_t)frames * mChannels;
+  sf_count_t written;
+  if (mRoute == Route::Pcm16) {
+    if (mShorts.size() < samples) mShorts.resize(samples);
+    InterleavePcm16(planar, mShorts.data(), mChannels, frames, mClipped);
+    written = sf_writef_short(mFile, mShorts.data(), frames);
+  } else {
+    if (mFloats.size() < samples) mFloats.resize(samples);
+    Interleave(planar, mFloats.data(), mChannels, frames);
+    if (mRoute == Route::ClippedFloat) ClipToFullScale(mFloats.data(), (long)samples, mClipped);
+    written = sf_writef_float(mFile, mFloats.data(), frames);
   }
-  if (sf_writef_float(mFile, src, frames) != frames) {
+  if (written != frames) {
     err = "cannot write '" + mPending.Path() + "': " + SndfileReason(mFile);
     return false;
+  }
+  // Long renders hand their output to the disk as they go.
+  mUnflushed += samples;
+  if (mUnflushed >= kWritebackSamples) {
+    mPending.StartWriteback();
+    mUnflushed = 0;
   }
   return true;
 }

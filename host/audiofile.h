@@ -18,7 +18,8 @@ bool ParseSampleFormat(const std::string& text, SampleFormat& out);
 // A short human name of a libsndfile format word ("WAV, 16-bit PCM").
 std::string DescribeFormat(int format);
 
-// A sound file opened for reading, delivered as interleaved 32-bit floats.
+// A sound file opened for reading, delivered as 32-bit floats, one array per
+// channel.
 class AudioReader {
  public:
   ~AudioReader();
@@ -28,14 +29,18 @@ class AudioReader {
   int SampleRate() const { return mInfo.samplerate; }
   int Format() const { return mInfo.format; }
   int64_t Frames() const { return mInfo.frames; }
-  // Reads up to frames frames; returns the number read (0 at the end), or -1
-  // with the reason when the file cannot be read further.
-  long Read(float* interleaved, long frames, std::string& err);
+  // Reads up to frames frames into planar[0..Channels()-1]; returns the number
+  // read (0 at the end), or -1 with the reason when the file cannot be read
+  // further.
+  long Read(float* const* planar, long frames, std::string& err);
 
  private:
   SNDFILE* mFile = nullptr;
   SF_INFO mInfo = {};
   std::string mPath;
+  bool mPcm16 = false;  // 16-bit files are read as they are stored and scaled here
+  std::vector<int16_t> mShorts;
+  std::vector<float> mFloats;
 };
 
 // A sound file written as a PendingFile: nothing appears at the destination
@@ -48,9 +53,9 @@ class AudioWriter {
   // Same), and opens the temporary file. False with the reason on failure.
   bool Open(const std::string& path, int channels, int sampleRate, int inputFormat,
             SampleFormat want, std::string& err);
-  // Writes frames interleaved frames. Integer formats clip at full scale and
-  // count the samples that had to be clipped.
-  bool Write(const float* interleaved, long frames, std::string& err);
+  // Writes frames frames from planar[0..channels-1]. Integer formats clip at
+  // full scale and count the samples that had to be clipped.
+  bool Write(const float* const* planar, long frames, std::string& err);
   // Closes the file and moves it into place.
   bool Finish(std::string& err);
   int Format() const { return mFormat; }
@@ -60,7 +65,12 @@ class AudioWriter {
   PendingFile mPending;
   SNDFILE* mFile = nullptr;
   int mChannels = 0, mFormat = 0;
-  bool mClips = false;
+  // How samples reach libsndfile, chosen at Open: floats as they are, floats
+  // clipped to full scale, or 16-bit samples converted here.
+  enum class Route { Float, ClippedFloat, Pcm16 } mRoute = Route::Float;
   int64_t mClipped = 0;
-  std::vector<float> mScratch;
+  std::vector<float> mFloats;
+  std::vector<int16_t> mShorts;
+  static constexpr size_t kWritebackSamples = 1 << 20;
+  size_t mUnflushed = 0;  // samples written since the last StartWriteback()
 };

@@ -123,6 +123,12 @@ bool PendingFile::Write(const void* data, size_t size, std::string& err) {
   return true;
 }
 
+void PendingFile::StartWriteback() {
+#if defined(__linux__)
+  if (mFd >= 0) sync_file_range(mFd, 0, 0, SYNC_FILE_RANGE_WRITE);
+#endif
+}
+
 bool PendingFile::Commit(std::string& err) {
   if (mFd >= 0) {
     const bool ok = fsync(mFd) == 0 || errno == EINVAL;

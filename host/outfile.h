@@ -21,6 +21,9 @@ class PendingFile {
   int Fd() const { return mFd; }
   // Writes all bytes; false with the reason on failure.
   bool Write(const void* data, size_t size, std::string& err);
+  // Asks the system to start writing what has been written so far to disk,
+  // without waiting, so that Commit() has little left to wait for.
+  void StartWriteback();
   // Flushes, closes and renames the file to its destination.
   bool Commit(std::string& err);
   // Removes the temporary file now.

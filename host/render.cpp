@@ -1,6 +1,7 @@
 // kelvo render: a file (or the built-in demo) through the plug-in.
 #include <sndfile.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
@@ -12,6 +13,7 @@
 #include "outfile.h"
 #include "progress.h"
 #include "riff.h"
+#include "samples.h"
 #include "session.h"
 
 namespace {
@@ -40,6 +42,7 @@ const CommandLine kRender = {
 };
 
 constexpr int kDemoRate = 48000;
+constexpr long kChunkFrames = 8192;
 constexpr const char* kDemoOut = "kelvo-demo.wav";
 
 // NAME-kelvo.EXT beside the input.
@@ -79,13 +82,13 @@ int RunRender(int argc, char** argv) {
   // The demo is synthesized in float and kept in float: a fuzz this hot would clip in 16 bits.
   int channels = 2, rate = kDemoRate, inFormat = SF_FORMAT_WAV | SF_FORMAT_FLOAT;
   int64_t total = 0;
-  std::function<long(float*, long)> read;
+  std::function<long(float* const*, long)> read;  // into one array per channel
   if (demo) {
     riff = SynthesizeRiff(rate, channels);
     total = (int64_t)(riff.size() / channels);
-    read = [&, done = (int64_t)0](float* dst, long frames) mutable {
+    read = [&, done = (int64_t)0](float* const* dst, long frames) mutable {
       const long n = (long)std::min<int64_t>(frames, total - done);
-      std::copy(riff.begin() + done * channels, riff.begin() + (done + n) * channels, dst);
+      Deinterleave(riff.data() + done * channels, dst, channels, n, 1.f);
       done += n;
       return n;
     };
@@ -95,7 +98,7 @@ int RunRender(int argc, char** argv) {
     rate = reader.SampleRate();
     inFormat = reader.Format();
     total = reader.Frames();
-    read = [&](float* dst, long frames) { return reader.Read(dst, frames, err); };
+    read = [&](float* const* dst, long frames) { return reader.Read(dst, frames, err); };
   }
 
   AUSession session;
@@ -108,22 +111,25 @@ int RunRender(int argc, char** argv) {
   AudioWriter writer;
   if (!writer.Open(out, channels, rate, inFormat, format, err)) return Fail(err);
 
-  const size_t n = (size_t)block;
-  std::vector<float> interleaved(n * channels), planarIn(n * 2), planarOut(n * 2);
-  const float* ins[2] = {planarIn.data(), planarIn.data() + n};
-  float* outs[2] = {planarOut.data(), planarOut.data() + n};
+  // Files are read and written in chunks of whole blocks, at least kChunkFrames
+  // long, whatever the block: a file call per small block costs more than the
+  // effect does. The plug-in still renders block by block.
+  const long chunk = (kChunkFrames + block - 1) / block * block;
+  std::vector<float> planarIn((size_t)chunk * 2), planarOut((size_t)chunk * 2);
+  float* ins[2] = {planarIn.data(), planarIn.data() + chunk};
+  float* outs[2] = {planarOut.data(), planarOut.data() + chunk};
   Progress progress(total, rate, !args.Has("quiet"));
   int64_t done = 0;
   for (;;) {
-    const long got = read(interleaved.data(), (long)block);
+    const long got = read(ins, chunk);
     if (got < 0) return Fail(err);
     if (got == 0) break;
-    for (long f = 0; f < got; ++f)
-      for (int c = 0; c < channels; ++c) planarIn[c * n + f] = interleaved[f * channels + c];
-    if (!session.Render(ins, outs, (int)got, err)) return Fail(err);
-    for (long f = 0; f < got; ++f)
-      for (int c = 0; c < channels; ++c) interleaved[f * channels + c] = outs[c][f];
-    if (!writer.Write(interleaved.data(), got, err)) return Fail(err);
+    for (long at = 0; at < got; at += block) {
+      const float* in[2] = {ins[0] + at, ins[1] + at};
+      float* out[2] = {outs[0] + at, outs[1] + at};
+      if (!session.Render(in, out, (int)std::min(block, got - at), err)) return Fail(err);
+    }
+    if (!writer.Write(outs, got, err)) return Fail(err);
     done += got;
     progress.Update(done);
   }

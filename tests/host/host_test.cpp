@@ -285,6 +285,76 @@ TEST_F(Host, IntegerOutputClipsAndSaysSoWhileFloatKeepsOverloads) {
   EXPECT_GT(peak, 1.0f);
 }
 
+// The 16-bit samples of a file, as stored.
+std::vector<short> Shorts(const std::string& path) {
+  SF_INFO info = {};
+  SNDFILE* f = sf_open(path.c_str(), SFM_READ, &info);
+  EXPECT_TRUE(f) << path << ": " << sf_strerror(nullptr);
+  if (!f) return {};
+  std::vector<short> s((size_t)(info.frames * info.channels));
+  sf_readf_short(f, s.data(), info.frames);
+  sf_close(f);
+  return s;
+}
+
+TEST_F(Host, SixteenBitOutputIsLibsndfilesClippingConversion) {
+  // Full scale and beyond, the edges of each 16-bit step, non-numbers, and
+  // random samples both loud and quiet; frame counts that leave odd tails.
+  std::vector<float> values = {0.f, -0.f, 1.f, -1.f, 1.5f, -1.5f, 0.5f, -0.5f, 0.99999994f, -0.99999994f,
+                               1.0000001f, -1.0000001f, NAN, INFINITY, -INFINITY, 1e-30f, -1e-30f, 3e-8f};
+  for (int k = -300; k <= 300; ++k)
+    for (float d : {-1e-7f, -1e-9f, 0.f, 1e-9f, 1e-7f, 0.5f / 32768, 0.5f / 65536}) values.push_back(k / 32768.f + d);
+  uint32_t seed = 7;
+  for (int i = 0; i < 20000; ++i) {
+    seed = seed * 1664525u + 1013904223u;
+    const float u = (seed >> 8) / 16777216.f * 2 - 1;
+    values.push_back(i % 2 ? u * 1.2f : u * 1e-3f);
+  }
+  for (int channels : {1, 2}) {
+    SCOPED_TRACE(channels);
+    const size_t frames = values.size() / channels - 3;
+    Sound in{channels, 44100, SF_FORMAT_WAV | SF_FORMAT_FLOAT,
+             std::vector<float>(values.begin(), values.begin() + frames * channels)};
+    Write("in.wav", in);
+    const Result r = Run({"render", "in.wav", "out.wav", "--bypass", "--format", "pcm16"});
+    ASSERT_EQ(r.status, 0) << r.err;
+
+    // libsndfile's own clipping writer on the same samples, silence for NaN.
+    int clipped = 0;
+    for (float& v : in.samples) {
+      clipped += v > 1.f || v < -1.f || v != v;
+      if (v != v) v = 0.f;
+    }
+    SF_INFO info = {};
+    info.channels = channels;
+    info.samplerate = 44100;
+    info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
+    SNDFILE* f = sf_open(Path("ref.wav").c_str(), SFM_WRITE, &info);
+    ASSERT_TRUE(f);
+    sf_command(f, SFC_SET_CLIPPING, nullptr, SF_TRUE);
+    sf_writef_float(f, in.samples.data(), (sf_count_t)frames);
+    sf_close(f);
+
+    const std::vector<short> got = Shorts(Path("out.wav")), want = Shorts(Path("ref.wav"));
+    ASSERT_EQ(got.size(), want.size());
+    for (size_t i = 0; i < want.size(); ++i) ASSERT_EQ(got[i], want[i]) << "sample " << i << " = " << in.samples[i];
+    EXPECT_TRUE(Contains(r.err, std::to_string(clipped) + " samples clipped")) << r.err;
+  }
+}
+
+TEST_F(Host, SixteenBitBypassGivesTheInputBack) {
+  // Read as stored and scaled, written back the same way: not one sample moves.
+  Write("in.wav", Tone(2, 48000, 20011, 0.999f, SF_FORMAT_WAV | SF_FORMAT_PCM_16));
+  for (const char* block : {"1", "512", "4096"}) {
+    SCOPED_TRACE(block);
+    ASSERT_EQ(Run({"render", "in.wav", "out.wav", "--bypass", "--block", block}).status, 0);
+    EXPECT_EQ(Shorts(Path("out.wav")), Shorts(Path("in.wav")));
+  }
+  // And in float, the samples are libsndfile's own reading of the file.
+  ASSERT_EQ(Run({"render", "in.wav", "out.wav", "--bypass", "--format", "float"}).status, 0);
+  EXPECT_EQ(Read("out.wav").samples, Read("in.wav").samples);
+}
+
 TEST_F(Host, InterruptedRenderLeavesNoFile) {
   Write("long.wav", Tone(2, 48000, 48000 * 30, 0.5f));
   const std::set<std::string> before = Files();

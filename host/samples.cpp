@@ -47,13 +47,14 @@ void Interleave(const float* const* src, float* dst, int channels, long frames) 
 namespace {
 
 // Four samples in 16 bits as ToPcm16 maps them, in the low halves of four
-// 32-bit lanes. Clamping to the float just below full scale gives the same
+// 32-bit lanes; each lane of clips counts the samples of its lane that were
+// clipped. Clamping to the float just below full scale gives the same
 // samples as the scalar tests, without a branch.
-inline __m128i ToPcm16x4(__m128 v, int& clipped) {
+inline __m128i ToPcm16x4(__m128 v, __m128i& clips) {
   const __m128 top = _mm_set1_ps(0.99999994f), bottom = _mm_set1_ps(-1.f);
   const __m128 out = _mm_or_ps(_mm_or_ps(_mm_cmpgt_ps(v, _mm_set1_ps(1.f)), _mm_cmplt_ps(v, bottom)),
                                _mm_cmpunord_ps(v, v));
-  clipped += __builtin_popcount(_mm_movemask_ps(out));
+  clips = _mm_sub_epi32(clips, _mm_castps_si128(out));  // a set mask lane is -1
   v = _mm_and_ps(v, _mm_cmpord_ps(v, v));  // NaN to silence
   v = _mm_max_ps(_mm_min_ps(v, top), bottom);
   return _mm_srai_epi32(_mm_cvtps_epi32(_mm_mul_ps(v, _mm_set1_ps(2147483648.f))), 16);
@@ -61,7 +62,7 @@ inline __m128i ToPcm16x4(__m128 v, int& clipped) {
 
 // The mono and stereo cases four frames at a time; returns the frames done.
 long InterleavePcm16Vector(const float* const* src, int16_t* dst, int channels, long frames, int64_t& clipped) {
-  int clips = 0;
+  __m128i clips = _mm_setzero_si128();
   long f = 0;
   if (channels == 1) {
     for (; f + 4 <= frames; f += 4) {
@@ -75,7 +76,9 @@ long InterleavePcm16Vector(const float* const* src, int16_t* dst, int channels, 
       _mm_storeu_si128((__m128i*)(dst + 2 * f), _mm_unpacklo_epi16(_mm_packs_epi32(l, l), _mm_packs_epi32(r, r)));
     }
   }
-  clipped += clips;
+  alignas(16) uint32_t lanes[4];
+  _mm_store_si128((__m128i*)lanes, clips);
+  clipped += (int64_t)lanes[0] + lanes[1] + lanes[2] + lanes[3];
   return f;
 }
 

@@ -1,7 +1,9 @@
 // Font objects, text metrics and text drawing.
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <string>
 
@@ -194,26 +196,26 @@ int SWELL_DrawText(HDC ctx, const char* text, int len, RECT* rc, UINT flags) {
   }
   if (height) ++height;
 
+  // Rectangles may reach the ends of int: edges and sizes are worked out in 64 bits.
+  const int64_t rectW = (int64_t)rc->right - rc->left, rectH = (int64_t)rc->bottom - rc->top;
   if (flags & DT_CALCRECT) {
-    rc->right = rc->left + width;
-    rc->bottom = rc->top + height;
+    rc->right = (LONG)std::min<int64_t>(INT_MAX, (int64_t)rc->left + width);
+    rc->bottom = (LONG)std::min<int64_t>(INT_MAX, (int64_t)rc->top + height);
   } else {
-    int x = rc->left, y = rc->top;
+    int64_t x = rc->left, y = rc->top;
     if (flags & DT_RIGHT)
-      x += rc->right - rc->left - width;
+      x += rectW - width;
     else if (flags & DT_CENTER)
-      x += (rc->right - rc->left) / 2 - width / 2;
+      x += rectW / 2 - width / 2;
     if (flags & DT_BOTTOM)
-      y = rc->bottom - height;
+      y = (int64_t)rc->bottom - height;
     else if (flags & DT_VCENTER)
-      y += (rc->bottom - rc->top) / 2 - height / 2;
+      y += rectH / 2 - height / 2;
 
     CGContextRef gc = r->ctx;
     CGContextSaveGState(gc);
     CGContextSetTextMatrix(gc, CGAffineTransformMake(1, 0, 0, -1, 0, 0));
-    if (!(flags & DT_NOCLIP))
-      CGContextClipToRect(gc, CGRectMake(rc->left, rc->top, rc->right - rc->left,
-                                         rc->bottom - rc->top));
+    if (!(flags & DT_NOCLIP)) CGContextClipToRect(gc, CGRectMake(rc->left, rc->top, rectW, rectH));
     CGColorRef bk = r->bkMode == OPAQUE ? swell::MakeColor(r->bkColor) : nullptr;
     if (quality) CGContextSetShouldAntialias(gc, quality == ANTIALIASED_QUALITY);
     if (single) {

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -408,6 +409,44 @@ TEST(SwellDrawText, ClipsToTheRectangleUnlessAskedNot) {
     EXPECT_GE(ink.left, 5);
     SelectObject(m.dc, (HGDIOBJ)3);
   }
+  DeleteObject(f);
+}
+
+TEST(SwellDrawText, RectanglesReachingTheEndsOfIntPlaceTextExactly) {
+  HFONT f = Font(-14, NONANTIALIASED_QUALITY);
+  Mem probe(4, 4);
+  SelectObject(probe.dc, f);
+  RECT size = {0, 0, 0, 0};
+  const int th = SWELL_DrawText(probe.dc, "Hx", -1, &size, DT_CALCRECT | DT_SINGLELINE);
+  SelectObject(probe.dc, (HGDIOBJ)3);
+  struct Case {
+    RECT r;
+    UINT flags;
+    bool ink;  // whether the placed text box crosses the 64x48 context
+  } cases[] = {
+      {{INT_MIN, 0, INT_MAX, 48}, DT_CENTER, true},     // centred on x = -1
+      {{0, INT_MIN, 64, INT_MAX}, DT_VCENTER, true},    // centred on y = -1
+      {{-300, 0, INT_MAX, 48}, DT_RIGHT, false},        // ends at INT_MAX
+      {{0, INT_MIN, 64, INT_MAX}, DT_BOTTOM, false},    // ends at INT_MAX
+      {{INT_MIN, INT_MIN, 64, 48}, DT_RIGHT | DT_BOTTOM, true},
+  };
+  for (const Case& c : cases) {
+    Mem m(64, 48);
+    SelectObject(m.dc, f);
+    SetTextColor(m.dc, RGB(255, 255, 255));
+    RECT r = c.r;
+    EXPECT_EQ(th, SWELL_DrawText(m.dc, "Hx", -1, &r, c.flags | DT_SINGLELINE)) << c.flags;
+    const RECT ink = m.Ink();
+    EXPECT_EQ(c.ink, ink.right > ink.left) << c.r.left << "," << c.r.top << " flags " << c.flags;
+    SelectObject(m.dc, (HGDIOBJ)3);
+  }
+  // Measuring from near the end of int stops there.
+  RECT far = {INT_MAX - 5, INT_MAX - 5, 0, 0};
+  SelectObject(probe.dc, f);
+  EXPECT_EQ(th, SWELL_DrawText(probe.dc, "Hx", -1, &far, DT_CALCRECT | DT_SINGLELINE));
+  EXPECT_EQ(INT_MAX, far.right);
+  EXPECT_EQ(INT_MAX, far.bottom);
+  SelectObject(probe.dc, (HGDIOBJ)3);
   DeleteObject(f);
 }
 

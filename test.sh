@@ -7,7 +7,7 @@ set -euo pipefail
 cd "$(dirname "$0")"
 tools/deps.sh
 build=build
-args=(-DKELVO_STRICT_SOURCES=ON)
+args=()
 case "${1:-}" in
   "") ;;
   --sanitize) build=build-asan; args+=(-DKELVO_SANITIZE=ON) ;;

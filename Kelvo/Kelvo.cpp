@@ -1,6 +1,8 @@
 #include "Kelvo.h"
 
+#ifdef IPLUG_EDITOR
 #include "KelvoEditor.h"
+#endif
 
 #include <cmath>
 #include <cstring>
@@ -17,7 +19,7 @@ constexpr double kOutDefault = -15.0, kGainMDefault = 0.7, kGainLDefault = 0.3;
 }  // namespace
 
 Kelvo::Kelvo(IPlugInstanceInfo instanceInfo)
-    : IPlugAU(instanceInfo, kNumParams, "1-1 2-2", 1, "Kelvo", "", "Quillmarsh", 0x10000,
+    : IPlug(instanceInfo, kNumParams, "1-1 2-2", 1, "Kelvo", "", "Quillmarsh", 0x10000,
               FourCC("Kel1"), FourCC("Qlmh"), 0, false, false, false, 0),
       mOutputGain(std::pow(10.0, kOutDefault / 20.0)),
       mGainL(kGainLDefault),
@@ -29,7 +31,9 @@ Kelvo::Kelvo(IPlugInstanceInfo instanceInfo)
   GetParam(kGainM)->SetShape(1.0);
   GetParam(kOut)->InitDouble("OUT", kOutDefault, -40.0, 0.0, 0.01, "", "", 1.0);
   GetParam(kOut)->SetShape(1.0);
+#ifdef IPLUG_EDITOR
   AttachKelvoEditor(this);
+#endif
   MakeDefaultPreset("-", 1);
 }
 

@@ -3,7 +3,7 @@
 // gain. "Bypass" copies input to output.
 #pragma once
 
-#include "IPlugAU.h"
+#include "IPlug_include_in_plug_hdr.h"
 #include "Kelvo/KelvoCircuit.h"
 
 // Parameter indices.
@@ -15,9 +15,10 @@ enum EKelvoParam {
   kNumParams
 };
 
-class Kelvo : public IPlugAU {
+class Kelvo : public IPlug {
  public:
-  // Fixes the identity, initialises the parameters and makes the one preset, "-".
+  // Fixes the identity, initialises the parameters, attaches the editor (in builds with one) and
+  // makes the one preset, "-".
   explicit Kelvo(IPlugInstanceInfo instanceInfo);
   ~Kelvo() override;
 

@@ -4,9 +4,10 @@
 
 #include "IControl.h"
 #include "IControls.h"
-#include "IGraphicsMac.h"
+#include "IGraphics.h"
 #include "IPlugBase.h"
 #include "Kelvo.h"
+#include "MakeGraphics.h"
 
 using namespace KelvoEditor;
 
@@ -21,8 +22,7 @@ IControl* MakeKnob(IPlugBase* pPlug, IGraphics* pGraphics, const Picture& pic, P
 
 void AttachKelvoEditor(IPlugBase* pPlug)
 {
-  IGraphicsMac* pGraphics = new IGraphicsMac(pPlug, kWidth, kHeight, 0);
-  pGraphics->SetBundleID(kBundleID);
+  IGraphics* pGraphics = MakeGraphics(pPlug, kWidth, kHeight, 0);
   pGraphics->AttachBackground(kBackground.id, kBackground.file);
 
   IBitmap light = pGraphics->LoadIBitmap(kBypassLight.id, kBypassLight.file, kBypassLight.frames, false);

@@ -7,7 +7,6 @@ class IPlugBase;
 namespace KelvoEditor {
 
 constexpr int kWidth = 367, kHeight = 630;
-constexpr const char* kBundleID = "com.Quillmarsh.audiounit.Kelvo";
 constexpr const char* kProductPage = "https://quillmarsh.com/product/kelvo/";
 
 struct Point {
@@ -39,7 +38,7 @@ constexpr double kKnobGearing = 4.0;
 
 }  // namespace KelvoEditor
 
-// Builds the editor for the instance (a 367 x 630 window at the default refresh rate, its
-// pictures found in the plug-in's own bundle) and attaches it, which gives every control its
+// Builds the editor for the instance (a 367 x 630 window at the default refresh rate, in the
+// window system the build links, its pictures found in the plug-in's own bundle) and attaches it, which gives every control its
 // parameter's value. Called by the constructor once the parameters are initialised.
 void AttachKelvoEditor(IPlugBase* pPlug);

@@ -2,8 +2,6 @@
 
 #include <CoreFoundation/CoreFoundation.h>
 
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
 
 extern "C" void* Kelvo_Factory(const AudioComponentDescription*);
@@ -30,24 +28,6 @@ AudioComponent KelvoComponent()
   return comp;
 }
 }  // namespace
-
-void Require(bool cond, const char* what)
-{
-  if (cond) return;
-  fprintf(stderr, "finding: %s\n", what);
-  abort();
-}
-
-std::unique_ptr<Kelvo> MakeKelvo()
-{
-  IPlugInstanceInfo info;
-  info.mBundleID.Set("com.Quillmarsh.audiounit.Kelvo");
-  info.mCocoaViewFactoryClassName.Set("Kelvo_View");
-  std::unique_ptr<Kelvo> plug(new Kelvo(info));
-  plug->SetSampleRate(44100.0);
-  plug->OnParamReset();
-  return plug;
-}
 
 KelvoInstance::KelvoInstance()
 {

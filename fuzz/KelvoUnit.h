@@ -1,15 +1,10 @@
 #pragma once
-// The Kelvo product, made in process: as a plain plug-in object, or as an Audio Unit instance
-// that a host reaches only through the platform's Audio Unit calls.
+// The Kelvo product as an Audio Unit instance made in process, which a host reaches only through
+// the platform's Audio Unit calls.
 
 #include <AudioToolbox/AudioToolbox.h>
 
-#include <memory>
-
-#include "Kelvo/Kelvo.h"
-
-// A Kelvo object as the host's initialisation leaves it, at 44.1 kHz.
-std::unique_ptr<Kelvo> MakeKelvo();
+#include "Require.h"
 
 // An instance of the product's component, registered in process once; stereo float formats
 // and 512 frames per slice set, initialized.
@@ -25,6 +20,3 @@ public:
 private:
   AudioUnit mUnit = nullptr;
 };
-
-// Aborts (a finding) when cond is false, naming what failed.
-void Require(bool cond, const char* what);

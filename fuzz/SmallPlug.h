@@ -2,8 +2,8 @@
 // A plain plug-in with one parameter of each kind and three preset slots, the first filled, to
 // load program files, banks and preset blobs into.
 
-#include "IPlug/IPlugBase.h"
-#include "IPlug/ByteChunk.h"
+#include "ByteChunk.h"
+#include "IPlugBase.h"
 
 class SmallPlug : public IPlugBase
 {

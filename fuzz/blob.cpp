@@ -1,7 +1,7 @@
 // MakePresetFromBlob with arbitrary text and sizes: the slot holds exactly the size asked for
 // (or nothing for a refused size), and restoring it leaves sound values.
 #include "FuzzInput.h"
-#include "KelvoUnit.h"
+#include "Require.h"
 #include "SmallPlug.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)

@@ -1,7 +1,7 @@
 // LoadProgramFromFXP and LoadBankFromFXB on arbitrary files, into plug-ins with and without
 // state chunks. A refused file changes nothing; whatever loads leaves sound values.
 #include "FuzzInput.h"
-#include "KelvoUnit.h"
+#include "Require.h"
 #include "SmallPlug.h"
 
 #include <cstdio>

@@ -1,8 +1,8 @@
 // UnserializeState and UnserializePresets on arbitrary chunks: no read outside the chunk, every
 // parameter stays inside its range, and what loads can be saved and loaded again unchanged.
 #include "FuzzInput.h"
-#include "KelvoUnit.h"
-#include "IPlug/ByteChunk.h"
+#include "KelvoPlug.h"
+#include "ByteChunk.h"
 
 #include <cmath>
 

@@ -32,7 +32,6 @@ struct Signal {
 std::unique_ptr<Kelvo> MakeKelvo() {
   IPlugInstanceInfo info;
   info.mBundleID.Set("com.Quillmarsh.audiounit.Kelvo");
-  info.mCocoaViewFactoryClassName.Set("Kelvo_View");
   std::unique_ptr<Kelvo> plug(new Kelvo(info));
   plug->SetSampleRate(kRate);
   plug->OnParamReset();

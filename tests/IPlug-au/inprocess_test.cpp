@@ -1,7 +1,7 @@
 // The wrapper driven in-process with small plug-ins of other shapes than the product: parameter
 // groups and types, side-chain and instrument buses, MIDI, and the entry's note selectors.
 #include "AUTestHost.h"
-#include "IPlug/IPlugAU.h"
+#include "IPlugAU.h"
 
 #include <gtest/gtest.h>
 

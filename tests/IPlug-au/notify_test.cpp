@@ -1,6 +1,6 @@
 // Notifications to the host, host identification, transport queries and the old-style view entry.
 #include "AUTestHost.h"
-#include "IPlug/IPlugAU.h"
+#include "IPlugAU.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // The property tables as a host observes them, grouped by property.
 #include "AUTestHost.h"
-#include "IPlug/IPlugAU.h"
+#include "IPlugAU.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // Class-info state, the dictionary helpers and the factory-preset records.
 #include "AUTestHost.h"
-#include "IPlug/IPlugAU_CF.h"
-#include "IPlug/ByteChunk.h"
+#include "IPlugAU_CF.h"
+#include "ByteChunk.h"
 
 #include <gtest/gtest.h>
 

@@ -218,7 +218,7 @@ TEST_F(CocoaHost, EditorOfAnInProcessUnitShowsAndSendsGestures)
 
   view->removeFromSuperview();
   EXPECT_EQ(NSRunLoop::currentRunLoop()->timerCount(), timers - 1) << "the refresh timer stopped";
-  EXPECT_FALSE(plug->GetGUI()->WindowIsOpen());
+  EXPECT_FALSE(static_cast<IGraphics*>(plug->GetGUI())->WindowIsOpen());
 }
 
 TEST_F(CocoaHost, EditorOfTheKelvoBundle)
@@ -258,7 +258,7 @@ TEST_F(CocoaHost, EditorOfTheKelvoBundle)
   EXPECT_EQ(differing, 0);
 
   // The GainL knob, found in the editor the unit built.
-  IGraphics* editor = PlugOf()->GetGUI();
+  IGraphics* editor = static_cast<IGraphics*>(PlugOf()->GetGUI());
   IRECT knob;
   for (int i = 0; i < editor->GetNControls(); ++i)
     if (editor->GetControl(i)->ParamIdx() == kGainL) knob = editor->GetControl(i)->GetTargetRECT();

@@ -36,7 +36,6 @@ namespace {
 std::unique_ptr<Kelvo> MakeKelvo(double sampleRate = 44100.0) {
   IPlugInstanceInfo info;
   info.mBundleID.Set("com.Quillmarsh.audiounit.Kelvo");
-  info.mCocoaViewFactoryClassName.Set("Kelvo_View");
   std::unique_ptr<Kelvo> plug(new Kelvo(info));
   plug->SetSampleRate(sampleRate);
   plug->OnParamReset();  // as initialisation does

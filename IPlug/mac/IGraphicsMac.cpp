@@ -11,11 +11,7 @@
 
 #include "IControl.h"
 #include "IGraphicsCocoa.h"
-#include "IPlugAU_ViewFactory.h"
 #include "Log.h"
-
-// The view factory comes with the window layer, so any product with this editor can be shown.
-NS_REGISTER_CLASS(Kelvo_View)
 
 namespace {
 // Drains an autorelease pool when the scope ends.

@@ -1,7 +1,6 @@
 // Property get, info and set of the Audio Unit wrapper.
 #include "IPlugAU.h"
 #include "IPlugAU_CF.h"
-#include "IGraphics.h"
 #include "Log.h"
 
 #include <stdio.h>
@@ -350,7 +349,7 @@ OSStatus IPlugAU::GetProperty(AudioUnitPropertyID propID, AudioUnitScope scope, 
     {
       if (!CanDoCocoaUI()) return kAudioUnitErr_InvalidProperty;
       if (!Fit(pData, room, sizeof(AudioUnitCocoaViewInfo), false, pDataSize, pWriteable, &status)) return status;
-      CFStringRef bundleID = NewCFString(mOSXBundleID.Get());
+      CFStringRef bundleID = NewCFString(GetBundleID());
       CFBundleRef bundle = bundleID ? CFBundleGetBundleWithIdentifier(bundleID) : nullptr;
       if (bundleID) CFRelease(bundleID);
       CFURLRef url = bundle ? CFBundleCopyBundleURL(bundle) : nullptr;

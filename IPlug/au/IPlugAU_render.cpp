@@ -1,6 +1,5 @@
 // Render path, parameter calls and transport queries of the Audio Unit wrapper.
 #include "IPlugAU.h"
-#include "IGraphics.h"
 #include "Log.h"
 
 #include <math.h>

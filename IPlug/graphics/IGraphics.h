@@ -3,6 +3,7 @@
 
 #include "base/ptrlist.h"
 #include "base/wdlstring.h"
+#include "IEditor.h"
 #include "IGraphicsStructs.h"
 #include "IPlugStructs.h"
 #include "raster/lice.h"
@@ -12,14 +13,14 @@ class IControl;
 class IParam;
 class IPopupMenu;
 
-class IGraphics
+class IGraphics : public IEditor
 {
 public:
   // An editor of w x h pixels for pPlug, redrawn refreshFPS times a second (25 when 0 or less).
   // Allocates nothing.
   IGraphics(IPlugBase* pPlug, int w, int h, int refreshFPS = 0);
   // Deletes the key catcher, then the controls (last first), then the bitmaps.
-  virtual ~IGraphics();
+  ~IGraphics() override;
   IGraphics(const IGraphics&) = delete;
   IGraphics& operator=(const IGraphics&) = delete;
 
@@ -47,8 +48,8 @@ public:
   virtual bool PromptForColor(IColor* pColor, char* prompt = nullptr) = 0;
   virtual bool OpenURL(const char* url, const char* msgWindowTitle = nullptr, const char* confirmMsg = nullptr,
                        const char* errMsgOnFailure = nullptr) = 0;
-  virtual void* OpenWindow(void* pParentWnd) = 0;
-  virtual void* OpenWindow(void* pParentWnd, void* pParentControl, short x = 0, short y = 0)
+  void* OpenWindow(void* pParentWnd) override = 0;
+  void* OpenWindow(void* pParentWnd, void* pParentControl, short x = 0, short y = 0) override
   {
     (void)pParentWnd;
     (void)pParentControl;
@@ -58,7 +59,7 @@ public:
   }
   virtual void AttachSubWindow(void* hostWindowRef) { (void)hostWindowRef; }
   virtual void RemoveSubWindow() {}
-  virtual void CloseWindow() = 0;
+  void CloseWindow() override = 0;
   virtual void* GetWindow() = 0;
   virtual bool GetTextFromClipboard(WDL_String* pStr) = 0;
   virtual void HideMouseCursor() {}
@@ -69,7 +70,7 @@ public:
 
   // --- construction and attachment ---
   // Creates the back buffer (mWidth x mHeight) and the empty scratch bitmap.
-  void PrepDraw();
+  void PrepDraw() override;
   // Puts the picture at index 0 as a bitmap control at (0, 0), below every other control.
   void AttachBackground(int ID, const char* name);
   // Puts a panel of that colour over the whole editor at index 0.
@@ -82,7 +83,7 @@ public:
   int GetNControls() const { return mControls.GetSize(); }
 
   // --- parameters ---
-  void SetParameterFromPlug(int paramIdx, double value, bool normalized);
+  void SetParameterFromPlug(int paramIdx, double value, bool normalized) override;
   void SetControlFromPlug(int controlIdx, double normalizedValue);
   void SetParameterFromGUI(int paramIdx, double normalizedValue);
   void SetAllControlsDirty();

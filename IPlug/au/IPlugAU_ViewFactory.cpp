@@ -1,6 +1,5 @@
 #include "IPlugAU_ViewFactory.h"
 
-#include "IGraphics.h"
 #include "IPlugAU.h"
 
 NSView* Kelvo_View::uiViewForAudioUnit(AudioUnit inAudioUnit, NSSize inPreferredSize)
@@ -13,7 +12,7 @@ NSView* Kelvo_View::uiViewForAudioUnit(AudioUnit inAudioUnit, NSSize inPreferred
       size != sizeof(plug) || !plug)
     return nullptr;
   mPlug = plug;
-  IGraphics* graphics = mPlug->GetGUI();
+  IEditor* graphics = mPlug->GetGUI();
   if (!graphics) return nullptr;
   NSView* view = static_cast<NSView*>(graphics->OpenWindow(nullptr));
   mPlug->OnGUIOpen();

@@ -188,7 +188,7 @@ IPlugAU::IPlugAU(IPlugInstanceInfo instanceInfo, int nParams, const char* channe
   Trace(TRACELOC, "%s", effectName ? effectName : "");
   memset(mParamDisplayStr, 0, sizeof(mParamDisplayStr));
   memset(&mHostCallbacks, 0, sizeof(mHostCallbacks));
-  mOSXBundleID.Set(instanceInfo.mBundleID.Get());
+  SetBundleID(instanceInfo.mBundleID.Get());
   mCocoaViewFactoryClassName.Set(instanceInfo.mCocoaViewFactoryClassName.Get());
 
   const int nInputs = NInChannels(), nOutputs = NOutChannels();

@@ -1,16 +1,19 @@
 // Entry points of an Audio Unit bundle. The product's entry file includes its class header,
 // then this header, then writes
 //   IPLUG_AU_ENTRY_POINTS(Kelvo, Kelvo, "com.Quillmarsh.audiounit.Kelvo", "Kelvo_View")
-// which defines MakePlug and the exported NAME_Entry, NAME_ViewEntry and NAME_Factory.
+// which defines MakePlug and the exported NAME_Entry, NAME_ViewEntry and NAME_Factory, and
+// registers the Cocoa view factory under its class name when the bundle loads.
 #pragma once
 
 #include <stdlib.h>
 #include <new>
 
 #include "IPlugAU.h"
+#include "IPlugAU_ViewFactory.h"
 #include "base/mutex.h"
 
 #define IPLUG_AU_ENTRY_POINTS(PLUG_CLASS, NAME, BUNDLE_ID, VIEW_CLASS)                            \
+  NS_REGISTER_CLASS(Kelvo_View)                                                                 \
   void* MakePlug(void* memory)                                                                  \
   {                                                                                             \
     static WDL_Mutex sMutex;                                                                    \

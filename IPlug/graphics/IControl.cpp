@@ -13,7 +13,8 @@ IControl::IControl(IPlugBase* pPlug, IRECT pR, int paramIdx, int blendMethod)
 
 IGraphics* IControl::GetGUI()
 {
-  return mPlug ? mPlug->GetGUI() : nullptr;
+  // Controls live only in an IGraphics, so the editor their plug-in holds is one.
+  return mPlug ? static_cast<IGraphics*>(mPlug->GetGUI()) : nullptr;
 }
 
 void IControl::OnMouseDown(int, int, IMouseMod* pMod)

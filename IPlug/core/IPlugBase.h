@@ -8,10 +8,9 @@
 #include "base/ptrlist.h"
 #include "base/wdlstring.h"
 #include "Hosts.h"
+#include "IEditor.h"
 #include "IParam.h"
 #include "IPlugStructs.h"
-
-class IGraphics;
 
 class IPlugBase
 {
@@ -86,7 +85,7 @@ public:
   virtual void HostSpecificInit() {}
   // Under the mutex: hands every parameter's normalized value to the editor, prepares its drawing
   // and takes ownership of it. Null does nothing.
-  virtual void AttachGraphics(IGraphics* pGraphics);
+  virtual void AttachGraphics(IEditor* pGraphics);
   // Stores the latency; wrappers also tell the host.
   virtual void SetLatency(int samples) { mLatency = samples; }
   virtual bool SendMidiMsg(IMidiMsg* pMsg)
@@ -117,7 +116,10 @@ public:
   void GetChannelIO(int idx, int* pNIn, int* pNOut) const;
   bool IsInChannelConnected(int chIdx) const;
   bool IsOutChannelConnected(int chIdx) const;
-  IGraphics* GetGUI() { return mGraphics; }
+  IEditor* GetGUI() { return mGraphics; }
+  // The identifier of the bundle the plug-in was loaded from ("" when the wrapper has none); the
+  // editor's window system finds the plug-in's pictures through it.
+  const char* GetBundleID() const { return mBundleID.Get(); }
 
   const char* GetEffectName() const { return mEffectName; }
   const char* GetProductName() const { return mProductName; }
@@ -288,6 +290,8 @@ public:
   };
 
 protected:
+  // Records the bundle identifier the wrapper was given.
+  void SetBundleID(const char* bundleID) { mBundleID.Set(bundleID); }
   // The base's pass-through, reachable while an override is in place.
   void PassThrough(double** inputs, double** outputs, int nFrames);
   // nFrames held to 0 ... block size: no processing call reaches past a scratch buffer.
@@ -311,7 +315,8 @@ protected:
   double mSampleRate;
   int mBlockSize, mLatency, mTailSize;
   WDL_PtrList<const char> mParamGroups;
-  IGraphics* mGraphics;
+  IEditor* mGraphics;
+  WDL_String mBundleID;
   WDL_PtrList<IParam> mParams;
   WDL_PtrList<IPreset> mPresets;
   WDL_TypedBuf<double*> mInData, mOutData;

@@ -2,8 +2,8 @@
 #include <gtest/gtest.h>
 
 #include "IControl.h"
-#include "IPlug-graphics/graphics_fixture.h"
-#include "core_fixture.h"
+#include "IPlug-core/core_fixture.h"
+#include "graphics_fixture.h"
 
 namespace {
 

@@ -1,6 +1,5 @@
 // The component-manager entries of the unit and of its old-style view.
 #include "IPlugAU.h"
-#include "IGraphics.h"
 #include "Log.h"
 
 #include <string.h>

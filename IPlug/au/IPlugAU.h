@@ -195,7 +195,6 @@ public:
                              UInt32 outputBusIdx, UInt32 nFrames, AudioBufferList* pBufferList);
 
   AudioComponentInstance GetInstanceHandle() const { return mCI; }
-  const char* GetBundleID() const { return mOSXBundleID.Get(); }
   void SetInstanceHandle(AudioComponentInstance ci);
   bool IsActive() const { return mActive; }
 
@@ -219,7 +218,7 @@ private:
                     UInt32 outputBusIdx, UInt32 nFrames, AudioBufferList* pBufferList);
   OSStatus PullInputs(const AudioTimeStamp* pTimestamp, UInt32 nFrames);
 
-  WDL_String mOSXBundleID, mCocoaViewFactoryClassName;
+  WDL_String mCocoaViewFactoryClassName;
   char mParamDisplayStr[32];
   AudioComponentInstance mCI;
   bool mActive, mIsOffline;

@@ -4,7 +4,6 @@
 #include <cstring>
 
 #include "DenormalGuard.h"
-#include "IGraphics.h"
 #include "Log.h"
 
 IPlugBase::IPlugBase(int nParams, const char* channelIOStr, int nPresets, const char* effectName,
@@ -140,7 +139,7 @@ void IPlugBase::SetParameterFromGUI(int paramIdx, double normalizedValue)
   OnParamChange(paramIdx);
 }
 
-void IPlugBase::AttachGraphics(IGraphics* pGraphics)
+void IPlugBase::AttachGraphics(IEditor* pGraphics)
 {
   if (!pGraphics) return;
   WDL_MutexLock lock(&mMutex);

@@ -4,16 +4,12 @@
 
 #include <cstring>
 
+#include "base/fourcc.h"
+
 extern "C" void* Kelvo_Factory(const AudioComponentDescription*);
 
 namespace
 {
-constexpr OSType Code(const char (&s)[5])
-{
-  return ((OSType)(unsigned char)s[0] << 24) | ((OSType)(unsigned char)s[1] << 16) |
-         ((OSType)(unsigned char)s[2] << 8) | (OSType)(unsigned char)s[3];
-}
-
 AudioComponentPlugInInterface* Factory(const AudioComponentDescription* desc)
 {
   return (AudioComponentPlugInInterface*)Kelvo_Factory(desc);
@@ -22,7 +18,7 @@ AudioComponentPlugInInterface* Factory(const AudioComponentDescription* desc)
 AudioComponent KelvoComponent()
 {
   static AudioComponent comp = [] {
-    AudioComponentDescription desc = {kAudioUnitType_Effect, Code("Kel1"), Code("Qlmh"), 0, 0};
+    AudioComponentDescription desc = {kAudioUnitType_Effect, FourCC("Kel1"), FourCC("Qlmh"), 0, 0};
     return AudioComponentRegister(&desc, CFSTR("Quillmarsh: Kelvo"), 0x10000, Factory);
   }();
   return comp;

@@ -2,23 +2,17 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include "Base64.h"
 #include "IPlugBase.h"
 #include "Log.h"
+#include "base/atomicfile.h"
+#include "base/fourcc.h"
 
 namespace {
 const int kNameLen = 28;              // name fields, zero-padded
 const int kBankHeaderLen = 156;       // up to the programs or the chunk length
 const long kMaxFileLen = 64L << 20;   // larger files are not ours
-
-// The four characters of a tag packed with the first in the most significant byte.
-constexpr uint32_t Tag(const char (&s)[5])
-{
-  return (uint32_t)(uint8_t)s[0] << 24 | (uint32_t)(uint8_t)s[1] << 16 | (uint32_t)(uint8_t)s[2] << 8 | (uint8_t)s[3];
-}
 
 // Appends big-endian fields to a file image.
 class BEWriter
@@ -125,7 +119,7 @@ bool ReadFileImage(const char* fileName, ByteChunk* pImage)
 void WriteProgramHeader(BEWriter* pW, uint32_t fxMagic, uint32_t byteSize, int uniqueID, int version, int nParams,
                         const char* name)
 {
-  pW->U32(Tag("CcnK"));
+  pW->U32(FourCC("CcnK"));
   pW->U32(byteSize);
   pW->U32(fxMagic);
   pW->U32(1);
@@ -139,7 +133,7 @@ void WriteProgramHeader(BEWriter* pW, uint32_t fxMagic, uint32_t byteSize, int u
 void WriteBankHeader(BEWriter* pW, uint32_t fxMagic, uint32_t byteSize, int uniqueID, int version, int nPrograms,
                      int currentProgram)
 {
-  pW->U32(Tag("CcnK"));
+  pW->U32(FourCC("CcnK"));
   pW->U32(byteSize);
   pW->U32(fxMagic);
   pW->U32(2);
@@ -153,25 +147,7 @@ void WriteBankHeader(BEWriter* pW, uint32_t fxMagic, uint32_t byteSize, int uniq
 
 bool IPlugBase::WriteFileImage(const char* fileName, const ByteChunk& image)
 {
-  WDL_String tmpName(fileName);
-  tmpName.Append(".XXXXXX");
-  const int fd = mkstemp(tmpName.GetMutable());
-  if (fd < 0) return false;
-  // The file gets the permissions a plain create would give it.
-  const mode_t mask = umask(0);
-  umask(mask);
-  fchmod(fd, 0666 & ~mask);
-  FILE* fp = fdopen(fd, "wb");
-  if (!fp) {
-    close(fd);
-    unlink(tmpName.Get());
-    return false;
-  }
-  bool ok = image.Size() == 0 || fwrite(image.GetBytes(), 1, (size_t)image.Size(), fp) == (size_t)image.Size();
-  ok = (fclose(fp) == 0) && ok;
-  ok = ok && rename(tmpName.Get(), fileName) == 0;
-  if (!ok) unlink(tmpName.Get());
-  return ok;
+  return WriteFileAtomically(fileName, image.GetBytes(), (size_t)image.Size());
 }
 
 bool IPlugBase::SaveProgramAsFXP(WDL_String* pFileName)
@@ -187,11 +163,11 @@ bool IPlugBase::SaveProgramAsFXP(WDL_String* pFileName)
     ByteChunk state;
     InitChunkWithIPlugVer(&state);
     if (!SerializeState(&state)) return false;
-    WriteProgramHeader(&w, Tag("FPCh"), (uint32_t)state.Size() + 60, mUniqueID, version, n, name);
+    WriteProgramHeader(&w, FourCC("FPCh"), (uint32_t)state.Size() + 60, mUniqueID, version, n, name);
     w.U32((uint32_t)state.Size());
     w.Bytes(state.GetBytes(), state.Size());
   } else {
-    WriteProgramHeader(&w, Tag("FxCk"), 0, mUniqueID, version, n, name);
+    WriteProgramHeader(&w, FourCC("FxCk"), 0, mUniqueID, version, n, name);
     for (int i = 0; i < n; ++i) w.Float((float)GetParam(i)->GetNormalized());
   }
   return w.OK() && WriteFileImage(pFileName->Get(), image);
@@ -209,14 +185,14 @@ bool IPlugBase::SaveBankAsFXB(WDL_String* pFileName)
     ByteChunk state;
     InitChunkWithIPlugVer(&state);
     if (!SerializePresets(&state)) return false;
-    WriteBankHeader(&w, Tag("FBCh"), (uint32_t)state.Size() + 160, mUniqueID, version, nPresets, mCurrentPresetIdx);
+    WriteBankHeader(&w, FourCC("FBCh"), (uint32_t)state.Size() + 160, mUniqueID, version, nPresets, mCurrentPresetIdx);
     w.U32((uint32_t)state.Size());
     w.Bytes(state.GetBytes(), state.Size());
   } else {
-    WriteBankHeader(&w, Tag("FxBk"), 0, mUniqueID, version, nPresets, mCurrentPresetIdx);
+    WriteBankHeader(&w, FourCC("FxBk"), 0, mUniqueID, version, nPresets, mCurrentPresetIdx);
     for (int p = 0; p < nPresets; ++p) {
       IPreset* pPreset = mPresets.Get(p);
-      WriteProgramHeader(&w, Tag("FxCk"), 0, mUniqueID, version, n, pPreset->mName);
+      WriteProgramHeader(&w, FourCC("FxCk"), 0, mUniqueID, version, n, pPreset->mName);
       // A stored state that runs short counts 0.0 for the missing values and all later ones.
       int pos = 0;
       for (int i = 0; i < n; ++i) {
@@ -243,10 +219,10 @@ bool IPlugBase::LoadProgramFromFXP(WDL_String* pFileName)
   if (!(r.U32(&chunkMagic) && r.U32(&byteSize) && r.U32(&fxMagic) && r.U32(&fxVersion) && r.U32(&pluginID) &&
         r.U32(&pluginVersion) && r.U32(&numParams) && r.Name(name)))
     return false;
-  if (chunkMagic != Tag("CcnK") || fxVersion != 1 || (int)pluginID != mUniqueID) return false;
+  if (chunkMagic != FourCC("CcnK") || fxVersion != 1 || (int)pluginID != mUniqueID) return false;
 
   WDL_MutexLock lock(&mMutex);
-  if (fxMagic == Tag("FPCh") && DoesStateChunks()) {
+  if (fxMagic == FourCC("FPCh") && DoesStateChunks()) {
     // The state is exactly the chunk the file declares, with or without a version header.
     uint32_t len;
     if (!r.U32(&len) || (int64_t)len > (int64_t)image.Size() - r.Pos()) return false;
@@ -262,7 +238,7 @@ bool IPlugBase::LoadProgramFromFXP(WDL_String* pFileName)
       UnserializeState(&backup, 0);
       return false;
     }
-  } else if (fxMagic == Tag("FxCk")) {
+  } else if (fxMagic == FourCC("FxCk")) {
     // Values missing from a cut-short file leave their parameters as they are.
     float v;
     for (int i = 0, n = NParams(); i < n && r.Float(&v); ++i) SetFromFile(GetParam(i), v);
@@ -288,11 +264,11 @@ bool IPlugBase::LoadBankFromFXB(WDL_String* pFileName)
         r.U32(&pluginVersion) && r.U32(&numPrograms) && r.U32(&currentProgram)) ||
       image.Size() < kBankHeaderLen)
     return false;
-  if (chunkMagic != Tag("CcnK") || (int)pluginID != mUniqueID) return false;
+  if (chunkMagic != FourCC("CcnK") || (int)pluginID != mUniqueID) return false;
 
   WDL_MutexLock lock(&mMutex);
   BEReader programs(image, kBankHeaderLen);
-  if (fxMagic == Tag("FBCh") && DoesStateChunks()) {
+  if (fxMagic == FourCC("FBCh") && DoesStateChunks()) {
     uint32_t len;
     if (!programs.U32(&len) || (int64_t)len > (int64_t)image.Size() - programs.Pos()) return false;
     ByteChunk state;
@@ -310,7 +286,7 @@ bool IPlugBase::LoadBankFromFXB(WDL_String* pFileName)
     InformHostOfProgramChange();
     return true;
   }
-  if (fxMagic != Tag("FxBk")) return false;
+  if (fxMagic != FourCC("FxBk")) return false;
 
   // Programs beyond this plug-in's slots have nowhere to go and are skipped.
   const int nLoad = (int)(numPrograms < (uint32_t)NPresets() ? numPrograms : (uint32_t)NPresets());
@@ -331,7 +307,7 @@ bool IPlugBase::LoadBankFromFXB(WDL_String* pFileName)
     if (!(programs.U32(&progChunkMagic) && programs.U32(&progByteSize) && programs.U32(&progFxMagic) &&
           programs.U32(&progVersion) && programs.U32(&progID) && programs.U32(&progPluginVersion) &&
           programs.U32(&progNumParams)) ||
-        progChunkMagic != Tag("CcnK") || progFxMagic != Tag("FxCk") || progVersion != 1 ||
+        progChunkMagic != FourCC("CcnK") || progFxMagic != FourCC("FxCk") || progVersion != 1 ||
         progNumParams != (uint32_t)n || !programs.Name(name))
       return refuse();
     RestorePreset(p);

@@ -6,7 +6,7 @@
 #include <stdlib.h>
 #include <string.h>
 
-const AudioComponentDescription kKelvoDesc = {kAudioUnitType_Effect, Code("Kel1"), Code("Qlmh"), 0, 0};
+const AudioComponentDescription kKelvoDesc = {kAudioUnitType_Effect, FourCC("Kel1"), FourCC("Qlmh"), 0, 0};
 
 std::string KelvoBundlePath()
 {
@@ -29,7 +29,7 @@ namespace
 Component EntryComponent()
 {
   static Component comp = [] {
-    ComponentDescription cd = {kAudioUnitType_Effect, Code("Kel1"), Code("Qlmh"), 0, 0};
+    ComponentDescription cd = {kAudioUnitType_Effect, FourCC("Kel1"), FourCC("Qlmh"), 0, 0};
     return RegisterComponentBundleEntry(&cd, KelvoBundlePath().c_str(), "Kelvo_Entry");
   }();
   return comp;
@@ -293,7 +293,7 @@ AudioComponent TestGenerator::Component(bool fastDispatch)
   AudioComponent& comp = fastDispatch ? fast : slow;
   if (!comp)
   {
-    AudioComponentDescription desc = {kAudioUnitType_Generator, fastDispatch ? Code("TGnF") : Code("TGnS"), Code("Test"), 0, 0};
+    AudioComponentDescription desc = {kAudioUnitType_Generator, fastDispatch ? FourCC("TGnF") : FourCC("TGnS"), FourCC("Test"), 0, 0};
     comp = AudioComponentRegister(&desc, CFSTR("Test: generator"), 1,
                                   fastDispatch ? GenFactoryFast : GenFactorySlow);
   }

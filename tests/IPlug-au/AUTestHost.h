@@ -8,12 +8,7 @@
 #include <string>
 #include <vector>
 
-// A four-character code, first character in the most significant byte.
-constexpr OSType Code(const char (&s)[5])
-{
-  return ((OSType)(unsigned char)s[0] << 24) | ((OSType)(unsigned char)s[1] << 16) |
-         ((OSType)(unsigned char)s[2] << 8) | (OSType)(unsigned char)s[3];
-}
+#include "base/fourcc.h"
 
 extern const AudioComponentDescription kKelvoDesc;
 

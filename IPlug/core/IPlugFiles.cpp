@@ -145,18 +145,10 @@ void WriteBankHeader(BEWriter* pW, uint32_t fxMagic, uint32_t byteSize, int uniq
 }
 }  // namespace
 
-bool IPlugBase::WriteFileImage(const char* fileName, const ByteChunk& image)
+bool IPlugBase::MakeProgramImage(ByteChunk* pImage)
 {
-  return WriteFileAtomically(fileName, image.GetBytes(), (size_t)image.Size());
-}
-
-bool IPlugBase::SaveProgramAsFXP(WDL_String* pFileName)
-{
-  if (EmptyPath(pFileName)) return false;
-  Trace(TRACELOC, "%s", pFileName->Get());
   WDL_MutexLock lock(&mMutex);
-  ByteChunk image;
-  BEWriter w(&image);
+  BEWriter w(pImage);
   const char* name = GetPresetName(mCurrentPresetIdx);
   const int version = GetEffectVersion(true), n = NParams();
   if (DoesStateChunks()) {
@@ -170,16 +162,13 @@ bool IPlugBase::SaveProgramAsFXP(WDL_String* pFileName)
     WriteProgramHeader(&w, FourCC("FxCk"), 0, mUniqueID, version, n, name);
     for (int i = 0; i < n; ++i) w.Float((float)GetParam(i)->GetNormalized());
   }
-  return w.OK() && WriteFileImage(pFileName->Get(), image);
+  return w.OK();
 }
 
-bool IPlugBase::SaveBankAsFXB(WDL_String* pFileName)
+bool IPlugBase::MakeBankImage(ByteChunk* pImage)
 {
-  if (EmptyPath(pFileName)) return false;
-  Trace(TRACELOC, "%s", pFileName->Get());
   WDL_MutexLock lock(&mMutex);
-  ByteChunk image;
-  BEWriter w(&image);
+  BEWriter w(pImage);
   const int version = GetEffectVersion(true), n = NParams(), nPresets = NPresets();
   if (DoesStateChunks()) {
     ByteChunk state;
@@ -203,7 +192,23 @@ bool IPlugBase::SaveBankAsFXB(WDL_String* pFileName)
       }
     }
   }
-  return w.OK() && WriteFileImage(pFileName->Get(), image);
+  return w.OK();
+}
+
+bool IPlugBase::SaveProgramAsFXP(WDL_String* pFileName)
+{
+  if (EmptyPath(pFileName)) return false;
+  Trace(TRACELOC, "%s", pFileName->Get());
+  ByteChunk image;
+  return MakeProgramImage(&image) && WriteFileAtomically(pFileName->Get(), image.GetBytes(), (size_t)image.Size());
+}
+
+bool IPlugBase::SaveBankAsFXB(WDL_String* pFileName)
+{
+  if (EmptyPath(pFileName)) return false;
+  Trace(TRACELOC, "%s", pFileName->Get());
+  ByteChunk image;
+  return MakeBankImage(&image) && WriteFileAtomically(pFileName->Get(), image.GetBytes(), (size_t)image.Size());
 }
 
 bool IPlugBase::LoadProgramFromFXP(WDL_String* pFileName)
@@ -323,28 +328,30 @@ bool IPlugBase::LoadBankFromFXB(WDL_String* pFileName)
 bool IPlugBase::DumpPresetSrcCode(const char* fileName, const char* paramEnumNames[])
 {
   if (!fileName || !*fileName) return false;
-  WDL_MutexLock lock(&mMutex);
   WDL_String text;
-  const int n = NParams();
-  text.SetFormatted(64, "  MakePresetFromNamedParams(\"name\", %d", n);
-  for (int i = 0; i < n; ++i) {
-    IParam* pParam = GetParam(i);
-    char value[64];
-    switch (pParam->Type()) {
-      case IParam::kTypeBool: snprintf(value, sizeof(value), "%s", pParam->Value() >= 0.5 ? "true" : "false"); break;
-      case IParam::kTypeInt:
-      case IParam::kTypeEnum: snprintf(value, sizeof(value), "%d", pParam->Int()); break;
-      default: snprintf(value, sizeof(value), "%.6f", pParam->Value()); break;
+  {
+    WDL_MutexLock lock(&mMutex);
+    const int n = NParams();
+    text.SetFormatted(64, "  MakePresetFromNamedParams(\"name\", %d", n);
+    for (int i = 0; i < n; ++i) {
+      IParam* pParam = GetParam(i);
+      char value[64];
+      switch (pParam->Type()) {
+        case IParam::kTypeBool: snprintf(value, sizeof(value), "%s", pParam->Value() >= 0.5 ? "true" : "false"); break;
+        case IParam::kTypeInt:
+        case IParam::kTypeEnum: snprintf(value, sizeof(value), "%d", pParam->Int()); break;
+        default: snprintf(value, sizeof(value), "%.6f", pParam->Value()); break;
+      }
+      const char* enumName = (paramEnumNames && paramEnumNames[i]) ? paramEnumNames[i] : "";
+      text.Append(",\n    ");
+      text.Append(enumName);
+      text.Append(", ");
+      text.Append(value);
     }
-    const char* enumName = (paramEnumNames && paramEnumNames[i]) ? paramEnumNames[i] : "";
-    text.Append(",\n    ");
-    text.Append(enumName);
-    text.Append(", ");
-    text.Append(value);
+    text.Append(");\n");
   }
-  text.Append(");\n");
-  ByteChunk image;
-  return image.AppendBytes(text.Get(), text.GetLength()) && WriteFileImage(fileName, image);
+  // Written once the mutex is released.
+  return WriteFileAtomically(fileName, text.Get(), (size_t)text.GetLength());
 }
 
 namespace {
@@ -368,9 +375,8 @@ bool IPlugBase::DumpPresetBlob(const char* fileName)
   IPreset* pPreset = mPresets.Get(mCurrentPresetIdx);
   if (!fileName || !*fileName || !pPreset) return false;
   WDL_String text;
-  ByteChunk image;
-  return AppendBlobLine(&text, "name", pPreset->mChunk) && image.AppendBytes(text.Get(), text.GetLength()) &&
-         WriteFileImage(fileName, image);
+  return AppendBlobLine(&text, "name", pPreset->mChunk) &&
+         WriteFileAtomically(fileName, text.Get(), (size_t)text.GetLength());
 }
 
 int IPlugBase::DumpBankBlob(const char* fileName)
@@ -379,7 +385,5 @@ int IPlugBase::DumpBankBlob(const char* fileName)
   WDL_String text;
   for (int i = 0, n = NPresets(); i < n; ++i)
     if (!AppendBlobLine(&text, mPresets.Get(i)->mName, mPresets.Get(i)->mChunk)) return 0;
-  ByteChunk image;
-  if (text.GetLength() && !image.AppendBytes(text.Get(), text.GetLength())) return 0;
-  return WriteFileImage(fileName, image) ? 1 : 0;
+  return WriteFileAtomically(fileName, text.Get(), (size_t)text.GetLength()) ? 1 : 0;
 }

@@ -2,9 +2,9 @@
 
 #include <CoreFoundation/CoreFoundation.h>
 
-#include <cstring>
 
 #include "base/fourcc.h"
+#include "tests/support/FloatFormat.h"
 
 extern "C" void* Kelvo_Factory(const AudioComponentDescription*);
 
@@ -29,21 +29,7 @@ KelvoInstance::KelvoInstance()
 {
   AudioComponent comp = KelvoComponent();
   Require(comp && AudioComponentInstanceNew(comp, &mUnit) == noErr, "the component makes an instance");
-  AudioStreamBasicDescription f;
-  memset(&f, 0, sizeof(f));
-  f.mSampleRate = 44100.0;
-  f.mFormatID = kAudioFormatLinearPCM;
-  f.mFormatFlags = kAudioFormatFlagIsFloat | kAudioFormatFlagIsPacked | kAudioFormatFlagIsNonInterleaved;
-  f.mBytesPerPacket = f.mBytesPerFrame = 4;
-  f.mFramesPerPacket = 1;
-  f.mChannelsPerFrame = 2;
-  f.mBitsPerChannel = 32;
-  UInt32 frames = 512;
-  Require(AudioUnitSetProperty(mUnit, kAudioUnitProperty_StreamFormat, kAudioUnitScope_Input, 0, &f, sizeof(f)) == noErr &&
-              AudioUnitSetProperty(mUnit, kAudioUnitProperty_StreamFormat, kAudioUnitScope_Output, 0, &f, sizeof(f)) == noErr &&
-              AudioUnitSetProperty(mUnit, kAudioUnitProperty_MaximumFramesPerSlice, kAudioUnitScope_Global, 0, &frames,
-                                   sizeof(frames)) == noErr &&
-              AudioUnitInitialize(mUnit) == noErr,
+  Require(SetFloatIO(mUnit, 2, 44100.0, 512) == noErr && AudioUnitInitialize(mUnit) == noErr,
           "the instance takes stereo formats and initializes");
 }
 

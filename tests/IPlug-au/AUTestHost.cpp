@@ -62,21 +62,6 @@ TestUnit::~TestUnit()
   else AudioComponentInstanceDispose(mUnit);
 }
 
-AudioStreamBasicDescription FloatFormat(UInt32 channels, double sampleRate)
-{
-  AudioStreamBasicDescription f;
-  memset(&f, 0, sizeof(f));
-  f.mSampleRate = sampleRate;
-  f.mFormatID = kAudioFormatLinearPCM;
-  f.mFormatFlags = kAudioFormatFlagIsFloat | kAudioFormatFlagIsPacked | kAudioFormatFlagIsNonInterleaved;
-  f.mBytesPerPacket = 4;
-  f.mFramesPerPacket = 1;
-  f.mBytesPerFrame = 4;
-  f.mChannelsPerFrame = channels;
-  f.mBitsPerChannel = 32;
-  return f;
-}
-
 OSStatus SetFormat(AudioUnit unit, AudioUnitScope scope, UInt32 channels, double sampleRate)
 {
   return SetProp(unit, kAudioUnitProperty_StreamFormat, scope, 0, FloatFormat(channels, sampleRate));

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "base/fourcc.h"
+#include "support/FloatFormat.h"
 
 extern const AudioComponentDescription kKelvoDesc;
 
@@ -32,8 +33,6 @@ private:
   bool mThroughEntry;
 };
 
-// 32-bit float, non-interleaved.
-AudioStreamBasicDescription FloatFormat(UInt32 channels, double sampleRate = 44100.0);
 OSStatus SetFormat(AudioUnit unit, AudioUnitScope scope, UInt32 channels, double sampleRate = 44100.0);
 OSStatus SetMaxFrames(AudioUnit unit, UInt32 frames);
 

@@ -11,6 +11,10 @@ namespace
 {
 const UInt32 kSystemVersionWithCocoaUI = 0x1050;
 
+// A host's text: parameters with display texts look it up, and a text not found leaves the value
+// the host passed in.
+constexpr ITextToValueRule kHostTextRule = {ITextToValueRule::kLookUpWhenDisplayTexts, false};
+
 // Records a property's size and writability. True when a value is to be written; otherwise
 // *pStatus holds the answer: success for the info call, a refusal for a buffer too short.
 bool Fit(const void* pData, UInt32 room, UInt32 size, bool writeable, UInt32* pDataSize, Boolean* pWriteable,
@@ -426,17 +430,8 @@ OSStatus IPlugAU::GetProperty(AudioUnitPropertyID propID, AudioUnitScope scope, 
       char cStr[256];
       if (!CFStringGetCString(pVFS->inString, cStr, sizeof(cStr), kCFStringEncodingUTF8))
         return kAudioUnitErr_InvalidPropertyValue;
-      if (pParam->GetNDisplayTexts())
-      {
-        int value;
-        if (pParam->MapDisplayText(cStr, &value)) pVFS->outValue = (AudioUnitParameterValue)value;
-      }
-      else
-      {
-        double value = atof(cStr);
-        if (pParam->GetNegateDisplay()) value = -value;
-        pVFS->outValue = (AudioUnitParameterValue)value;
-      }
+      double value;
+      if (pParam->ValueFromText(cStr, kHostTextRule, &value)) pVFS->outValue = (AudioUnitParameterValue)value;
       return noErr;
     }
 

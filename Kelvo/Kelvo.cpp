@@ -7,20 +7,15 @@
 #include <cmath>
 #include <cstring>
 
-namespace {
-// A four-character code, first character in the most significant byte.
-constexpr int FourCC(const char (&code)[5]) {
-  return static_cast<int>(static_cast<unsigned>(code[0]) << 24 |
-                          static_cast<unsigned>(code[1]) << 16 |
-                          static_cast<unsigned>(code[2]) << 8 | static_cast<unsigned>(code[3]));
-}
+#include "base/fourcc.h"
 
+namespace {
 constexpr double kOutDefault = -15.0, kGainMDefault = 0.7, kGainLDefault = 0.3;
 }  // namespace
 
 Kelvo::Kelvo(IPlugInstanceInfo instanceInfo)
     : IPlug(instanceInfo, kNumParams, "1-1 2-2", 1, "Kelvo", "", "Quillmarsh", 0x10000,
-              FourCC("Kel1"), FourCC("Qlmh"), 0, false, false, false, 0),
+            FourCC("Kel1"), FourCC("Qlmh"), 0, false, false, false, 0),
       mOutputGain(std::pow(10.0, kOutDefault / 20.0)),
       mGainL(kGainLDefault),
       mGainM(kGainMDefault) {

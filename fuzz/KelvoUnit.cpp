@@ -2,18 +2,14 @@
 
 #include <CoreFoundation/CoreFoundation.h>
 
-#include <cstring>
+
+#include "base/fourcc.h"
+#include "tests/support/FloatFormat.h"
 
 extern "C" void* Kelvo_Factory(const AudioComponentDescription*);
 
 namespace
 {
-constexpr OSType Code(const char (&s)[5])
-{
-  return ((OSType)(unsigned char)s[0] << 24) | ((OSType)(unsigned char)s[1] << 16) |
-         ((OSType)(unsigned char)s[2] << 8) | (OSType)(unsigned char)s[3];
-}
-
 AudioComponentPlugInInterface* Factory(const AudioComponentDescription* desc)
 {
   return (AudioComponentPlugInInterface*)Kelvo_Factory(desc);
@@ -22,7 +18,7 @@ AudioComponentPlugInInterface* Factory(const AudioComponentDescription* desc)
 AudioComponent KelvoComponent()
 {
   static AudioComponent comp = [] {
-    AudioComponentDescription desc = {kAudioUnitType_Effect, Code("Kel1"), Code("Qlmh"), 0, 0};
+    AudioComponentDescription desc = {kAudioUnitType_Effect, FourCC("Kel1"), FourCC("Qlmh"), 0, 0};
     return AudioComponentRegister(&desc, CFSTR("Quillmarsh: Kelvo"), 0x10000, Factory);
   }();
   return comp;
@@ -33,21 +29,7 @@ KelvoInstance::KelvoInstance()
 {
   AudioComponent comp = KelvoComponent();
   Require(comp && AudioComponentInstanceNew(comp, &mUnit) == noErr, "the component makes an instance");
-  AudioStreamBasicDescription f;
-  memset(&f, 0, sizeof(f));
-  f.mSampleRate = 44100.0;
-  f.mFormatID = kAudioFormatLinearPCM;
-  f.mFormatFlags = kAudioFormatFlagIsFloat | kAudioFormatFlagIsPacked | kAudioFormatFlagIsNonInterleaved;
-  f.mBytesPerPacket = f.mBytesPerFrame = 4;
-  f.mFramesPerPacket = 1;
-  f.mChannelsPerFrame = 2;
-  f.mBitsPerChannel = 32;
-  UInt32 frames = 512;
-  Require(AudioUnitSetProperty(mUnit, kAudioUnitProperty_StreamFormat, kAudioUnitScope_Input, 0, &f, sizeof(f)) == noErr &&
-              AudioUnitSetProperty(mUnit, kAudioUnitProperty_StreamFormat, kAudioUnitScope_Output, 0, &f, sizeof(f)) == noErr &&
-              AudioUnitSetProperty(mUnit, kAudioUnitProperty_MaximumFramesPerSlice, kAudioUnitScope_Global, 0, &frames,
-                                   sizeof(frames)) == noErr &&
-              AudioUnitInitialize(mUnit) == noErr,
+  Require(SetFloatIO(mUnit, 2, 44100.0, 512) == noErr && AudioUnitInitialize(mUnit) == noErr,
           "the instance takes stereo formats and initializes");
 }
 

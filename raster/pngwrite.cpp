@@ -1,21 +1,19 @@
 // PNG encoding of a bitmap, written under a temporary name and renamed into place.
 
 #include <png.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <csetjmp>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 
+#include "base/atomicfile.h"
 #include "lice.h"
 #include "pngsilent.h"
 #include "rows.h"
 
 namespace {
 
-// Everything one encode holds; released by finish().
+// Everything one encode holds.
 struct Encode
 {
   png_structp png = nullptr;
@@ -59,32 +57,15 @@ bool LICE_WritePNG(const char* filename, LICE_IBitmap* bmp, bool wantalpha)
   const LICE_Rows rows(bmp);
   if (!filename || rows.empty()) return false;
 
-  const size_t n = strlen(filename);
-  char* tmp = static_cast<char*>(malloc(n + 8));
-  if (!tmp) return false;
-  memcpy(tmp, filename, n);
-  memcpy(tmp + n, ".XXXXXX", 8);
-  const int fd = mkstemp(tmp);
-  if (fd < 0)
-  {
-    free(tmp);
-    return false;
-  }
-
-  fchmod(fd, 0644);
+  AtomicFile file(filename, 0644);
   Encode e;
-  e.fp = fdopen(fd, "wb");
-  if (!e.fp) close(fd);
+  e.fp = file.File();
   e.row = static_cast<unsigned char*>(malloc((size_t)rows.width * 4));
   if (e.fp && e.row) e.png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, LICE_PNGError, LICE_PNGWarning);
   if (e.png) e.info = png_create_info_struct(e.png);
-  bool ok = e.info && encodeBody(&e, &rows, wantalpha);
+  const bool ok = e.info && encodeBody(&e, &rows, wantalpha);
 
   if (e.png) png_destroy_write_struct(&e.png, e.info ? &e.info : nullptr);
   free(e.row);
-  if (e.fp && fclose(e.fp) != 0) ok = false;
-  if (ok && rename(tmp, filename) != 0) ok = false;
-  if (!ok) unlink(tmp);
-  free(tmp);
-  return ok;
+  return ok && file.Commit();
 }

@@ -208,6 +208,10 @@ public:
   static const UInt32 kHostCallbacksSize = 4 * sizeof(void*);
 
 private:
+  // One property call, and the table of properties with their handlers (IPlugAU_props.cpp).
+  struct PropertyCall;
+  struct Properties;
+
   OSStatus SetStreamFormat(AudioUnitScope scope, AudioUnitElement element, const AudioStreamBasicDescription* pASBD);
   OSStatus SetConnection(AudioUnitScope scope, const AudioUnitConnection* pConn);
   OSStatus GetParameterInfo(AudioUnitElement element, AudioUnitParameterInfo* pInfo);

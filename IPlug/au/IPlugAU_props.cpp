@@ -11,22 +11,9 @@ namespace
 {
 const UInt32 kSystemVersionWithCocoaUI = 0x1050;
 
-// Records a property's size and writability. True when a value is to be written; otherwise
-// *pStatus holds the answer: success for the info call, a refusal for a buffer too short.
-bool Fit(const void* pData, UInt32 room, UInt32 size, bool writeable, UInt32* pDataSize, Boolean* pWriteable,
-         OSStatus* pStatus)
-{
-  *pDataSize = size;
-  *pWriteable = writeable;
-  *pStatus = noErr;
-  if (!pData) return false;
-  if (room < size)
-  {
-    *pStatus = kAudioUnitErr_InvalidPropertyValue;
-    return false;
-  }
-  return true;
-}
+// A host's text: parameters with display texts look it up, and a text not found leaves the value
+// the host passed in.
+constexpr ITextToValueRule kHostTextRule = {ITextToValueRule::kLookUpWhenDisplayTexts, false};
 
 CFStringRef NewCFString(const char* text)
 {
@@ -142,317 +129,402 @@ bool IPlugAU::CanDoCocoaUI()
   return GetGUI() && Gestalt(gestaltSystemVersion, &version) == noErr && (UInt32)version >= kSystemVersionWithCocoaUI;
 }
 
+// One property call as the handlers see it.
+struct IPlugAU::PropertyCall
+{
+  AudioUnitScope scope;
+  AudioUnitElement element;
+  void* pData;         // get: where the value goes; null in the info call
+  UInt32* pSize;       // get: where the size is reported
+  const void* pValue;  // set: the value given (null when none)
+  UInt32 size;         // get: the value's size; set: the bytes given (0 without a value)
+  bool writable;       // get: reported writable
+  OSStatus status;     // a check's answer when it stops the call
+
+  bool Global() const { return scope == kAudioUnitScope_Global; }
+  // Stops the call with status.
+  bool Stop(OSStatus result)
+  {
+    status = result;
+    return false;
+  }
+  template <typename T>
+  T& Out() const { return *static_cast<T*>(pData); }
+  template <typename T>
+  const T& In() const { return *static_cast<const T*>(pValue); }
+};
+
+// The property handlers and their table. A row's check runs for the info and the get call before
+// the size is reported (it may change the size and writability or stop the call with an answer);
+// its get writes the value; its set applies one. A row without get or set answers
+// kAudioUnitErr_InvalidProperty to that call.
+struct IPlugAU::Properties
+{
+  using Call = PropertyCall;
+  using Check = bool (*)(IPlugAU&, Call&);
+  using Handler = OSStatus (*)(IPlugAU&, Call&);
+
+  // Scopes in which the info and get calls answer; any other gets kAudioUnitErr_InvalidProperty.
+  enum EScopes { kAny, kGlobal, kGlobalOrInput };
+
+  struct Row
+  {
+    AudioUnitPropertyID id;
+    EScopes scopes;
+    UInt32 size;    // bytes of the value (the set's minimum)
+    bool writable;  // reported by the info call
+    Check check;
+    Handler get;
+    Handler set;
+  };
+
+  static const Row kRows[];
+  static const Row* Find(AudioUnitPropertyID id);
+
+  static bool InScopes(EScopes scopes, AudioUnitScope scope)
+  {
+    return scopes == kAny || scope == kAudioUnitScope_Global ||
+           (scopes == kGlobalOrInput && scope == kAudioUnitScope_Input);
+  }
+  // A set value shorter than the row's size.
+  static bool Short(const Call& c, const Row& row) { return c.size < row.size; }
+
+  // --- checks ---
+  static bool ClassInfoWritable(IPlugAU&, Call& c)
+  {
+    c.writable = c.pData != nullptr;
+    return true;
+  }
+  static bool ParameterListSize(IPlugAU& au, Call& c)
+  {
+    if (!c.Global())
+    {
+      *c.pSize = 0;
+      return c.Stop(noErr);
+    }
+    c.size = au.NParams() * sizeof(AudioUnitParameterID);
+    return true;
+  }
+  static bool ParameterElement(IPlugAU& au, Call& c)
+  {
+    return c.element < (UInt32)au.NParams() || c.Stop(kAudioUnitErr_InvalidElement);
+  }
+  static bool FastDispatch(IPlugAU&, Call& c) { return c.Stop(GetProc(c.element, c.pSize, c.pData)); }
+  static bool StreamFormatBus(IPlugAU& au, Call& c)
+  {
+    return au.GetBus(c.scope, c.element) || c.Stop(kAudioUnitErr_InvalidProperty);
+  }
+  static bool ChannelIOSize(IPlugAU& au, Call& c)
+  {
+    c.size = au.NChannelIO() * sizeof(AUChannelInfo);
+    return true;
+  }
+  static bool HasValueStrings(IPlugAU& au, Call& c)
+  {
+    if (!ParameterElement(au, c)) return false;
+    if (au.GetParam((int)c.element)->GetNDisplayTexts()) return true;
+    *c.pSize = 0;
+    return c.Stop(kAudioUnitErr_InvalidProperty);
+  }
+  static bool HasEditor(IPlugAU& au, Call& c) { return au.GetGUI() || c.Stop(kAudioUnitErr_InvalidProperty); }
+  static bool NoChannelLayout(IPlugAU&, Call& c) { return c.Stop(kAudioUnitErr_InvalidPropertyValue); }
+  static bool TailWritable(IPlugAU& au, Call& c)
+  {
+    c.writable = au.GetTailSize() > 0;
+    return true;
+  }
+  static bool InputBusElement(IPlugAU& au, Call& c)
+  {
+    return c.element < (UInt32)au.mInBuses.GetSize() || c.Stop(kAudioUnitErr_InvalidProperty);
+  }
+  static bool ElementNameBus(IPlugAU& au, Call& c)
+  {
+    if (!c.pData) return c.Stop(kAudioUnitErr_InvalidProperty);
+    if (c.scope == kAudioUnitScope_Output)
+      return c.element < (UInt32)au.mOutBuses.GetSize() || c.Stop(kAudioUnitErr_InvalidElement);
+    if (c.scope == kAudioUnitScope_Input) return c.element <= 1 || c.Stop(kAudioUnitErr_InvalidElement);
+    return c.Stop(kAudioUnitErr_InvalidScope);
+  }
+  static bool CanDoCocoaUI(IPlugAU& au, Call& c) { return au.CanDoCocoaUI() || c.Stop(kAudioUnitErr_InvalidProperty); }
+  static bool LayoutTagsBus(IPlugAU& au, Call& c)
+  {
+    if (!au.IsInst() || au.mOutBuses.GetSize() == 1) return c.Stop(kAudioUnitErr_InvalidProperty);
+    if (c.scope == kAudioUnitScope_Input && !au.mInBuses.Get(0)) return c.Stop(kAudioUnitErr_InvalidProperty);
+    if (c.scope != kAudioUnitScope_Input && c.scope != kAudioUnitScope_Output)
+      return c.Stop(kAudioUnitErr_InvalidProperty);
+    return c.element < (UInt32)au.mOutBuses.GetSize() || c.Stop(kAudioUnitErr_InvalidElement);
+  }
+  static bool IsInstrument(IPlugAU& au, Call& c) { return au.IsInst() || c.Stop(kAudioUnitErr_InvalidProperty); }
+
+  // --- gets ---
+  static OSStatus Nothing(IPlugAU&, Call&) { return noErr; }
+  static OSStatus GetClassInfo(IPlugAU& au, Call& c) { return au.GetState(&c.Out<CFPropertyListRef>()); }
+  static OSStatus GetSampleRate(IPlugAU& au, Call& c)
+  {
+    c.Out<Float64>() = au.GetSampleRate();
+    return noErr;
+  }
+  static OSStatus GetParameterList(IPlugAU& au, Call& c)
+  {
+    AudioUnitParameterID* pIDs = static_cast<AudioUnitParameterID*>(c.pData);
+    for (int i = 0, n = au.NParams(); i < n; ++i) pIDs[i] = i;
+    return noErr;
+  }
+  static OSStatus GetParameterInfo(IPlugAU& au, Call& c)
+  {
+    return au.GetParameterInfo(c.element, &c.Out<AudioUnitParameterInfo>());
+  }
+  static OSStatus GetStreamFormat(IPlugAU& au, Call& c)
+  {
+    const BusChannels* pBus = au.GetBus(c.scope, c.element);
+    const int nChannels = pBus->mNHostChannels < 0 ? pBus->mNPlugChannels : pBus->mNHostChannels;
+    MakeDefaultASBD(&c.Out<AudioStreamBasicDescription>(), au.GetSampleRate(), nChannels, false);
+    return noErr;
+  }
+  static OSStatus GetElementCount(IPlugAU& au, Call& c)
+  {
+    UInt32 n = 0;
+    if (c.Global()) n = 1;
+    else if (c.scope == kAudioUnitScope_Input) n = au.mInBuses.GetSize();
+    else if (c.scope == kAudioUnitScope_Output) n = au.mOutBuses.GetSize();
+    c.Out<UInt32>() = n;
+    return noErr;
+  }
+  static OSStatus GetLatency(IPlugAU& au, Call& c)
+  {
+    c.Out<Float64>() = (double)au.GetLatency() / au.GetSampleRate();
+    return noErr;
+  }
+  static OSStatus GetSupportedNumChannels(IPlugAU& au, Call& c)
+  {
+    AUChannelInfo* pChInfo = static_cast<AUChannelInfo*>(c.pData);
+    for (int i = 0, n = au.NChannelIO(); i < n; ++i)
+    {
+      int nIn, nOut;
+      au.GetChannelIO(i, &nIn, &nOut);
+      pChInfo[i].inChannels = (SInt16)nIn;
+      pChInfo[i].outChannels = (SInt16)nOut;
+    }
+    return noErr;
+  }
+  static OSStatus GetMaximumFrames(IPlugAU& au, Call& c)
+  {
+    c.Out<UInt32>() = au.GetBlockSize();
+    return noErr;
+  }
+  static OSStatus GetParameterValueStrings(IPlugAU& au, Call& c)
+  {
+    IParam* pParam = au.GetParam((int)c.element);
+    const int n = pParam->GetNDisplayTexts();
+    CFMutableArrayRef nameArray = CFArrayCreateMutable(kCFAllocatorDefault, n, &kCFTypeArrayCallBacks);
+    if (!nameArray) return coreFoundationUnknownErr;
+    for (int i = 0; i < n; ++i)
+    {
+      CFStringRef str = NewCFString(pParam->GetDisplayTextAtIdx(i));
+      if (str)
+      {
+        CFArrayAppendValue(nameArray, str);
+        CFRelease(str);
+      }
+    }
+    c.Out<CFArrayRef>() = nameArray;
+    return noErr;
+  }
+  static OSStatus GetUIComponentList(IPlugAU& au, Call& c)
+  {
+    AudioComponentDescription& desc = c.Out<AudioComponentDescription>();
+    desc.componentType = kAudioUnitCarbonViewComponentType;
+    desc.componentSubType = au.GetUniqueID();
+    desc.componentManufacturer = au.GetMfrID();
+    desc.componentFlags = 0;
+    desc.componentFlagsMask = 0;
+    return noErr;
+  }
+  static OSStatus GetTailTime(IPlugAU& au, Call& c)
+  {
+    c.Out<Float64>() = (double)au.GetTailSize() / au.GetSampleRate();
+    return noErr;
+  }
+  static OSStatus GetBypass(IPlugAU& au, Call& c)
+  {
+    c.Out<UInt32>() = au.IsBypassed() ? 1 : 0;
+    return noErr;
+  }
+  static OSStatus GetLastRenderError(IPlugAU&, Call& c)
+  {
+    c.Out<OSStatus>() = noErr;
+    return noErr;
+  }
+  static OSStatus GetFactoryPresets(IPlugAU& au, Call& c) { return au.GetFactoryPresets(&c.Out<CFArrayRef>()); }
+  static OSStatus GetCurrentPreset(IPlugAU& au, Call& c)
+  {
+    AUPreset& preset = c.Out<AUPreset>();
+    const int idx = au.GetCurrentPresetIdx();
+    preset.presetNumber = idx;
+    preset.presetName = NewCFString(au.GetPresetName(idx));
+    return noErr;
+  }
+  static OSStatus GetElementName(IPlugAU& au, Call& c)
+  {
+    const WDL_String* pLabel = c.scope == kAudioUnitScope_Output ? au.GetOutputBusLabel((int)c.element)
+                                                                  : au.GetInputBusLabel((int)c.element);
+    c.Out<CFStringRef>() = NewCFString(pLabel ? pLabel->Get() : "");
+    return noErr;
+  }
+  static OSStatus GetCocoaUI(IPlugAU& au, Call& c)
+  {
+    CFStringRef bundleID = NewCFString(au.GetBundleID());
+    CFBundleRef bundle = bundleID ? CFBundleGetBundleWithIdentifier(bundleID) : nullptr;
+    if (bundleID) CFRelease(bundleID);
+    CFURLRef url = bundle ? CFBundleCopyBundleURL(bundle) : nullptr;
+    if (!url) return kAudioUnitErr_InvalidProperty;
+    AudioUnitCocoaViewInfo& viewInfo = c.Out<AudioUnitCocoaViewInfo>();
+    viewInfo.mCocoaAUViewBundleLocation = url;
+    viewInfo.mCocoaAUViewClass[0] = NewCFString(au.mCocoaViewFactoryClassName.Get());
+    return noErr;
+  }
+  static OSStatus GetChannelLayoutTags(IPlugAU& au, Call& c)
+  {
+    au.GetChannelLayoutTags(c.scope, c.element, &c.Out<AudioChannelLayoutTag>());
+    return noErr;
+  }
+  static OSStatus GetParameterStringFromValue(IPlugAU& au, Call& c)
+  {
+    if (!c.Global()) return noErr;
+    AudioUnitParameterStringFromValue& sfv = c.Out<AudioUnitParameterStringFromValue>();
+    IParam* pParam = au.GetParam((int)sfv.inParamID);
+    if (!pParam || sfv.inParamID > 0x7fffffff) return kAudioUnitErr_InvalidElement;
+    const double value = sfv.inValue ? *sfv.inValue : pParam->Value();
+    pParam->GetDisplayForHost(value, false, au.mParamDisplayStr, true);
+    sfv.outString = NewCFString(au.mParamDisplayStr);
+    return noErr;
+  }
+  static OSStatus GetParameterIDName(IPlugAU& au, Call& c)
+  {
+    if (!c.Global()) return noErr;
+    AudioUnitParameterIDName& idName = c.Out<AudioUnitParameterIDName>();
+    IParam* pParam = idName.inID > 0x7fffffff ? nullptr : au.GetParam((int)idName.inID);
+    if (!pParam) return kAudioUnitErr_InvalidElement;
+    char cStr[32];
+    snprintf(cStr, sizeof(cStr), "%s", pParam->GetNameForHost());
+    if (idName.inDesiredLength != kAudioUnitParameterName_Full)
+    {
+      const int n = idName.inDesiredLength < 31 ? (int)idName.inDesiredLength : 31;
+      cStr[n < 0 ? 0 : n] = '\0';
+    }
+    idName.outName = NewCFString(cStr);
+    return noErr;
+  }
+  static OSStatus GetParameterClumpName(IPlugAU& au, Call& c)
+  {
+    if (!c.Global()) return noErr;
+    AudioUnitParameterNameInfo& clumpInfo = c.Out<AudioUnitParameterNameInfo>();
+    if (clumpInfo.inID < 1) return kAudioUnitErr_PropertyNotInUse;
+    if (clumpInfo.inID > (UInt32)au.mParamGroups.GetSize()) return kAudioUnitErr_InvalidElement;
+    clumpInfo.outName = NewCFString(au.mParamGroups.Get((int)clumpInfo.inID - 1));
+    return noErr;
+  }
+  static OSStatus GetParameterValueFromString(IPlugAU& au, Call& c)
+  {
+    if (!c.Global()) return noErr;
+    AudioUnitParameterValueFromString& vfs = c.Out<AudioUnitParameterValueFromString>();
+    IParam* pParam = vfs.inParamID > 0x7fffffff ? nullptr : au.GetParam((int)vfs.inParamID);
+    if (!pParam) return kAudioUnitErr_InvalidElement;
+    if (!vfs.inString) return kAudioUnitErr_InvalidPropertyValue;
+    char cStr[256];
+    if (!CFStringGetCString(vfs.inString, cStr, sizeof(cStr), kCFStringEncodingUTF8))
+      return kAudioUnitErr_InvalidPropertyValue;
+    double value;
+    if (pParam->ValueFromText(cStr, kHostTextRule, &value)) vfs.outValue = (AudioUnitParameterValue)value;
+    return noErr;
+  }
+  static OSStatus GetPlugObject(IPlugAU& au, Call& c)
+  {
+    c.Out<IPlugAU*>() = &au;
+    return noErr;
+  }
+  static OSStatus GetInstrumentCount(IPlugAU&, Call& c)
+  {
+    c.Out<UInt32>() = 1;
+    return noErr;
+  }
+
+  // --- sets ---
+  static OSStatus SetClassInfo(IPlugAU& au, Call& c);
+  static OSStatus SetMakeConnection(IPlugAU& au, Call& c);
+  static OSStatus SetSampleRate(IPlugAU& au, Call& c);
+  static OSStatus SetStreamFormat(IPlugAU& au, Call& c);
+  static OSStatus SetMaximumFrames(IPlugAU& au, Call& c);
+  static OSStatus SetBypass(IPlugAU& au, Call& c);
+  static OSStatus SetRenderCallback(IPlugAU& au, Call& c);
+  static OSStatus SetHostCallbacks(IPlugAU& au, Call& c);
+  static OSStatus SetCurrentPreset(IPlugAU& au, Call& c);
+  static OSStatus SetOfflineRender(IPlugAU& au, Call& c);
+  static OSStatus SetHostIdentifier(IPlugAU& au, Call& c);
+};
+
+// Every property the unit answers, one a line: ID, scopes of the info and get calls, size,
+// writable, check, get, set.
+// clang-format off
+const IPlugAU::Properties::Row IPlugAU::Properties::kRows[] = {
+    {kAudioUnitProperty_ClassInfo, kAny, sizeof(CFPropertyListRef), false, ClassInfoWritable, GetClassInfo, SetClassInfo},
+    {kAudioUnitProperty_MakeConnection, kGlobalOrInput, sizeof(AudioUnitConnection), true, nullptr, Nothing, SetMakeConnection},
+    {kAudioUnitProperty_SampleRate, kAny, sizeof(Float64), true, nullptr, GetSampleRate, SetSampleRate},
+    {kAudioUnitProperty_ParameterList, kAny, 0, false, ParameterListSize, GetParameterList, nullptr},
+    {kAudioUnitProperty_ParameterInfo, kGlobal, sizeof(AudioUnitParameterInfo), false, ParameterElement, GetParameterInfo, nullptr},
+    {kAudioUnitProperty_FastDispatch, kAny, 0, false, FastDispatch, Nothing, nullptr},
+    {kAudioUnitProperty_StreamFormat, kAny, sizeof(AudioStreamBasicDescription), true, StreamFormatBus, GetStreamFormat, SetStreamFormat},
+    {kAudioUnitProperty_ElementCount, kAny, sizeof(UInt32), false, nullptr, GetElementCount, nullptr},
+    {kAudioUnitProperty_Latency, kGlobal, sizeof(Float64), false, nullptr, GetLatency, nullptr},
+    {kAudioUnitProperty_SupportedNumChannels, kGlobal, 0, false, ChannelIOSize, GetSupportedNumChannels, nullptr},
+    {kAudioUnitProperty_MaximumFramesPerSlice, kGlobal, sizeof(UInt32), true, nullptr, GetMaximumFrames, SetMaximumFrames},
+    {kAudioUnitProperty_ParameterValueStrings, kGlobal, sizeof(CFArrayRef), false, HasValueStrings, GetParameterValueStrings, nullptr},
+    {kAudioUnitProperty_GetUIComponentList, kAny, sizeof(AudioComponentDescription), false, HasEditor, GetUIComponentList, nullptr},
+    {kAudioUnitProperty_AudioChannelLayout, kAny, 0, false, NoChannelLayout, Nothing, nullptr},
+    {kAudioUnitProperty_TailTime, kGlobal, sizeof(Float64), false, TailWritable, GetTailTime, nullptr},
+    {kAudioUnitProperty_BypassEffect, kGlobal, sizeof(UInt32), true, nullptr, GetBypass, SetBypass},
+    {kAudioUnitProperty_LastRenderError, kGlobal, sizeof(OSStatus), false, nullptr, GetLastRenderError, nullptr},
+    {kAudioUnitProperty_SetRenderCallback, kGlobalOrInput, sizeof(AURenderCallbackStruct), true, InputBusElement, Nothing, SetRenderCallback},
+    {kAudioUnitProperty_FactoryPresets, kAny, sizeof(CFArrayRef), false, nullptr, GetFactoryPresets, nullptr},
+    {kAudioUnitProperty_HostCallbacks, kGlobal, kHostCallbacksSize, true, nullptr, Nothing, SetHostCallbacks},
+    {kAudioUnitProperty_CurrentPreset, kAny, sizeof(AUPreset), true, nullptr, GetCurrentPreset, SetCurrentPreset},
+    {kAudioUnitProperty_ElementName, kAny, sizeof(CFStringRef), false, ElementNameBus, GetElementName, nullptr},
+    {kAudioUnitProperty_CocoaUI, kAny, sizeof(AudioUnitCocoaViewInfo), false, CanDoCocoaUI, GetCocoaUI, nullptr},
+    {kAudioUnitProperty_SupportedChannelLayoutTags, kAny, sizeof(AudioChannelLayoutTag), true, LayoutTagsBus, GetChannelLayoutTags, nullptr},
+    {kAudioUnitProperty_ParameterStringFromValue, kAny, sizeof(AudioUnitParameterStringFromValue), false, nullptr, GetParameterStringFromValue, nullptr},
+    {kAudioUnitProperty_ParameterIDName, kAny, sizeof(AudioUnitParameterIDName), false, nullptr, GetParameterIDName, nullptr},
+    {kAudioUnitProperty_ParameterClumpName, kAny, sizeof(AudioUnitParameterNameInfo), false, nullptr, GetParameterClumpName, nullptr},
+    {kAudioUnitProperty_PresentPreset, kAny, sizeof(AUPreset), true, nullptr, GetCurrentPreset, SetCurrentPreset},
+    {kAudioUnitProperty_OfflineRender, kAny, sizeof(UInt32), true, nullptr, nullptr, SetOfflineRender},
+    {kAudioUnitProperty_ParameterValueFromString, kAny, sizeof(AudioUnitParameterValueFromString), false, nullptr, GetParameterValueFromString, nullptr},
+    {kAudioUnitProperty_AUHostIdentifier, kAny, sizeof(AUHostIdentifier), true, nullptr, nullptr, SetHostIdentifier},
+    {kIPlugObjectPropertyID, kAny, sizeof(IPlugAU*), false, nullptr, GetPlugObject, nullptr},
+    {kMusicDeviceProperty_InstrumentCount, kGlobal, sizeof(UInt32), false, IsInstrument, GetInstrumentCount, nullptr},
+};
+// clang-format on
+
+const IPlugAU::Properties::Row* IPlugAU::Properties::Find(AudioUnitPropertyID id)
+{
+  for (const Row& row : kRows)
+    if (row.id == id) return &row;
+  return nullptr;
+}
+
 OSStatus IPlugAU::GetProperty(AudioUnitPropertyID propID, AudioUnitScope scope, AudioUnitElement element,
                               UInt32* pDataSize, Boolean* pWriteable, void* pData)
 {
   Trace(TRACELOC, "%s(%d:%s):(%d:%s):%d", pData ? "" : "info:", (int)propID, AUPropertyStr(propID), (int)scope,
         AUScopeStr(scope), (int)element);
+  const Properties::Row* row = Properties::Find(propID);
+  if (!row || !row->get || !Properties::InScopes(row->scopes, scope)) return kAudioUnitErr_InvalidProperty;
+  PropertyCall call = {scope, element, pData, pDataSize, nullptr, row->size, row->writable, noErr};
+  if (row->check && !row->check(*this, call)) return call.status;
   const UInt32 room = *pDataSize;
-  const bool global = scope == kAudioUnitScope_Global;
-  const int nParams = NParams();
-  OSStatus status = noErr;
-
-  switch (propID)
-  {
-    case kAudioUnitProperty_ClassInfo:
-      if (!Fit(pData, room, sizeof(CFPropertyListRef), pData != nullptr, pDataSize, pWriteable, &status)) return status;
-      return GetState((CFPropertyListRef*)pData);
-
-    case kAudioUnitProperty_MakeConnection:
-      if (!global && scope != kAudioUnitScope_Input) return kAudioUnitErr_InvalidProperty;
-      Fit(pData, room, sizeof(AudioUnitConnection), true, pDataSize, pWriteable, &status);
-      return status;
-
-    case kAudioUnitProperty_SampleRate:
-      if (!Fit(pData, room, sizeof(Float64), true, pDataSize, pWriteable, &status)) return status;
-      *(Float64*)pData = GetSampleRate();
-      return noErr;
-
-    case kAudioUnitProperty_ParameterList:
-    {
-      if (!global)
-      {
-        *pDataSize = 0;
-        return noErr;
-      }
-      if (!Fit(pData, room, nParams * sizeof(AudioUnitParameterID), false, pDataSize, pWriteable, &status))
-        return status;
-      AudioUnitParameterID* pIDs = (AudioUnitParameterID*)pData;
-      for (int i = 0; i < nParams; ++i) pIDs[i] = i;
-      return noErr;
-    }
-
-    case kAudioUnitProperty_ParameterInfo:
-      if (!global) return kAudioUnitErr_InvalidProperty;
-      if (element >= (UInt32)nParams) return kAudioUnitErr_InvalidElement;
-      if (!Fit(pData, room, sizeof(AudioUnitParameterInfo), false, pDataSize, pWriteable, &status)) return status;
-      return GetParameterInfo(element, (AudioUnitParameterInfo*)pData);
-
-    case kAudioUnitProperty_FastDispatch: return GetProc(element, pDataSize, pData);
-
-    case kAudioUnitProperty_StreamFormat:
-    {
-      BusChannels* pBus = GetBus(scope, element);
-      if (!pBus) return kAudioUnitErr_InvalidProperty;
-      if (!Fit(pData, room, sizeof(AudioStreamBasicDescription), true, pDataSize, pWriteable, &status)) return status;
-      int nChannels = pBus->mNHostChannels < 0 ? pBus->mNPlugChannels : pBus->mNHostChannels;
-      MakeDefaultASBD((AudioStreamBasicDescription*)pData, GetSampleRate(), nChannels, false);
-      return noErr;
-    }
-
-    case kAudioUnitProperty_ElementCount:
-    {
-      if (!Fit(pData, room, sizeof(UInt32), false, pDataSize, pWriteable, &status)) return status;
-      UInt32 n = 0;
-      if (global) n = 1;
-      else if (scope == kAudioUnitScope_Input) n = mInBuses.GetSize();
-      else if (scope == kAudioUnitScope_Output) n = mOutBuses.GetSize();
-      *(UInt32*)pData = n;
-      return noErr;
-    }
-
-    case kAudioUnitProperty_Latency:
-      if (!global) return kAudioUnitErr_InvalidProperty;
-      if (!Fit(pData, room, sizeof(Float64), false, pDataSize, pWriteable, &status)) return status;
-      *(Float64*)pData = (double)GetLatency() / GetSampleRate();
-      return noErr;
-
-    case kAudioUnitProperty_SupportedNumChannels:
-    {
-      if (!global) return kAudioUnitErr_InvalidProperty;
-      int n = NChannelIO();
-      if (!Fit(pData, room, n * sizeof(AUChannelInfo), false, pDataSize, pWriteable, &status)) return status;
-      AUChannelInfo* pChInfo = (AUChannelInfo*)pData;
-      for (int i = 0; i < n; ++i)
-      {
-        int nIn, nOut;
-        GetChannelIO(i, &nIn, &nOut);
-        pChInfo[i].inChannels = (SInt16)nIn;
-        pChInfo[i].outChannels = (SInt16)nOut;
-      }
-      return noErr;
-    }
-
-    case kAudioUnitProperty_MaximumFramesPerSlice:
-      if (!global) return kAudioUnitErr_InvalidProperty;
-      if (!Fit(pData, room, sizeof(UInt32), true, pDataSize, pWriteable, &status)) return status;
-      *(UInt32*)pData = GetBlockSize();
-      return noErr;
-
-    case kAudioUnitProperty_ParameterValueStrings:
-    {
-      if (!global) return kAudioUnitErr_InvalidProperty;
-      if (element >= (UInt32)nParams) return kAudioUnitErr_InvalidElement;
-      IParam* pParam = GetParam((int)element);
-      int n = pParam->GetNDisplayTexts();
-      if (!n)
-      {
-        *pDataSize = 0;
-        return kAudioUnitErr_InvalidProperty;
-      }
-      if (!Fit(pData, room, sizeof(CFArrayRef), false, pDataSize, pWriteable, &status)) return status;
-      CFMutableArrayRef nameArray = CFArrayCreateMutable(kCFAllocatorDefault, n, &kCFTypeArrayCallBacks);
-      if (!nameArray) return coreFoundationUnknownErr;
-      for (int i = 0; i < n; ++i)
-      {
-        CFStringRef str = NewCFString(pParam->GetDisplayTextAtIdx(i));
-        if (str)
-        {
-          CFArrayAppendValue(nameArray, str);
-          CFRelease(str);
-        }
-      }
-      *(CFArrayRef*)pData = nameArray;
-      return noErr;
-    }
-
-    case kAudioUnitProperty_GetUIComponentList:
-    {
-      if (!GetGUI()) return kAudioUnitErr_InvalidProperty;
-      if (!Fit(pData, room, sizeof(AudioComponentDescription), false, pDataSize, pWriteable, &status)) return status;
-      AudioComponentDescription* pDesc = (AudioComponentDescription*)pData;
-      pDesc->componentType = kAudioUnitCarbonViewComponentType;
-      pDesc->componentSubType = GetUniqueID();
-      pDesc->componentManufacturer = GetMfrID();
-      pDesc->componentFlags = 0;
-      pDesc->componentFlagsMask = 0;
-      return noErr;
-    }
-
-    case kAudioUnitProperty_AudioChannelLayout: return kAudioUnitErr_InvalidPropertyValue;
-
-    case kAudioUnitProperty_TailTime:
-      if (!global) return kAudioUnitErr_InvalidProperty;
-      if (!Fit(pData, room, sizeof(Float64), GetTailSize() > 0, pDataSize, pWriteable, &status)) return status;
-      *(Float64*)pData = (double)GetTailSize() / GetSampleRate();
-      return noErr;
-
-    case kAudioUnitProperty_BypassEffect:
-      if (!global) return kAudioUnitErr_InvalidProperty;
-      if (!Fit(pData, room, sizeof(UInt32), true, pDataSize, pWriteable, &status)) return status;
-      *(UInt32*)pData = IsBypassed() ? 1 : 0;
-      return noErr;
-
-    case kAudioUnitProperty_LastRenderError:
-      if (!global) return kAudioUnitErr_InvalidProperty;
-      if (!Fit(pData, room, sizeof(OSStatus), false, pDataSize, pWriteable, &status)) return status;
-      *(OSStatus*)pData = noErr;
-      return noErr;
-
-    case kAudioUnitProperty_SetRenderCallback:
-      if ((!global && scope != kAudioUnitScope_Input) || element >= (UInt32)mInBuses.GetSize())
-        return kAudioUnitErr_InvalidProperty;
-      Fit(pData, room, sizeof(AURenderCallbackStruct), true, pDataSize, pWriteable, &status);
-      return status;
-
-    case kAudioUnitProperty_FactoryPresets:
-      if (!Fit(pData, room, sizeof(CFArrayRef), false, pDataSize, pWriteable, &status)) return status;
-      return GetFactoryPresets((CFArrayRef*)pData);
-
-    case kAudioUnitProperty_HostCallbacks:
-      if (!global) return kAudioUnitErr_InvalidProperty;
-      Fit(pData, room, kHostCallbacksSize, true, pDataSize, pWriteable, &status);
-      return status;
-
-    case kAudioUnitProperty_CurrentPreset:
-    case kAudioUnitProperty_PresentPreset:
-    {
-      if (!Fit(pData, room, sizeof(AUPreset), true, pDataSize, pWriteable, &status)) return status;
-      AUPreset* pAUPreset = (AUPreset*)pData;
-      int idx = GetCurrentPresetIdx();
-      pAUPreset->presetNumber = idx;
-      pAUPreset->presetName = NewCFString(GetPresetName(idx));
-      return noErr;
-    }
-
-    case kAudioUnitProperty_ElementName:
-    {
-      if (!pData) return kAudioUnitErr_InvalidProperty;
-      const WDL_String* pLabel;
-      if (scope == kAudioUnitScope_Output)
-      {
-        if (element >= (UInt32)mOutBuses.GetSize()) return kAudioUnitErr_InvalidElement;
-        pLabel = GetOutputBusLabel((int)element);
-      }
-      else if (scope == kAudioUnitScope_Input)
-      {
-        if (element > 1) return kAudioUnitErr_InvalidElement;
-        pLabel = GetInputBusLabel((int)element);
-      }
-      else return kAudioUnitErr_InvalidScope;
-      if (!Fit(pData, room, sizeof(CFStringRef), false, pDataSize, pWriteable, &status)) return status;
-      *(CFStringRef*)pData = NewCFString(pLabel ? pLabel->Get() : "");
-      return noErr;
-    }
-
-    case kAudioUnitProperty_CocoaUI:
-    {
-      if (!CanDoCocoaUI()) return kAudioUnitErr_InvalidProperty;
-      if (!Fit(pData, room, sizeof(AudioUnitCocoaViewInfo), false, pDataSize, pWriteable, &status)) return status;
-      CFStringRef bundleID = NewCFString(GetBundleID());
-      CFBundleRef bundle = bundleID ? CFBundleGetBundleWithIdentifier(bundleID) : nullptr;
-      if (bundleID) CFRelease(bundleID);
-      CFURLRef url = bundle ? CFBundleCopyBundleURL(bundle) : nullptr;
-      if (!url) return kAudioUnitErr_InvalidProperty;
-      AudioUnitCocoaViewInfo* pViewInfo = (AudioUnitCocoaViewInfo*)pData;
-      pViewInfo->mCocoaAUViewBundleLocation = url;
-      pViewInfo->mCocoaAUViewClass[0] = NewCFString(mCocoaViewFactoryClassName.Get());
-      return noErr;
-    }
-
-    case kAudioUnitProperty_SupportedChannelLayoutTags:
-    {
-      if (!IsInst() || mOutBuses.GetSize() == 1) return kAudioUnitErr_InvalidProperty;
-      if (scope == kAudioUnitScope_Input && !mInBuses.Get(0)) return kAudioUnitErr_InvalidProperty;
-      if (scope != kAudioUnitScope_Input && scope != kAudioUnitScope_Output) return kAudioUnitErr_InvalidProperty;
-      if (element >= (UInt32)mOutBuses.GetSize()) return kAudioUnitErr_InvalidElement;
-      if (!Fit(pData, room, sizeof(AudioChannelLayoutTag), true, pDataSize, pWriteable, &status)) return status;
-      GetChannelLayoutTags(scope, element, (AudioChannelLayoutTag*)pData);
-      return noErr;
-    }
-
-    case kAudioUnitProperty_ParameterStringFromValue:
-    {
-      if (!Fit(pData, room, sizeof(AudioUnitParameterStringFromValue), false, pDataSize, pWriteable, &status))
-        return status;
-      if (!global) return noErr;
-      AudioUnitParameterStringFromValue* pSFV = (AudioUnitParameterStringFromValue*)pData;
-      IParam* pParam = GetParam((int)pSFV->inParamID);
-      if (!pParam || pSFV->inParamID > 0x7fffffff) return kAudioUnitErr_InvalidElement;
-      double value = pSFV->inValue ? *pSFV->inValue : pParam->Value();
-      pParam->GetDisplayForHost(value, false, mParamDisplayStr, true);
-      pSFV->outString = NewCFString(mParamDisplayStr);
-      return noErr;
-    }
-
-    case kAudioUnitProperty_ParameterIDName:
-    {
-      if (!Fit(pData, room, sizeof(AudioUnitParameterIDName), false, pDataSize, pWriteable, &status)) return status;
-      if (!global) return noErr;
-      AudioUnitParameterIDName* pIDName = (AudioUnitParameterIDName*)pData;
-      IParam* pParam = pIDName->inID > 0x7fffffff ? nullptr : GetParam((int)pIDName->inID);
-      if (!pParam) return kAudioUnitErr_InvalidElement;
-      char cStr[32];
-      snprintf(cStr, sizeof(cStr), "%s", pParam->GetNameForHost());
-      if (pIDName->inDesiredLength != kAudioUnitParameterName_Full)
-      {
-        int n = pIDName->inDesiredLength < 31 ? (int)pIDName->inDesiredLength : 31;
-        cStr[n < 0 ? 0 : n] = '\0';
-      }
-      pIDName->outName = NewCFString(cStr);
-      return noErr;
-    }
-
-    case kAudioUnitProperty_ParameterClumpName:
-    {
-      if (!Fit(pData, room, sizeof(AudioUnitParameterNameInfo), false, pDataSize, pWriteable, &status)) return status;
-      if (!global) return noErr;
-      AudioUnitParameterNameInfo* pClumpInfo = (AudioUnitParameterNameInfo*)pData;
-      if (pClumpInfo->inID < 1) return kAudioUnitErr_PropertyNotInUse;
-      if (pClumpInfo->inID > (UInt32)mParamGroups.GetSize()) return kAudioUnitErr_InvalidElement;
-      pClumpInfo->outName = NewCFString(mParamGroups.Get((int)pClumpInfo->inID - 1));
-      return noErr;
-    }
-
-    case kAudioUnitProperty_ParameterValueFromString:
-    {
-      if (!Fit(pData, room, sizeof(AudioUnitParameterValueFromString), false, pDataSize, pWriteable, &status))
-        return status;
-      if (!global) return noErr;
-      AudioUnitParameterValueFromString* pVFS = (AudioUnitParameterValueFromString*)pData;
-      IParam* pParam = pVFS->inParamID > 0x7fffffff ? nullptr : GetParam((int)pVFS->inParamID);
-      if (!pParam) return kAudioUnitErr_InvalidElement;
-      if (!pVFS->inString) return kAudioUnitErr_InvalidPropertyValue;
-      char cStr[256];
-      if (!CFStringGetCString(pVFS->inString, cStr, sizeof(cStr), kCFStringEncodingUTF8))
-        return kAudioUnitErr_InvalidPropertyValue;
-      if (pParam->GetNDisplayTexts())
-      {
-        int value;
-        if (pParam->MapDisplayText(cStr, &value)) pVFS->outValue = (AudioUnitParameterValue)value;
-      }
-      else
-      {
-        double value = atof(cStr);
-        if (pParam->GetNegateDisplay()) value = -value;
-        pVFS->outValue = (AudioUnitParameterValue)value;
-      }
-      return noErr;
-    }
-
-    case kIPlugObjectPropertyID:
-      if (!Fit(pData, room, sizeof(IPlugAU*), false, pDataSize, pWriteable, &status)) return status;
-      *(IPlugAU**)pData = this;
-      return noErr;
-
-    case kMusicDeviceProperty_InstrumentCount:
-      if (!global || !IsInst()) return kAudioUnitErr_InvalidProperty;
-      if (!Fit(pData, room, sizeof(UInt32), false, pDataSize, pWriteable, &status)) return status;
-      *(UInt32*)pData = 1;
-      return noErr;
-
-    default: return kAudioUnitErr_InvalidProperty;
-  }
+  *pDataSize = call.size;
+  *pWriteable = call.writable;
+  if (!pData) return noErr;
+  if (room < call.size) return kAudioUnitErr_InvalidPropertyValue;
+  return row->get(*this, call);
 }
 
 OSStatus IPlugAU::SetStreamFormat(AudioUnitScope scope, AudioUnitElement element,
@@ -519,106 +591,113 @@ OSStatus IPlugAU::SetConnection(AudioUnitScope scope, const AudioUnitConnection*
   return result;
 }
 
+OSStatus IPlugAU::Properties::SetClassInfo(IPlugAU& au, Call& c)
+{
+  if (c.size < sizeof(CFPropertyListRef)) return kAudioUnitErr_InvalidPropertyValue;
+  return au.SetState(c.In<CFPropertyListRef>());
+}
+
+OSStatus IPlugAU::Properties::SetMakeConnection(IPlugAU& au, Call& c)
+{
+  if (c.size < sizeof(AudioUnitConnection)) return kAudioUnitErr_InvalidPropertyValue;
+  return au.SetConnection(c.scope, &c.In<AudioUnitConnection>());
+}
+
+OSStatus IPlugAU::Properties::SetSampleRate(IPlugAU& au, Call& c)
+{
+  if (c.size < sizeof(Float64) || !(c.In<Float64>() > 0.0)) return kAudioUnitErr_InvalidPropertyValue;
+  au.SetSampleRate(c.In<Float64>());
+  au.Reset();
+  return noErr;
+}
+
+OSStatus IPlugAU::Properties::SetStreamFormat(IPlugAU& au, Call& c)
+{
+  if (c.size < sizeof(AudioStreamBasicDescription)) return kAudioUnitErr_InvalidPropertyValue;
+  return au.SetStreamFormat(c.scope, c.element, &c.In<AudioStreamBasicDescription>());
+}
+
+OSStatus IPlugAU::Properties::SetMaximumFrames(IPlugAU& au, Call& c)
+{
+  if (c.size < sizeof(UInt32)) return kAudioUnitErr_InvalidPropertyValue;
+  const UInt32 frames = c.In<UInt32>();
+  if (frames < 1 || frames > kMaxFramesPerSlice) return kAudioUnitErr_InvalidPropertyValue;
+  au.SetBlockSize((int)frames);
+  au.Reset();
+  return noErr;
+}
+
+OSStatus IPlugAU::Properties::SetBypass(IPlugAU& au, Call& c)
+{
+  if (c.size < sizeof(UInt32)) return kAudioUnitErr_InvalidPropertyValue;
+  const bool bypassed = c.In<UInt32>() != 0;
+  au.SetBypassed(bypassed);
+  au.OnActivate(!bypassed);
+  au.Reset();
+  return noErr;
+}
+
+OSStatus IPlugAU::Properties::SetRenderCallback(IPlugAU& au, Call& c)
+{
+  if (c.scope != kAudioUnitScope_Input || c.element >= (UInt32)au.mInBusConnections.GetSize())
+    return kAudioUnitErr_InvalidProperty;
+  if (c.size < sizeof(AURenderCallbackStruct)) return kAudioUnitErr_InvalidPropertyValue;
+  InputBusConnection* pInBusConn = au.mInBusConnections.Get((int)c.element);
+  memset(pInBusConn, 0, sizeof(InputBusConnection));
+  const AURenderCallbackStruct& callback = c.In<AURenderCallbackStruct>();
+  if (callback.inputProc) pInBusConn->mUpstreamRenderCallback = callback;
+  au.AssessInputConnections();
+  return noErr;
+}
+
+OSStatus IPlugAU::Properties::SetHostCallbacks(IPlugAU& au, Call& c)
+{
+  if (!c.Global()) return kAudioUnitErr_InvalidProperty;
+  if (c.size < kHostCallbacksSize) return kAudioUnitErr_InvalidPropertyValue;
+  const HostCallbackInfo& info = c.In<HostCallbackInfo>();
+  au.mHostCallbacks.hostUserData = info.hostUserData;
+  au.mHostCallbacks.beatAndTempoProc = info.beatAndTempoProc;
+  au.mHostCallbacks.musicalTimeLocationProc = info.musicalTimeLocationProc;
+  au.mHostCallbacks.transportStateProc = info.transportStateProc;
+  return noErr;
+}
+
+OSStatus IPlugAU::Properties::SetCurrentPreset(IPlugAU& au, Call& c)
+{
+  if (c.size < sizeof(AUPreset)) return kAudioUnitErr_InvalidPropertyValue;
+  au.RestorePreset((int)c.In<AUPreset>().presetNumber);
+  return noErr;
+}
+
+OSStatus IPlugAU::Properties::SetOfflineRender(IPlugAU& au, Call& c)
+{
+  if (c.size < sizeof(UInt32)) return kAudioUnitErr_InvalidPropertyValue;
+  au.mIsOffline = c.In<UInt32>() != 0;
+  return noErr;
+}
+
+OSStatus IPlugAU::Properties::SetHostIdentifier(IPlugAU& au, Call& c)
+{
+  if (c.size < sizeof(AUHostIdentifier)) return kAudioUnitErr_InvalidPropertyValue;
+  const AUHostIdentifier& hostID = c.In<AUHostIdentifier>();
+  char hostName[256] = "";
+  if (hostID.hostName && !CFStringGetCString(hostID.hostName, hostName, sizeof(hostName), kCFStringEncodingUTF8))
+    return kAudioUnitErr_InvalidPropertyValue;
+  const AUNumVersion& v = hostID.hostVersion;
+  const int version = (v.majorRev << 16) + ((v.minorAndBugRev & 0xF0) << 4) + (v.minorAndBugRev & 0x0F);
+  au.SetHost(hostName, version);
+  au.OnHostIdentified();
+  return noErr;
+}
+
 OSStatus IPlugAU::SetProperty(AudioUnitPropertyID propID, AudioUnitScope scope, AudioUnitElement element,
                               UInt32* pDataSize, const void* pData)
 {
   Trace(TRACELOC, "(%d:%s):(%d:%s):%d", (int)propID, AUPropertyStr(propID), (int)scope, AUScopeStr(scope),
         (int)element);
   InformListeners(propID, scope);
-  const UInt32 size = pData ? *pDataSize : 0;
-  const bool global = scope == kAudioUnitScope_Global;
-
-  switch (propID)
-  {
-    case kAudioUnitProperty_ClassInfo:
-      if (size < sizeof(CFPropertyListRef)) return kAudioUnitErr_InvalidPropertyValue;
-      return SetState(*(const CFPropertyListRef*)pData);
-
-    case kAudioUnitProperty_MakeConnection:
-      if (size < sizeof(AudioUnitConnection)) return kAudioUnitErr_InvalidPropertyValue;
-      return SetConnection(scope, (const AudioUnitConnection*)pData);
-
-    case kAudioUnitProperty_SampleRate:
-      if (size < sizeof(Float64)) return kAudioUnitErr_InvalidPropertyValue;
-      if (!(*(const Float64*)pData > 0.0)) return kAudioUnitErr_InvalidPropertyValue;
-      SetSampleRate(*(const Float64*)pData);
-      Reset();
-      return noErr;
-
-    case kAudioUnitProperty_StreamFormat:
-      if (size < sizeof(AudioStreamBasicDescription)) return kAudioUnitErr_InvalidPropertyValue;
-      return SetStreamFormat(scope, element, (const AudioStreamBasicDescription*)pData);
-
-    case kAudioUnitProperty_MaximumFramesPerSlice:
-    {
-      if (size < sizeof(UInt32)) return kAudioUnitErr_InvalidPropertyValue;
-      UInt32 frames = *(const UInt32*)pData;
-      if (frames < 1 || frames > kMaxFramesPerSlice) return kAudioUnitErr_InvalidPropertyValue;
-      SetBlockSize((int)frames);
-      Reset();
-      return noErr;
-    }
-
-    case kAudioUnitProperty_BypassEffect:
-    {
-      if (size < sizeof(UInt32)) return kAudioUnitErr_InvalidPropertyValue;
-      bool bypassed = *(const UInt32*)pData != 0;
-      SetBypassed(bypassed);
-      OnActivate(!bypassed);
-      Reset();
-      return noErr;
-    }
-
-    case kAudioUnitProperty_SetRenderCallback:
-    {
-      if (scope != kAudioUnitScope_Input || element >= (UInt32)mInBusConnections.GetSize())
-        return kAudioUnitErr_InvalidProperty;
-      if (size < sizeof(AURenderCallbackStruct)) return kAudioUnitErr_InvalidPropertyValue;
-      InputBusConnection* pInBusConn = mInBusConnections.Get((int)element);
-      memset(pInBusConn, 0, sizeof(InputBusConnection));
-      const AURenderCallbackStruct* pCallback = (const AURenderCallbackStruct*)pData;
-      if (pCallback->inputProc) pInBusConn->mUpstreamRenderCallback = *pCallback;
-      AssessInputConnections();
-      return noErr;
-    }
-
-    case kAudioUnitProperty_HostCallbacks:
-    {
-      if (!global) return kAudioUnitErr_InvalidProperty;
-      if (size < kHostCallbacksSize) return kAudioUnitErr_InvalidPropertyValue;
-      const HostCallbackInfo* pInfo = (const HostCallbackInfo*)pData;
-      mHostCallbacks.hostUserData = pInfo->hostUserData;
-      mHostCallbacks.beatAndTempoProc = pInfo->beatAndTempoProc;
-      mHostCallbacks.musicalTimeLocationProc = pInfo->musicalTimeLocationProc;
-      mHostCallbacks.transportStateProc = pInfo->transportStateProc;
-      return noErr;
-    }
-
-    case kAudioUnitProperty_CurrentPreset:
-    case kAudioUnitProperty_PresentPreset:
-      if (size < sizeof(AUPreset)) return kAudioUnitErr_InvalidPropertyValue;
-      RestorePreset((int)((const AUPreset*)pData)->presetNumber);
-      return noErr;
-
-    case kAudioUnitProperty_OfflineRender:
-      if (size < sizeof(UInt32)) return kAudioUnitErr_InvalidPropertyValue;
-      mIsOffline = *(const UInt32*)pData != 0;
-      return noErr;
-
-    case kAudioUnitProperty_AUHostIdentifier:
-    {
-      if (size < sizeof(AUHostIdentifier)) return kAudioUnitErr_InvalidPropertyValue;
-      const AUHostIdentifier* pHostID = (const AUHostIdentifier*)pData;
-      char hostName[256] = "";
-      if (pHostID->hostName && !CFStringGetCString(pHostID->hostName, hostName, sizeof(hostName), kCFStringEncodingUTF8))
-        return kAudioUnitErr_InvalidPropertyValue;
-      const AUNumVersion& v = pHostID->hostVersion;
-      int version = (v.majorRev << 16) + ((v.minorAndBugRev & 0xF0) << 4) + (v.minorAndBugRev & 0x0F);
-      SetHost(hostName, version);
-      OnHostIdentified();
-      return noErr;
-    }
-
-    default: return kAudioUnitErr_InvalidProperty;
-  }
+  const Properties::Row* row = Properties::Find(propID);
+  if (!row || !row->set) return kAudioUnitErr_InvalidProperty;
+  PropertyCall call = {scope, element, nullptr, nullptr, pData, pData ? *pDataSize : 0, false, noErr};
+  return row->set(*this, call);
 }

@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "IPlugText.h"
@@ -160,6 +161,26 @@ const char* IParam::GetDisplayTextAtIdx(int idx, int* pValue) const
   const DisplayText& rec = mDisplayTexts.Get()[idx];
   if (pValue) *pValue = rec.mValue;
   return rec.mText;
+}
+
+bool IParam::ValueFromText(const char* str, const ITextToValueRule& rule, double* pValue) const
+{
+  const bool lookUp = rule.lookup == ITextToValueRule::kLookUpWhenDisplayTexts
+                          ? GetNDisplayTexts() > 0
+                          : (mType == kTypeBool || mType == kTypeEnum);
+  if (lookUp) {
+    int key = 0;
+    if (MapDisplayText(str, &key)) {
+      *pValue = (double)key;
+      return true;
+    }
+    if (!rule.unmatchedIsZero) return false;
+    *pValue = 0.0;
+    return true;
+  }
+  const double v = str ? atof(str) : 0.0;
+  *pValue = mNegateDisplay ? -v : v;
+  return true;
 }
 
 bool IParam::MapDisplayText(const char* str, int* pValue) const

@@ -7,6 +7,20 @@
 #define MAX_PARAM_NAME_LEN 32
 #define MAX_PARAM_DISPLAY_LEN 32
 
+// How text typed for a parameter (by a host, or into the editor's prompt) becomes a value: which
+// parameters look the text up among their display texts, and what a text found there does not
+// give. Every other parameter reads the text as a number, negated for a negated display.
+struct ITextToValueRule
+{
+  enum ELookup
+  {
+    kLookUpWhenDisplayTexts,  // parameters that have display texts
+    kLookUpWhenBoolOrEnum     // boolean and enumerated parameters
+  };
+  ELookup lookup;
+  bool unmatchedIsZero;  // true: a text not found gives 0; false: it gives no value
+};
+
 class IParam
 {
 public:
@@ -72,6 +86,9 @@ public:
   const char* GetDisplayTextAtIdx(int idx, int* pValue = nullptr) const;
   // Finds the first record whose text equals str exactly and stores its value; false when none.
   bool MapDisplayText(const char* str, int* pValue) const;
+  // The value, in the parameter's units, of text typed for it under rule; false (*pValue
+  // untouched) when the rule gives none. Null text reads as the number 0.
+  bool ValueFromText(const char* str, const ITextToValueRule& rule, double* pValue) const;
 
   EParamType Type() const { return mType; }
   double GetMin() const { return mMin; }

@@ -301,8 +301,10 @@ protected:
   // Fills the first uninitialized slot with a copy of pState and names it; false when none is free
   // (or memory ran out, leaving the slot uninitialized).
   bool StorePreset(const char* name, const ByteChunk* pState);
-  // Writes a bank or program image to fileName through a temporary file; false on any failure.
-  static bool WriteFileImage(const char* fileName, const ByteChunk& image);
+  // Under the mutex: the current program / every slot as a program / bank file's bytes, appended
+  // to pImage; false when memory ran out. The caller writes them after the mutex is released.
+  bool MakeProgramImage(ByteChunk* pImage);
+  bool MakeBankImage(ByteChunk* pImage);
 
   WDL_PtrList<ChannelIO> mChannelIO;
   char mEffectName[MAX_EFFECT_NAME_LEN], mProductName[MAX_EFFECT_NAME_LEN], mMfrName[MAX_EFFECT_NAME_LEN];

@@ -2,23 +2,17 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include "Base64.h"
 #include "IPlugBase.h"
 #include "Log.h"
+#include "base/atomicfile.h"
+#include "base/fourcc.h"
 
 namespace {
 const int kNameLen = 28;              // name fields, zero-padded
 const int kBankHeaderLen = 156;       // up to the programs or the chunk length
 const long kMaxFileLen = 64L << 20;   // larger files are not ours
-
-// The four characters of a tag packed with the first in the most significant byte.
-constexpr uint32_t Tag(const char (&s)[5])
-{
-  return (uint32_t)(uint8_t)s[0] << 24 | (uint32_t)(uint8_t)s[1] << 16 | (uint32_t)(uint8_t)s[2] << 8 | (uint8_t)s[3];
-}
 
 // Appends big-endian fields to a file image.
 class BEWriter
@@ -125,7 +119,7 @@ bool ReadFileImage(const char* fileName, ByteChunk* pImage)
 void WriteProgramHeader(BEWriter* pW, uint32_t fxMagic, uint32_t byteSize, int uniqueID, int version, int nParams,
                         const char* name)
 {
-  pW->U32(Tag("CcnK"));
+  pW->U32(FourCC("CcnK"));
   pW->U32(byteSize);
   pW->U32(fxMagic);
   pW->U32(1);
@@ -139,7 +133,7 @@ void WriteProgramHeader(BEWriter* pW, uint32_t fxMagic, uint32_t byteSize, int u
 void WriteBankHeader(BEWriter* pW, uint32_t fxMagic, uint32_t byteSize, int uniqueID, int version, int nPrograms,
                      int currentProgram)
 {
-  pW->U32(Tag("CcnK"));
+  pW->U32(FourCC("CcnK"));
   pW->U32(byteSize);
   pW->U32(fxMagic);
   pW->U32(2);
@@ -151,72 +145,43 @@ void WriteBankHeader(BEWriter* pW, uint32_t fxMagic, uint32_t byteSize, int uniq
 }
 }  // namespace
 
-bool IPlugBase::WriteFileImage(const char* fileName, const ByteChunk& image)
+bool IPlugBase::MakeProgramImage(ByteChunk* pImage)
 {
-  WDL_String tmpName(fileName);
-  tmpName.Append(".XXXXXX");
-  const int fd = mkstemp(tmpName.GetMutable());
-  if (fd < 0) return false;
-  // The file gets the permissions a plain create would give it.
-  const mode_t mask = umask(0);
-  umask(mask);
-  fchmod(fd, 0666 & ~mask);
-  FILE* fp = fdopen(fd, "wb");
-  if (!fp) {
-    close(fd);
-    unlink(tmpName.Get());
-    return false;
-  }
-  bool ok = image.Size() == 0 || fwrite(image.GetBytes(), 1, (size_t)image.Size(), fp) == (size_t)image.Size();
-  ok = (fclose(fp) == 0) && ok;
-  ok = ok && rename(tmpName.Get(), fileName) == 0;
-  if (!ok) unlink(tmpName.Get());
-  return ok;
-}
-
-bool IPlugBase::SaveProgramAsFXP(WDL_String* pFileName)
-{
-  if (EmptyPath(pFileName)) return false;
-  Trace(TRACELOC, "%s", pFileName->Get());
   WDL_MutexLock lock(&mMutex);
-  ByteChunk image;
-  BEWriter w(&image);
+  BEWriter w(pImage);
   const char* name = GetPresetName(mCurrentPresetIdx);
   const int version = GetEffectVersion(true), n = NParams();
   if (DoesStateChunks()) {
     ByteChunk state;
     InitChunkWithIPlugVer(&state);
     if (!SerializeState(&state)) return false;
-    WriteProgramHeader(&w, Tag("FPCh"), (uint32_t)state.Size() + 60, mUniqueID, version, n, name);
+    WriteProgramHeader(&w, FourCC("FPCh"), (uint32_t)state.Size() + 60, mUniqueID, version, n, name);
     w.U32((uint32_t)state.Size());
     w.Bytes(state.GetBytes(), state.Size());
   } else {
-    WriteProgramHeader(&w, Tag("FxCk"), 0, mUniqueID, version, n, name);
+    WriteProgramHeader(&w, FourCC("FxCk"), 0, mUniqueID, version, n, name);
     for (int i = 0; i < n; ++i) w.Float((float)GetParam(i)->GetNormalized());
   }
-  return w.OK() && WriteFileImage(pFileName->Get(), image);
+  return w.OK();
 }
 
-bool IPlugBase::SaveBankAsFXB(WDL_String* pFileName)
+bool IPlugBase::MakeBankImage(ByteChunk* pImage)
 {
-  if (EmptyPath(pFileName)) return false;
-  Trace(TRACELOC, "%s", pFileName->Get());
   WDL_MutexLock lock(&mMutex);
-  ByteChunk image;
-  BEWriter w(&image);
+  BEWriter w(pImage);
   const int version = GetEffectVersion(true), n = NParams(), nPresets = NPresets();
   if (DoesStateChunks()) {
     ByteChunk state;
     InitChunkWithIPlugVer(&state);
     if (!SerializePresets(&state)) return false;
-    WriteBankHeader(&w, Tag("FBCh"), (uint32_t)state.Size() + 160, mUniqueID, version, nPresets, mCurrentPresetIdx);
+    WriteBankHeader(&w, FourCC("FBCh"), (uint32_t)state.Size() + 160, mUniqueID, version, nPresets, mCurrentPresetIdx);
     w.U32((uint32_t)state.Size());
     w.Bytes(state.GetBytes(), state.Size());
   } else {
-    WriteBankHeader(&w, Tag("FxBk"), 0, mUniqueID, version, nPresets, mCurrentPresetIdx);
+    WriteBankHeader(&w, FourCC("FxBk"), 0, mUniqueID, version, nPresets, mCurrentPresetIdx);
     for (int p = 0; p < nPresets; ++p) {
       IPreset* pPreset = mPresets.Get(p);
-      WriteProgramHeader(&w, Tag("FxCk"), 0, mUniqueID, version, n, pPreset->mName);
+      WriteProgramHeader(&w, FourCC("FxCk"), 0, mUniqueID, version, n, pPreset->mName);
       // A stored state that runs short counts 0.0 for the missing values and all later ones.
       int pos = 0;
       for (int i = 0; i < n; ++i) {
@@ -227,7 +192,23 @@ bool IPlugBase::SaveBankAsFXB(WDL_String* pFileName)
       }
     }
   }
-  return w.OK() && WriteFileImage(pFileName->Get(), image);
+  return w.OK();
+}
+
+bool IPlugBase::SaveProgramAsFXP(WDL_String* pFileName)
+{
+  if (EmptyPath(pFileName)) return false;
+  Trace(TRACELOC, "%s", pFileName->Get());
+  ByteChunk image;
+  return MakeProgramImage(&image) && WriteFileAtomically(pFileName->Get(), image.GetBytes(), (size_t)image.Size());
+}
+
+bool IPlugBase::SaveBankAsFXB(WDL_String* pFileName)
+{
+  if (EmptyPath(pFileName)) return false;
+  Trace(TRACELOC, "%s", pFileName->Get());
+  ByteChunk image;
+  return MakeBankImage(&image) && WriteFileAtomically(pFileName->Get(), image.GetBytes(), (size_t)image.Size());
 }
 
 bool IPlugBase::LoadProgramFromFXP(WDL_String* pFileName)
@@ -243,10 +224,10 @@ bool IPlugBase::LoadProgramFromFXP(WDL_String* pFileName)
   if (!(r.U32(&chunkMagic) && r.U32(&byteSize) && r.U32(&fxMagic) && r.U32(&fxVersion) && r.U32(&pluginID) &&
         r.U32(&pluginVersion) && r.U32(&numParams) && r.Name(name)))
     return false;
-  if (chunkMagic != Tag("CcnK") || fxVersion != 1 || (int)pluginID != mUniqueID) return false;
+  if (chunkMagic != FourCC("CcnK") || fxVersion != 1 || (int)pluginID != mUniqueID) return false;
 
   WDL_MutexLock lock(&mMutex);
-  if (fxMagic == Tag("FPCh") && DoesStateChunks()) {
+  if (fxMagic == FourCC("FPCh") && DoesStateChunks()) {
     // The state is exactly the chunk the file declares, with or without a version header.
     uint32_t len;
     if (!r.U32(&len) || (int64_t)len > (int64_t)image.Size() - r.Pos()) return false;
@@ -262,7 +243,7 @@ bool IPlugBase::LoadProgramFromFXP(WDL_String* pFileName)
       UnserializeState(&backup, 0);
       return false;
     }
-  } else if (fxMagic == Tag("FxCk")) {
+  } else if (fxMagic == FourCC("FxCk")) {
     // Values missing from a cut-short file leave their parameters as they are.
     float v;
     for (int i = 0, n = NParams(); i < n && r.Float(&v); ++i) SetFromFile(GetParam(i), v);
@@ -288,11 +269,11 @@ bool IPlugBase::LoadBankFromFXB(WDL_String* pFileName)
         r.U32(&pluginVersion) && r.U32(&numPrograms) && r.U32(&currentProgram)) ||
       image.Size() < kBankHeaderLen)
     return false;
-  if (chunkMagic != Tag("CcnK") || (int)pluginID != mUniqueID) return false;
+  if (chunkMagic != FourCC("CcnK") || (int)pluginID != mUniqueID) return false;
 
   WDL_MutexLock lock(&mMutex);
   BEReader programs(image, kBankHeaderLen);
-  if (fxMagic == Tag("FBCh") && DoesStateChunks()) {
+  if (fxMagic == FourCC("FBCh") && DoesStateChunks()) {
     uint32_t len;
     if (!programs.U32(&len) || (int64_t)len > (int64_t)image.Size() - programs.Pos()) return false;
     ByteChunk state;
@@ -310,7 +291,7 @@ bool IPlugBase::LoadBankFromFXB(WDL_String* pFileName)
     InformHostOfProgramChange();
     return true;
   }
-  if (fxMagic != Tag("FxBk")) return false;
+  if (fxMagic != FourCC("FxBk")) return false;
 
   // Programs beyond this plug-in's slots have nowhere to go and are skipped.
   const int nLoad = (int)(numPrograms < (uint32_t)NPresets() ? numPrograms : (uint32_t)NPresets());
@@ -331,7 +312,7 @@ bool IPlugBase::LoadBankFromFXB(WDL_String* pFileName)
     if (!(programs.U32(&progChunkMagic) && programs.U32(&progByteSize) && programs.U32(&progFxMagic) &&
           programs.U32(&progVersion) && programs.U32(&progID) && programs.U32(&progPluginVersion) &&
           programs.U32(&progNumParams)) ||
-        progChunkMagic != Tag("CcnK") || progFxMagic != Tag("FxCk") || progVersion != 1 ||
+        progChunkMagic != FourCC("CcnK") || progFxMagic != FourCC("FxCk") || progVersion != 1 ||
         progNumParams != (uint32_t)n || !programs.Name(name))
       return refuse();
     RestorePreset(p);
@@ -347,28 +328,30 @@ bool IPlugBase::LoadBankFromFXB(WDL_String* pFileName)
 bool IPlugBase::DumpPresetSrcCode(const char* fileName, const char* paramEnumNames[])
 {
   if (!fileName || !*fileName) return false;
-  WDL_MutexLock lock(&mMutex);
   WDL_String text;
-  const int n = NParams();
-  text.SetFormatted(64, "  MakePresetFromNamedParams(\"name\", %d", n);
-  for (int i = 0; i < n; ++i) {
-    IParam* pParam = GetParam(i);
-    char value[64];
-    switch (pParam->Type()) {
-      case IParam::kTypeBool: snprintf(value, sizeof(value), "%s", pParam->Value() >= 0.5 ? "true" : "false"); break;
-      case IParam::kTypeInt:
-      case IParam::kTypeEnum: snprintf(value, sizeof(value), "%d", pParam->Int()); break;
-      default: snprintf(value, sizeof(value), "%.6f", pParam->Value()); break;
+  {
+    WDL_MutexLock lock(&mMutex);
+    const int n = NParams();
+    text.SetFormatted(64, "  MakePresetFromNamedParams(\"name\", %d", n);
+    for (int i = 0; i < n; ++i) {
+      IParam* pParam = GetParam(i);
+      char value[64];
+      switch (pParam->Type()) {
+        case IParam::kTypeBool: snprintf(value, sizeof(value), "%s", pParam->Value() >= 0.5 ? "true" : "false"); break;
+        case IParam::kTypeInt:
+        case IParam::kTypeEnum: snprintf(value, sizeof(value), "%d", pParam->Int()); break;
+        default: snprintf(value, sizeof(value), "%.6f", pParam->Value()); break;
+      }
+      const char* enumName = (paramEnumNames && paramEnumNames[i]) ? paramEnumNames[i] : "";
+      text.Append(",\n    ");
+      text.Append(enumName);
+      text.Append(", ");
+      text.Append(value);
     }
-    const char* enumName = (paramEnumNames && paramEnumNames[i]) ? paramEnumNames[i] : "";
-    text.Append(",\n    ");
-    text.Append(enumName);
-    text.Append(", ");
-    text.Append(value);
+    text.Append(");\n");
   }
-  text.Append(");\n");
-  ByteChunk image;
-  return image.AppendBytes(text.Get(), text.GetLength()) && WriteFileImage(fileName, image);
+  // Written once the mutex is released.
+  return WriteFileAtomically(fileName, text.Get(), (size_t)text.GetLength());
 }
 
 namespace {
@@ -392,9 +375,8 @@ bool IPlugBase::DumpPresetBlob(const char* fileName)
   IPreset* pPreset = mPresets.Get(mCurrentPresetIdx);
   if (!fileName || !*fileName || !pPreset) return false;
   WDL_String text;
-  ByteChunk image;
-  return AppendBlobLine(&text, "name", pPreset->mChunk) && image.AppendBytes(text.Get(), text.GetLength()) &&
-         WriteFileImage(fileName, image);
+  return AppendBlobLine(&text, "name", pPreset->mChunk) &&
+         WriteFileAtomically(fileName, text.Get(), (size_t)text.GetLength());
 }
 
 int IPlugBase::DumpBankBlob(const char* fileName)
@@ -403,7 +385,5 @@ int IPlugBase::DumpBankBlob(const char* fileName)
   WDL_String text;
   for (int i = 0, n = NPresets(); i < n; ++i)
     if (!AppendBlobLine(&text, mPresets.Get(i)->mName, mPresets.Get(i)->mChunk)) return 0;
-  ByteChunk image;
-  if (text.GetLength() && !image.AppendBytes(text.Get(), text.GetLength())) return 0;
-  return WriteFileImage(fileName, image) ? 1 : 0;
+  return WriteFileAtomically(fileName, text.Get(), (size_t)text.GetLength()) ? 1 : 0;
 }

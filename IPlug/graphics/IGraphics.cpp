@@ -348,13 +348,9 @@ void IGraphics::PromptUserInput(IControl* pControl, IParam* pParam, IRECT* pText
 void IGraphics::SetFromStringAfterPrompt(IControl* pControl, IParam* pParam, char* str)
 {
   if (!pParam || !pControl) return;
-  double v;
-  if (pParam->Type() == IParam::kTypeBool || pParam->Type() == IParam::kTypeEnum) {
-    int key = 0;
-    v = pParam->MapDisplayText(str, &key) ? (double)key : 0.0;
-  } else {
-    v = str ? std::atof(str) : 0.0;
-    if (pParam->NegateDisplay()) v = -v;
-  }
+  // Boolean and enumerated parameters look the text up; a text that is not theirs gives 0.
+  static constexpr ITextToValueRule kPromptTextRule = {ITextToValueRule::kLookUpWhenBoolOrEnum, true};
+  double v = 0.0;
+  pParam->ValueFromText(str, kPromptTextRule, &v);
   pControl->SetValueFromUserInput(pParam->GetNormalized(v));
 }

@@ -4,6 +4,7 @@
 #include <benchmark/benchmark.h>
 
 #include "Kelvo/Kelvo.h"
+#include "tests/support/FloatFormat.h"
 
 #include <math.h>
 #include <stdlib.h>
@@ -64,20 +65,8 @@ struct AURig
     AudioComponentDescription desc = {kAudioUnitType_Effect, 0x4B656C31, 0x516C6D68, 0, 0};  // Kel1, Qlmh
     AudioComponent comp = AudioComponentFindNext(nullptr, &desc);
     if (!comp || AudioComponentInstanceNew(comp, &unit) != noErr) return false;
-    AudioStreamBasicDescription f;
-    memset(&f, 0, sizeof(f));
-    f.mSampleRate = 44100.0;
-    f.mFormatID = kAudioFormatLinearPCM;
-    f.mFormatFlags = kAudioFormatFlagIsFloat | kAudioFormatFlagIsPacked | kAudioFormatFlagIsNonInterleaved;
-    f.mBytesPerPacket = f.mBytesPerFrame = 4;
-    f.mFramesPerPacket = 1;
-    f.mChannelsPerFrame = 2;
-    f.mBitsPerChannel = 32;
     AURenderCallbackStruct cb = {Feed, this};
-    UInt32 frames = kFrames;
-    if (AudioUnitSetProperty(unit, kAudioUnitProperty_StreamFormat, kAudioUnitScope_Input, 0, &f, sizeof(f)) ||
-        AudioUnitSetProperty(unit, kAudioUnitProperty_StreamFormat, kAudioUnitScope_Output, 0, &f, sizeof(f)) ||
-        AudioUnitSetProperty(unit, kAudioUnitProperty_MaximumFramesPerSlice, 0, 0, &frames, sizeof(frames)) ||
+    if (SetFloatIO(unit, 2, 44100.0, kFrames) ||
         AudioUnitSetProperty(unit, kAudioUnitProperty_SetRenderCallback, kAudioUnitScope_Input, 0, &cb, sizeof(cb)) ||
         AudioUnitInitialize(unit))
       return false;

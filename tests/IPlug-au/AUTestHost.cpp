@@ -6,7 +6,7 @@
 #include <stdlib.h>
 #include <string.h>
 
-const AudioComponentDescription kKelvoDesc = {kAudioUnitType_Effect, Code("Kel1"), Code("Qlmh"), 0, 0};
+const AudioComponentDescription kKelvoDesc = {kAudioUnitType_Effect, FourCC("Kel1"), FourCC("Qlmh"), 0, 0};
 
 std::string KelvoBundlePath()
 {
@@ -29,7 +29,7 @@ namespace
 Component EntryComponent()
 {
   static Component comp = [] {
-    ComponentDescription cd = {kAudioUnitType_Effect, Code("Kel1"), Code("Qlmh"), 0, 0};
+    ComponentDescription cd = {kAudioUnitType_Effect, FourCC("Kel1"), FourCC("Qlmh"), 0, 0};
     return RegisterComponentBundleEntry(&cd, KelvoBundlePath().c_str(), "Kelvo_Entry");
   }();
   return comp;
@@ -60,21 +60,6 @@ TestUnit::~TestUnit()
   if (!mUnit) return;
   if (mThroughEntry) CloseComponent(mUnit);
   else AudioComponentInstanceDispose(mUnit);
-}
-
-AudioStreamBasicDescription FloatFormat(UInt32 channels, double sampleRate)
-{
-  AudioStreamBasicDescription f;
-  memset(&f, 0, sizeof(f));
-  f.mSampleRate = sampleRate;
-  f.mFormatID = kAudioFormatLinearPCM;
-  f.mFormatFlags = kAudioFormatFlagIsFloat | kAudioFormatFlagIsPacked | kAudioFormatFlagIsNonInterleaved;
-  f.mBytesPerPacket = 4;
-  f.mFramesPerPacket = 1;
-  f.mBytesPerFrame = 4;
-  f.mChannelsPerFrame = channels;
-  f.mBitsPerChannel = 32;
-  return f;
 }
 
 OSStatus SetFormat(AudioUnit unit, AudioUnitScope scope, UInt32 channels, double sampleRate)
@@ -293,7 +278,7 @@ AudioComponent TestGenerator::Component(bool fastDispatch)
   AudioComponent& comp = fastDispatch ? fast : slow;
   if (!comp)
   {
-    AudioComponentDescription desc = {kAudioUnitType_Generator, fastDispatch ? Code("TGnF") : Code("TGnS"), Code("Test"), 0, 0};
+    AudioComponentDescription desc = {kAudioUnitType_Generator, fastDispatch ? FourCC("TGnF") : FourCC("TGnS"), FourCC("Test"), 0, 0};
     comp = AudioComponentRegister(&desc, CFSTR("Test: generator"), 1,
                                   fastDispatch ? GenFactoryFast : GenFactorySlow);
   }

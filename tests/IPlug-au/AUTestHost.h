@@ -8,12 +8,8 @@
 #include <string>
 #include <vector>
 
-// A four-character code, first character in the most significant byte.
-constexpr OSType Code(const char (&s)[5])
-{
-  return ((OSType)(unsigned char)s[0] << 24) | ((OSType)(unsigned char)s[1] << 16) |
-         ((OSType)(unsigned char)s[2] << 8) | (OSType)(unsigned char)s[3];
-}
+#include "base/fourcc.h"
+#include "support/FloatFormat.h"
 
 extern const AudioComponentDescription kKelvoDesc;
 
@@ -37,8 +33,6 @@ private:
   bool mThroughEntry;
 };
 
-// 32-bit float, non-interleaved.
-AudioStreamBasicDescription FloatFormat(UInt32 channels, double sampleRate = 44100.0);
 OSStatus SetFormat(AudioUnit unit, AudioUnitScope scope, UInt32 channels, double sampleRate = 44100.0);
 OSStatus SetMaxFrames(AudioUnit unit, UInt32 frames);
 

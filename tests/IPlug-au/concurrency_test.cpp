@@ -55,9 +55,7 @@ struct StereoUnit
   RenderHarness h{unit};
   StereoUnit()
   {
-    EXPECT_EQ(SetFormat(unit, kAudioUnitScope_Input, 2), noErr);
-    EXPECT_EQ(SetFormat(unit, kAudioUnitScope_Output, 2), noErr);
-    EXPECT_EQ(SetMaxFrames(unit, 512), noErr);
+    EXPECT_EQ(SetFloatIO(unit, 2, 44100.0, 512), noErr);
     h.source[0] = TestSignal(4096, 0);
     h.source[1] = TestSignal(4096, 1);
     EXPECT_EQ(h.Connect(), noErr);

@@ -80,9 +80,7 @@ TEST(AULifecycle, EntryInstanceAnswersPropertiesAndRenders)
 {
   TestUnit unit(true);
   ASSERT_NE(unit.Get(), nullptr);
-  ASSERT_EQ(SetFormat(unit, kAudioUnitScope_Input, 2), noErr);
-  ASSERT_EQ(SetFormat(unit, kAudioUnitScope_Output, 2), noErr);
-  ASSERT_EQ(SetMaxFrames(unit, 256), noErr);
+  ASSERT_EQ(SetFloatIO(unit, 2, 44100.0, 256), noErr);
   RenderHarness h(unit);
   h.source[0] = TestSignal(1024, 0);
   h.source[1] = TestSignal(1024, 1);

@@ -197,7 +197,7 @@ TEST(AUTransport, QueriesFollowTheHostCallbacks)
 TEST(AUViewEntry, CreateRemembersThePluginAndOpensOnlyIntoAWindow)
 {
   KelvoComponent();
-  ComponentDescription cd = {kAudioUnitCarbonViewComponentType, Code("Kel1"), Code("Qlmh"), 0, 0};
+  ComponentDescription cd = {kAudioUnitCarbonViewComponentType, FourCC("Kel1"), FourCC("Qlmh"), 0, 0};
   Component viewComp = RegisterComponentBundleEntry(&cd, KelvoBundlePath().c_str(), "Kelvo_ViewEntry");
   ASSERT_NE(viewComp, nullptr);
   TestUnit unit(true);

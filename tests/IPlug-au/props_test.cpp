@@ -315,7 +315,7 @@ TEST(AUProperties, StreamFormats)
     {1, 3, kAudioFormatLinearPCM, 0x29, 32, kInvalidProperty, 0},
     {1, 0, kAudioFormatLinearPCM, 0x29, 32, kInvalidProperty, 0},
     {1, 200, kAudioFormatLinearPCM, 0x29, 32, kInvalidProperty, 0},
-    {1, 2, Code("aac "), 0x29, 32, kInvalidProperty, 0},
+    {1, 2, FourCC("aac "), 0x29, 32, kInvalidProperty, 0},
     {1, 2, kAudioFormatLinearPCM, 0x20, 32, kInvalidProperty, 0},
     {1, 2, kAudioFormatLinearPCM, 0x0C, 16, kInvalidProperty, 0},   // packed 16-bit integers
     {1, 2, kAudioFormatLinearPCM, 0x09, 32, kInvalidProperty, 0},   // interleaved stereo
@@ -501,6 +501,6 @@ TEST(AUProperties, EditorPropertiesFollowTheEditor)
   CFRelease(view.mCocoaAUViewBundleLocation);
   CFRelease(view.mCocoaAUViewClass[0]);
   EXPECT_EQ(ui.componentType, kAudioUnitCarbonViewComponentType);
-  EXPECT_EQ(ui.componentSubType, Code("Kel1"));
-  EXPECT_EQ(ui.componentManufacturer, Code("Qlmh"));
+  EXPECT_EQ(ui.componentSubType, FourCC("Kel1"));
+  EXPECT_EQ(ui.componentManufacturer, FourCC("Qlmh"));
 }

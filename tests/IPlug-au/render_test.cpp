@@ -88,9 +88,7 @@ struct Upstream
 void RenderThroughUnit(Source source, size_t total, UInt32 block, std::vector<float> out[2])
 {
   TestUnit unit;
-  ASSERT_EQ(SetFormat(unit, kAudioUnitScope_Input, 2), noErr);
-  ASSERT_EQ(SetFormat(unit, kAudioUnitScope_Output, 2), noErr);
-  ASSERT_EQ(SetMaxFrames(unit, kMaxFrames), noErr);
+  ASSERT_EQ(SetFloatIO(unit, 2, 44100.0, kMaxFrames), noErr);
   RenderHarness h(unit);
   Upstream up;
   if (source == kCallback)
@@ -172,9 +170,7 @@ struct Stereo
   RenderHarness h{unit};
   explicit Stereo(size_t frames = 8192)
   {
-    EXPECT_EQ(SetFormat(unit, kAudioUnitScope_Input, 2), noErr);
-    EXPECT_EQ(SetFormat(unit, kAudioUnitScope_Output, 2), noErr);
-    EXPECT_EQ(SetMaxFrames(unit, 512), noErr);
+    EXPECT_EQ(SetFloatIO(unit, 2, 44100.0, 512), noErr);
     h.source[0] = TestSignal(frames, 0);
     h.source[1] = TestSignal(frames, 1);
     EXPECT_EQ(h.Connect(), noErr);

@@ -71,9 +71,9 @@ TEST(AUState, DefaultStateHasSixKeys)
   ASSERT_NE(state, nullptr);
   EXPECT_EQ(CFDictionaryGetCount(state), 6);
   EXPECT_EQ(Number(state, "version"), 65536);
-  EXPECT_EQ(Number(state, "type"), (SInt32)Code("aufx"));
-  EXPECT_EQ(Number(state, "subtype"), (SInt32)Code("Kel1"));
-  EXPECT_EQ(Number(state, "manufacturer"), (SInt32)Code("Qlmh"));
+  EXPECT_EQ(Number(state, "type"), (SInt32)FourCC("aufx"));
+  EXPECT_EQ(Number(state, "subtype"), (SInt32)FourCC("Kel1"));
+  EXPECT_EQ(Number(state, "manufacturer"), (SInt32)FourCC("Qlmh"));
   char name[64];
   EXPECT_TRUE(GetStrFromDict(state, "name", name, sizeof(name)));
   EXPECT_STREQ(name, "-");
@@ -117,7 +117,7 @@ TEST(AUState, RefusedStatesChangeNothing)
 {
   TestUnit source;
   CFDictionaryRef state = GetState(source);
-  SInt32 other = Code("Oth1"), text = 0;
+  SInt32 other = FourCC("Oth1"), text = 0;
   CFNumberRef otherNum = CFNumberCreate(kCFAllocatorDefault, kCFNumberSInt32Type, &other);
   CFNumberRef zero = CFNumberCreate(kCFAllocatorDefault, kCFNumberSInt32Type, &text);
   std::string longName(70, 'x');

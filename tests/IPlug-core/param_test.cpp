@@ -187,4 +187,55 @@ TEST(IParam, DisplayTextTableKeepsFirstAndMapsExactly)
   EXPECT_STREQ(p.GetLabelForHost(), "");  // value 0 shows "clean"
 }
 
+TEST(IParam, TextToValueUnderBothRules)
+{
+  const ITextToValueRule host = {ITextToValueRule::kLookUpWhenDisplayTexts, false};
+  const ITextToValueRule prompt = {ITextToValueRule::kLookUpWhenBoolOrEnum, true};
+  IParam boolean, mode, steps, gain, negated;
+  boolean.InitBool("On", false);
+  mode.InitEnum("Mode", 0, 3);
+  mode.SetDisplayText(0, "soft");
+  mode.SetDisplayText(2, "hard");
+  steps.InitInt("Steps", 0, 0, 8);
+  steps.SetDisplayText(4, "half");  // an integer parameter with a text for one value
+  gain.InitDouble("Gain", 0.0, -40.0, 6.0, 0.1);
+  negated.InitDouble("Cut", 3.0, 0.0, 12.0, 0.1);
+  negated.SetNegateDisplay(true);
+
+  struct Case
+  {
+    const char* what;
+    const IParam* param;
+    const char* text;
+    bool hostGives;
+    double hostValue;
+    bool promptGives;
+    double promptValue;
+  };
+  const Case cases[] = {
+      {"boolean text", &boolean, "on", true, 1, true, 1},
+      {"boolean, not a text", &boolean, "yes", false, 0, true, 0},
+      {"boolean, a number", &boolean, "1", false, 0, true, 0},
+      {"enum text", &mode, "hard", true, 2, true, 2},
+      {"enum, not a text", &mode, "loud", false, 0, true, 0},
+      {"int with a text: the text", &steps, "half", true, 4, true, 0},  // the prompt reads a number
+      {"int with a text: a number", &steps, "3", false, 0, true, 3},
+      {"real number", &gain, "-6.5", true, -6.5, true, -6.5},
+      {"real, not a number", &gain, "loud", true, 0, true, 0},
+      {"real, null text", &gain, nullptr, true, 0, true, 0},
+      {"negated display", &negated, "4.5", true, -4.5, true, -4.5},
+      {"enum, null text", &mode, nullptr, false, 0, true, 0},
+  };
+  for (const Case& c : cases)
+  {
+    SCOPED_TRACE(c.what);
+    double v = 99.0;
+    EXPECT_EQ(c.param->ValueFromText(c.text, host, &v), c.hostGives);
+    EXPECT_DOUBLE_EQ(v, c.hostGives ? c.hostValue : 99.0) << "host";
+    v = 99.0;
+    EXPECT_EQ(c.param->ValueFromText(c.text, prompt, &v), c.promptGives);
+    EXPECT_DOUBLE_EQ(v, c.promptGives ? c.promptValue : 99.0) << "prompt";
+  }
+}
+
 }  // namespace

@@ -14,16 +14,11 @@
 #include "IControls.h"
 #include "IPlugAU_ViewFactory.h"
 #include "IPlug_include_in_plug_src.h"
+#include "base/fourcc.h"
 #include "Kelvo/Kelvo.h"
 #include "mac_fixture.h"
 
 namespace {
-
-constexpr OSType Code(const char (&s)[5])
-{
-  return ((OSType)(unsigned char)s[0] << 24) | ((OSType)(unsigned char)s[1] << 16) |
-         ((OSType)(unsigned char)s[2] << 8) | (OSType)(unsigned char)s[3];
-}
 
 const int kW = 200, kH = 100;
 const IRECT kKnobRect(50, 20, 100, 70);
@@ -34,7 +29,7 @@ class KnobPlug : public IPlugAU
 {
 public:
   explicit KnobPlug(IPlugInstanceInfo info)
-      : IPlugAU(info, 1, "1-1 2-2", 1, "Knob", "", "Tests", 0x10000, Code("Knb1"), Code("Test"), 0, false, false, false, 0)
+      : IPlugAU(info, 1, "1-1 2-2", 1, "Knob", "", "Tests", 0x10000, FourCC("Knb1"), FourCC("Test"), 0, false, false, false, 0)
   {
     GetParam(0)->InitDouble("Gain", 0.0, 0.0, 1.0, 0.01);
     IGraphicsMac* g = new IGraphicsMac(this, kW, kH);
@@ -173,7 +168,7 @@ protected:
 
 AudioComponent KnobComponent()
 {
-  static AudioComponentDescription desc{kAudioUnitType_Effect, Code("Knb1"), Code("Test"), 0, 0};
+  static AudioComponentDescription desc{kAudioUnitType_Effect, FourCC("Knb1"), FourCC("Test"), 0, 0};
   static AudioComponent comp = AudioComponentRegister(&desc, CFSTR("Tests: Knob"), 0x10000,
                                                       reinterpret_cast<AudioComponentFactoryFunction>(MacKnob_Factory));
   return comp;
@@ -227,7 +222,7 @@ TEST_F(CocoaHost, EditorOfTheKelvoBundle)
   ASSERT_NE(buildDir, nullptr);
   const std::string bundle = std::string(buildDir) + "/Kelvo.component";
   ASSERT_EQ(AudioComponentRegisterBundle(bundle.c_str()), noErr);
-  AudioComponentDescription desc{kAudioUnitType_Effect, Code("Kel1"), Code("Qlmh"), 0, 0};
+  AudioComponentDescription desc{kAudioUnitType_Effect, FourCC("Kel1"), FourCC("Qlmh"), 0, 0};
   AudioComponent comp = AudioComponentFindNext(nullptr, &desc);
   ASSERT_NE(comp, nullptr);
   ASSERT_EQ(AudioComponentInstanceNew(comp, &unit), noErr);

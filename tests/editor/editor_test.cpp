@@ -32,9 +32,7 @@ class Editor : public ::testing::Test {
  protected:
   void SetUp() override {
     mPool = NSAutoreleasePool::alloc()->init();
-    ASSERT_EQ(SetFormat(mUnit, kAudioUnitScope_Input, 2), noErr);
-    ASSERT_EQ(SetFormat(mUnit, kAudioUnitScope_Output, 2), noErr);
-    ASSERT_EQ(SetMaxFrames(mUnit, 4096), noErr);
+    ASSERT_EQ(SetFloatIO(mUnit, 2, 44100.0, 4096), noErr);
     ASSERT_EQ(AudioUnitInitialize(mUnit), noErr);
     std::string err;
     ASSERT_TRUE(mWindow->Open(mUnit, err)) << err;

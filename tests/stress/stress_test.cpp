@@ -67,10 +67,7 @@ public:
   {
     mSampleRate = sampleRate;
     AudioUnitUninitialize(unit);
-    OSStatus r = SetFormat(unit, kAudioUnitScope_Input, 2, sampleRate);
-    if (r == noErr) r = SetFormat(unit, kAudioUnitScope_Output, 2, sampleRate);
-    if (r == noErr) r = SetMaxFrames(unit, kMaxBlock);
-    return r;
+    return SetFloatIO(unit, 2, sampleRate, kMaxBlock);
   }
 
   // Renders n frames; counts samples that are NaN, infinite or subnormal.

@@ -189,17 +189,16 @@ int RenderBatch(const Args& args, const RenderOptions& o) {
     for (const std::string& in : ins)
       if (SameFile(in, outs[i])) return Misuse(kRender, "'" + outs[i] + "' is an input file; choose another --out-dir");
   }
-  struct stat st;
-  if (stat(dir.c_str(), &st) != 0 && mkdir(dir.c_str(), 0777) != 0)
-    return Fail("cannot make the folder '" + dir + "': " + strerror(errno));
-  if (stat(dir.c_str(), &st) == 0 && !S_ISDIR(st.st_mode)) return Fail("'" + dir + "' is not a folder");
-
   // The settings are checked and applied once, and every file's instance
   // takes them as a state.
   AUSession settings;
   int status = LoadPlugin(kRender, args, settings);
   if (status == kExitOk) status = ApplyPluginOptions(kRender, args, settings);
   if (status != kExitOk) return status;
+  struct stat st;
+  if (stat(dir.c_str(), &st) != 0 && mkdir(dir.c_str(), 0777) != 0)
+    return Fail("cannot make the folder '" + dir + "': " + strerror(errno));
+  if (stat(dir.c_str(), &st) == 0 && !S_ISDIR(st.st_mode)) return Fail("'" + dir + "' is not a folder");
   std::string err;
   CFPropertyListRef state = nullptr;
   if (!settings.CopyState(state, err)) return Fail(err);

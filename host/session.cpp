@@ -237,7 +237,7 @@ bool AUSession::ResolveSetting(const std::string& text, ParameterSetting& out, s
   const ParameterDesc* p = FindParameter(mParams, name);
   if (!p) {
     const std::string near = NearestParameterName(mParams, name);
-    err = "unknown parameter '" + name + "'" + (near.empty() ? "" : "; did you mean '" + near + "'?") + " " +
+    err = "unknown parameter '" + name + "'" + (near.empty() ? ";" : "; did you mean '" + near + "'?") + " " +
           mName + " has:";
     for (const ParameterDesc& d : mParams) err += " " + d.name;
     for (const PanelLabel& l : PanelLabels())

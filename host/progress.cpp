@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <vector>
 
 namespace {
 // A render shorter than this never shows a bar.
@@ -42,28 +43,44 @@ double Progress::Elapsed() const {
 std::string Progress::Line(int64_t frames, double elapsed, const std::string& note, int columns) const {
   const bool known = mTotal > 0;
   const double fraction = known ? std::min(1.0, (double)frames / mTotal) : 0.0;
-  std::string info;
+  // The figures in the order shown; on a narrow terminal the ones marked
+  // optional go first, last one first, so that the bar and the time left stay.
+  struct Figure {
+    std::string text;
+    bool optional;
+  };
+  std::vector<Figure> figures;
   char buf[96];
   if (known) {
     snprintf(buf, sizeof(buf), "%3d%%", (int)(fraction * 100));
-    info += buf;
+    figures.push_back({buf, false});
   }
   if (mRate > 0) {
     const double audio = (double)frames / mRate;
     if (known)
-      snprintf(buf, sizeof(buf), "  %.1f s of %.1f s", audio, (double)mTotal / mRate);
+      snprintf(buf, sizeof(buf), "%.1f s of %.1f s", audio, (double)mTotal / mRate);
     else
-      snprintf(buf, sizeof(buf), "  %.1f s", audio);
-    info += buf;
-    snprintf(buf, sizeof(buf), "  %.0fx realtime", elapsed > 0 ? audio / elapsed : 0.0);
-    info += buf;
+      snprintf(buf, sizeof(buf), "%.1f s", audio);
+    figures.push_back({buf, known});
+    snprintf(buf, sizeof(buf), "%.0fx realtime", elapsed > 0 ? audio / elapsed : 0.0);
+    figures.push_back({buf, true});
   }
-  if (!note.empty()) info += "  " + note;
-  if (known && frames > 0 && elapsed > 0) info += "  " + TimeText(elapsed * (1 - fraction) / fraction) + " left";
-  const size_t start = info.find_first_not_of(' ');
-  info.erase(0, start == std::string::npos ? info.size() : start);
+  if (!note.empty()) figures.push_back({note, false});
+  if (known && frames > 0 && elapsed > 0)
+    figures.push_back({TimeText(elapsed * (1 - fraction) / fraction) + " left", false});
+  auto join = [&] {
+    std::string s;
+    for (const Figure& f : figures) s += (s.empty() ? "" : "  ") + f.text;
+    return s;
+  };
   // The line never reaches the last column, where a terminal would wrap it.
   const int room = columns - 1;
+  std::string info = join();
+  for (size_t i = figures.size(); i-- > 0 && room - (int)info.size() - 3 < (known ? kLeastBar : 0);)
+    if (figures[i].optional) {
+      figures.erase(figures.begin() + (long)i);
+      info = join();
+    }
   const int bar = std::min(kMostBar, room - (int)info.size() - 3);
   std::string line;
   if (known && bar >= kLeastBar) {

@@ -3,8 +3,10 @@
 #include <sndfile.h>
 
 #include <dirent.h>
+#include <pty.h>
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -366,27 +368,112 @@ TEST_F(Host, SixteenBitBypassGivesTheInputBack) {
   EXPECT_EQ(Read("out.wav").samples, Read("in.wav").samples);
 }
 
-TEST_F(Host, InterruptedRenderLeavesNoFile) {
+// The names in a directory, hidden ones too.
+std::set<std::string> Names(const std::string& dir) {
+  std::set<std::string> names;
+  if (DIR* d = opendir(dir.c_str())) {
+    while (dirent* e = readdir(d))
+      if (strcmp(e->d_name, ".") && strcmp(e->d_name, "..")) names.insert(e->d_name);
+    closedir(d);
+  }
+  return names;
+}
+
+TEST_F(Host, InterruptedRenderLeavesNoFileAndSaysSo) {
   Write("long.wav", Tone(2, 48000, 48000 * 30, 0.5f));
-  const std::set<std::string> before = Files();
-  const pid_t pid = fork();
-  if (pid == 0) {
-    if (chdir(mDir.c_str()) != 0) _exit(127);
-    execl(mKelvo.c_str(), mKelvo.c_str(), "render", "long.wav", "out.wav", "--block", "1", "--quiet", nullptr);
-    _exit(127);
+  link(Path("long.wav").c_str(), Path("long2.wav").c_str());
+  mkdir(Path("d").c_str(), 0755);
+  const struct {
+    std::vector<std::string> args;
+    const char* dir;       // where the temporary output appears
+    const char* existing;  // an output there before, or null
+    std::vector<std::string> says;
+  } kCases[] = {
+      {{"render", "long.wav", "out.wav"}, "", nullptr,
+       {"kelvo: interrupted", "'out.wav' was not written", "'long.wav' is only read, and is as it was"}},
+      {{"render", "long.wav", "old.wav"}, "", "old.wav", {"kelvo: interrupted", "'old.wav' is as it was"}},
+      {{"render", "long.wav", "long2.wav", "--out-dir", "d", "--jobs", "2"}, "d", nullptr,
+       {"'d/long-kelvo.wav' was not written", "'d/long2-kelvo.wav' was not written",
+        "outputs finished before the interrupt are whole"}},
+  };
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.args[2]);
+    if (c.existing) Spill(Path(c.existing), "precious");
+    const std::string dir = Path(c.dir);
+    const std::set<std::string> before = Names(dir);
+    const std::string err = Path("err.txt");
+    const pid_t pid = fork();
+    if (pid == 0) {
+      if (chdir(mDir.c_str()) != 0) _exit(127);
+      const int e = open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+      dup2(e, 2);
+      std::vector<std::string> args = c.args;
+      args.insert(args.end(), {"--block", "1", "--quiet"});
+      std::vector<char*> argv{const_cast<char*>(mKelvo.c_str())};
+      for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+      argv.push_back(nullptr);
+      execv(mKelvo.c_str(), argv.data());
+      _exit(127);
+    }
+    // Wait until the temporary outputs exist, then interrupt.
+    const size_t outputs = c.args.size() == 3 ? 1 : 2;
+    bool started = false;
+    for (int i = 0; i < 20000 && !started; ++i) {
+      started = Names(dir).size() >= before.size() + outputs + (*c.dir ? 0 : 1);  // and err.txt
+      if (!started) usleep(1000);
+    }
+    kill(pid, SIGINT);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    EXPECT_TRUE(started);
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGINT) << status;
+    const std::string said = Slurp(err);
+    unlink(err.c_str());
+    for (const std::string& part : c.says) EXPECT_TRUE(Contains(said, part)) << part << " in " << said;
+    EXPECT_EQ(Names(dir), before);
+    if (c.existing) {
+      EXPECT_EQ(Slurp(Path(c.existing)), "precious");
+    }
   }
-  // Wait until the temporary output exists, then interrupt.
-  bool started = false;
-  for (int i = 0; i < 20000 && !started; ++i) {
-    started = Files().size() > before.size();
-    if (!started) usleep(1000);
+}
+
+TEST_F(Host, ProgressFitsTheTerminalAndTellsTheTimeLeft) {
+  Write("long.wav", Tone(2, 48000, 48000 * 60, 0.5f, SF_FORMAT_WAV | SF_FORMAT_PCM_16));
+  for (unsigned short columns : {40, 100}) {
+    SCOPED_TRACE(columns);
+    struct winsize size = {};
+    size.ws_col = columns;
+    size.ws_row = 24;
+    int terminal = -1;
+    const pid_t pid = forkpty(&terminal, nullptr, nullptr, &size);
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+      if (chdir(mDir.c_str()) != 0) _exit(127);
+      execl(mKelvo.c_str(), mKelvo.c_str(), "render", "long.wav", "out.wav", "--block", "1", nullptr);
+      _exit(127);
+    }
+    std::string shown;
+    char buf[4096];
+    for (ssize_t n; (n = read(terminal, buf, sizeof(buf))) > 0;) shown.append(buf, (size_t)n);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    close(terminal);
+    EXPECT_EQ(status, 0);
+    // Every redrawn line, without its erase-to-end, stays short of the last column.
+    int bars = 0;
+    size_t at = 0;
+    while ((at = shown.find('\r', at)) != std::string::npos) {
+      const size_t end = shown.find_first_of("\r\n", at + 1);
+      std::string line = shown.substr(at + 1, end == std::string::npos ? std::string::npos : end - at - 1);
+      at = end == std::string::npos ? shown.size() : end;
+      const size_t erase = line.find("\033[K");
+      if (erase != std::string::npos) line.resize(erase);
+      if (line.empty()) continue;
+      EXPECT_LT(line.size(), (size_t)columns) << line;
+      if (line[0] == '[' && Contains(line, " left")) ++bars;
+    }
+    EXPECT_GT(bars, 0) << shown;
   }
-  kill(pid, SIGINT);
-  int status = 0;
-  waitpid(pid, &status, 0);
-  EXPECT_TRUE(started);
-  EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGINT) << status;
-  EXPECT_EQ(Files(), before);
 }
 
 TEST_F(Host, DemoRendersARiffIntoTheWorkingDirectory) {

@@ -29,15 +29,13 @@ int Misuse(const CommandLine& cmd, const std::string& message) {
   return kExitMisuse;
 }
 
-void PrintHelp(const CommandLine& cmd) { printf("usage: kelvo %s %s\n\n%s", cmd.name, cmd.synopsis, cmd.help); }
-
 int ParseCommandLine(const CommandLine& cmd, int argc, char** argv, Args& args) {
   std::vector<OptionSpec> specs = cmd.options;
   specs.push_back({"help", nullptr, false});
   std::string err;
   if (!args.Parse(argc, argv, specs, err)) return Misuse(cmd, err);
   if (!args.Has("help")) return -1;
-  PrintHelp(cmd);
+  printf("usage: kelvo %s %s\n\n%s", cmd.name, cmd.synopsis, cmd.help);
   return kExitOk;
 }
 
@@ -79,7 +77,7 @@ int ApplyPluginOptions(const CommandLine& cmd, const Args& args, AUSession& sess
     const bool ok = session.RestoreState(state, path, args.Has("strict"), notes, err);
     CFRelease(state);
     if (!ok) return Fail(err);
-    for (const std::string& n : notes) Warn(args, n + " (--strict refuses such a state)");
+    for (const std::string& n : notes) Warn(args, n);
   }
   if (preset >= 0 && !session.SelectPreset(preset, err)) return Fail(err);
   for (const ParameterSetting& s : settings)

@@ -27,9 +27,6 @@ int Misuse(const CommandLine& cmd, const std::string& message);
 // Prints "kelvo: warning: message" on stderr, unless --quiet was given.
 void Warn(const Args& args, const std::string& message);
 
-// Prints the subcommand's usage line and help text on stdout.
-void PrintHelp(const CommandLine& cmd);
-
 // Parses a subcommand's arguments. Returns -1 when the command should run,
 // otherwise the status to exit with (after printing help or a misuse).
 int ParseCommandLine(const CommandLine& cmd, int argc, char** argv, Args& args);

@@ -431,7 +431,9 @@ bool AUSession::RestoreState(CFPropertyListRef state, const std::string& origin,
     for (size_t i = 0; i < mParams.size(); ++i) {
       double v;
       memcpy(&v, bytes + i * sizeof(double), sizeof(v));
-      if (!(v >= mParams[i].minValue && v <= mParams[i].maxValue)) doubtful.push_back({&mParams[i], v});
+      // The range is given in 32-bit floats, as the host API carries values.
+      const float f = (float)v;
+      if (!(f >= mParams[i].minValue && f <= mParams[i].maxValue)) doubtful.push_back({&mParams[i], v});
     }
   }
   auto says = [&](const Doubtful& d) {
@@ -461,7 +463,7 @@ bool AUSession::RestoreState(CFPropertyListRef state, const std::string& origin,
     float v = 0;
     std::string became;
     if (!ParameterValue(d.p->id, v, err) || !DisplayText(d.p->id, v, became, err)) return false;
-    notes.push_back(says(d) + "; it became " + became);
+    notes.push_back(says(d) + "; it became " + became + " (--strict refuses such a state)");
   }
   return true;
 }

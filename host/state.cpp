@@ -100,7 +100,7 @@ int Show(int argc, char** argv) {
   CFRelease(state);
   if (status != kExitOk) return status;
   if (!ok) return Fail(err);
-  for (const std::string& n : notes) Warn(args, n + " (--strict refuses such a state)");
+  for (const std::string& n : notes) Warn(args, n);
   if (!quiet) printf("Loaded into %s it gives %s\n", session.Name().c_str(), DescribeParameters(session).c_str());
   return kExitOk;
 }

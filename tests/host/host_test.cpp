@@ -734,6 +734,13 @@ TEST_F(Host, StateValuesTheUnitMustChangeAreNamedOrRefused) {
       EXPECT_EQ(Files(), before);
     }
   }
+  // The ends of each range, as a hand would write them, pass --strict.
+  Spill(Path("ends.aupreset"), StateXml(KelvoState(Doubles({-40, 1, 0.05, 1}))));
+  const Result ends = Run({"state", "show", "ends.aupreset", "--strict"});
+  EXPECT_EQ(ends.status, 0) << ends.err;
+  EXPECT_TRUE(ends.err.empty()) << ends.err;
+  Spill(Path("ends.aupreset"), StateXml(KelvoState(Doubles({0, 0, 0.98, 0}))));
+  EXPECT_EQ(Run({"state", "show", "ends.aupreset", "--strict"}).status, 0);
   // A good state passes --strict.
   ASSERT_EQ(Run({"state", "save", "good.aupreset", "--set", "OUT=-6"}).status, 0);
   const Result good = Run({"state", "show", "good.aupreset", "--strict"});

@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <mutex>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -42,6 +43,10 @@ const struct Container {
     {"au", SF_FORMAT_AU, 0, "AU", true},
     {"snd", SF_FORMAT_AU, 0, "AU", true},
 };
+
+// libsndfile keeps the error of a failed open in one global: files opened side
+// by side take turns, so that each failure reads its own reason.
+std::mutex sOpening;
 
 // Containers libsndfile reads whole from a pipe; it misreads or refuses the others there.
 const int kPipeReadable[] = {SF_FORMAT_WAV, SF_FORMAT_AIFF, SF_FORMAT_AU, SF_FORMAT_W64, SF_FORMAT_OGG,
@@ -251,12 +256,15 @@ bool AudioReader::Open(const std::string& path, std::string& err) {
     return false;
   }
   mSeekable = lseek(fd, 0, SEEK_CUR) >= 0;
-  mFile = sf_open_fd(fd, SFM_READ, &mInfo, standardInput ? SF_FALSE : SF_TRUE);
   const std::string fromPipe = std::string("; from a pipe kelvo reads ") + kPipeReadableText +
                                " files (give others by name)";
-  if (!mFile) {
-    err = "cannot read " + name + ": " + SndfileReason(nullptr) + (mSeekable ? "" : fromPipe);
-    return false;
+  {
+    std::lock_guard<std::mutex> hold(sOpening);
+    mFile = sf_open_fd(fd, SFM_READ, &mInfo, standardInput ? SF_FALSE : SF_TRUE);
+    if (!mFile) {
+      err = "cannot read " + name + ": " + SndfileReason(nullptr) + (mSeekable ? "" : fromPipe);
+      return false;
+    }
   }
   if (!mSeekable) {
     bool readable = false;
@@ -310,11 +318,14 @@ bool AudioWriter::Open(const std::string& path, int channels, int sampleRate, in
                                                     "streams with --type (" +
                                                     StreamingTypes() + ")";
   if (!mPending.Create(path, err, refusal)) return false;
-  mFile = sf_open_fd(mPending.Fd(), SFM_WRITE, &info, SF_FALSE);
-  if (!mFile) {
-    err = "cannot write " + NameOf(path, true) + ": " + SndfileReason(nullptr);
-    mPending.Abort();
-    return false;
+  {
+    std::lock_guard<std::mutex> hold(sOpening);
+    mFile = sf_open_fd(mPending.Fd(), SFM_WRITE, &info, SF_FALSE);
+    if (!mFile) {
+      err = "cannot write " + NameOf(path, true) + ": " + SndfileReason(nullptr);
+      mPending.Abort();
+      return false;
+    }
   }
   mChannels = channels;
   mFormat = info.format;
@@ -355,7 +366,7 @@ bool AudioWriter::Finish(std::string& err) {
   const int rc = sf_close(mFile);
   mFile = nullptr;
   if (rc != 0) {
-    err = "cannot write " + NameOf(mPending.Path(), true) + ": " + SndfileReason(nullptr);
+    err = "cannot write " + NameOf(mPending.Path(), true) + ": " + sf_error_number(rc);
     mPending.Abort();
     return false;
   }

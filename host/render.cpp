@@ -235,20 +235,17 @@ int RenderBatch(const Args& args, const RenderOptions& o) {
   CFRelease(state);
 
   size_t failed = 0;
-  int64_t frames = 0;
+  double seconds = 0;
   for (size_t i = 0; i < n; ++i) {
     if (!ok[i]) {
       ++failed;
       fprintf(stderr, "kelvo: %s\n", errors[i].c_str());
       continue;
     }
-    frames += renders[i].FramesDone();
+    seconds += (double)renders[i].FramesDone() / renders[i].SampleRate();
     WarnOfClipping(args, renders[i]);
   }
   if (!quiet) {
-    double seconds = 0;
-    for (size_t i = 0; i < n; ++i)
-      if (ok[i]) seconds += (double)renders[i].FramesDone() / renders[i].SampleRate();
     const double elapsed = progress.Elapsed();
     printf("Rendered %zu of %zu files (%.2f s of audio) through %s%s into '%s'\n"
            "in %.2f s, %.0fx realtime, %zu at a time, %ld-frame blocks%s\nwith %s\n",

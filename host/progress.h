@@ -22,10 +22,11 @@ class Progress {
   void Finish();
   // Seconds since construction.
   double Elapsed() const;
-  // The line for frames done after elapsed seconds, at most columns wide.
-  std::string Line(int64_t frames, double elapsed, const std::string& note, int columns) const;
 
  private:
+  // The line for frames done after elapsed seconds, short of columns wide.
+  std::string Line(int64_t frames, double elapsed, const std::string& note, int columns) const;
+
   using Clock = std::chrono::steady_clock;
   int64_t mTotal;
   int mRate;

@@ -474,6 +474,23 @@ TEST_F(Host, ProgressFitsTheTerminalAndTellsTheTimeLeft) {
     }
     EXPECT_GT(bars, 0) << shown;
   }
+  // Sound is never sent to a terminal.
+  int terminal = -1;
+  const pid_t pid = forkpty(&terminal, nullptr, nullptr, nullptr);
+  ASSERT_GE(pid, 0);
+  if (pid == 0) {
+    if (chdir(mDir.c_str()) != 0) _exit(127);
+    execl(mKelvo.c_str(), mKelvo.c_str(), "render", "long.wav", "-", "--type", "au", nullptr);
+    _exit(127);
+  }
+  std::string shown;
+  char buf[4096];
+  for (ssize_t n; (n = read(terminal, buf, sizeof(buf))) > 0;) shown.append(buf, (size_t)n);
+  int status = 0;
+  waitpid(pid, &status, 0);
+  close(terminal);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << status;
+  EXPECT_TRUE(Contains(shown, "cannot write standard output: it is a terminal")) << shown;
 }
 
 TEST_F(Host, DemoRendersARiffIntoTheWorkingDirectory) {

@@ -110,11 +110,6 @@ std::string DirOf(const std::string& path) {
   return slash == 0 ? "/" : path.substr(0, slash);
 }
 
-std::string BaseOf(const std::string& path) {
-  const size_t slash = path.rfind('/');
-  return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
 // The number after prefix when path is prefix followed by digits only, else -1.
 int NumberAfter(const std::string& path, const std::string& prefix) {
   if (path.compare(0, prefix.size(), prefix) != 0 || path.size() == prefix.size() || path.size() > prefix.size() + 9)
@@ -141,6 +136,11 @@ int DescriptorOfName(const std::string& path) {
 }
 
 }  // namespace
+
+std::string BaseName(const std::string& path) {
+  const size_t slash = path.rfind('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
 
 std::string NameOf(const std::string& path, bool output) {
   if (path == "-") return output ? "standard output" : "standard input";
@@ -241,10 +241,10 @@ bool PendingFile::Create(const std::string& path, std::string& err, const std::s
   }
   const std::string note = existed ? "'" + path + "' is as it was" : "'" + path + "' was not written";
   InterruptsHeld held;
-  mSlot = ClaimEntry(DirOf(mTarget) + "/." + BaseOf(mTarget) + ".XXXXXX", note);
+  std::string temp = DirOf(mTarget) + "/." + BaseName(mTarget) + ".XXXXXX";
   // The name is made in the interrupt entry itself, so that no moment passes
   // with the file made and its name unrecorded.
-  std::string temp = DirOf(mTarget) + "/." + BaseOf(mTarget) + ".XXXXXX";
+  mSlot = ClaimEntry(temp, note);
   char* name = mSlot >= 0 ? sEntries[mSlot].temp : &temp[0];
   const int fd = mkstemp(name);
   if (fd < 0) {

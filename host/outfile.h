@@ -54,6 +54,9 @@ class PendingFile {
   bool mInPlace = false;
 };
 
+// The last component of path.
+std::string BaseName(const std::string& path);
+
 // "standard input"/"standard output" for "-", else the path in quotes.
 std::string NameOf(const std::string& path, bool output);
 

@@ -74,11 +74,6 @@ std::string DefaultOutput(const std::string& in) {
   return in.substr(0, dot) + "-kelvo" + in.substr(dot);
 }
 
-std::string BaseOf(const std::string& path) {
-  const size_t slash = path.rfind('/');
-  return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
 std::string ChannelsText(int channels) { return channels == 1 ? "mono" : "stereo"; }
 
 // How the unit was switched, for the summary: the host's bypass, the plug-in's own, or neither.
@@ -182,7 +177,7 @@ int RenderBatch(const Args& args, const RenderOptions& o) {
   std::vector<std::string> outs;
   for (size_t i = 0; i < ins.size(); ++i) {
     if (ins[i] == "-") return Misuse(kRender, "--out-dir renders files; standard input has no name to give");
-    outs.push_back(dir + "/" + DefaultOutput(BaseOf(ins[i])));
+    outs.push_back(dir + "/" + DefaultOutput(BaseName(ins[i])));
     for (size_t j = 0; j < i; ++j)
       if (outs[j] == outs[i])
         return Misuse(kRender, "'" + ins[j] + "' and '" + ins[i] + "' would both be written to '" + outs[i] + "'");

@@ -1,5 +1,7 @@
 #include "cli.h"
 
+#include <sys/stat.h>
+
 #include <cstdio>
 
 #include "outfile.h"
@@ -10,6 +12,12 @@ const OptionSpec kBundleOption = {"bundle", "PATH", false};
 const OptionSpec kSetOption = {"set", "NAME=VALUE", true};
 const OptionSpec kPresetOption = {"preset", "N", false};
 const OptionSpec kStateOption = {"state", "FILE.aupreset", false};
+const OptionSpec kStrictOption = {"strict", nullptr, false};
+const OptionSpec kQuietOption = {"quiet", nullptr, false};
+
+void Warn(const Args& args, const std::string& message) {
+  if (!args.Has("quiet")) fprintf(stderr, "kelvo: warning: %s\n", message.c_str());
+}
 
 int Fail(const std::string& message) {
   fprintf(stderr, "kelvo: %s\n", message.c_str());
@@ -35,11 +43,16 @@ int LoadPlugin(const CommandLine& cmd, const Args& args, AUSession& session) {
   std::string bundle = args.Value("bundle");
   if (bundle.empty()) {
     const std::string dir = ExecutableDir();
-    if (dir.empty()) return Misuse(cmd, "cannot tell where kelvo lives; give the plug-in with --bundle");
+    if (dir.empty()) return Misuse(cmd, "cannot tell where kelvo lives; give the plug-in with --bundle PATH");
     bundle = dir + "/../Kelvo.component";
+    struct stat st;
+    if (stat(bundle.c_str(), &st) != 0)
+      return Fail("no plug-in bundle beside kelvo at '" + bundle +
+                  "'; build it (./run.sh), or give one with --bundle PATH");
   }
   std::string err;
-  return session.Load(bundle, err) ? kExitOk : Fail(err);
+  if (session.Load(bundle, err)) return kExitOk;
+  return Fail(err + (args.Has("bundle") ? "; give Kelvo.component with --bundle PATH" : ""));
 }
 
 int ApplyPluginOptions(const CommandLine& cmd, const Args& args, AUSession& session) {
@@ -60,9 +73,11 @@ int ApplyPluginOptions(const CommandLine& cmd, const Args& args, AUSession& sess
     const std::string path = args.Value("state");
     CFPropertyListRef state = nullptr;
     if (!ReadStateFile(path, state, err)) return Fail(err);
-    const bool ok = session.RestoreState(state, path, err);
+    std::vector<std::string> notes;
+    const bool ok = session.RestoreState(state, path, args.Has("strict"), notes, err);
     CFRelease(state);
     if (!ok) return Fail(err);
+    for (const std::string& n : notes) Warn(args, n);
   }
   if (preset >= 0 && !session.SelectPreset(preset, err)) return Fail(err);
   for (const ParameterSetting& s : settings)

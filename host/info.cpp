@@ -3,6 +3,7 @@
 
 #include "cli.h"
 #include "commands.h"
+#include "paramnames.h"
 #include "session.h"
 
 namespace {
@@ -11,10 +12,12 @@ const CommandLine kInfo = {
     "info",
     "[options]",
     "Shows the plug-in as the host API reports it: identity, parameters,\n"
-    "factory presets, channel configurations, latency and tail time.\n"
+    "factory presets, channel configurations, latency and tail time, and the\n"
+    "labels of the editor panel's knobs, which --set takes as names too.\n"
     "\n"
+    "  --quiet           print nothing; the exit status tells whether the plug-in loads\n"
     "  --bundle PATH     the plug-in bundle (default: ../Kelvo.component beside kelvo)\n",
-    {kBundleOption},
+    {kQuietOption, kBundleOption},
 };
 
 // The names of the host API's parameter units, by unit number.
@@ -44,7 +47,7 @@ int RunInfo(int argc, char** argv) {
   if (!args.Positional().empty()) return Misuse(kInfo, "unexpected argument '" + args.Positional()[0] + "'");
   AUSession session;
   const int status = LoadPlugin(kInfo, args, session);
-  if (status != kExitOk) return status;
+  if (status != kExitOk || args.Has("quiet")) return status;
   std::string err;
 
   const AudioComponentDescription& d = session.Description();
@@ -70,6 +73,14 @@ int RunInfo(int argc, char** argv) {
       printf("\n");
     }
   }
+
+  bool labelled = false;
+  for (const PanelLabel& l : PanelLabels())
+    if (FindParameter(session.Parameters(), l.parameter)) {
+      if (!labelled) printf("\nPanel labels (knob centres in editor pixels):\n");
+      labelled = true;
+      printf("  %-6s is %-8s at %d,%d\n", l.label, l.parameter, l.x, l.y);
+    }
 
   std::vector<std::pair<int, std::string>> presets;
   int present = -1;

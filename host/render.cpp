@@ -1,48 +1,68 @@
-// kelvo render: a file (or the built-in demo) through the plug-in.
-#include <sndfile.h>
+// kelvo render: files (or the built-in demo) through the plug-in.
+#include <sys/stat.h>
 
-#include <algorithm>
+#include <atomic>
+#include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
-#include <functional>
+#include <cstring>
+#include <thread>
 
-#include "audiofile.h"
+#include "batch.h"
 #include "cli.h"
 #include "commands.h"
 #include "outfile.h"
 #include "progress.h"
-#include "riff.h"
-#include "samples.h"
+#include "renderjob.h"
 #include "session.h"
 
 namespace {
 
 const CommandLine kRender = {
     "render",
-    "[IN] [OUT] [options]",
+    "[IN] [OUT] [options]\n       kelvo render IN... --out-dir DIR [options]",
     "Renders IN through Kelvo into OUT, at IN's sample rate and channel count, in\n"
     "IN's sample format. IN may be any mono or stereo file libsndfile reads (WAV,\n"
-    "AIFF, FLAC, ...). OUT's extension chooses its container; without OUT the result\n"
-    "goes beside IN as NAME-kelvo.EXT. Without IN, kelvo renders a built-in demo riff\n"
-    "into kelvo-demo.wav.\n"
+    "AIFF, FLAC, Ogg, MP3, ...). OUT's extension chooses its container: wav, aiff,\n"
+    "flac, ogg (Vorbis), opus, mp3, caf, w64, rf64 or au; an unknown one is refused.\n"
+    "Without OUT the result goes beside IN as NAME-kelvo.EXT. Without IN, kelvo\n"
+    "renders a built-in demo riff into kelvo-demo.wav. '-' as IN reads standard\n"
+    "input and '-' as OUT writes standard output; a pipe takes only types that\n"
+    "stream (au, ogg, opus, mp3: choose one with --type).\n"
     "\n"
-    "  --set NAME=VALUE  set a parameter in its display units (repeatable)\n"
+    "With --out-dir, every IN is rendered with the same settings into\n"
+    "DIR/NAME-kelvo.EXT, files side by side on all cores; a file that fails is\n"
+    "reported and the others go on (exit status 1 when any failed).\n"
+    "\n"
+    "A new instance's control glides to its target over about a third of a second,\n"
+    "so kelvo first renders silence through it until the control has settled, as a\n"
+    "host that has had the plug-in open for a while would, and discards it.\n"
+    "\n"
+    "  --set NAME=VALUE  set a parameter in its display units (repeatable); NAME in\n"
+    "                    any case, or the knob's label on the panel (FUZZ is GainL);\n"
+    "                    Bypass takes 0/1 or on/off\n"
     "  --preset N        select factory preset N\n"
-    "  --state FILE      restore a state saved with 'kelvo state save'\n"
+    "  --state FILE      restore a state saved with 'kelvo state save' or the editor\n"
     "                    (applied first, then --preset, then each --set)\n"
-    "  --bypass          bypass the effect\n"
+    "  --strict          refuse a state whose values the plug-in would have to change\n"
+    "  --bypass          the host's bypass: the unit copies its input untouched, and\n"
+    "                    its parameters (Bypass too) play no part. --set Bypass=on is\n"
+    "                    the plug-in's own switch, as its editor's footswitch sets it\n"
+    "  --no-settle       render from a new instance's control, gliding from 0\n"
     "  --block N         frames per render call, 1 to 4096 (default 512)\n"
     "  --format F        float, pcm16 or pcm24 instead of IN's sample format;\n"
     "                    integer formats clip at full scale, float keeps overloads\n"
-    "  --quiet           no progress bar and no summary\n"
+    "  --type EXT        OUT's container, whatever its name says (for '-' and pipes)\n"
+    "  --out-dir DIR     render every IN into DIR (made when missing)\n"
+    "  --jobs N          files rendered at once with --out-dir (default: the cores)\n"
+    "  --quiet           no progress bar, summary or warnings; errors only\n"
     "  --bundle PATH     the plug-in bundle (default: ../Kelvo.component beside kelvo)\n",
-    {kSetOption, kPresetOption, kStateOption, {"bypass", nullptr, false}, {"block", "N", false},
-     {"format", "F", false}, {"quiet", nullptr, false}, kBundleOption},
+    {kSetOption, kPresetOption, kStateOption, kStrictOption, {"bypass", nullptr, false},
+     {"no-settle", nullptr, false}, {"block", "N", false}, {"format", "F", false}, {"type", "EXT", false},
+     {"out-dir", "DIR", false}, {"jobs", "N", false}, kQuietOption, kBundleOption},
 };
 
-constexpr int kDemoRate = 48000;
-constexpr long kChunkFrames = 8192;
 constexpr const char* kDemoOut = "kelvo-demo.wav";
 
 // NAME-kelvo.EXT beside the input.
@@ -56,107 +76,193 @@ std::string DefaultOutput(const std::string& in) {
 
 std::string ChannelsText(int channels) { return channels == 1 ? "mono" : "stereo"; }
 
-}  // namespace
+// How the unit was switched, for the summary: the host's bypass, the plug-in's own, or neither.
+std::string BypassText(const AUSession& session, bool hostBypass) {
+  if (hostBypass) return ", bypassed by the host (--bypass: the input is copied untouched)";
+  for (const ParameterDesc& p : session.Parameters()) {
+    float v = 0;
+    std::string err;
+    if (p.name == "Bypass" && session.ParameterValue(p.id, v, err) && v >= 1)
+      return ", its Bypass parameter on (the plug-in copies its input)";
+  }
+  return "";
+}
 
-int RunRender(int argc, char** argv) {
-  Args args;
-  const int parsed = ParseCommandLine(kRender, argc, argv, args);
-  if (parsed >= 0) return parsed;
-  const std::vector<std::string>& pos = args.Positional();
-  if (pos.size() > 2) return Misuse(kRender, "too many files: '" + pos[2] + "'");
-  long block = 512;
-  if (args.Has("block") && !ParseInt(args.Value("block"), 1, 4096, block))
+std::string SettleText(const RenderJob& job, const RenderOptions& o) {
+  if (o.hostBypass) return "";
+  char buf[128];
+  if (!o.settle) return "from a new instance's control, gliding from 0 (--no-settle)\n";
+  snprintf(buf, sizeof(buf), "after settling on %lld frames of silence (%.2f s)\n", (long long)job.SettledFrames(),
+           (double)job.SettledFrames() / job.SampleRate());
+  return buf;
+}
+
+void WarnOfClipping(const Args& args, const RenderJob& job) {
+  if (job.ClippedSamples() > 0)
+    Warn(args, std::to_string(job.ClippedSamples()) + " samples clipped at full scale in " +
+                   NameOf(job.Out(), true) + "; use --format float to keep the peaks");
+}
+
+int ReadOptions(const Args& args, RenderOptions& o) {
+  if (args.Has("block") && !ParseInt(args.Value("block"), 1, 4096, o.block))
     return Misuse(kRender, "--block takes 1 to 4096 frames, not '" + args.Value("block") + "'");
-  SampleFormat format = SampleFormat::Same;
-  if (args.Has("format") && !ParseSampleFormat(args.Value("format"), format))
+  if (args.Has("format") && !ParseSampleFormat(args.Value("format"), o.format))
     return Misuse(kRender, "--format takes float, pcm16 or pcm24, not '" + args.Value("format") + "'");
+  o.type = args.Value("type");
+  if (args.Has("type") && o.type.empty()) return Misuse(kRender, "--type takes an extension such as flac");
+  o.settle = !args.Has("no-settle");
+  o.hostBypass = args.Has("bypass");
+  return -1;
+}
+
+int RenderOne(const Args& args, const RenderOptions& o) {
+  const std::vector<std::string>& pos = args.Positional();
   const bool demo = pos.empty();
   const std::string in = demo ? "" : pos[0];
+  if (in == "-" && pos.size() < 2)
+    return Misuse(kRender, "reading standard input, give OUT (a file, or - for standard output)");
   const std::string out = pos.size() > 1 ? pos[1] : demo ? kDemoOut : DefaultOutput(in);
-  if (!demo && SameFile(in, out)) return Misuse(kRender, "OUT '" + out + "' is the input file; choose another");
+  if (!demo && in != "-" && SameFile(in, out)) return Misuse(kRender, "OUT '" + out + "' is the input file; choose another");
+  SetInterruptNote(demo || in == "-" ? "" : "kelvo: '" + in + "' is only read, and is as it was");
 
-  // The source: the input file, or the demo riff in memory.
   std::string err;
-  AudioReader reader;
-  std::vector<float> riff;
-  // The demo is synthesized in float and kept in float: a fuzz this hot would clip in 16 bits.
-  int channels = 2, rate = kDemoRate, inFormat = SF_FORMAT_WAV | SF_FORMAT_FLOAT;
-  int64_t total = 0;
-  std::function<long(float* const*, long)> read;  // into one array per channel
-  if (demo) {
-    riff = SynthesizeRiff(rate, channels);
-    total = (int64_t)(riff.size() / channels);
-    read = [&, done = (int64_t)0](float* const* dst, long frames) mutable {
-      const long n = (long)std::min<int64_t>(frames, total - done);
-      Deinterleave(riff.data() + done * channels, dst, channels, n, 1.f);
-      done += n;
-      return n;
-    };
-  } else {
-    if (!reader.Open(in, err)) return Fail(err);
-    channels = reader.Channels();
-    rate = reader.SampleRate();
-    inFormat = reader.Format();
-    total = reader.Frames();
-    read = [&](float* const* dst, long frames) { return reader.Read(dst, frames, err); };
-  }
-
+  bool misuse = false;
+  RenderJob job;
+  if (!job.Open(in, out, o, misuse, err)) return misuse ? Misuse(kRender, err) : Fail(err);
   AUSession session;
   int status = LoadPlugin(kRender, args, session);
   if (status == kExitOk) status = ApplyPluginOptions(kRender, args, session);
   if (status != kExitOk) return status;
-  if (args.Has("bypass") && !session.SetBypass(true, err)) return Fail(err);
-  if (!session.Prepare(rate, channels, (int)block, err)) return Fail(err);
 
-  AudioWriter writer;
-  if (!writer.Open(out, channels, rate, inFormat, format, err)) return Fail(err);
-
-  // Files are read and written in chunks of whole blocks, at least kChunkFrames
-  // long, whatever the block: a file call per small block costs more than the
-  // effect does. The plug-in still renders block by block.
-  const long chunk = (kChunkFrames + block - 1) / block * block;
-  std::vector<float> planarIn((size_t)chunk * 2), planarOut((size_t)chunk * 2);
-  float* ins[2] = {planarIn.data(), planarIn.data() + chunk};
-  float* outs[2] = {planarOut.data(), planarOut.data() + chunk};
-  Progress progress(total, rate, !args.Has("quiet"));
-  int64_t done = 0;
-  for (;;) {
-    const long got = read(ins, chunk);
-    if (got < 0) return Fail(err);
-    if (got == 0) break;
-    for (long at = 0; at < got; at += block) {
-      const float* in[2] = {ins[0] + at, ins[1] + at};
-      float* out[2] = {outs[0] + at, outs[1] + at};
-      if (!session.Render(in, out, (int)std::min(block, got - at), err)) return Fail(err);
-    }
-    if (!writer.Write(outs, got, err)) return Fail(err);
-    done += got;
-    progress.Update(done);
-  }
+  const bool quiet = args.Has("quiet");
+  Progress progress(job.Frames(), job.SampleRate(), !quiet);
+  const bool ok = job.Run(session, [&](int64_t) { progress.Update(job.FramesDone()); }, err);
   progress.Finish();
-  if (!writer.Finish(err)) return Fail(err);
+  if (!ok) return Fail(err);
 
-  const double seconds = (double)done / rate;
-  const double elapsed = progress.Elapsed();
-  if (!args.Has("quiet")) {
-    char facts[160];
-    if (demo)
+  if (!quiet) {
+    const double seconds = (double)job.FramesDone() / job.SampleRate();
+    const double elapsed = progress.Elapsed();
+    char facts[200];
+    if (job.IsDemo())
       snprintf(facts, sizeof(facts), "the built-in demo riff (%.1f s of plucked power chords, %s, %d Hz)", seconds,
-               ChannelsText(channels).c_str(), rate);
+               ChannelsText(job.Channels()).c_str(), job.SampleRate());
     else
-      snprintf(facts, sizeof(facts), " (%.2f s, %s, %d Hz, %s)", seconds, ChannelsText(channels).c_str(), rate,
-               DescribeFormat(inFormat).c_str());
-    const std::string what = demo ? std::string(facts) : "'" + in + "'" + facts;
+      snprintf(facts, sizeof(facts), "%s (%.2f s, %s, %d Hz, %s)", NameOf(in, false).c_str(), seconds,
+               ChannelsText(job.Channels()).c_str(), job.SampleRate(), DescribeFormat(job.InputFormat()).c_str());
     // The demo's output is named by kelvo, so say where it lies.
     char real[PATH_MAX];
-    const std::string where = demo && realpath(out.c_str(), real) ? real : out;
-    printf("Rendered %s\nthrough %s%s into '%s' (%s)\nin %.2f s, %.0fx realtime, %ld-frame blocks\nwith %s\n",
-           what.c_str(), session.Name().c_str(), args.Has("bypass") ? " (bypassed)" : "", where.c_str(),
-           DescribeFormat(writer.Format()).c_str(), elapsed, elapsed > 0 ? seconds / elapsed : 0.0, block,
-           DescribeParameters(session).c_str());
+    const std::string where = job.IsDemo() && realpath(out.c_str(), real) ? "'" + std::string(real) + "'"
+                                                                           : NameOf(out, true);
+    // The summary keeps out of the way of sound on standard output.
+    FILE* to = job.WroteStandardOutput() ? stderr : stdout;
+    fprintf(to, "Rendered %s\nthrough %s%s into %s (%s)\n%sin %.2f s, %.0fx realtime, %ld-frame blocks\nwith %s\n",
+            facts, session.Name().c_str(), BypassText(session, o.hostBypass).c_str(), where.c_str(),
+            DescribeFormat(job.OutputFormat()).c_str(), SettleText(job, o).c_str(), elapsed,
+            elapsed > 0 ? seconds / elapsed : 0.0, o.block, DescribeParameters(session).c_str());
   }
-  if (writer.ClippedSamples() > 0)
-    fprintf(stderr, "kelvo: %lld samples clipped at full scale in '%s' (32-bit float output keeps them)\n",
-            (long long)writer.ClippedSamples(), out.c_str());
+  WarnOfClipping(args, job);
   return kExitOk;
+}
+
+int RenderBatch(const Args& args, const RenderOptions& o) {
+  const std::vector<std::string>& ins = args.Positional();
+  std::string dir = args.Value("out-dir");
+  if (ins.empty()) return Misuse(kRender, "--out-dir needs the files to render");
+  if (dir.empty()) return Misuse(kRender, "--out-dir needs a folder");
+  while (dir.size() > 1 && dir.back() == '/') dir.pop_back();
+  long jobs = (long)std::max(1u, std::thread::hardware_concurrency());
+  if (args.Has("jobs") && !ParseInt(args.Value("jobs"), 1, 64, jobs))
+    return Misuse(kRender, "--jobs takes 1 to 64 files at once, not '" + args.Value("jobs") + "'");
+  std::vector<std::string> outs;
+  for (size_t i = 0; i < ins.size(); ++i) {
+    if (ins[i] == "-") return Misuse(kRender, "--out-dir renders files; standard input has no name to give");
+    outs.push_back(dir + "/" + DefaultOutput(BaseName(ins[i])));
+    for (size_t j = 0; j < i; ++j)
+      if (outs[j] == outs[i])
+        return Misuse(kRender, "'" + ins[j] + "' and '" + ins[i] + "' would both be written to '" + outs[i] + "'");
+    for (const std::string& in : ins)
+      if (SameFile(in, outs[i])) return Misuse(kRender, "'" + outs[i] + "' is an input file; choose another --out-dir");
+  }
+  // The settings are checked and applied once, and every file's instance
+  // takes them as a state.
+  AUSession settings;
+  int status = LoadPlugin(kRender, args, settings);
+  if (status == kExitOk) status = ApplyPluginOptions(kRender, args, settings);
+  if (status != kExitOk) return status;
+  struct stat st;
+  if (stat(dir.c_str(), &st) != 0 && mkdir(dir.c_str(), 0777) != 0)
+    return Fail("cannot make the folder '" + dir + "': " + strerror(errno));
+  if (stat(dir.c_str(), &st) == 0 && !S_ISDIR(st.st_mode)) return Fail("'" + dir + "' is not a folder");
+  std::string err;
+  CFPropertyListRef state = nullptr;
+  if (!settings.CopyState(state, err)) return Fail(err);
+  SetInterruptNote("kelvo: the inputs are only read; outputs finished before the interrupt are whole");
+
+  const size_t n = ins.size();
+  std::vector<RenderJob> renders(n);
+  std::vector<std::string> errors(n);
+  std::vector<char> ok(n, 0);
+  int64_t total = 0;
+  for (const std::string& in : ins) {
+    AudioReader peek;
+    std::string ignored;
+    if (peek.Open(in, ignored) && peek.Frames() > 0) total += peek.Frames();
+  }
+  const bool quiet = args.Has("quiet");
+  std::atomic<int64_t> done{0};
+  std::atomic<size_t> finished{0};
+  Progress progress(total, 0, !quiet);
+  RunSideBySide(
+      n, (unsigned)jobs,
+      [&](size_t i) {
+        bool misuse = false;
+        std::vector<std::string> notes;
+        AUSession session;
+        ok[i] = renders[i].Open(ins[i], outs[i], o, misuse, errors[i]) &&
+                session.Open(settings.Component(), errors[i]) &&
+                session.RestoreState(state, "the settings", false, notes, errors[i]) &&
+                renders[i].Run(session, [&](int64_t frames) { done += frames; }, errors[i]);
+        ++finished;
+      },
+      [&] { progress.Update(done, std::to_string(finished) + " of " + std::to_string(n) + " files"); });
+  progress.Finish();
+  CFRelease(state);
+
+  size_t failed = 0;
+  double seconds = 0;
+  for (size_t i = 0; i < n; ++i) {
+    if (!ok[i]) {
+      ++failed;
+      fprintf(stderr, "kelvo: %s\n", errors[i].c_str());
+      continue;
+    }
+    seconds += (double)renders[i].FramesDone() / renders[i].SampleRate();
+    WarnOfClipping(args, renders[i]);
+  }
+  if (!quiet) {
+    const double elapsed = progress.Elapsed();
+    printf("Rendered %zu of %zu files (%.2f s of audio) through %s%s into '%s'\n"
+           "in %.2f s, %.0fx realtime, %zu at a time, %ld-frame blocks%s\nwith %s\n",
+           n - failed, n, seconds, settings.Name().c_str(), BypassText(settings, o.hostBypass).c_str(),
+           dir.c_str(), elapsed, elapsed > 0 ? seconds / elapsed : 0.0, std::min<size_t>(n, (size_t)jobs),
+           o.block, o.settle && !o.hostBypass ? ", each settled first" : "", DescribeParameters(settings).c_str());
+  }
+  if (failed > 0) return Fail(std::to_string(failed) + " of " + std::to_string(n) + " files failed");
+  return kExitOk;
+}
+
+}  // namespace
+
+int RunRender(int argc, char** argv) {
+  Args args;
+  int status = ParseCommandLine(kRender, argc, argv, args);
+  if (status >= 0) return status;
+  RenderOptions options;
+  if ((status = ReadOptions(args, options)) >= 0) return status;
+  if (args.Has("out-dir")) return RenderBatch(args, options);
+  if (args.Has("jobs")) return Misuse(kRender, "--jobs goes with --out-dir");
+  if (args.Positional().size() > 2)
+    return Misuse(kRender, "too many files: '" + args.Positional()[2] + "'; to render several, give --out-dir DIR");
+  return RenderOne(args, options);
 }

@@ -1,6 +1,8 @@
 #include "session.h"
 
+#include <strings.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cmath>
@@ -8,6 +10,7 @@
 #include <cstring>
 
 #include "args.h"
+#include "paramnames.h"
 
 namespace {
 
@@ -92,10 +95,44 @@ bool AUSession::Call(OSStatus status, const char* what, std::string& err) const 
   return false;
 }
 
+namespace {
+
+// Registers a bundle with the platform. The platform tells its reasons on
+// stderr; they are taken from there and given back as the cause.
+OSStatus RegisterBundle(const std::string& path, std::string& cause) {
+  fflush(stderr);
+  FILE* capture = tmpfile();
+  const int saved = capture ? dup(2) : -1;
+  if (saved >= 0) dup2(fileno(capture), 2);
+  const OSStatus st = AudioComponentRegisterBundle(path.c_str());
+  if (saved < 0) return st;
+  fflush(stderr);
+  dup2(saved, 2);
+  close(saved);
+  rewind(capture);
+  char line[1024];
+  while (fgets(line, sizeof(line), capture)) {
+    std::string text = line;
+    while (!text.empty() && text.back() == '\n') text.pop_back();
+    const size_t colon = text.find(": ");
+    if (colon != std::string::npos) text.erase(0, colon + 2);
+    cause += (cause.empty() ? "" : "; ") + text;
+  }
+  fclose(capture);
+  return st;
+}
+
+}  // namespace
+
 bool AUSession::Load(const std::string& bundlePath, std::string& err) {
+  const std::string where = "cannot load plug-in '" + bundlePath + "': ";
   struct stat st;
   if (stat(bundlePath.c_str(), &st) != 0) {
-    err = "cannot load plug-in '" + bundlePath + "': " + strerror(errno);
+    err = where + strerror(errno);
+    return false;
+  }
+  if (!S_ISDIR(st.st_mode) || stat((bundlePath + "/Contents/Info.plist").c_str(), &st) != 0) {
+    err = where + "it is not a plug-in bundle (a folder with Contents/Info.plist)";
     return false;
   }
   // The components present before the bundle is registered are not its own.
@@ -103,21 +140,27 @@ bool AUSession::Load(const std::string& bundlePath, std::string& err) {
   std::vector<AudioComponent> before;
   for (AudioComponent c = AudioComponentFindNext(nullptr, &any); c; c = AudioComponentFindNext(c, &any))
     before.push_back(c);
-  const OSStatus registered = AudioComponentRegisterBundle(bundlePath.c_str());
+  std::string cause;
+  const OSStatus registered = RegisterBundle(bundlePath, cause);
   if (registered != noErr) {
-    err = "cannot load plug-in '" + bundlePath + "' (" + DescribeStatus(registered) + ")";
+    err = where + (cause.empty() ? "the platform refused it" : cause) + " (" + DescribeStatus(registered) + ")";
     return false;
   }
-  for (AudioComponent c = AudioComponentFindNext(nullptr, &any); c && !mComponent;
-       c = AudioComponentFindNext(c, &any)) {
+  AudioComponent found = nullptr;
+  for (AudioComponent c = AudioComponentFindNext(nullptr, &any); c && !found; c = AudioComponentFindNext(c, &any)) {
     bool known = false;
     for (AudioComponent b : before) known = known || b == c;
-    if (!known) mComponent = c;
+    if (!known) found = c;
   }
-  if (!mComponent) {
-    err = "cannot load plug-in '" + bundlePath + "': it holds no Audio Unit";
+  if (!found) {
+    err = where + "it holds no Audio Unit";
     return false;
   }
+  return Open(found, err);
+}
+
+bool AUSession::Open(AudioComponent component, std::string& err) {
+  mComponent = component;
   AudioComponentGetDescription(mComponent, &mDesc);
   CFStringRef full = nullptr;
   if (AudioComponentCopyName(mComponent, &full) == noErr && full) {
@@ -189,26 +232,46 @@ bool AUSession::ResolveSetting(const std::string& text, ParameterSetting& out, s
     err = "--set needs NAME=VALUE, not '" + text + "'";
     return false;
   }
-  const std::string name = text.substr(0, eq), valueText = text.substr(eq + 1);
-  const ParameterDesc* p = nullptr;
-  for (const ParameterDesc& d : mParams)
-    if (d.name == name) p = &d;
+  const std::string name = text.substr(0, eq);
+  std::string valueText = text.substr(eq + 1);
+  const ParameterDesc* p = FindParameter(mParams, name);
   if (!p) {
-    err = "unknown parameter '" + name + "'; " + mName + " has:";
+    const std::string near = NearestParameterName(mParams, name);
+    err = "unknown parameter '" + name + "'" + (near.empty() ? ";" : "; did you mean '" + near + "'?") + " " +
+          mName + " has:";
     for (const ParameterDesc& d : mParams) err += " " + d.name;
+    for (const PanelLabel& l : PanelLabels())
+      if (FindParameter(mParams, l.parameter) && l.label != std::string(l.parameter))
+        err += std::string(" (") + l.label + " on the panel is " + l.parameter + ")";
     return false;
   }
   // The unit reads the text itself; it is given only a number or one of the
   // parameter's own value texts.
   double typed = 0;
-  bool readable = ParseNumber(valueText, typed);
-  for (const std::string& s : p->valueStrings) readable = readable || s == valueText;
+  bool number = ParseNumber(valueText, typed);
+  if (!number && ReadSwitchWord(*p, valueText, typed)) {
+    number = true;
+    valueText = FormatValue(typed);
+  }
+  bool readable = number;
+  for (const std::string& s : p->valueStrings)
+    if (!readable && strcasecmp(s.c_str(), valueText.c_str()) == 0) {
+      valueText = s;
+      readable = true;
+    }
+  const std::string whole = IsWholeNumbered(*p) ? "whole numbers " : "";
+  const std::string takes = "it takes " + whole + FormatValue(p->minValue) + " to " + FormatValue(p->maxValue) +
+                            (p->minValue == 0 && p->maxValue == 1 && IsWholeNumbered(*p) ? ", or on/off" : "");
   if (!readable) {
-    err = "parameter " + name + " needs a number, not '" + valueText + "'";
+    err = "parameter " + p->name + " needs a number, not '" + valueText + "'; " + takes;
     if (!p->valueStrings.empty()) {
       err += "; or one of:";
       for (const std::string& s : p->valueStrings) err += " " + s;
     }
+    return false;
+  }
+  if (number && IsWholeNumbered(*p) && typed != std::floor(typed)) {
+    err = "parameter " + p->name + " is an integer parameter: " + takes + ", not '" + valueText + "'";
     return false;
   }
   AudioUnitParameterValueFromString vs = {};
@@ -218,18 +281,17 @@ bool AUSession::ResolveSetting(const std::string& text, ParameterSetting& out, s
   const OSStatus st = GetGlobal(mUnit, kAudioUnitProperty_ParameterValueFromString, 0, vs);
   CFRelease(vs.inString);
   if (st != noErr || std::isnan(vs.outValue)) {
-    err = mName + " cannot read '" + valueText + "' as a value of " + name +
+    err = mName + " cannot read '" + valueText + "' as a value of " + p->name +
           (st != noErr ? " (" + DescribeStatus(st) + ")" : "");
     return false;
   }
   // The host API carries values as 32-bit floats, and so does the range.
   const float value = vs.outValue;
   if (value < p->minValue || value > p->maxValue) {
-    err = "parameter " + name + " = " + valueText + " is out of range: it takes " + FormatValue(p->minValue) +
-          " to " + FormatValue(p->maxValue);
+    err = "parameter " + p->name + " = " + valueText + " is out of range: " + takes;
     return false;
   }
-  out = {p->id, name, value};
+  out = {p->id, p->name, value};
   return true;
 }
 
@@ -319,7 +381,8 @@ bool AUSession::CopyState(CFPropertyListRef& out, std::string& err) const {
   return true;
 }
 
-bool AUSession::RestoreState(CFPropertyListRef state, const std::string& origin, std::string& err) {
+bool AUSession::RestoreState(CFPropertyListRef state, const std::string& origin, bool strict,
+                             std::vector<std::string>& notes, std::string& err) {
   CFDictionaryRef dict = (CFDictionaryRef)state;
   static const struct {
     const char* key;
@@ -356,6 +419,33 @@ bool AUSession::RestoreState(CFPropertyListRef state, const std::string& origin,
           " bytes, " + mName + "'s holds " + std::to_string((long)ownLength);
     return false;
   }
+  // The data holds each parameter's value as a double, in the order of the
+  // parameter list; a value the unit would have to change is named.
+  struct Doubtful {
+    const ParameterDesc* p;
+    double value;
+  };
+  std::vector<Doubtful> doubtful;
+  if (length == (CFIndex)(mParams.size() * sizeof(double))) {
+    const UInt8* bytes = CFDataGetBytePtr((CFDataRef)data);
+    for (size_t i = 0; i < mParams.size(); ++i) {
+      double v;
+      memcpy(&v, bytes + i * sizeof(double), sizeof(v));
+      // The range is given in 32-bit floats, as the host API carries values.
+      const float f = (float)v;
+      if (!(f >= mParams[i].minValue && f <= mParams[i].maxValue)) doubtful.push_back({&mParams[i], v});
+    }
+  }
+  auto says = [&](const Doubtful& d) {
+    return "'" + origin + "' gives " + d.p->name + " the value " + FormatValue(d.value) +
+           (std::isnan(d.value) ? ", which is not a number"
+                                : ", outside its range " + FormatValue(d.p->minValue) + " to " +
+                                      FormatValue(d.p->maxValue));
+  };
+  if (strict && !doubtful.empty()) {
+    err = says(doubtful[0]) + " (refused with --strict)";
+    return false;
+  }
   if (!Call(AudioUnitSetProperty(mUnit, kAudioUnitProperty_ClassInfo, kAudioUnitScope_Global, 0, &state,
                                  sizeof(state)),
             ("the state in '" + origin + "'").c_str(), err))
@@ -368,6 +458,12 @@ bool AUSession::RestoreState(CFPropertyListRef state, const std::string& origin,
             ", outside its range " + FormatValue(p.minValue) + " to " + FormatValue(p.maxValue);
       return false;
     }
+  }
+  for (const Doubtful& d : doubtful) {
+    float v = 0;
+    std::string became;
+    if (!ParameterValue(d.p->id, v, err) || !DisplayText(d.p->id, v, became, err)) return false;
+    notes.push_back(says(d) + "; it became " + became + " (--strict refuses such a state)");
   }
   return true;
 }

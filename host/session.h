@@ -45,6 +45,8 @@ class AUSession {
 
   // Registers the bundle and opens an instance of the unit it brought.
   bool Load(const std::string& bundlePath, std::string& err);
+  // Opens an instance of a component already registered (by another session's Load).
+  bool Open(AudioComponent component, std::string& err);
 
   AudioComponent Component() const { return mComponent; }
   AudioUnit Unit() const { return mUnit; }
@@ -77,9 +79,12 @@ class AUSession {
   // The class-info dictionary (caller releases it) and restoring one. Restore
   // checks first that the dictionary was made by this unit and that its data
   // is as long as the unit's own, and afterwards that every parameter holds a
-  // value in its range.
+  // value in its range. A saved value outside its parameter's range, or not a
+  // number, adds a note to notes saying which parameter, which value and what
+  // it became; with strict it is refused and nothing is restored.
   bool CopyState(CFPropertyListRef& out, std::string& err) const;
-  bool RestoreState(CFPropertyListRef state, const std::string& origin, std::string& err);
+  bool RestoreState(CFPropertyListRef state, const std::string& origin, bool strict,
+                    std::vector<std::string>& notes, std::string& err);
 
   bool SupportedChannels(std::vector<AUChannelInfo>& out, std::string& err) const;
   bool Seconds(AudioUnitPropertyID id, double& out, std::string& err) const;

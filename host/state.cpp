@@ -27,20 +27,28 @@ const CommandLine kSave = {
     "the defaults, changed by the options in the order given here.\n"
     "\n"
     "  --state FILE      start from a saved state\n"
+    "  --strict          refuse a --state whose values the plug-in would have to change\n"
     "  --preset N        select factory preset N\n"
-    "  --set NAME=VALUE  set a parameter in its display units (repeatable)\n"
+    "  --set NAME=VALUE  set a parameter in its display units (repeatable); NAME in\n"
+    "                    any case, or the knob's label on the panel (FUZZ is GainL)\n"
+    "  --name NAME       the preset name the file carries (up to 63 bytes; a host\n"
+    "                    loading it selects a factory preset of that name first)\n"
+    "  --quiet           say nothing but errors\n"
     "  --bundle PATH     the plug-in bundle (default: ../Kelvo.component beside kelvo)\n",
-    {kStateOption, kPresetOption, kSetOption, kBundleOption},
+    {kStateOption, kStrictOption, kPresetOption, kSetOption, {"name", "NAME", false}, kQuietOption, kBundleOption},
 };
 
 const CommandLine kShow = {
     "state show",
     "FILE.aupreset [options]",
     "Lists the entries of a saved state with their value types, checks that the\n"
-    "plug-in takes it, and shows the parameter values it restores.\n"
+    "plug-in takes it, and shows the parameter values it restores. Values outside\n"
+    "a parameter's range, or not numbers, are warned of with what they became.\n"
     "\n"
+    "  --strict          refuse such values (exit status 1)\n"
+    "  --quiet           print nothing; the exit status tells whether the state loads\n"
     "  --bundle PATH     the plug-in bundle (default: ../Kelvo.component beside kelvo)\n",
-    {kBundleOption},
+    {kStrictOption, kQuietOption, kBundleOption},
 };
 
 int OneFile(const CommandLine& cmd, const Args& args) {
@@ -55,17 +63,18 @@ int Save(int argc, char** argv) {
   if (status >= 0) return status;
   if ((status = OneFile(kSave, args)) != kExitOk) return status;
   const std::string path = args.Positional()[0];
+  const bool named = args.Has("name");
+  const std::string name = args.Value("name");
+  if (named && (name.empty() || name.size() > 63))
+    return Misuse(kSave, "--name takes 1 to 63 bytes of text, not " + std::to_string(name.size()));
   AUSession session;
   if ((status = LoadPlugin(kSave, args, session)) != kExitOk) return status;
   if ((status = ApplyPluginOptions(kSave, args, session)) != kExitOk) return status;
   std::string err;
-  CFPropertyListRef state = nullptr;
-  if (!session.CopyState(state, err)) return Fail(err);
-  const bool ok = WriteStateFile(path, state, err);
-  CFRelease(state);
-  if (!ok) return Fail(err);
-  printf("Saved the state of %s into '%s'\nwith %s\n", session.Name().c_str(), path.c_str(),
-         DescribeParameters(session).c_str());
+  if (!SaveState(session, path, named ? name : "", err)) return Fail(err);
+  if (!args.Has("quiet"))
+    printf("Saved the state of %s into '%s'%s\nwith %s\n", session.Name().c_str(), path.c_str(),
+           named ? (" as \"" + name + "\"").c_str() : "", DescribeParameters(session).c_str());
   return kExitOk;
 }
 
@@ -78,16 +87,21 @@ int Show(int argc, char** argv) {
   std::string err;
   CFPropertyListRef state = nullptr;
   if (!ReadStateFile(path, state, err)) return Fail(err);
+  const bool quiet = args.Has("quiet");
   const std::vector<std::string> lines = DescribeState(state);
-  printf("'%s': class-info dictionary of %zu entries\n", path.c_str(), lines.size());
-  for (const std::string& line : lines) printf("  %s\n", line.c_str());
+  if (!quiet) {
+    printf("'%s': class-info dictionary of %zu entries\n", path.c_str(), lines.size());
+    for (const std::string& line : lines) printf("  %s\n", line.c_str());
+  }
   AUSession session;
   status = LoadPlugin(kShow, args, session);
-  const bool ok = status == kExitOk && session.RestoreState(state, path, err);
+  std::vector<std::string> notes;
+  const bool ok = status == kExitOk && session.RestoreState(state, path, args.Has("strict"), notes, err);
   CFRelease(state);
   if (status != kExitOk) return status;
   if (!ok) return Fail(err);
-  printf("Loaded into %s it gives %s\n", session.Name().c_str(), DescribeParameters(session).c_str());
+  for (const std::string& n : notes) Warn(args, n);
+  if (!quiet) printf("Loaded into %s it gives %s\n", session.Name().c_str(), DescribeParameters(session).c_str());
   return kExitOk;
 }
 

@@ -176,6 +176,28 @@ bool WriteStateFile(const std::string& path, CFPropertyListRef state, std::strin
   return ok;
 }
 
+bool SaveState(const AUSession& session, const std::string& path, const std::string& name, std::string& err) {
+  CFPropertyListRef state = nullptr;
+  if (!session.CopyState(state, err)) return false;
+  if (!name.empty()) {
+    CFMutableDictionaryRef named = CFDictionaryCreateMutableCopy(nullptr, 0, (CFDictionaryRef)state);
+    CFRelease(state);
+    CFStringRef text = CFStringCreateWithCString(nullptr, name.c_str(), kCFStringEncodingUTF8);
+    if (!named || !text) {
+      if (named) CFRelease(named);
+      if (text) CFRelease(text);
+      err = "cannot write '" + path + "': the name is not UTF-8 text";
+      return false;
+    }
+    CFDictionarySetValue(named, CFSTR("name"), text);
+    CFRelease(text);
+    state = named;
+  }
+  const bool ok = WriteStateFile(path, state, err);
+  CFRelease(state);
+  return ok;
+}
+
 std::vector<std::string> DescribeState(CFPropertyListRef state) {
   CFDictionaryRef dict = (CFDictionaryRef)state;
   const CFIndex count = CFDictionaryGetCount(dict);

@@ -16,6 +16,12 @@ bool ReadStateFile(const std::string& path, CFPropertyListRef& out, std::string&
 // Writes a state as an XML property list; the file appears only when whole.
 bool WriteStateFile(const std::string& path, CFPropertyListRef state, std::string& err);
 
+class AUSession;
+
+// Writes the unit's state to path; with a name that is not empty, the file
+// carries that preset name instead of the unit's own.
+bool SaveState(const AUSession& session, const std::string& path, const std::string& name, std::string& err);
+
 // One line per dictionary entry: key, value type and value, class-info keys
 // first in their usual order, other keys after them.
 std::vector<std::string> DescribeState(CFPropertyListRef state);

@@ -3,8 +3,10 @@
 #include <sndfile.h>
 
 #include <dirent.h>
+#include <pty.h>
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -74,7 +76,12 @@ class Host : public ::testing::Test {
   }
 
   // Runs kelvo with args in the scratch directory.
-  Result Run(const std::vector<std::string>& args) const {
+  Result Run(const std::vector<std::string>& args) const { return Exec(mKelvo, args); }
+
+  // Runs a shell script in the scratch directory, with kelvo as $K.
+  Result Shell(const std::string& script) const { return Exec("/bin/sh", {"-c", script}); }
+
+  Result Exec(const std::string& program, const std::vector<std::string>& args) const {
     Result r;
     const std::string out = mDir + "/../" + BaseName() + ".stdout", err = mDir + "/../" + BaseName() + ".stderr";
     const pid_t pid = fork();
@@ -84,10 +91,11 @@ class Host : public ::testing::Test {
       const int e = open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
       dup2(o, 1);
       dup2(e, 2);
-      std::vector<char*> argv{const_cast<char*>(mKelvo.c_str())};
+      setenv("K", mKelvo.c_str(), 1);
+      std::vector<char*> argv{const_cast<char*>(program.c_str())};
       for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
       argv.push_back(nullptr);
-      execv(mKelvo.c_str(), argv.data());
+      execv(program.c_str(), argv.data());
       _exit(127);
     }
     int status = 0;
@@ -250,12 +258,17 @@ TEST_F(Host, OutputFormatFollowsInputUnlessAsked) {
       {SF_FORMAT_FLAC | SF_FORMAT_PCM_24, "o.wav", nullptr, SF_FORMAT_WAV | SF_FORMAT_PCM_24},
       {SF_FORMAT_WAV | SF_FORMAT_FLOAT, "o.flac", "pcm16", SF_FORMAT_FLAC | SF_FORMAT_PCM_16},
       {SF_FORMAT_AIFF | SF_FORMAT_PCM_16, "o.caf", "float", SF_FORMAT_CAF | SF_FORMAT_FLOAT},
-      {SF_FORMAT_WAV | SF_FORMAT_PCM_24, "o.raw-take", nullptr, SF_FORMAT_WAV | SF_FORMAT_PCM_24},
+      // A compressed input gives float where the container holds it, 24 bits where not.
+      {SF_FORMAT_OGG | SF_FORMAT_VORBIS, "o.wav", nullptr, SF_FORMAT_WAV | SF_FORMAT_FLOAT},
+      {SF_FORMAT_OGG | SF_FORMAT_VORBIS, "o.flac", nullptr, SF_FORMAT_FLAC | SF_FORMAT_PCM_24},
+      // Without an extension, the input's container.
+      {SF_FORMAT_AIFF | SF_FORMAT_PCM_16, "o", nullptr, SF_FORMAT_AIFF | SF_FORMAT_PCM_16},
   };
   for (const auto& c : kCases) {
     SCOPED_TRACE(c.out);
     const char* ext = (c.in & SF_FORMAT_TYPEMASK) == SF_FORMAT_FLAC   ? "in.flac"
                       : (c.in & SF_FORMAT_TYPEMASK) == SF_FORMAT_AIFF ? "in.aiff"
+                      : (c.in & SF_FORMAT_TYPEMASK) == SF_FORMAT_OGG  ? "in.ogg"
                                                                       : "in.wav";
     Write(ext, Tone(2, 44100, 1000, 0.01f, c.in));
     std::vector<std::string> args{"render", ext, c.out};
@@ -355,27 +368,129 @@ TEST_F(Host, SixteenBitBypassGivesTheInputBack) {
   EXPECT_EQ(Read("out.wav").samples, Read("in.wav").samples);
 }
 
-TEST_F(Host, InterruptedRenderLeavesNoFile) {
+// The names in a directory, hidden ones too.
+std::set<std::string> Names(const std::string& dir) {
+  std::set<std::string> names;
+  if (DIR* d = opendir(dir.c_str())) {
+    while (dirent* e = readdir(d))
+      if (strcmp(e->d_name, ".") && strcmp(e->d_name, "..")) names.insert(e->d_name);
+    closedir(d);
+  }
+  return names;
+}
+
+TEST_F(Host, InterruptedRenderLeavesNoFileAndSaysSo) {
   Write("long.wav", Tone(2, 48000, 48000 * 30, 0.5f));
-  const std::set<std::string> before = Files();
-  const pid_t pid = fork();
+  link(Path("long.wav").c_str(), Path("long2.wav").c_str());
+  mkdir(Path("d").c_str(), 0755);
+  const struct {
+    std::vector<std::string> args;
+    const char* dir;       // where the temporary output appears
+    const char* existing;  // an output there before, or null
+    std::vector<std::string> says;
+  } kCases[] = {
+      {{"render", "long.wav", "out.wav"}, "", nullptr,
+       {"kelvo: interrupted", "'out.wav' was not written", "'long.wav' is only read, and is as it was"}},
+      {{"render", "long.wav", "old.wav"}, "", "old.wav", {"kelvo: interrupted", "'old.wav' is as it was"}},
+      {{"render", "long.wav", "long2.wav", "--out-dir", "d", "--jobs", "2"}, "d", nullptr,
+       {"'d/long-kelvo.wav' was not written", "'d/long2-kelvo.wav' was not written",
+        "outputs finished before the interrupt are whole"}},
+  };
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.args[2]);
+    if (c.existing) Spill(Path(c.existing), "precious");
+    const std::string dir = Path(c.dir);
+    const std::set<std::string> before = Names(dir);
+    const std::string err = Path("err.txt");
+    const pid_t pid = fork();
+    if (pid == 0) {
+      if (chdir(mDir.c_str()) != 0) _exit(127);
+      const int e = open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+      dup2(e, 2);
+      std::vector<std::string> args = c.args;
+      args.insert(args.end(), {"--block", "1", "--quiet"});
+      std::vector<char*> argv{const_cast<char*>(mKelvo.c_str())};
+      for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+      argv.push_back(nullptr);
+      execv(mKelvo.c_str(), argv.data());
+      _exit(127);
+    }
+    // Wait until the temporary outputs exist, then interrupt.
+    const size_t outputs = c.args.size() == 3 ? 1 : 2;
+    bool started = false;
+    for (int i = 0; i < 20000 && !started; ++i) {
+      started = Names(dir).size() >= before.size() + outputs + (*c.dir ? 0 : 1);  // and err.txt
+      if (!started) usleep(1000);
+    }
+    kill(pid, SIGINT);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    EXPECT_TRUE(started);
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGINT) << status;
+    const std::string said = Slurp(err);
+    unlink(err.c_str());
+    for (const std::string& part : c.says) EXPECT_TRUE(Contains(said, part)) << part << " in " << said;
+    EXPECT_EQ(Names(dir), before);
+    if (c.existing) {
+      EXPECT_EQ(Slurp(Path(c.existing)), "precious");
+    }
+  }
+}
+
+TEST_F(Host, ProgressFitsTheTerminalAndTellsTheTimeLeft) {
+  Write("long.wav", Tone(2, 48000, 48000 * 60, 0.5f, SF_FORMAT_WAV | SF_FORMAT_PCM_16));
+  for (unsigned short columns : {40, 100}) {
+    SCOPED_TRACE(columns);
+    struct winsize size = {};
+    size.ws_col = columns;
+    size.ws_row = 24;
+    int terminal = -1;
+    const pid_t pid = forkpty(&terminal, nullptr, nullptr, &size);
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+      if (chdir(mDir.c_str()) != 0) _exit(127);
+      execl(mKelvo.c_str(), mKelvo.c_str(), "render", "long.wav", "out.wav", "--block", "1", nullptr);
+      _exit(127);
+    }
+    std::string shown;
+    char buf[4096];
+    for (ssize_t n; (n = read(terminal, buf, sizeof(buf))) > 0;) shown.append(buf, (size_t)n);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    close(terminal);
+    EXPECT_EQ(status, 0);
+    // Every redrawn line, without its erase-to-end, stays short of the last column.
+    int bars = 0;
+    size_t at = 0;
+    while ((at = shown.find('\r', at)) != std::string::npos) {
+      const size_t end = shown.find_first_of("\r\n", at + 1);
+      std::string line = shown.substr(at + 1, end == std::string::npos ? std::string::npos : end - at - 1);
+      at = end == std::string::npos ? shown.size() : end;
+      const size_t erase = line.find("\033[K");
+      if (erase != std::string::npos) line.resize(erase);
+      if (line.empty()) continue;
+      EXPECT_LT(line.size(), (size_t)columns) << line;
+      if (line[0] == '[' && Contains(line, " left")) ++bars;
+    }
+    EXPECT_GT(bars, 0) << shown;
+  }
+  // Sound is never sent to a terminal.
+  int terminal = -1;
+  const pid_t pid = forkpty(&terminal, nullptr, nullptr, nullptr);
+  ASSERT_GE(pid, 0);
   if (pid == 0) {
     if (chdir(mDir.c_str()) != 0) _exit(127);
-    execl(mKelvo.c_str(), mKelvo.c_str(), "render", "long.wav", "out.wav", "--block", "1", "--quiet", nullptr);
+    execl(mKelvo.c_str(), mKelvo.c_str(), "render", "long.wav", "-", "--type", "au", nullptr);
     _exit(127);
   }
-  // Wait until the temporary output exists, then interrupt.
-  bool started = false;
-  for (int i = 0; i < 20000 && !started; ++i) {
-    started = Files().size() > before.size();
-    if (!started) usleep(1000);
-  }
-  kill(pid, SIGINT);
+  std::string shown;
+  char buf[4096];
+  for (ssize_t n; (n = read(terminal, buf, sizeof(buf))) > 0;) shown.append(buf, (size_t)n);
   int status = 0;
   waitpid(pid, &status, 0);
-  EXPECT_TRUE(started);
-  EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGINT) << status;
-  EXPECT_EQ(Files(), before);
+  close(terminal);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << status;
+  EXPECT_TRUE(Contains(shown, "cannot write standard output: it is a terminal")) << shown;
 }
 
 TEST_F(Host, DemoRendersARiffIntoTheWorkingDirectory) {
@@ -563,14 +678,14 @@ TEST_F(Host, ErrorsNameTheFaultAndLeaveNoFile) {
       {{"render", "in.wav", "link.wav"}, 2, {"is the input file"}},
       {{"render", "missing.wav", "o.wav"}, 1, {"cannot read 'missing.wav': No such file or directory"}},
       {{"render", "text.wav", "o.wav"}, 1, {"cannot read 'text.wav'"}},
-      {{"render", "empty.component", "o.wav"}, 1, {"cannot read 'empty.component': Is a directory"}},
+      {{"render", "empty.component", "o.wav"}, 1, {"cannot read 'empty.component': it is a directory"}},
       {{"render", "quad.wav", "o.wav"}, 1, {"4 channels", "mono or stereo"}},
       {{"render", "in.wav", "no/such/dir/o.wav"}, 1, {"cannot write 'no/such/dir/o.wav': No such file or directory"}},
-      {{"render", "in.wav", "pipe.wav"}, 1, {"cannot write 'pipe.wav': not a regular file"}},
-      {{"render", "in.wav", "empty.component"}, 1, {"cannot write 'empty.component': Is a directory"}},
+      {{"render", "in.wav", "pipe.wav"}, 1, {"cannot write 'pipe.wav': WAV files cannot be written to a pipe", "--type"}},
+      {{"render", "in.wav", "empty.component"}, 1, {"cannot write 'empty.component': it is a directory"}},
       {{"render", "in.wav", "o.flac", "--format", "float"}, 1, {"cannot write 'o.flac'", "32-bit float"}},
       {{"render", "in.wav", "o.wav", "--bundle", "nowhere.component"}, 1, {"cannot load plug-in 'nowhere.component'"}},
-      {{"info", "--bundle", "empty.component"}, 1, {"cannot load plug-in 'empty.component' (error -43, fnfErr)"}},
+      {{"info", "--bundle", "empty.component"}, 1, {"cannot load plug-in 'empty.component': it is not a plug-in bundle", "--bundle PATH"}},
       {{"render", "in.wav", "o.wav", "--state", "missing.aupreset"}, 1, {"cannot read 'missing.aupreset'"}},
       {{"render", "in.wav", "o.wav", "--state", "junk.aupreset"}, 1, {"'junk.aupreset' is not a state file"}},
       {{"render", "in.wav", "o.wav", "--state", "array.aupreset"}, 1, {"not a dictionary"}},
@@ -599,16 +714,95 @@ TEST_F(Host, ErrorsNameTheFaultAndLeaveNoFile) {
   }
 }
 
-TEST_F(Host, StateWithANonNumberNeverGivesAParameterOne) {
-  // The unit may refuse the value or keep the parameter as it was; kelvo
-  // refuses whatever leaves a parameter outside its range.
-  Spill(Path("nan.aupreset"), StateXml(KelvoState(Doubles({NAN, 0.5, 0.5, 0}))));
-  const Result r = Run({"state", "show", "nan.aupreset"});
-  if (r.status == 0) {
-    EXPECT_TRUE(Contains(r.out, "gives OUT -15.00, GainM 0.50")) << r.out;
-  } else {
-    EXPECT_EQ(r.status, 1);
-    EXPECT_TRUE(Contains(r.err, "'nan.aupreset' gives parameter OUT the value nan")) << r.err;
+TEST_F(Host, StateValuesTheUnitMustChangeAreNamedOrRefused) {
+  const struct {
+    const char* file;
+    std::vector<double> values;
+    std::vector<std::string> says;  // in the warning, and in the refusal but for what it became
+    const char* became;              // what the warning says the value became
+  } kCases[] = {
+      {"nan.aupreset", {NAN, 0.5, 0.5, 0}, {"'nan.aupreset' gives OUT the value nan, which is not a number"}, "it became "},
+      {"high.aupreset", {7, 0.5, 0.5, 0}, {"'high.aupreset' gives OUT the value 7, outside its range -40 to 0"},
+       "it became 0.00"},
+      {"low.aupreset", {-6, 0.5, 0.01, 0}, {"'low.aupreset' gives GainL the value 0.01, outside its range 0.05 to 0.98"},
+       "it became 0.05"},
+      {"switch.aupreset", {-6, 0.5, 0.5, 3}, {"'switch.aupreset' gives Bypass the value 3, outside its range 0 to 1"}, "it became 1"},
+  };
+  Write("in.wav", Tone(1, 44100, 100, 0.5f));
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.file);
+    Spill(Path(c.file), StateXml(KelvoState(Doubles(c.values))));
+    const Result warned = Run({"state", "show", c.file});
+    EXPECT_EQ(warned.status, 0) << warned.err;
+    for (const std::string& part : c.says) EXPECT_TRUE(Contains(warned.err, "warning: " + part)) << warned.err;
+    EXPECT_TRUE(Contains(warned.err, c.became)) << warned.err;
+    EXPECT_TRUE(Contains(warned.err, "--strict")) << warned.err;
+    EXPECT_TRUE(Run({"state", "show", c.file, "--quiet"}).err.empty());
+
+    const std::set<std::string> before = Files();
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"state", "show", c.file, "--strict"},
+          {"state", "save", "out.aupreset", "--state", c.file, "--strict"},
+          {"render", "in.wav", "o.wav", "--state", c.file, "--strict"}}) {
+      const Result refused = Run(args);
+      EXPECT_EQ(refused.status, 1) << args[0];
+      for (const std::string& part : c.says) EXPECT_TRUE(Contains(refused.err, part)) << refused.err;
+      EXPECT_TRUE(Contains(refused.err, "refused with --strict")) << refused.err;
+      EXPECT_EQ(Files(), before);
+    }
+  }
+  // The ends of each range, as a hand would write them, pass --strict.
+  Spill(Path("ends.aupreset"), StateXml(KelvoState(Doubles({-40, 1, 0.05, 1}))));
+  const Result ends = Run({"state", "show", "ends.aupreset", "--strict"});
+  EXPECT_EQ(ends.status, 0) << ends.err;
+  EXPECT_TRUE(ends.err.empty()) << ends.err;
+  Spill(Path("ends.aupreset"), StateXml(KelvoState(Doubles({0, 0, 0.98, 0}))));
+  EXPECT_EQ(Run({"state", "show", "ends.aupreset", "--strict"}).status, 0);
+  // A good state passes --strict.
+  ASSERT_EQ(Run({"state", "save", "good.aupreset", "--set", "OUT=-6"}).status, 0);
+  const Result good = Run({"state", "show", "good.aupreset", "--strict"});
+  EXPECT_EQ(good.status, 0) << good.err;
+  EXPECT_TRUE(good.err.empty()) << good.err;
+}
+
+TEST_F(Host, SavedStatesCarryTheirNameAndTheEditorsWork) {
+  const Result named = Run({"state", "save", "warm.aupreset", "--name", "Warm lead", "--set", "GainL=0.9"});
+  ASSERT_EQ(named.status, 0) << named.err;
+  EXPECT_TRUE(Contains(Run({"state", "show", "warm.aupreset"}).out, "CFString  \"Warm lead\"")) << named.out;
+  // A name that is a factory preset's selects it on loading, and the values still win.
+  ASSERT_EQ(Run({"state", "save", "dash.aupreset", "--name", "-", "--set", "OUT=-3"}).status, 0);
+  EXPECT_TRUE(Contains(Run({"state", "show", "dash.aupreset"}).out, "gives OUT -3.00"));
+
+  // Dragging the FUZZ knob up in the editor and saving what it left: a render
+  // with that state is the render with its values.
+  const Result edited = Run({"editor", "--save-state", "edited.aupreset", "--drag", "247,106,0,-40", "--name", "dragged"});
+  ASSERT_EQ(edited.status, 0) << edited.err;
+  const Result shown = Run({"state", "show", "edited.aupreset"});
+  ASSERT_EQ(shown.status, 0) << shown.err;
+  EXPECT_TRUE(Contains(shown.out, "\"dragged\"")) << shown.out;
+  EXPECT_FALSE(Contains(shown.out, "GainL 0.30")) << shown.out;  // moved from the default
+  Write("in.wav", Tone(2, 44100, 3000, 0.3f));
+  const Result rendered = Run({"render", "in.wav", "a.wav", "--state", "edited.aupreset"});
+  ASSERT_EQ(rendered.status, 0) << rendered.err;
+  EXPECT_FALSE(Contains(rendered.out, "GainL 0.30")) << rendered.out;
+  ASSERT_EQ(Run({"render", "in.wav", "b.wav"}).status, 0);
+  EXPECT_NE(Read("a.wav").samples, Read("b.wav").samples);
+
+  const std::set<std::string> before = Files();
+  const struct {
+    std::vector<std::string> args;
+    const char* says;
+  } kRefused[] = {
+      {{"state", "save", "x.aupreset", "--name", std::string(64, 'n')}, "1 to 63 bytes"},
+      {{"state", "save", "x.aupreset", "--name", ""}, "1 to 63 bytes"},
+      {{"editor", "--png", "x.png", "--name", "n"}, "--name goes with --save-state"},
+      {{"editor"}, "missing --png FILE.png or --save-state FILE"},
+  };
+  for (const auto& c : kRefused) {
+    const Result r = Run(c.args);
+    EXPECT_EQ(r.status, 2) << c.says;
+    EXPECT_TRUE(Contains(r.err, c.says)) << r.err;
+    EXPECT_EQ(Files(), before);
   }
 }
 
@@ -635,6 +829,385 @@ TEST_F(Host, FailedRenderLeavesAnExistingOutputAndTheInputAlone) {
   ASSERT_EQ(Run({"render", "in.wav", "out.wav"}).status, 0);
   EXPECT_EQ(Read("out.wav").samples.size(), 2000u);
   EXPECT_EQ(Slurp(Path("in.wav")), input);
+}
+
+// --- Settled renders -----------------------------------------------------------
+
+// The number after "settling on " in a render's summary, or -1.
+long SettledFrames(const std::string& summary) {
+  const size_t at = summary.find("settling on ");
+  return at == std::string::npos ? -1 : atol(summary.c_str() + at + 12);
+}
+
+double Rms(const std::vector<float>& v, size_t from, size_t to) {
+  double sum = 0;
+  for (size_t i = from; i < to; ++i) sum += (double)v[i] * v[i];
+  return std::sqrt(sum / (double)(to - from));
+}
+
+TEST_F(Host, SettledRenderIsTheTailOfALongRender) {
+  const struct {
+    int rate, channels;
+    const char* block;
+  } kCases[] = {{48000, 2, "512"}, {44100, 1, "64"}, {96000, 2, "4096"}};
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.rate);
+    // A -20 dBFS sine with the fuzz at its lowest setting.
+    const Sound tone = Tone(c.channels, c.rate, c.rate / 4, 0.1f);
+    Write("in.wav", tone);
+    const Result settled = Run({"render", "in.wav", "settled.wav", "--set", "FUZZ=0.05", "--block", c.block});
+    ASSERT_EQ(settled.status, 0) << settled.err;
+    const long n = SettledFrames(settled.out);
+    // The control must come within 1e-9 of targets up to 0.95 from 0, at e^(-4π/rate) per frame.
+    EXPECT_GE(n, (long)std::ceil(c.rate * std::log(0.95e9) / (4 * M_PI)));
+    EXPECT_LE(n, (long)(c.rate * 1.7));
+
+    // The same silence first, rendered raw, then the file: the tail is the settled render.
+    for (long lead : {n, 2 * n}) {
+      Sound longer{c.channels, c.rate, tone.format, std::vector<float>((size_t)lead * c.channels, 0.f)};
+      longer.samples.insert(longer.samples.end(), tone.samples.begin(), tone.samples.end());
+      Write("long.wav", longer);
+      ASSERT_EQ(Run({"render", "long.wav", "raw.wav", "--set", "GainL=0.05", "--no-settle"}).status, 0);
+      const Sound raw = Read("raw.wav"), want = Read("settled.wav");
+      ASSERT_EQ(raw.samples.size(), want.samples.size() + (size_t)lead * c.channels);
+      for (size_t i = 0; i < (size_t)lead * c.channels; ++i) ASSERT_EQ(raw.samples[i], 0.f) << i;
+      double worst = 0;
+      for (size_t i = 0; i < want.samples.size(); ++i)
+        worst = std::max(worst, (double)std::fabs(raw.samples[i + (size_t)lead * c.channels] - want.samples[i]));
+      if (lead == n)
+        EXPECT_EQ(worst, 0.0);  // the very same frames
+      else
+        EXPECT_LT(worst, 1e-5);  // a longer wait changes less than the last 1e-9 of the control
+    }
+  }
+}
+
+TEST_F(Host, SettledRenderStartsAtItsSettledLevel) {
+  Write("in.wav", Tone(2, 48000, 24000, 0.1f));
+  ASSERT_EQ(Run({"render", "in.wav", "settled.wav", "--set", "GainL=0.05"}).status, 0);
+  const Result raw = Run({"render", "in.wav", "raw.wav", "--set", "GainL=0.05", "--no-settle"});
+  ASSERT_EQ(raw.status, 0);
+  EXPECT_TRUE(Contains(raw.out, "--no-settle")) << raw.out;
+  const std::vector<float> s = Read("settled.wav").samples, r = Read("raw.wav").samples;
+  const size_t first = 2 * 2400, late = 2 * 19200;  // the first 50 ms; the last 100 ms
+  const double settledLevel = Rms(s, late, s.size());
+  EXPECT_NEAR(Rms(s, 0, first) / settledLevel, 1.0, 0.05);
+  EXPECT_GT(Rms(r, 0, first) / settledLevel, 1.2);  // the glide's wrong fuzz
+  EXPECT_NEAR(Rms(r, late, r.size()) / settledLevel, 1.0, 0.01);
+  // The host's bypass runs no effect, so nothing settles.
+  const Result bypassed = Run({"render", "in.wav", "b.wav", "--bypass"});
+  EXPECT_FALSE(Contains(bypassed.out, "settling")) << bypassed.out;
+  EXPECT_TRUE(Contains(bypassed.out, "bypassed by the host")) << bypassed.out;
+  EXPECT_TRUE(Contains(Run({"render", "in.wav", "p.wav", "--set", "Bypass=on"}).out, "Bypass parameter on"));
+}
+
+// --- Outputs -------------------------------------------------------------------
+
+TEST_F(Host, EveryOutputTypeIsWrittenAndReadBack) {
+  Write("in.wav", Tone(2, 48000, 9600, 0.3f, SF_FORMAT_WAV | SF_FORMAT_PCM_16));
+  const struct {
+    const char* out;
+    int format;
+  } kCases[] = {
+      {"o.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_16},     {"o.AIFF", SF_FORMAT_AIFF | SF_FORMAT_PCM_16},
+      {"o.flac", SF_FORMAT_FLAC | SF_FORMAT_PCM_16},   {"o.ogg", SF_FORMAT_OGG | SF_FORMAT_VORBIS},
+      {"o.opus", SF_FORMAT_OGG | SF_FORMAT_OPUS},      {"o.mp3", SF_FORMAT_MPEG | SF_FORMAT_MPEG_LAYER_III},
+      {"o.caf", SF_FORMAT_CAF | SF_FORMAT_PCM_16},     {"o.w64", SF_FORMAT_W64 | SF_FORMAT_PCM_16},
+      {"o.au", SF_FORMAT_AU | SF_FORMAT_PCM_16},       {"o.rf64", SF_FORMAT_RF64 | SF_FORMAT_PCM_16},
+  };
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.out);
+    const Result r = Run({"render", "in.wav", c.out, "--quiet"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    const Sound s = Read(c.out);
+    EXPECT_EQ(s.format, c.format);
+    EXPECT_EQ(s.channels, 2);
+    // Lossy coders may pad the end with a frame of their own.
+    EXPECT_GE(s.samples.size(), 2u * 9600);
+    EXPECT_LE(s.samples.size(), 2u * 9600 + 2 * 2048);
+    EXPECT_GT(Rms(s.samples, 0, 2 * 9600), 0.01);
+  }
+
+  Write("cd.wav", Tone(2, 44100, 1000, 0.3f));
+  const std::set<std::string> before = Files();
+  const struct {
+    std::vector<std::string> args;
+    int status;
+    std::vector<std::string> says;
+  } kRefused[] = {
+      {{"render", "in.wav", "o.raw-take"}, 2, {"does not know the extension '.raw-take'", "wav, aiff", "mp3", "--type"}},
+      {{"render", "in.wav", "o.wav", "--type", "vox"}, 2, {"--type takes one of wav, aiff"}},
+      {{"render", "in.wav", "o.ogg", "--format", "pcm16"}, 2, {"Ogg Vorbis files hold Vorbis", "--format chooses"}},
+      {{"render", "cd.wav", "o.opus"}, 1, {"cannot write 'o.opus': Opus only supports sample rates of 8000, 12000, 16000, 24000, and 48000"}},
+      {{"render", "in.wav", "o.flac", "--format", "float"}, 1, {"FLAC files cannot hold 32-bit float", "pcm16 or pcm24"}},
+  };
+  for (const auto& c : kRefused) {
+    SCOPED_TRACE(c.args[2]);
+    const Result r = Run(c.args);
+    EXPECT_EQ(r.status, c.status);
+    for (const std::string& part : c.says) EXPECT_TRUE(Contains(r.err, part)) << r.err;
+    EXPECT_EQ(Files(), before);
+  }
+}
+
+TEST_F(Host, StreamsAndDescriptorsAreWrittenInPlace) {
+  Write("in.wav", Tone(2, 48000, 4800, 0.3f, SF_FORMAT_WAV | SF_FORMAT_PCM_16));
+  Write("in.flac", Tone(2, 48000, 480, 0.3f, SF_FORMAT_FLAC | SF_FORMAT_PCM_16));
+  ASSERT_EQ(Run({"render", "in.wav", "ref.wav", "--quiet"}).status, 0);
+  ASSERT_EQ(Run({"render", "in.wav", "ref.au", "--quiet"}).status, 0);
+  const std::string ref = Slurp(Path("ref.wav"));
+  mkfifo(Path("fifo.au").c_str(), 0644);
+  symlink("/dev/stdout", Path("to-stdout").c_str());
+  const struct {
+    const char* script;
+    int status;
+    const char* file;     // what the script leaves, compared with the reference render
+    const char* ref;
+    const char* before;   // text the shell wrote around the sound
+    const char* after;
+    const char* says;     // on stderr
+  } kCases[] = {
+      {"{ echo note; $K render in.wav /dev/stdout --quiet; echo after; } > got.wav", 0, "got.wav", "ref.wav",
+       "note\n", "after\n", ""},
+      {"{ echo note; $K render in.wav to-stdout --quiet; } > got.wav", 0, "got.wav", "ref.wav", "note\n", "", ""},
+      {"$K render in.wav /proc/self/fd/3 --quiet 3>got.wav", 0, "got.wav", "ref.wav", "", "", ""},
+      {"$K render in.wav /dev/fd/4 --quiet 4>got.wav", 0, "got.wav", "ref.wav", "", "", ""},
+      {"$K render in.wav - --quiet > got.wav", 0, "got.wav", "ref.wav", "", "", ""},
+      {"$K render in.wav - --type au --quiet | cat > got.au", 0, "got.au", "ref.au", "", "", ""},
+      {"cat in.wav | $K render - got.wav --quiet", 0, "got.wav", "ref.wav", "", "", ""},
+      {"$K render - got.wav --quiet < in.wav", 0, "got.wav", "ref.wav", "", "", ""},
+      {"cat fifo.au > got.au & $K render in.wav fifo.au --quiet; wait", 0, "got.au", "ref.au", "", "", ""},
+      {"{ $K render in.wav -; echo $? > status; } | cat > /dev/null; exit $(cat status)", 1, nullptr, nullptr, "", "",
+       "cannot write standard output: WAV files cannot be written to a pipe"},
+      {"$K render in.wav fifo.au --type wav", 1, nullptr, nullptr, "", "", "cannot write 'fifo.au': WAV files"},
+      {"cat in.flac | $K render - got.wav", 1, nullptr, nullptr, "", "", "cannot read standard input"},
+      {"$K render in.wav /dev/fd/9", 1, nullptr, nullptr, "", "", "descriptor 9, which is not open"},
+      {"$K render - --quiet < in.wav", 2, nullptr, nullptr, "", "", "give OUT"},
+  };
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.script);
+    const Result r = Shell(c.script);
+    EXPECT_EQ(r.status, c.status) << r.err;
+    if (*c.says) {
+      EXPECT_TRUE(Contains(r.err, c.says)) << r.err;
+    }
+    if (!c.file) continue;
+    if (std::string(c.ref) == "ref.au") {
+      // A stream's header cannot give its length; the samples are the same.
+      EXPECT_EQ(Read(c.file).samples, Read(c.ref).samples);
+      unlink(Path(c.file).c_str());
+      continue;
+    }
+    const std::string got = Slurp(Path(c.file)), want = Slurp(Path(c.ref));
+    const std::string head = c.before, tail = c.after;
+    ASSERT_EQ(got.size(), head.size() + want.size() + tail.size());
+    EXPECT_EQ(got.substr(0, head.size()), head);
+    EXPECT_TRUE(got.substr(head.size(), want.size()) == want);
+    EXPECT_EQ(got.substr(head.size() + want.size()), tail);
+    unlink(Path(c.file).c_str());
+  }
+  // With the sound on standard output, the summary goes to stderr.
+  const Result r = Shell("$K render in.wav - --type au > got.au");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_TRUE(Contains(r.err, "Rendered 'in.wav'")) << r.err;
+  EXPECT_TRUE(Contains(r.err, "into standard output (AU, 16-bit PCM)")) << r.err;
+  EXPECT_EQ(Read("got.au").samples, Read("ref.au").samples);
+  EXPECT_TRUE(Contains(Shell("$K render in.wav - --type au </dev/null | cat >/dev/null").err, "Rendered"));
+  EXPECT_TRUE(Contains(Shell("cat in.wav | $K render - got.wav").out, "Rendered standard input"));
+}
+
+// --- Batches -------------------------------------------------------------------
+
+TEST_F(Host, BatchRendersEachFileAsAloneAndReportsFailures) {
+  Write("a.wav", Tone(2, 44100, 5000, 0.5f));
+  Write("b.flac", Tone(1, 48000, 7000, 0.2f, SF_FORMAT_FLAC | SF_FORMAT_PCM_16));
+  Write("c.aiff", Tone(2, 96000, 3000, 0.8f, SF_FORMAT_AIFF | SF_FORMAT_PCM_24));
+  Write("quad.wav", Tone(4, 44100, 100, 0.5f));
+  Spill(Path("text.wav"), "not a sound file");
+  mkdir(Path("singles").c_str(), 0755);
+  for (const char* in : {"a.wav", "b.flac", "c.aiff"})
+    ASSERT_EQ(Run({"render", in, "--out-dir", "singles", "--set", "fuzz=0.7", "--quiet"}).status, 0) << in;
+
+  const Result r = Run({"render", "a.wav", "text.wav", "b.flac", "quad.wav", "c.aiff", "--out-dir", "out",
+                        "--set", "FUZZ=0.7"});
+  EXPECT_EQ(r.status, 1);
+  for (const char* part : {"cannot read 'text.wav'", "cannot render 'quad.wav': it has 4 channels",
+                           "2 of 5 files failed"})
+    EXPECT_TRUE(Contains(r.err, part)) << part << " in " << r.err;
+  EXPECT_TRUE(Contains(r.out, "Rendered 3 of 5 files")) << r.out;
+  std::set<std::string> made;
+  if (DIR* d = opendir(Path("out").c_str())) {
+    while (dirent* e = readdir(d))
+      if (e->d_name[0] != '.' || strlen(e->d_name) > 2) made.insert(e->d_name);
+    closedir(d);
+  }
+  made.erase(".");
+  made.erase("..");
+  EXPECT_EQ(made, (std::set<std::string>{"a-kelvo.wav", "b-kelvo.flac", "c-kelvo.aiff"}));
+  for (const char* out : {"a-kelvo.wav", "b-kelvo.flac", "c-kelvo.aiff"}) {
+    SCOPED_TRACE(out);
+    const Sound batch = Read(std::string("out/") + out), alone = Read(std::string("singles/") + out);
+    EXPECT_EQ(batch.format, alone.format);
+    EXPECT_TRUE(batch.samples == alone.samples);
+  }
+  // One file at a time gives the same files.
+  ASSERT_EQ(Run({"render", "a.wav", "c.aiff", "--out-dir", "one", "--jobs", "1", "--set", "GainL=0.7"}).status, 0);
+  EXPECT_TRUE(Read("one/c-kelvo.aiff").samples == Read("out/c-kelvo.aiff").samples);
+  for (const char* d : {"out", "one", "singles"})
+    for (const char* f : {"a-kelvo.wav", "b-kelvo.flac", "c-kelvo.aiff"}) unlink(Path(std::string(d) + "/" + f).c_str());
+
+  mkdir(Path("sub").c_str(), 0755);
+  Write("sub/a.wav", Tone(1, 44100, 100, 0.5f));
+  const std::set<std::string> before = Files();
+  const struct {
+    std::vector<std::string> args;
+    std::vector<std::string> says;
+  } kMisuse[] = {
+      {{"render", "a.wav", "sub/a.wav", "--out-dir", "x"}, {"'a.wav' and 'sub/a.wav' would both be written"}},
+      {{"render", "a.wav", "-", "--out-dir", "x"}, {"standard input"}},
+      {{"render", "--out-dir", "x"}, {"needs the files to render"}},
+      {{"render", "a.wav", "--jobs", "2"}, {"--jobs goes with --out-dir"}},
+      {{"render", "a.wav", "--out-dir", "x", "--jobs", "0"}, {"--jobs takes 1 to 64"}},
+      {{"render", "a.wav", "b.flac", "c.aiff"}, {"too many files", "--out-dir"}},
+      {{"render", "sub/a.wav", "--out-dir", "x", "--set", "Drive=1"}, {"unknown parameter 'Drive'"}},
+  };
+  for (const auto& c : kMisuse) {
+    const Result m = Run(c.args);
+    EXPECT_EQ(m.status, 2) << m.err;
+    for (const std::string& part : c.says) EXPECT_TRUE(Contains(m.err, part)) << m.err;
+    EXPECT_EQ(Files(), before);
+  }
+}
+
+// --- Parameters as people type them -----------------------------------------------
+
+TEST_F(Host, ParametersByAnyCaseOrPanelLabel) {
+  // Each way of setting a value gives the very state of the canonical one.
+  const struct {
+    std::string given, canonical;
+  } kSame[] = {
+      {"fuzz=0.9", "GainL=0.9"}, {"FUZZ=0.9", "GainL=0.9"}, {"gainl=0.9", "GainL=0.9"}, {"out=-6", "OUT=-6"},
+      {"Bypass=on", "Bypass=1"}, {"bypass=OFF", "Bypass=0"}, {"Bypass=true", "Bypass=1"},
+      {"BYPASS=False", "Bypass=0"}, {"Bypass=1.0", "Bypass=1"},
+  };
+  for (const auto& c : kSame) {
+    SCOPED_TRACE(c.given);
+    ASSERT_EQ(Run({"state", "save", "a.aupreset", "--set", c.given}).status, 0);
+    ASSERT_EQ(Run({"state", "save", "b.aupreset", "--set", c.canonical}).status, 0);
+    EXPECT_EQ(Slurp(Path("a.aupreset")), Slurp(Path("b.aupreset")));
+  }
+  const struct {
+    std::string set;
+    std::vector<std::string> says;
+  } kRefused[] = {
+      {"Bypass=0.5", {"Bypass is an integer parameter", "whole numbers 0 to 1, or on/off", "'0.5'"}},
+      {"Bypass=maybe", {"Bypass needs a number, not 'maybe'", "or on/off"}},
+      {"Fuz=1", {"did you mean 'FUZZ'?"}},
+      {"GainLL=0.5", {"did you mean 'GainL'?"}},
+      {"ByPas=1", {"did you mean 'Bypass'?"}},
+      {"Drive=1", {"unknown parameter 'Drive'; Kelvo has: OUT GainM GainL Bypass (FUZZ on the panel is GainL)"}},
+      {"OUT=on", {"OUT needs a number, not 'on'"}},
+  };
+  for (const auto& c : kRefused) {
+    SCOPED_TRACE(c.set);
+    const Result r = Run({"state", "save", "c.aupreset", "--set", c.set});
+    EXPECT_EQ(r.status, 2);
+    for (const std::string& part : c.says) EXPECT_TRUE(Contains(r.err, part)) << r.err;
+    if (c.set == "Drive=1") {
+      EXPECT_FALSE(Contains(r.err, "did you mean")) << r.err;
+    }
+  }
+}
+
+TEST_F(Host, PanelLabelsTurnTheirKnobs) {
+  // The labels kelvo knows, with the knob each names; dragging there in the
+  // editor must move that parameter and no other.
+  const Result info = Run({"info"});
+  ASSERT_EQ(info.status, 0);
+  std::istringstream lines(info.out.substr(info.out.find("Panel labels")));
+  std::string line;
+  std::getline(lines, line);
+  int labels = 0;
+  while (std::getline(lines, line) && !line.empty()) {
+    char label[16], param[16];
+    int x = 0, y = 0;
+    ASSERT_EQ(sscanf(line.c_str(), " %15s is %15s at %d,%d", label, param, &x, &y), 4) << line;
+    SCOPED_TRACE(label);
+    ++labels;
+    // From the defaults, which leave every knob room to turn up.
+    ASSERT_EQ(Run({"editor", "--save-state", "before.aupreset"}).status, 0);
+    const Result moved = Run({"editor", "--save-state", "after.aupreset", "--drag",
+                              std::to_string(x) + "," + std::to_string(y) + ",0,-25"});
+    ASSERT_EQ(moved.status, 0) << moved.err;
+    const std::string a = Run({"state", "show", "before.aupreset"}).out, b = Run({"state", "show", "after.aupreset"}).out;
+    const std::string gives = "gives ";
+    const std::string va = a.substr(a.find(gives)), vb = b.substr(b.find(gives));
+    // Only the named parameter's text differs.
+    std::istringstream ta(va), tb(vb);
+    std::string wa, wb, name;
+    int changed = 0;
+    while (ta >> wa && tb >> wb) {
+      if (wa != wb) {
+        ++changed;
+        EXPECT_EQ(name, param) << wa << " / " << wb;
+      }
+      name = wa;
+    }
+    EXPECT_EQ(changed, 1) << va << "\n" << vb;
+  }
+  EXPECT_EQ(labels, 2);
+}
+
+// --- Words -----------------------------------------------------------------------
+
+TEST_F(Host, CommandsSpeakPlainly) {
+  Write("in.wav", Tone(2, 44100, 2000, 0.9f, SF_FORMAT_WAV | SF_FORMAT_PCM_16));
+  const struct {
+    std::vector<std::string> args;
+    int status;
+    const char* out;  // on stdout ("" for nothing at all)
+    const char* err;  // on stderr ("" for nothing at all)
+  } kCases[] = {
+      {{"--version"}, 0, "kelvo 1.", ""},
+      {{"help"}, 0, "kelvo help COMMAND", ""},
+      {{"help", "render"}, 0, "usage: kelvo render", ""},
+      {{"help", "state", "save"}, 0, "usage: kelvo state save", ""},
+      {{"help", "render"}, 0, "--bypass          the host's bypass", ""},
+      {{"help", "play"}, 2, "", "unknown command 'play'"},
+      {{"info", "--quiet"}, 0, "", ""},
+      {{"state", "save", "q.aupreset", "--quiet"}, 0, "", ""},
+      {{"state", "show", "q.aupreset", "--quiet"}, 0, "", ""},
+      {{"render", "in.wav", "q.wav", "--quiet", "--set", "OUT=0"}, 0, "", ""},  // clips, and says nothing
+      {{"editor", "--png", "q.png", "--quiet"}, 0, "", ""},
+      {{"render", "in.wav", "c.wav", "--set", "OUT=0"}, 0, "Rendered", "samples clipped at full scale in 'c.wav'; use --format float to keep the peaks"},
+      {{"info", "--bundle", "nowhere.component"}, 1, "", "cannot load plug-in 'nowhere.component': No such file or directory; give Kelvo.component with --bundle PATH"},
+      {{"render", "text.wav", "o.wav"}, 1, "", "cannot read 'text.wav': it is not a sound file libsndfile knows"},
+      {{"editor", "--png", "e.png", "--click", "367,10"}, 2, "", "--click 367,10 reaches 367,10, outside the 367 x 630 editor"},
+      {{"editor", "--png", "e.png", "--click", "10,630"}, 2, "", "outside the 367 x 630 editor"},
+      {{"editor", "--png", "e.png", "--drag", "120,106,0,-107"}, 2, "", "reaches 120,-1"},
+      {{"editor", "--png", "e.png", "--click", "-1,5"}, 2, "", "outside"},
+      {{"editor", "--png", "e.jpg"}, 2, "", "its name must end in .png, not 'e.jpg'"},
+      {{"editor", "--png", "png"}, 2, "", "must end in .png"},
+  };
+  Spill(Path("text.wav"), "plain text");
+  for (const auto& c : kCases) {
+    std::string line;
+    for (const std::string& a : c.args) line += a + " ";
+    SCOPED_TRACE(line);
+    const Result r = Run(c.args);
+    EXPECT_EQ(r.status, c.status) << r.err;
+    if (*c.out) {
+      EXPECT_TRUE(Contains(r.out, c.out)) << r.out;
+    } else {
+      EXPECT_EQ(r.out, "");
+    }
+    if (*c.err) {
+      EXPECT_TRUE(Contains(r.err, c.err)) << r.err;
+    } else {
+      EXPECT_EQ(r.err, "");
+    }
+  }
+  EXPECT_FALSE(Files().count("e.png"));
 }
 
 }  // namespace

@@ -35,7 +35,7 @@ timeout 60 lv2apply -i "$work/take.wav" -o "$work/kelvo-default.wav" "$stereo" |
 # Ardour 7.3's exporter fails on its own, with or without any plug-in (measured here without one,
 # from one run in ten to one in two on a loaded machine): it hangs before exporting anything, or
 # dies of heap corruption in its export graph, at the start or after the file is complete. A fault
-# of ours would come back every time; Ardour's does not. So the export is tried up to four times,
+# of ours would come back every time; Ardour's does not. So the export is tried up to six times,
 # each under a short limit (a good run takes about five seconds); a run that dies after a complete
 # file counts as done.
 # The log says the export is done and the file holds every frame of the session, header and data.
@@ -47,7 +47,7 @@ complete() {
     [ "$(stat -c %s "$work/export.wav")" -ge $((frames * 8)) ]
 }
 exported=
-for attempt in 1 2 3 4; do
+for attempt in 1 2 3 4 5 6; do
   rm -f "$work/export.wav"
   code=0
   timeout 30 ardour7-export -b float -o "$work/export.wav" "$session" kelvo >"$work/export.log" 2>&1 || code=$?
@@ -62,7 +62,7 @@ for attempt in 1 2 3 4; do
   fi
   echo "ardour7-export attempt $attempt ended with $code: $(grep -v '^$' "$work/export.log" | tail -2 | tr '\n' ' ')" >&2
 done
-[ -n "$exported" ] || fail "ardour7-export failed four times; the last: $(tail -20 "$work/export.log")"
+[ -n "$exported" ] || fail "ardour7-export failed six times; the last: $(tail -20 "$work/export.log")"
 [ -s "$work/export.wav" ] || fail "no export"
 
 # Kelvo at the saved GainL, level for level within 5 % (the first 0.2 s left out: Ardour's instance

@@ -4,7 +4,8 @@ set -euo pipefail
 pkgs=(cmake ninja-build g++ pkg-config
       libgtest-dev libgmock-dev googletest libbenchmark-dev
       libpng-dev zlib1g-dev libfreetype-dev libfontconfig-dev fonts-dejavu-core
-      libsndfile1-dev libplist-dev libplist-utils sox)
+      libsndfile1-dev libplist-dev libplist-utils sox
+      lv2-dev sordi lilv-utils jalv jackd2 ardour guitarix-lv2)
 if [ "${KELVO_FUZZ:-}" = 1 ]; then pkgs+=(clang libclang-rt-14-dev); fi
 missing=()
 for p in "${pkgs[@]}"; do

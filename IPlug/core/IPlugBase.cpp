@@ -244,6 +244,7 @@ const char* IPlugBase::GetAPIString()
     case kAPIRTAS: return "RTAS";
     case kAPIAAX: return "AAX";
     case kAPISA: return "Standalone";
+    case kAPILV2: return "LV2";
   }
   return "";
 }

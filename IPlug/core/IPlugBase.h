@@ -135,7 +135,7 @@ public:
   void GetHostVersionStr(char* str);
   // Identifies the host from its name and stores its packed version.
   void SetHost(const char* host, int version);
-  // "VST2", "VST3", "AU", "RTAS", "AAX", "Standalone" by GetAPI(); "" for anything else.
+  // "VST2", "VST3", "AU", "RTAS", "AAX", "Standalone", "LV2" by GetAPI(); "" for anything else.
   const char* GetAPIString();
   static const char* GetArchString() { return "x64"; }
 

@@ -16,7 +16,8 @@ enum EAPI
   kAPIAU = 2,
   kAPIRTAS = 3,
   kAPIAAX = 4,
-  kAPISA = 5
+  kAPISA = 5,
+  kAPILV2 = 6
 };
 
 // Integer rectangle; right and bottom are exclusive; all zero is empty.

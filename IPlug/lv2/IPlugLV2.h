@@ -1,0 +1,131 @@
+// The LV2 wrapper: everything an LV2 host calls on an instance. The product class derives from
+// IPlugLV2 (through IPlug); the entry point that builds it comes from IPlugLV2_entry.h.
+//
+// One LV2 plug-in per channel layout of the product: the widest layout (the first of the widest
+// when several tie) carries the product's URI and name, every other layout the URI with a
+// fragment ("#mono", "#stereo", "#2in4out") and the name with the fragment in brackets.
+// Ports: one control input per parameter (port index = parameter index), then the layout's audio
+// inputs, then its audio outputs.
+#pragma once
+
+#include <lv2/core/lv2.h>
+#include <lv2/state/state.h>
+#include <lv2/urid/urid.h>
+#include <stdint.h>
+
+#include "IPlugBase.h"
+#include "base/heapbuf.h"
+#include "base/wdlstring.h"
+
+class IPlugLV2;
+
+// What an instance is told about itself: the product's base URI and the channel layout (an index
+// into the product's layout list) it serves; -1 selects the widest.
+struct IPlugInstanceInfo
+{
+  WDL_String mURI;
+  int mChannelIOIdx = -1;
+};
+
+// The product's construction function and base URI, as its entry file defines them.
+struct IPlugLV2Factory
+{
+  const char* mURI;
+  IPlugLV2* (*mMake)(const IPlugInstanceInfo& info);  // one instance at a time; null when out of memory
+};
+// Defined by the product's entry file (IPLUG_LV2_ENTRY_POINTS).
+const IPlugLV2Factory& GetIPlugLV2Factory();
+
+class IPlugLV2 : public IPlugBase
+{
+public:
+  // The base's construction; the side-chain channel count is not used.
+  IPlugLV2(IPlugInstanceInfo instanceInfo, int nParams, const char* channelIOStr, int nPresets,
+           const char* effectName, const char* productName, const char* mfrName, int vendorVersion,
+           int uniqueID, int mfrID, int latency, bool plugDoesMidi, bool plugDoesChunks, bool plugIsInst,
+           int plugScChans);
+  ~IPlugLV2() override;
+
+  // --- the plug-in as LV2 sees it ---
+  enum EPortKind
+  {
+    kPortControlIn,
+    kPortAudioIn,
+    kPortAudioOut,
+    kPortNone
+  };
+  // The layout this instance serves (index into the layout list) and its channel counts.
+  int ChannelIOIdx() const { return mChannelIOIdx; }
+  int NAudioIn() const { return mNAudioIn; }
+  int NAudioOut() const { return mNAudioOut; }
+  int NPorts() const { return NParams() + mNAudioIn + mNAudioOut; }
+  // Kind of a port and its parameter or channel index (kPortNone outside the ports).
+  EPortKind PortKind(int port, int* pIdx) const;
+  // The port's symbol (a C identifier, unique among the ports) and its name.
+  const char* PortSymbol(int port) const;
+  const char* PortName(int port) const;
+  // The instance's plug-in URI and name.
+  const char* PluginURI() const { return mPluginURI.Get(); }
+  const char* PluginName() const { return mPluginName.Get(); }
+  // URI of one of the instance's own state keys ("state", "version", "uniqueID", "manufacturer",
+  // "preset"): the product's base URI with that fragment.
+  void StateKeyURI(const char* key, WDL_String* pURI) const;
+  // Whether preset slot idx holds a preset (a factory preset the bundle lists).
+  bool HasPreset(int idx) const
+  {
+    const IPreset* pPreset = mPresets.Get(idx);
+    return pPreset && pPreset->mInitialized;
+  }
+  // The widest layout's index: the one the base URI names.
+  static int MainChannelIO(const IPlugBase* pPlug);
+  // URI fragment of a layout other than the widest ("mono", "stereo", "NinMout").
+  static void ChannelIOFragment(int nIn, int nOut, WDL_String* pFragment);
+
+  // --- the host's calls, in the order a host makes them ---
+  // Reads the features (urid:map, options with the sample rate and the maximum block length; all
+  // optional), sets the sample rate and block size and brings every parameter to OnParamChange.
+  // False for a sample rate that is not a positive number or buffers that cannot be had.
+  bool Init(double sampleRate, const LV2_Feature* const* features);
+  // Points a port at the host's buffer; null disconnects it (an audio input then reads silence,
+  // an audio output writes nowhere, a control keeps its value).
+  void ConnectPort(uint32_t port, void* pData);
+  void Activate();
+  void Deactivate();
+  // Under the instance mutex: applies every control whose value changed since the last run, then
+  // processes nFrames in pieces of at most the block size. Allocates nothing.
+  void Run(uint32_t nFrames);
+  // The state extension: the state bytes and their identity (see IPlugLV2_state.cpp).
+  LV2_State_Status SaveState(LV2_State_Store_Function store, LV2_State_Handle handle, uint32_t flags,
+                             const LV2_Feature* const* features);
+  LV2_State_Status RestoreState(LV2_State_Retrieve_Function retrieve, LV2_State_Handle handle,
+                                uint32_t flags, const LV2_Feature* const* features);
+
+  // The descriptor of plug-in index of a product (null past the last), built once per load from
+  // an instance the factory makes; the URIs and names live in static storage.
+  static const LV2_Descriptor* Descriptor(uint32_t index, const IPlugLV2Factory& factory);
+
+  // The block size an instance takes when the host gives no maximum block length.
+  static const int kDefaultBlockSize = 1024;
+  // The largest block an instance prepares for; a longer run is processed in pieces.
+  static const int kMaxBlockSize = 65536;
+
+private:
+  // Sets a parameter from a control value as a host-set parameter is: clamped, then OnParamChange.
+  void ApplyControl(int paramIdx, float value);
+  // Names every port; symbols are made unique by a numeric suffix.
+  void MakePortSymbols();
+
+  int mChannelIOIdx, mNAudioIn, mNAudioOut;
+  WDL_String mBaseURI, mPluginURI, mPluginName;
+  WDL_PtrList<WDL_String> mPortSymbols, mPortNames;
+  LV2_URID_Map* mMap;
+  // Per parameter: the host's control buffer and the value last applied from it (NaN: none yet).
+  WDL_TypedBuf<const float*> mControls;
+  WDL_TypedBuf<float> mLastControls;
+  // Per channel: the host's buffer and the piece of it handed to the base.
+  WDL_TypedBuf<const float*> mAudioIn;
+  WDL_TypedBuf<float*> mAudioOut;
+  WDL_TypedBuf<float*> mInPieces, mOutPieces;
+  // Read by a disconnected input, written by a disconnected output (block size each).
+  WDL_TypedBuf<float> mSilence, mDiscard;
+};

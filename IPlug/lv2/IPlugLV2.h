@@ -105,9 +105,9 @@ public:
   static const LV2_Descriptor* Descriptor(uint32_t index, const IPlugLV2Factory& factory);
 
   // The block size an instance takes when the host gives no maximum block length.
-  static const int kDefaultBlockSize = 1024;
+  static constexpr int kDefaultBlockSize = 1024;
   // The largest block an instance prepares for; a longer run is processed in pieces.
-  static const int kMaxBlockSize = 65536;
+  static constexpr int kMaxBlockSize = 65536;
 
 private:
   // Sets a parameter from a control value as a host-set parameter is: clamped, then OnParamChange.

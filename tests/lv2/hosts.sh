@@ -37,8 +37,8 @@ export LV2_PATH="$work/lv2:/usr/lib/lv2"
 export HOME="$work/home" XDG_CONFIG_HOME="$work/config" XDG_CACHE_HOME="$work/cache"
 mkdir -p "$HOME" "$XDG_CONFIG_HOME" "$XDG_CACHE_HOME"
 
-# The float samples of an audio file, as raw bytes.
-samples() { sox -V1 "$1" -t f32 -; }
+# Whether two audio files hold the same samples, as stored (sox would clip floats above 1).
+same() { python3 "$here/wavcmp.py" "$1" "$2" >/dev/null 2>&1; }
 
 # A short plucked test file: CHANNELS, NAME.
 make_input() {
@@ -96,9 +96,12 @@ lv2apply)
         fail "lv2apply $uri $settings"
       timeout 120 "$build/bin/kelvo" render "$work/in$ch.wav" "$work/au.wav" "${sets[@]}" "${render_opts[@]}" ||
         fail "kelvo render $settings"
-      cmp <(samples "$work/lv2.wav") <(samples "$work/au.wav") || fail "$uri with $settings differs from kelvo render"
-      [ "$settings" = Bypass=1 ] && { cmp <(samples "$work/lv2.wav") <(samples "$work/in$ch.wav") || fail "bypass"; }
-      [ "$settings" = Bypass=1 ] || { cmp -s <(samples "$work/lv2.wav") <(samples "$work/in$ch.wav") && fail "no effect"; }
+      same "$work/lv2.wav" "$work/au.wav" || fail "$uri with $settings differs from kelvo render"
+      if [ "$settings" = Bypass=1 ]; then
+        same "$work/lv2.wav" "$work/in$ch.wav" || fail "$uri bypassed changes the sound"
+      else
+        same "$work/lv2.wav" "$work/in$ch.wav" && fail "$uri with $settings leaves the sound as it was"
+      fi
       echo "lv2apply: $ch channel(s), $settings: equal to kelvo render"
     done
   done

@@ -144,7 +144,7 @@ IPlugLV2::EPortKind IPlugLV2::PortKind(int port, int* pIdx) const
   return kPortNone;
 }
 
-void IPlugLV2::MakePortSymbols()
+void IPlugLV2::MakePortSymbols() const
 {
   mPortSymbols.Empty(true);
   mPortNames.Empty(true);
@@ -159,7 +159,7 @@ void IPlugLV2::MakePortSymbols()
     {
       char fallback[32];
       snprintf(fallback, sizeof(fallback), "param%d", idx);
-      pName->Set(GetParam(idx)->GetNameForHost());
+      pName->Set(mParams.Get(idx)->GetNameForHost());
       MakeIdentifier(pName->Get(), fallback, pSymbol);
       if (!pName->GetLength()) pName->Set(fallback);
     }
@@ -193,14 +193,14 @@ void IPlugLV2::MakePortSymbols()
 
 const char* IPlugLV2::PortSymbol(int port) const
 {
-  if (mPortSymbols.GetSize() != NPorts()) const_cast<IPlugLV2*>(this)->MakePortSymbols();
+  if (mPortSymbols.GetSize() != NPorts()) MakePortSymbols();
   const WDL_String* pSymbol = mPortSymbols.Get(port);
   return pSymbol ? pSymbol->Get() : "";
 }
 
 const char* IPlugLV2::PortName(int port) const
 {
-  if (mPortNames.GetSize() != NPorts()) const_cast<IPlugLV2*>(this)->MakePortSymbols();
+  if (mPortNames.GetSize() != NPorts()) MakePortSymbols();
   const WDL_String* pName = mPortNames.Get(port);
   return pName ? pName->Get() : "";
 }
@@ -233,7 +233,6 @@ bool IPlugLV2::Init(double sampleRate, const LV2_Feature* const* features)
   if (GetBlockSize() != blockSize || mSilence.GetSize() != blockSize || mDiscard.GetSize() != blockSize)
     return false;
   ZeroFloats(&mSilence);
-  PortSymbol(0);
   OnParamReset();
   return true;
 }
@@ -267,11 +266,8 @@ void IPlugLV2::ApplyControl(int paramIdx, float value)
 {
   mLastControls.Get()[paramIdx] = value;
   IParam* pParam = GetParam(paramIdx);
-  double v = value;
-  if (v < pParam->GetMin()) v = pParam->GetMin();
-  else if (v > pParam->GetMax()) v = pParam->GetMax();
-  pParam->Set(v);
-  if (GetGUI()) GetGUI()->SetParameterFromPlug(paramIdx, value, false);
+  pParam->Set(value);  // clamped into the range
+  if (GetGUI()) GetGUI()->SetParameterFromPlug(paramIdx, pParam->Value(), false);
   OnParamChange(paramIdx);
 }
 

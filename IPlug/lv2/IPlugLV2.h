@@ -112,12 +112,12 @@ public:
 private:
   // Sets a parameter from a control value as a host-set parameter is: clamped, then OnParamChange.
   void ApplyControl(int paramIdx, float value);
-  // Names every port; symbols are made unique by a numeric suffix.
-  void MakePortSymbols();
+  // Names every port (when first asked); symbols are made unique by a numeric suffix.
+  void MakePortSymbols() const;
 
   int mChannelIOIdx, mNAudioIn, mNAudioOut;
   WDL_String mBaseURI, mPluginURI, mPluginName;
-  WDL_PtrList<WDL_String> mPortSymbols, mPortNames;
+  mutable WDL_PtrList<WDL_String> mPortSymbols, mPortNames;
   LV2_URID_Map* mMap;
   // Per parameter: the host's control buffer and the value last applied from it (NaN: none yet).
   WDL_TypedBuf<const float*> mControls;

@@ -149,7 +149,7 @@ jalv)
   ;;
 
 ardour)
-  exec "$here/ardour.sh" "$build" "$work"
+  bash ${KELVO_TRACE:+-x} "$here/ardour.sh" "$build" "$work"
   ;;
 
 *)

@@ -35,9 +35,9 @@ timeout 60 lv2apply -i "$work/take.wav" -o "$work/kelvo-default.wav" "$stereo" |
 # Ardour 7.3's exporter fails on its own, with or without any plug-in (measured here without one,
 # from one run in ten to one in two on a loaded machine): it hangs before exporting anything, or
 # dies of heap corruption in its export graph, at the start or after the file is complete. A fault
-# of ours would come back
-# every time; Ardour's does not. So the export is tried up to four times, each under a short limit
-# (a good run takes about five seconds); a run that dies after a complete file counts as done.
+# of ours would come back every time; Ardour's does not. So the export is tried up to four times,
+# each under a short limit (a good run takes about five seconds); a run that dies after a complete
+# file counts as done.
 # The log says the export is done and the file holds every frame of the session, header and data.
 complete() {
   grep -q "^\* Done" "$work/export.log" && [ -s "$work/export.wav" ] || return 1

@@ -28,8 +28,8 @@ TEST(LV2Turtle, DescribesEveryPluginPortAndPresetFromTheInstance)
       "<urn:test:gain>\n\ta lv2:Plugin ;\n\tlv2:binary <TestGain.so> ;\n\trdfs:seeAlso <TestGain.ttl> .",
       "<urn:test:gain#mono>\n\ta lv2:Plugin ;",
       "<urn:test:gain#1in2out>\n\ta lv2:Plugin ;",
-      "<urn:test:gain#preset1>\n\ta pset:Preset ;\n\tlv2:appliesTo <urn:test:gain> , <urn:test:gain#mono> , "
-      "<urn:test:gain#1in2out> ;\n\trdfs:seeAlso <presets.ttl> .",
+      ("<urn:test:gain#preset1>\n\ta pset:Preset ;\n\tlv2:appliesTo <urn:test:gain> , <urn:test:gain#mono> , "
+       "<urn:test:gain#1in2out> ;\n\trdfs:seeAlso <presets.ttl> ."),
   };
   for (const char* line : manifest) EXPECT_NE(text.mManifest.find(line), std::string::npos) << line;
   // The second slot holds no preset: it is not listed.
@@ -41,17 +41,17 @@ TEST(LV2Turtle, DescribesEveryPluginPortAndPresetFromTheInstance)
       "doap:release [ doap:revision \"1.2.3\" ]",
       "lv2:minorVersion 2 ;\n\tlv2:microVersion 3 ;",
       // A real parameter: its range and default as 32-bit floats, its unit.
-      "lv2:symbol \"Gain\" ;\n\t\tlv2:name \"Gain\" ;\n\t\tlv2:default 1.0 ;\n\t\tlv2:minimum 0.0 ;\n\t\t"
-      "lv2:maximum 2.0 ;\n\t\tunits:unit units:db",
+      ("lv2:symbol \"Gain\" ;\n\t\tlv2:name \"Gain\" ;\n\t\tlv2:default 1.0 ;\n\t\tlv2:minimum 0.0 ;\n\t\t"
+       "lv2:maximum 2.0 ;\n\t\tunits:unit units:db"),
       // An enumeration: integer steps and its named values.
-      "lv2:symbol \"_2_mode\" ;\n\t\tlv2:name \"2 mode\" ;\n\t\tlv2:default 0.0 ;\n\t\tlv2:minimum 0.0 ;\n\t\t"
-      "lv2:maximum 2.0 ;\n\t\tlv2:portProperty lv2:integer, lv2:enumeration ;\n\t\t"
-      "lv2:scalePoint [ rdfs:label \"soft\" ; rdf:value 0.0 ]",
+      ("lv2:symbol \"_2_mode\" ;\n\t\tlv2:name \"2 mode\" ;\n\t\tlv2:default 0.0 ;\n\t\tlv2:minimum 0.0 ;\n\t\t"
+       "lv2:maximum 2.0 ;\n\t\tlv2:portProperty lv2:integer, lv2:enumeration ;\n\t\t"
+       "lv2:scalePoint [ rdfs:label \"soft\" ; rdf:value 0.0 ]"),
       // A switch.
-      "lv2:symbol \"On\" ;\n\t\tlv2:name \"On\" ;\n\t\tlv2:default 1.0 ;\n\t\tlv2:minimum 0.0 ;\n\t\t"
-      "lv2:maximum 1.0 ;\n\t\tlv2:portProperty lv2:integer, lv2:toggled ;\n\t\t"
-      "lv2:scalePoint [ rdfs:label \"off\" ; rdf:value 0.0 ] ;\n\t\t"
-      "lv2:scalePoint [ rdfs:label \"on\" ; rdf:value 1.0 ]",
+      ("lv2:symbol \"On\" ;\n\t\tlv2:name \"On\" ;\n\t\tlv2:default 1.0 ;\n\t\tlv2:minimum 0.0 ;\n\t\t"
+       "lv2:maximum 1.0 ;\n\t\tlv2:portProperty lv2:integer, lv2:toggled ;\n\t\t"
+       "lv2:scalePoint [ rdfs:label \"off\" ; rdf:value 0.0 ] ;\n\t\t"
+       "lv2:scalePoint [ rdfs:label \"on\" ; rdf:value 1.0 ]"),
       "a lv2:OutputPort , lv2:AudioPort ;\n\t\tlv2:index 6 ;\n\t\tlv2:symbol \"out_r\" ;",
       "lv2:extensionData state:interface ;",
   };

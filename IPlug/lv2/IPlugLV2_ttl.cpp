@@ -1,9 +1,10 @@
 // The Turtle of an LV2 bundle, asked of the plug-in's own instances.
 #include "IPlugLV2_ttl.h"
 
+#include "base/atomicfile.h"
+
 #include <stdio.h>
 #include <string.h>
-#include <unistd.h>
 
 #include <memory>
 
@@ -141,20 +142,12 @@ std::string Plugin(IPlugLV2* pPlug, const LV2BundleOptions& options)
   return out;
 }
 
-// Writes text to path through a temporary file; false with *pError set on failure.
+// Writes text to path whole or not at all; false with *pError set on failure.
 bool WriteWhole(const std::string& path, const std::string& text, std::string* pError)
 {
-  const std::string temp = path + ".part";
-  FILE* f = fopen(temp.c_str(), "wb");
-  bool ok = f && fwrite(text.data(), 1, text.size(), f) == text.size();
-  if (f) ok = fclose(f) == 0 && ok;
-  if (ok) ok = rename(temp.c_str(), path.c_str()) == 0;
-  if (!ok)
-  {
-    unlink(temp.c_str());
-    *pError = "cannot write " + path;
-  }
-  return ok;
+  if (WriteFileAtomically(path.c_str(), text.data(), text.size())) return true;
+  *pError = "cannot write " + path;
+  return false;
 }
 }  // namespace
 

@@ -51,13 +51,25 @@ std::string Home()
   return home ? home : "";
 }
 
+std::string& DefaultPictureDir()
+{
+  static std::string dir;
+  return dir;
+}
+
 const int kTooltipDelayMs = 600;
 const long long kMenuOffset = 3;  // the menu opens just below the area it belongs to
 }  // namespace
 
 IGraphicsX11::IGraphicsX11(IPlugBase* pPlug, int w, int h, int refreshFPS) : IGraphics(pPlug, w, h, refreshFPS)
 {
-  mPictureDir.Set(FolderOf(ThisBinary()).c_str());
+  const std::string& dir = DefaultPictureDir();
+  mPictureDir.Set(dir.empty() ? FolderOf(ThisBinary()).c_str() : dir.c_str());
+}
+
+void IGraphicsX11::SetDefaultPictureDir(const char* dir)
+{
+  DefaultPictureDir() = dir ? dir : "";
 }
 
 IGraphicsX11::~IGraphicsX11()

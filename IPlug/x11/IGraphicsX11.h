@@ -18,8 +18,11 @@ class X11TextField;
 class IGraphicsX11 : public IGraphics
 {
 public:
-  // An editor of w x h pixels; pictures are looked up in the folder of the binary holding this code.
+  // An editor of w x h pixels; pictures are looked up in the process's picture folder (below).
   IGraphicsX11(IPlugBase* pPlug, int w, int h, int refreshFPS = 0);
+  // The folder editors made from now on read their pictures from (an LV2 UI's bundle folder);
+  // until it is set, the folder of the binary holding this code.
+  static void SetDefaultPictureDir(const char* dir);
   // Closes the window.
   ~IGraphicsX11() override;
 

@@ -43,6 +43,62 @@ inline long long MonoMs()
   return (long long)ts.tv_sec * 1000 + ts.tv_nsec / 1000000;
 }
 
+// Lets the editor handle events and redraw for ms milliseconds.
+inline void PumpFor(IGraphicsX11* g, int ms)
+{
+  const long long end = MonoMs() + ms;
+  for (long long left = ms; left > 0; left = end - MonoMs()) g->WaitAndIdle((int)left);
+}
+
+// Pumps until the condition holds or ms pass; whether it held.
+template <class F>
+bool PumpUntil(IGraphicsX11* g, F done, int ms = 2000)
+{
+  const long long end = MonoMs() + ms;
+  while (!done() && MonoMs() < end) g->WaitAndIdle(10);
+  return done();
+}
+
+// Presses at window point (x, y), moves dy pixels in steps of at most 4 and releases.
+inline void DragOn(IGraphicsX11* g, XUser& u, int x, int y, int dy, unsigned button = Button1)
+{
+  const Window w = g->GetXWindow();
+  u.MoveTo(w, x, y);
+  PumpFor(g, 20);
+  u.Press(button);
+  PumpFor(g, 20);
+  for (int moved = 0; moved != dy;) {
+    const int step = dy - moved > 4 ? 4 : dy - moved < -4 ? -4 : dy - moved;
+    moved += step;
+    u.MoveTo(w, x, y + moved);
+    PumpFor(g, 10);
+  }
+  u.Release(button);
+  PumpFor(g, 60);
+}
+
+inline void ClickOn(IGraphicsX11* g, XUser& u, int x, int y, unsigned button = Button1)
+{
+  u.MoveTo(g->GetXWindow(), x, y);
+  PumpFor(g, 20);
+  u.Press(button);
+  u.Release(button);
+  PumpFor(g, 60);
+}
+
+// Compares a window's pixels with a bitmap's colour channels; the number of pixels that differ
+// (-1 when the window cannot be read).
+inline int CountDifferingPixels(Display* d, Window w, LICE_IBitmap* want, int width, int height)
+{
+  std::vector<unsigned> shown;
+  if (!ReadWindowPixels(d, w, 0, 0, width, height, &shown).empty()) return -1;
+  int differing = 0;
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x)
+      differing += shown[(size_t)y * width + x] != (LICE_GetPixel(want, x, y) & 0xFFFFFF);
+  return differing;
+}
+
 struct X11Editor {
   X11Editor()
       : background(kEditorW, kEditorH), knobStrip(kKnobSize, kKnobSize * 31), switchStrip(kSwitchSize, kSwitchSize * 2),
@@ -83,19 +139,11 @@ struct X11Editor {
     plug.AttachGraphics(gui);
   }
 
-  // Handles events and redraws for ms milliseconds.
-  void Pump(int ms)
-  {
-    const long long end = MonoMs() + ms;
-    while (MonoMs() < end) gui->WaitAndIdle((int)(end - MonoMs()) > 0 ? (int)(end - MonoMs()) : 0);
-  }
-  // Pumps until the condition holds or ms pass; whether it held.
+  void Pump(int ms) { PumpFor(gui, ms); }
   template <class F>
   bool PumpUntil(F done, int ms = 2000)
   {
-    const long long end = MonoMs() + ms;
-    while (!done() && MonoMs() < end) gui->WaitAndIdle(10);
-    return done();
+    return kelvo_test::PumpUntil(gui, done, ms);
   }
   Window W() const { return gui->GetXWindow(); }
   double Value(int param) { return plug.GetParam(param)->Value(); }

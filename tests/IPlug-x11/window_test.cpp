@@ -27,14 +27,7 @@ namespace {
 void ExpectWindowShowsBackBuffer(X11Editor& e)
 {
   XUser user(SharedXvfb()->Name());
-  std::vector<unsigned> shown;
-  ASSERT_EQ(ReadWindowPixels(user.GetDisplay(), e.W(), 0, 0, kEditorW, kEditorH, &shown), "");
-  LICE_IBitmap* bb = e.gui->GetDrawBitmap();
-  int differing = 0;
-  for (int y = 0; y < kEditorH; ++y)
-    for (int x = 0; x < kEditorW; ++x)
-      differing += shown[(size_t)y * kEditorW + x] != (LICE_GetPixel(bb, x, y) & 0xFFFFFF);
-  EXPECT_EQ(differing, 0);
+  EXPECT_EQ(CountDifferingPixels(user.GetDisplay(), e.W(), e.gui->GetDrawBitmap(), kEditorW, kEditorH), 0);
 }
 
 int OpenFileCount()
@@ -72,26 +65,12 @@ struct ActionCase {
 
 void Drag(X11Editor& e, XUser& u, int x, int y, int dy, unsigned button = Button1)
 {
-  u.MoveTo(e.W(), x, y);
-  e.Pump(20);
-  u.Press(button);
-  e.Pump(20);
-  const int step = dy < 0 ? -4 : 4;
-  for (int moved = 0; moved != dy; moved += step) {
-    u.MoveTo(e.W(), x, y + moved + step);
-    e.Pump(10);
-  }
-  u.Release(button);
-  e.Pump(60);
+  DragOn(e.gui, u, x, y, dy, button);
 }
 
 void Click(X11Editor& e, XUser& u, int x, int y, unsigned button = Button1)
 {
-  u.MoveTo(e.W(), x, y);
-  e.Pump(20);
-  u.Press(button);
-  u.Release(button);
-  e.Pump(60);
+  ClickOn(e.gui, u, x, y, button);
 }
 
 // Right-clicks the knob and waits for the text field.

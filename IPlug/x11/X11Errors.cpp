@@ -1,5 +1,7 @@
 #include "X11Errors.h"
 
+#include <cstdio>
+
 namespace {
 // The traps alive, innermost first, and the handler that was installed before the first.
 // The editor's connection is used by one thread at a time (the host's user-interface thread).
@@ -35,6 +37,9 @@ int X11ErrorTrap::Handler(Display* pDisplay, XErrorEvent* pEvent)
     if (t->mDisplay != pDisplay) continue;
     ++t->mCount;
     ++sTotal;
+    // Said, not fatal: a host may have destroyed the window a request was for.
+    std::fprintf(stderr, "Kelvo editor: X error %d on request %d.%d\n", pEvent->error_code, pEvent->request_code,
+                 pEvent->minor_code);
     return 0;
   }
   return sPrevious ? sPrevious(pDisplay, pEvent) : 0;

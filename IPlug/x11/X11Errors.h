@@ -1,8 +1,9 @@
 #pragma once
 
 // Trapping the X errors of the editor's own connection: while a trap is alive, errors raised on
-// its display are counted instead of reaching the process's handler (a host's toolkit may stop the
-// process on an error it does not expect, such as a request on a window the host just destroyed).
+// its display are counted and reported on stderr instead of reaching the process's handler (a
+// host's toolkit may stop the process on an error it does not expect, such as a request on a
+// window the host just destroyed).
 // Errors of other displays still go to the handler that was installed before.
 
 #include "X11Lib.h"

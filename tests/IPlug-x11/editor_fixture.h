@@ -86,19 +86,6 @@ inline void ClickOn(IGraphicsX11* g, XUser& u, int x, int y, unsigned button = B
   PumpFor(g, 60);
 }
 
-// Compares a window's pixels with a bitmap's colour channels; the number of pixels that differ
-// (-1 when the window cannot be read).
-inline int CountDifferingPixels(Display* d, Window w, LICE_IBitmap* want, int width, int height)
-{
-  std::vector<unsigned> shown;
-  if (!ReadWindowPixels(d, w, 0, 0, width, height, &shown).empty()) return -1;
-  int differing = 0;
-  for (int y = 0; y < height; ++y)
-    for (int x = 0; x < width; ++x)
-      differing += shown[(size_t)y * width + x] != (LICE_GetPixel(want, x, y) & 0xFFFFFF);
-  return differing;
-}
-
 struct X11Editor {
   X11Editor()
       : background(kEditorW, kEditorH), knobStrip(kKnobSize, kKnobSize * 31), switchStrip(kSwitchSize, kSwitchSize * 2),

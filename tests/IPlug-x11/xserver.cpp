@@ -13,6 +13,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "raster/lice.h"
+
 namespace kelvo_test {
 
 bool Xvfb::Start(std::string* err)
@@ -164,6 +166,17 @@ std::string ReadWindowPixels(Display* display, Window w, int x, int y, int width
     for (int col = 0; col < width; ++col) (*pixels)[(size_t)row * width + col] = XGetPixel(image, col, row) & 0xFFFFFF;
   XDestroyImage(image);
   return "";
+}
+
+int CountDifferingPixels(Display* display, Window w, LICE_IBitmap* want, int width, int height)
+{
+  std::vector<unsigned> shown;
+  if (!ReadWindowPixels(display, w, 0, 0, width, height, &shown).empty()) return -1;
+  int differing = 0;
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x)
+      differing += shown[(size_t)y * width + x] != (LICE_GetPixel(want, x, y) & 0xFFFFFF);
+  return differing;
 }
 
 }  // namespace kelvo_test

@@ -9,6 +9,8 @@
 
 #include "x11/X11Lib.h"
 
+class LICE_IBitmap;
+
 namespace kelvo_test {
 
 class Xvfb
@@ -67,5 +69,9 @@ private:
 // The pixels of a window area as 0xRRGGBB, row by row; empty when the area cannot be read.
 std::string ReadWindowPixels(Display* display, Window w, int x, int y, int width, int height,
                              std::vector<unsigned>* pixels);
+
+// Compares a window's pixels with a bitmap's colour channels over width x height; the number of
+// pixels that differ (-1 when the window cannot be read).
+int CountDifferingPixels(Display* display, Window w, LICE_IBitmap* want, int width, int height);
 
 }  // namespace kelvo_test

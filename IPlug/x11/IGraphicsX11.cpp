@@ -58,7 +58,7 @@ std::string& DefaultPictureDir()
 }
 
 const int kTooltipDelayMs = 600;
-const long long kMenuOffset = 3;  // the menu opens just below the area it belongs to
+const int kMenuOffset = 3;  // the menu opens just below the area it belongs to
 }  // namespace
 
 IGraphicsX11::IGraphicsX11(IPlugBase* pPlug, int w, int h, int refreshFPS) : IGraphics(pPlug, w, h, refreshFPS)
@@ -336,19 +336,12 @@ void IGraphicsX11::OnButtonPress(XButtonEvent* ev)
   IMouseMod mod = X11MouseMod(ev->button, ev->state);
   const bool dbl = ev->button == Button1 ? mClicks.Press(ev->time, x, y) : (mClicks.Reset(), false);
   // A prompt opened by this press runs (the menu) or starts (the field) inside the call.
-  bool modalRan = false;
-  {
-    const Window before = mWindow;
-    const bool wasModal = mInModal;
-    mInModal = false;
-    if (dbl) OnMouseDblClick(x, y, &mod);
-    else OnMouseDown(x, y, &mod);
-    modalRan = mModalRan;
+  mModalRan = false;
+  if (dbl) OnMouseDblClick(x, y, &mod);
+  else OnMouseDown(x, y, &mod);
+  if (!mWindow) return;  // the window went away while a menu was open
+  if (mModalRan) {
     mModalRan = false;
-    mInModal = wasModal;
-    if (!mWindow || mWindow != before) return;
-  }
-  if (modalRan) {
     // The menu took the button's release: end the gesture the press began.
     OnMouseUp(x, y, &mod);
     return;
@@ -472,7 +465,7 @@ IPopupMenu* IGraphicsX11::CreateIPopupMenu(IPopupMenu* pMenu, IRECT* pAreaRect)
   if (mGrabbed) XUngrabPointer(mDisplay, CurrentTime);
   mGrabbed = false;
   int rx, ry;
-  ToRoot(pAreaRect ? pAreaRect->L : mLastX, (int)((pAreaRect ? pAreaRect->B : mLastY) + kMenuOffset), &rx, &ry);
+  ToRoot(pAreaRect ? pAreaRect->L : mLastX, (pAreaRect ? pAreaRect->B : mLastY) + kMenuOffset, &rx, &ry);
   X11ModalHooks hooks;
   hooks.otherEvent = [this](XEvent* ev) { Dispatch(ev); };
   hooks.tick = [this] { return ModalTick(); };

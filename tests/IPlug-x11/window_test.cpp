@@ -382,6 +382,50 @@ TEST(X11Window, TheLinkOpensThePageWithoutWaiting)
   rmdir(dir);
 }
 
+// A top-level window of this connection that overrides redirection (menus and tooltips), or 0.
+Window OverrideRedirectWindow(Display* d)
+{
+  Window root, parent, *children = nullptr;
+  unsigned n = 0;
+  Window found = 0;
+  XQueryTree(d, DefaultRootWindow(d), &root, &parent, &children, &n);
+  for (unsigned i = 0; i < n; ++i) {
+    XWindowAttributes a;
+    if (XGetWindowAttributes(d, children[i], &a) && a.override_redirect && a.map_state == IsViewable) found = children[i];
+  }
+  if (children) XFree(children);
+  return found;
+}
+
+TEST(X11Window, ATooltipShowsWhenThePointerRests)
+{
+  NEED_X();
+  X11Editor e;
+  e.gui->GetControl(2)->SetTooltip("Bypass");
+  e.gui->EnableTooltips(true);
+  ASSERT_NE(e.gui->OpenWindow(nullptr), nullptr);
+  XUser u(SharedXvfb()->Name());
+  e.Pump(40);
+  const struct {
+    const char* name;
+    int x, y;
+    bool shows;
+  } cases[] = {{"a control with a tooltip", kSwitchX + 5, kSwitchY + 5, true},
+               {"a control without", kKnobX + 5, kKnobY + 5, false}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    u.MoveTo(e.W(), c.x, c.y);
+    e.Pump(300);
+    EXPECT_EQ(OverrideRedirectWindow(u.GetDisplay()), 0u) << "not yet";
+    e.Pump(500);
+    EXPECT_EQ(OverrideRedirectWindow(u.GetDisplay()) != 0, c.shows);
+    // Moving on or pressing takes it away.
+    u.MoveTo(e.W(), 5, 100);
+    e.Pump(40);
+    EXPECT_EQ(OverrideRedirectWindow(u.GetDisplay()), 0u);
+  }
+}
+
 TEST(X11Window, OpeningAndClosingFiftyTimesLeavesNothingBehind)
 {
   NEED_X();

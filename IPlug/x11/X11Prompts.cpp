@@ -318,11 +318,9 @@ private:
         return;
       }
       case KeyPress:
-        if (LevelOf(ev->xkey.window) || !mLevels.empty()) {
-          OnKey(&ev->xkey);
-          return;
-        }
-        break;
+        // The menu holds the keyboard: every key is the menu's.
+        OnKey(&ev->xkey);
+        return;
       default:
         if (LevelOf(ev->xany.window)) return;
         break;

@@ -2,9 +2,15 @@
 // and the menu's item titles.
 
 #include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <memory>
+#include <string>
 
 #include "IParam.h"
 #include "IPopupMenu.h"
+#include "IPlug-graphics/graphics_fixture.h"
+#include "x11/IGraphicsX11.h"
 #include "x11/X11Input.h"
 #include "x11/X11Prompts.h"
 
@@ -123,6 +129,61 @@ TEST(X11Menu, ItemTitlesCarryTheNumberingPrefix)
     m.SetPrefix(c.prefix);
     EXPECT_EQ(X11MenuItemTitle(&m, c.item), c.title);
   }
+}
+
+}  // namespace
+
+namespace {
+
+// The picture folder's lookup by name, and the paths and dialogs a bare X server answers.
+TEST(X11Graphics, PicturesPathsAndDialogsWithoutAWindow)
+{
+  char dir[] = "/tmp/kelvo-x11-pictures-XXXXXX";
+  ASSERT_NE(mkdtemp(dir), nullptr);
+  LICE_MemBitmap pic(3, 2);
+  LICE_Clear(&pic, LICE_RGBA(1, 2, 3, 255));
+  ASSERT_TRUE(LICE_WritePNG((std::string(dir) + "/knob.png").c_str(), &pic));
+  ASSERT_TRUE(LICE_WritePNG((std::string(dir) + "/png.png").c_str(), &pic));
+
+  kelvo_test::TestPlug plug;
+  IGraphicsX11 g(&plug, 10, 10);
+  g.SetPictureDir(dir);
+  const struct {
+    const char* name;
+    bool found;
+  } cases[] = {
+      {"knob.png", true},       {"resources/img/knob.png", true}, {"knob.PNG", true}, {"knob.jpg", false},
+      {"knob", false},          {"png", true},                    {"missing.png", false}, {".png", false},
+      {nullptr, false},
+  };
+  for (const auto& c : cases) {
+    std::unique_ptr<LICE_IBitmap> b(g.OSLoadBitmap(1, c.name));
+    EXPECT_EQ(b != nullptr, c.found) << (c.name ? c.name : "(null)");
+    if (b) EXPECT_EQ(b->getWidth(), 3);
+  }
+  unlink((std::string(dir) + "/knob.png").c_str());
+  unlink((std::string(dir) + "/png.png").c_str());
+  rmdir(dir);
+
+  WDL_String path;
+  g.PluginPath(&path);
+  EXPECT_EQ(path.Get()[path.GetLength() - 1], '/');
+  setenv("XDG_CONFIG_HOME", "/tmp/config-here", 1);
+  g.AppSupportPath(&path);
+  EXPECT_STREQ(path.Get(), "/tmp/config-here");
+  g.AppSupportPath(&path, true);
+  EXPECT_STREQ(path.Get(), "/etc/xdg");
+  unsetenv("XDG_CONFIG_HOME");
+  WDL_String file("chosen.fxp");
+  g.PromptForFile(&file, kFileOpen, nullptr, nullptr);
+  EXPECT_STREQ(file.Get(), "");
+  EXPECT_EQ(g.ShowMessageBox("text", "caption", 4), 0) << "no window, no box";
+  IPopupMenu menu;
+  menu.AddItem("One", -1, 0);
+  EXPECT_EQ(g.CreateIPopupMenu(&menu, nullptr), nullptr);
+  EXPECT_FALSE(g.Idle());
+  EXPECT_FALSE(g.GetTextFromClipboard(&path));
+  EXPECT_STREQ(g.GetGUIAPI(), "X11");
 }
 
 }  // namespace

@@ -432,9 +432,10 @@ X11TextField::EResult X11TextField::OnKey(XKeyEvent* pEvent)
       return kEditing;
     default: break;
   }
-  if (n <= 0 || (pEvent->state & ControlMask)) return kEditing;
-  buf[n] = 0;
-  if ((unsigned char)buf[0] < 0x20 || buf[0] == 0x7f) return kEditing;
+  // Printable ASCII only: XLookupString gives Latin-1, which is not the editor's UTF-8.
+  if (n != 1 || (pEvent->state & ControlMask)) return kEditing;
+  buf[1] = 0;
+  if ((unsigned char)buf[0] < 0x20 || (unsigned char)buf[0] >= 0x7f) return kEditing;
   // The whole text as it would become must pass the filter, else the key is refused.
   const std::string proposed = (mSelected ? std::string() : mText) + buf;
   if (!X11EntryAccepts(proposed.c_str(), mAllowed, mMaxLength)) return kEditing;

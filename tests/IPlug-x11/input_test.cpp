@@ -159,7 +159,9 @@ TEST(X11Graphics, PicturesPathsAndDialogsWithoutAWindow)
   for (const auto& c : cases) {
     std::unique_ptr<LICE_IBitmap> b(g.OSLoadBitmap(1, c.name));
     EXPECT_EQ(b != nullptr, c.found) << (c.name ? c.name : "(null)");
-    if (b) EXPECT_EQ(b->getWidth(), 3);
+    if (b) {
+      EXPECT_EQ(b->getWidth(), 3);
+    }
   }
   unlink((std::string(dir) + "/knob.png").c_str());
   unlink((std::string(dir) + "/png.png").c_str());

@@ -109,6 +109,20 @@ void LICE_FillRect(LICE_IBitmap* dest, int x, int y, int w, int h, LICE_pixel co
   fillArea(rows.row(c.y) + c.x, rows.span, c.w, c.h, color, LICE_WeightOf(alpha), mode);
 }
 
+bool LICE_IsOpaque(LICE_IBitmap* bm)
+{
+  const LICE_Rows rows(bm);
+  if (rows.empty()) return false;
+  for (int y = 0; y < rows.height; y++)
+  {
+    const LICE_pixel* p = rows.row(y);
+    LICE_pixel all = 0xFF000000;
+    for (int x = 0; x < rows.width; x++) all &= p[x];
+    if ((all & 0xFF000000) != 0xFF000000) return false;
+  }
+  return true;
+}
+
 LICE_pixel LICE_GetPixel(LICE_IBitmap* bm, int x, int y)
 {
   const LICE_Rows rows(bm);

@@ -161,6 +161,9 @@ void LICE_GradRect(LICE_IBitmap* dest, int x, int y, int w, int h, float ir, flo
 
 // The pixel at (x, y), or 0 outside the bitmap.
 LICE_pixel LICE_GetPixel(LICE_IBitmap* bm, int x, int y);
+// True when every image pixel has alpha 255 (a source-alpha blit of it at full weight is a plain
+// copy); false for a bitmap without pixels.
+bool LICE_IsOpaque(LICE_IBitmap* bm);
 // Combines color into the pixel at (x, y) like LICE_FillRect (operation byte only); outside does nothing.
 void LICE_PutPixel(LICE_IBitmap* bm, int x, int y, LICE_pixel color, float alpha, int mode);
 

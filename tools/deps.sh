@@ -4,10 +4,12 @@ set -euo pipefail
 pkgs=(cmake ninja-build g++ pkg-config
       libgtest-dev libgmock-dev googletest libbenchmark-dev
       libpng-dev zlib1g-dev libfreetype-dev libfontconfig-dev fonts-dejavu-core
-      libsndfile1-dev libplist-dev libplist-utils sox lv2-dev)
-# The LV2 hosts the tests run Kelvo.lv2 in, and a peer plug-in for the benchmark; without their
-# recommendations (Ardour's would bring a desktop).
-hosts=(sordi lilv-utils jalv jackd2 ardour guitarix-lv2 python3)
+      libsndfile1-dev libplist-dev libplist-utils sox lv2-dev
+      libx11-dev libxext-dev libxtst-dev)
+# The LV2 hosts the tests run Kelvo.lv2 in, a peer plug-in for the benchmark, and the X server and
+# input tools of the editor's tests; without their recommendations (Ardour's would bring a desktop).
+hosts=(sordi lilv-utils jalv jackd2 ardour guitarix-lv2 python3
+       xvfb xdotool x11-utils binutils)
 if [ "${KELVO_FUZZ:-}" = 1 ]; then pkgs+=(clang libclang-rt-14-dev); fi
 missing=() missing_hosts=()
 for p in "${pkgs[@]}"; do

@@ -188,7 +188,10 @@ private:
   void DeleteControls();
   // The part of *pDest inside mDrawRECT (empty when they do not meet).
   IRECT ClipToDraw(const IRECT& dest) const;
-  bool BlitClipped(LICE_IBitmap* src, const IRECT& dest, int srcX, int srcY, const IChannelBlend* pBlend);
+  // Blits src's area at (srcX, srcY) to dest clipped to mDrawRECT; an opaque source drawn with
+  // source alpha at full weight is copied.
+  bool BlitClipped(LICE_IBitmap* src, const IRECT& dest, int srcX, int srcY, const IChannelBlend* pBlend,
+                   bool srcOpaque = false);
 
   LICE_SysBitmap* mDrawBitmap = nullptr;
   LICE_MemBitmap* mTmpBitmap = nullptr;

@@ -29,7 +29,8 @@ inline LICE_pixel Pixel(const IColor* c) { return c ? c->ToPixel() : 0; }
 
 IBitmap IGraphics::LoadIBitmap(int ID, const char* name, int nStates, bool framesAreHoriz)
 {
-  LICE_IBitmap* bmp = s_bitmapCache.Find(ID);
+  bool opaque = false;
+  LICE_IBitmap* bmp = s_bitmapCache.Find(ID, &opaque);
   if (!bmp) {
     bmp = OSLoadBitmap(ID, name);
     if (!bmp) {
@@ -45,14 +46,15 @@ IBitmap IGraphics::LoadIBitmap(int ID, const char* name, int nStates, bool frame
       }
       return IBitmap(nullptr, 0, 0, nStates > 0 ? nStates : 1, framesAreHoriz);
     }
-    s_bitmapCache.Add(bmp, ID);
+    opaque = LICE_IsOpaque(bmp);
+    s_bitmapCache.Add(bmp, ID, opaque);
   }
-  return IBitmap(bmp, bmp->getWidth(), bmp->getHeight(), nStates, framesAreHoriz);
+  return IBitmap(bmp, bmp->getWidth(), bmp->getHeight(), nStates, framesAreHoriz, opaque);
 }
 
 void IGraphics::RetainBitmap(IBitmap* pBitmap)
 {
-  if (pBitmap && pBitmap->mData) s_bitmapCache.Add(pBitmap->mData, -1);
+  if (pBitmap && pBitmap->mData) s_bitmapCache.Add(pBitmap->mData, -1, pBitmap->mOpaque);
 }
 
 void IGraphics::ReleaseBitmap(IBitmap* pBitmap)
@@ -65,8 +67,9 @@ IBitmap IGraphics::ScaleBitmap(IBitmap* pBitmap, int destW, int destH)
   LICE_MemBitmap* dest = new LICE_MemBitmap(destW, destH, 4);
   LICE_ScaledBlit(dest, pBitmap->mData, 0, 0, destW, destH, 0.0f, 0.0f, (float)pBitmap->W, (float)pBitmap->H, 1.0f,
                   LICE_BLIT_FILTER_BILINEAR);
-  s_bitmapCache.Add(dest, -1);
-  return IBitmap(dest, destW, destH, pBitmap->N, false);
+  const bool opaque = LICE_IsOpaque(dest);
+  s_bitmapCache.Add(dest, -1, opaque);
+  return IBitmap(dest, destW, destH, pBitmap->N, false, opaque);
 }
 
 IBitmap IGraphics::CropBitmap(IBitmap* pBitmap, IRECT* pR)
@@ -74,8 +77,9 @@ IBitmap IGraphics::CropBitmap(IBitmap* pBitmap, IRECT* pR)
   const int w = pR->R - pR->L, h = pR->B - pR->T;
   LICE_MemBitmap* dest = new LICE_MemBitmap(w, h, 4);
   LICE_Blit(dest, pBitmap->mData, 0, 0, pR->L, pR->T, w, h, 1.0f, LICE_BLIT_MODE_COPY);
-  s_bitmapCache.Add(dest, -1);
-  return IBitmap(dest, w, h, pBitmap->N, false);
+  const bool opaque = LICE_IsOpaque(dest);
+  s_bitmapCache.Add(dest, -1, opaque);
+  return IBitmap(dest, w, h, pBitmap->N, false, opaque);
 }
 
 LICE_pixel* IGraphics::GetBits()
@@ -90,17 +94,21 @@ IRECT IGraphics::ClipToDraw(const IRECT& dest) const
   return dest.Intersect(mDrawRECT);
 }
 
-bool IGraphics::BlitClipped(LICE_IBitmap* src, const IRECT& dest, int srcX, int srcY, const IChannelBlend* pBlend)
+bool IGraphics::BlitClipped(LICE_IBitmap* src, const IRECT& dest, int srcX, int srcY, const IChannelBlend* pBlend,
+                            bool srcOpaque)
 {
   const IRECT r = ClipToDraw(dest);
-  LICE_Blit(mDrawBitmap, src, r.L, r.T, srcX + r.L - dest.L, srcY + r.T - dest.T, r.R - r.L, r.B - r.T, Weight(pBlend),
-            Mode(pBlend));
+  const float weight = Weight(pBlend);
+  int mode = Mode(pBlend);
+  // Source alpha at full weight over pixels that are all opaque gives exactly the source: copy rows.
+  if (srcOpaque && weight == 1.0f && mode == LICE_BLIT_USE_ALPHA) mode = LICE_BLIT_MODE_COPY;
+  LICE_Blit(mDrawBitmap, src, r.L, r.T, srcX + r.L - dest.L, srcY + r.T - dest.T, r.R - r.L, r.B - r.T, weight, mode);
   return true;
 }
 
 bool IGraphics::DrawBitmap(IBitmap* pBitmap, IRECT* pDest, int srcX, int srcY, const IChannelBlend* pBlend)
 {
-  return BlitClipped(pBitmap->mData, *pDest, srcX, srcY, pBlend);
+  return BlitClipped(pBitmap->mData, *pDest, srcX, srcY, pBlend, pBitmap->mOpaque);
 }
 
 bool IGraphics::DrawBitmap(IBitmap* pBitmap, IRECT* pDest, int bmpState, const IChannelBlend* pBlend)

@@ -22,18 +22,22 @@ BitmapStorage::~BitmapStorage()
   mBitmaps.Empty(false);
 }
 
-LICE_IBitmap* BitmapStorage::Find(int ID)
+LICE_IBitmap* BitmapStorage::Find(int ID, bool* pOpaque)
 {
   WDL_MutexLock lock(&mMutex);
-  for (int i = 0, n = mBitmaps.GetSize(); i < n; ++i)
-    if (mBitmaps.Get(i)->id == ID) return mBitmaps.Get(i)->bitmap;
+  for (int i = 0, n = mBitmaps.GetSize(); i < n; ++i) {
+    const BitmapKey* key = mBitmaps.Get(i);
+    if (key->id != ID) continue;
+    if (pOpaque) *pOpaque = key->opaque;
+    return key->bitmap;
+  }
   return nullptr;
 }
 
-void BitmapStorage::Add(LICE_IBitmap* pBitmap, int ID)
+void BitmapStorage::Add(LICE_IBitmap* pBitmap, int ID, bool opaque)
 {
   WDL_MutexLock lock(&mMutex);
-  mBitmaps.Add(new BitmapKey{ID, pBitmap});
+  mBitmaps.Add(new BitmapKey{ID, pBitmap, opaque});
 }
 
 void BitmapStorage::Remove(LICE_IBitmap* pBitmap)

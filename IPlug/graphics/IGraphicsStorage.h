@@ -14,10 +14,10 @@ public:
   BitmapStorage() : mBitmaps(false) {}
   // Deletes every cached picture.
   ~BitmapStorage();
-  // The first picture stored under ID, or null.
-  LICE_IBitmap* Find(int ID);
-  // Stores a picture under ID (-1 for made ones); the cache owns it.
-  void Add(LICE_IBitmap* pBitmap, int ID = -1);
+  // The first picture stored under ID, or null; *pOpaque (when given) tells whether it is opaque.
+  LICE_IBitmap* Find(int ID, bool* pOpaque = nullptr);
+  // Stores a picture under ID (-1 for made ones), with whether every pixel is opaque; the cache owns it.
+  void Add(LICE_IBitmap* pBitmap, int ID = -1, bool opaque = false);
   // Drops one entry for the picture; the pixels are deleted with the last entry that holds them.
   void Remove(LICE_IBitmap* pBitmap);
   // Number of entries (for tests).
@@ -27,6 +27,7 @@ private:
   struct BitmapKey {
     int id;
     LICE_IBitmap* bitmap;
+    bool opaque;
   };
   WDL_PtrList<BitmapKey> mBitmaps;
   WDL_Mutex mMutex;

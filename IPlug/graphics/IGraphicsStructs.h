@@ -33,14 +33,17 @@ inline constexpr IColor DEFAULT_TEXT_COLOR = COLOR_BLACK;
 inline constexpr IColor DEFAULT_TEXT_ENTRY_BGCOLOR = COLOR_WHITE;
 inline constexpr IColor DEFAULT_TEXT_ENTRY_FGCOLOR = COLOR_BLACK;
 
-// A picture handle; the pixels belong to the process-wide picture cache.
+// A picture handle; the pixels belong to the process-wide picture cache. mOpaque is found once,
+// when the picture is loaded or made: every pixel has alpha 255, so drawing it with source alpha at
+// full weight is a plain copy.
 struct IBitmap {
   LICE_IBitmap* mData = nullptr;
   int W = 0, H = 0, N = 1;
   bool mFramesAreHorizontal = false;
+  bool mOpaque = false;
   IBitmap() = default;
-  IBitmap(LICE_IBitmap* data, int w, int h, int n = 1, bool framesAreHorizontal = false)
-      : mData(data), W(w), H(h), N(n), mFramesAreHorizontal(framesAreHorizontal) {}
+  IBitmap(LICE_IBitmap* data, int w, int h, int n = 1, bool framesAreHorizontal = false, bool opaque = false)
+      : mData(data), W(w), H(h), N(n), mFramesAreHorizontal(framesAreHorizontal), mOpaque(opaque) {}
   // Width and height of one frame.
   int FrameWidth() const { return (mFramesAreHorizontal && N > 0) ? W / N : W; }
   int FrameHeight() const { return (!mFramesAreHorizontal && N > 0) ? H / N : H; }

@@ -13,25 +13,20 @@ namespace {
 struct BenchEditor {
   BenchEditor() : gui(new kelvo_test::RecordingGraphics(&plug, 367, 630))
   {
-    bg = new LICE_MemBitmap(367, 630);
-    LICE_Clear(bg, LICE_RGBA(40, 40, 44, 255));
+    // The background is loaded as the product loads its opaque panel picture.
+    gui->pictures[101] = {367, 630};
+    IBitmap b = gui->LoadIBitmap(101, "bg.png");
     knobs = new LICE_MemBitmap(48, 48 * 31);
     for (int k = 0; k < 31; ++k) LICE_FillRect(knobs, 0, 48 * k, 48, 48, LICE_RGBA(8 * k, 100, 200, 200), 1.0f, 0);
-    IBitmap b(bg, 367, 630);
     gui->AttachControl(new IBitmapControl(&plug, 0, 0, -1, &b));
     IBitmap k(knobs, 48, 48 * 31, 31);
     const int pos[4][2] = {{89, 75}, {216, 75}, {89, 200}, {216, 200}};
     for (int i = 0; i < 4; ++i) gui->AttachControl(new IBitmapControl(&plug, pos[i][0], pos[i][1], i, &k));
     plug.AttachGraphics(gui);
   }
-  ~BenchEditor()
-  {
-    delete bg;
-    delete knobs;
-  }
+  ~BenchEditor() { delete knobs; }
   kelvo_test::TestPlug plug;
   kelvo_test::RecordingGraphics* gui;
-  LICE_MemBitmap* bg;
   LICE_MemBitmap* knobs;
 };
 

@@ -215,3 +215,45 @@ TEST(Drawing, TextMeasuringAndFonts)
 }
 
 }  // namespace
+
+// Pictures that are opaque are recognised when loaded or made; drawing one gives the same pixels
+// as the source-alpha blit it stands for, at full weight and when grayed.
+TEST(Drawing, OpaquePicturesDrawAsTheirSourceAlphaBlit)
+{
+  Canvas c;
+  c.g.pictures[301] = {10, 10};  // the fixture's pictures are opaque white
+  IBitmap loaded = c.g.LoadIBitmap(301, "opaque.png");
+  EXPECT_TRUE(loaded.mOpaque);
+  EXPECT_TRUE(c.g.LoadIBitmap(301, "opaque.png", 2).mOpaque) << "found again in the cache";
+  IRECT part(0, 0, 5, 5);
+  EXPECT_TRUE(c.g.CropBitmap(&loaded, &part).mOpaque);
+
+  LICE_MemBitmap* holed = Strip(4, 4, 1, false);
+  LICE_PutPixel(holed, 2, 2, LICE_RGBA(1, 2, 3, 100), 1.0f, LICE_BLIT_MODE_COPY);
+  IBitmap seeThrough(holed, 4, 4);
+  IRECT whole(0, 0, 4, 4);
+  EXPECT_FALSE(c.g.CropBitmap(&seeThrough, &whole).mOpaque);
+  delete holed;
+
+  struct {
+    const char* name;
+    IChannelBlend blend;
+  } cases[] = {
+      {"full weight", IChannelBlend(IChannelBlend::kBlendNone, 1.0f)},
+      {"grayed", IChannelBlend(IChannelBlend::kBlendNone, 0.25f)},
+      {"added", IChannelBlend(IChannelBlend::kBlendAdd, 1.0f)},
+  };
+  for (auto& t : cases) {
+    SCOPED_TRACE(t.name);
+    c.SetDrawRect(IRECT(0, 0, 200, 200));
+    LICE_Clear(c.g.GetDrawBitmap(), LICE_RGBA(10, 20, 30, 200));
+    LICE_MemBitmap want(20, 20);
+    LICE_Clear(&want, LICE_RGBA(10, 20, 30, 200));
+    LICE_Blit(&want, loaded.mData, 3, 4, 0, 0, 10, 10, t.blend.mWeight, t.blend.ModeWord());
+    IRECT dest(3, 4, 13, 14);
+    c.g.DrawBitmap(&loaded, &dest, 1, &t.blend);
+    for (int y = 0; y < 20; ++y)
+      for (int x = 0; x < 20; ++x)
+        ASSERT_EQ(LICE_GetPixel(c.g.GetDrawBitmap(), x, y), LICE_GetPixel(&want, x, y)) << x << "," << y;
+  }
+}

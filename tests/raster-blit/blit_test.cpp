@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <vector>
 
 #include "helpers.h"
 #include "raster/lice.h"
@@ -154,3 +155,100 @@ TEST(RasterBlit, CopyResizesTheDestination)
 }
 
 }  // namespace
+
+namespace {
+
+// The full-weight source-alpha rule for one pixel, written out channel by channel.
+LICE_pixel SourceAlphaRule(LICE_pixel d, LICE_pixel s)
+{
+  const int sa = (int)LICE_GETA(s);
+  if (sa == 0) return d;
+  if (sa == 255) return s | 0xFF000000u;
+  const int iw = 255 - sa;
+  auto mix = [&](int dc, int sc) { return sc + (dc - sc) * iw / 256; };
+  const int a = (int)LICE_GETA(d) + sa;
+  return LICE_RGBA(mix(LICE_GETR(d), LICE_GETR(s)), mix(LICE_GETG(d), LICE_GETG(s)), mix(LICE_GETB(d), LICE_GETB(s)),
+                   a > 255 ? 255 : a);
+}
+
+struct SourceAlphaCase
+{
+  const char* name;
+  int w, h;
+  bool flipped;
+  unsigned seed;
+};
+
+const SourceAlphaCase kSourceAlphaCases[] = {
+    {"one pixel", 1, 1, false, 1},
+    {"three wide (no group of four)", 3, 4, false, 2},
+    {"four wide", 4, 3, false, 3},
+    {"odd width with a tail", 13, 7, false, 4},
+    {"wide", 67, 5, false, 5},
+    {"bottom-up rows", 9, 6, true, 6},
+};
+
+}  // namespace
+
+// Every source alpha, every channel order: the blit gives exactly the per-pixel rule, in groups
+// of four pixels and in the tail of each row, and writes nothing outside the area.
+TEST(RasterBlit, SourceAlphaAtFullWeightFollowsThePixelRule)
+{
+  for (const SourceAlphaCase& c : kSourceAlphaCases)
+  {
+    SCOPED_TRACE(c.name);
+    GuardedBitmap dest(c.w, c.h, c.flipped), src(c.w, c.h, c.flipped);
+    unsigned state = c.seed;
+    auto next = [&] {
+      state = state * 1664525u + 1013904223u;
+      return state;
+    };
+    std::vector<LICE_pixel> before;
+    for (int y = 0; y < c.h; y++)
+      for (int x = 0; x < c.w; x++)
+      {
+        LICE_pixel s = next();
+        // Alpha 0, 255 and values in between all occur.
+        const unsigned pick = next() % 4;
+        if (pick == 0) s &= 0x00FFFFFFu;
+        if (pick == 1) s |= 0xFF000000u;
+        src.at(x, y) = s;
+        dest.at(x, y) = next();
+        before.push_back(dest.at(x, y));
+      }
+    LICE_Blit(&dest, &src, 0, 0, nullptr, 1.0f, LICE_BLIT_USE_ALPHA);
+    for (int y = 0; y < c.h; y++)
+      for (int x = 0; x < c.w; x++)
+        ASSERT_EQ(dest.at(x, y), SourceAlphaRule(before[(size_t)y * c.w + x], src.at(x, y))) << x << "," << y;
+    EXPECT_TRUE(dest.guardsIntact());
+  }
+}
+
+TEST(RasterIsOpaque, EveryPixelMustHaveFullAlpha)
+{
+  struct Case
+  {
+    const char* name;
+    int w, h;
+    int holeX, holeY;  // a pixel given alpha 254, or -1
+    bool opaque;
+  } cases[] = {
+      {"all opaque", 5, 4, -1, -1, true},
+      {"first pixel", 5, 4, 0, 0, false},
+      {"last pixel", 5, 4, 4, 3, false},
+      {"middle", 9, 9, 4, 5, false},
+  };
+  for (const Case& c : cases)
+  {
+    SCOPED_TRACE(c.name);
+    GuardedBitmap bm(c.w, c.h, false);
+    for (int y = 0; y < c.h; y++)
+      for (int x = 0; x < c.w; x++) bm.at(x, y) = LICE_RGBA(x * 20, y * 20, 7, 255);
+    if (c.holeX >= 0) bm.at(c.holeX, c.holeY) = LICE_RGBA(1, 2, 3, 254);
+    // The padding holds the sentinel (alpha 0xDE) and must not count.
+    EXPECT_EQ(LICE_IsOpaque(&bm), c.opaque);
+  }
+  LICE_MemBitmap empty;
+  EXPECT_FALSE(LICE_IsOpaque(&empty));
+  EXPECT_FALSE(LICE_IsOpaque(nullptr));
+}

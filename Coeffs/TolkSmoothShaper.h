@@ -1,0 +1,206 @@
+// The fuzz curve without most of its aliasing: instead of the curve at each sample, its mean
+// over the span the signal crossed since the previous sample (first order), or its mean under
+// the triangle spanned by the last three samples (second order), both through the curve's exact
+// antiderivatives. The curve is piecewise linear, so its first and second antiderivatives are
+// piecewise quadratic and cubic and cost one table lookup each.
+//
+// Everything here works on the scaled input U = y * 142.143, one table point per unit, where
+// every knot of the curve sits at an integer.
+#pragma once
+
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+
+#include "Coeffs/TolkLanes.h"
+#include "Coeffs/TolkTables.h"
+
+namespace tolk_detail {
+// The curve on one point interval of one table, as a polynomial in the fraction f past its
+// start: value t + dt*f, first antiderivative c1 + t*f + dt/2*f^2, second antiderivative
+// c2 + c1*f + t/2*f^2 + dt/6*f^3 (both antiderivatives of the magnitude, from 0). The last
+// interval, from point 199 on, is flat and runs to infinity.
+struct ShaperPiece {
+  double c2, c1, t, dt;
+};
+struct ShaperPieces {
+  ShaperPiece piece[2][200];
+};
+constexpr ShaperPieces MakeShaperPieces() {
+  ShaperPieces p{};
+  const TolkShaperTable* tables[2] = {&shaper_pos_table, &shaper_neg_table};
+  for (int k = 0; k < 2; ++k) {
+    double c1 = 0.0, c2 = 0.0;
+    for (int i = 0; i < 200; ++i) {
+      const double t = tables[k]->points[i];
+      const double dt = i < 199 ? tables[k]->points[i + 1] - t : 0.0;
+      p.piece[k][i] = ShaperPiece{c2, c1, t, dt};
+      c2 += c1 + t / 2 + dt / 6;
+      c1 += t + dt / 2;
+    }
+  }
+  return p;
+}
+inline constexpr ShaperPieces kShaperPieces = MakeShaperPieces();
+
+// The piece under U and the fraction past its start (unbounded on the last piece; NaN gives the
+// last piece and a NaN fraction). sign is -1 or +1 after U's sign bit.
+TOLK_INLINE const ShaperPiece& PieceOf(double U, double& f, double& sign) {
+  std::uint64_t bits;
+  std::memcpy(&bits, &U, sizeof bits);
+  const double m = std::fabs(U);
+  const double clamped = m < 199.0 ? m : 199.0;
+  const int i = static_cast<int>(clamped);
+  f = m - i;
+  sign = bits >> 63 ? -1.0 : 1.0;
+  return kShaperPieces.piece[bits >> 63][i];
+}
+}  // namespace tolk_detail
+
+// The curve itself at U (the table's value, interpolated).
+TOLK_INLINE double TolkCurve(double U) {
+  double f, sign;
+  const tolk_detail::ShaperPiece& p = tolk_detail::PieceOf(U, f, sign);
+  return p.t + p.dt * f;
+}
+// Its antiderivative from 0 to U.
+TOLK_INLINE double TolkCurveIntegral(double U) {
+  double f, sign;
+  const tolk_detail::ShaperPiece& p = tolk_detail::PieceOf(U, f, sign);
+  return sign * (p.c1 + f * (p.t + f * (0.5 * p.dt)));
+}
+// Its second antiderivative from 0 to U.
+TOLK_INLINE double TolkCurveIntegral2(double U) {
+  double f, sign;
+  const tolk_detail::ShaperPiece& p = tolk_detail::PieceOf(U, f, sign);
+  return p.c2 + f * (p.c1 + f * (0.5 * p.t + f * (p.dt * (1.0 / 6.0))));
+}
+
+namespace tolk_detail {
+TOLK_INLINE TolkLanes Abs(TolkLanes v) { return v < 0.0 ? -v : v; }
+// Lanes where a and b lie apart (d = a - b): far enough for a difference quotient of the
+// antiderivatives to keep its digits.
+TOLK_INLINE auto Apart(TolkLanes d, TolkLanes a, TolkLanes b, double close) {
+  const TolkLanes ma = Abs(a), mb = Abs(b);
+  return Abs(d) > (ma > mb ? ma : mb) * close;
+}
+}  // namespace tolk_detail
+
+// The anti-aliased shaper of one order (1 or 2) for two channels, over blocks of up to Capacity
+// scaled inputs. Each output is the curve's mean over the span from the previous input
+// (first order: half a sample late) or under the triangle of the last three inputs (second
+// order: one sample late). Where inputs lie too close together for the differences of
+// antiderivatives to keep their digits, the mean is taken from the curve directly: within one
+// piece the curve is linear, so its mean over a span is its value at the span's centre and its
+// mean under the triangle its value at the mean of the three inputs, exactly. A result that is
+// not a finite number (the input was not) is 0.
+template <int Order, int Capacity>
+class TolkSmoothShaper {
+ public:
+  static_assert(Order == 1 || Order == 2, "first or second order");
+  // Differences below this share of the inputs' magnitude count as too close.
+  static constexpr double kClose = 1e-5;
+  // The delay the shaper adds, in samples of its rate.
+  static constexpr double Delay() { return 0.5 * Order; }
+
+  TolkSmoothShaper() { Clear(); }
+  // History as after a long silence.
+  void Clear() {
+    Clear(0);
+    Clear(1);
+  }
+  void Clear(int c) {
+    for (int k = 0; k < 2; ++k) mX[k][c] = mF[k][c] = 0.0;
+    mD[0][c] = 0.0;
+  }
+  // Whether channel c's history holds only finite numbers.
+  bool Finite(int c) const {
+    double sum = mD[0][c] - mD[0][c];
+    for (int k = 0; k < 2; ++k) sum += (mX[k][c] - mX[k][c]) + (mF[k][c] - mF[k][c]);
+    return sum == 0.0;
+  }
+
+  // Shapes n (up to Capacity) inputs of both channels in place.
+  TOLK_INLINE void Run(TolkLanes* v, int n) {
+    using namespace tolk_detail;
+    TolkLanes* x = mX + 2;  // x[-2], x[-1]: the history
+    TolkLanes* F = mF + 2;
+    TolkLanes* D = mD + 1;
+    for (int s = 0; s < n; ++s) x[s] = v[s];
+    if (Constant(x, n)) {  // silence, mostly: every mean is the curve at that value, taken
+                           // at the centre the general way forms, to the same bits
+      const TolkLanes c = Order == 1 ? 0.5 * (x[0] + x[0]) : (x[0] + x[0] + x[0]) * (1.0 / 3.0);
+      const TolkLanes y{TolkCurve(c[0]), TolkCurve(c[1])};
+      const TolkLanes m = 0.5 * (x[0] + x[0]);
+      for (int s = 0; s < n; ++s) v[s] = y;
+      const TolkLanes Fx = Order == 1
+                               ? TolkLanes{TolkCurveIntegral(x[0][0]), TolkCurveIntegral(x[0][1])}
+                               : TolkLanes{TolkCurveIntegral2(x[0][0]), TolkCurveIntegral2(x[0][1])};
+      for (int s = n - 2; s < n; ++s) F[s] = Fx;
+      D[n - 1] = TolkLanes{TolkCurveIntegral(m[0]), TolkCurveIntegral(m[1])};
+    } else {
+      for (int s = 0; s < n; ++s) {
+        F[s] = Order == 1 ? TolkLanes{TolkCurveIntegral(x[s][0]), TolkCurveIntegral(x[s][1])}
+                          : TolkLanes{TolkCurveIntegral2(x[s][0]), TolkCurveIntegral2(x[s][1])};
+      }
+      TolkLanes* first = Order == 1 ? v : D;
+      for (int s = 0; s < n; ++s) {
+        const TolkLanes d = x[s] - x[s - 1];
+        TolkLanes q = (F[s] - F[s - 1]) / d;
+        const auto apart = Apart(d, x[s], x[s - 1], kClose);
+        if (!(apart[0] & apart[1])) {
+          for (int c = 0; c < 2; ++c) {
+            if (apart[c]) continue;
+            const double mid = 0.5 * (x[s][c] + x[s - 1][c]);
+            q[c] = Order == 1 ? TolkCurve(mid) : TolkCurveIntegral(mid);
+          }
+        }
+        first[s] = q;
+      }
+      if constexpr (Order == 2) {
+        for (int s = 0; s < n; ++s) {
+          const TolkLanes d = x[s] - x[s - 2];
+          TolkLanes y = 2.0 * (D[s] - D[s - 1]) / d;
+          const auto apart = Apart(d, x[s], x[s - 2], kClose);
+          if (!(apart[0] & apart[1])) {
+            for (int c = 0; c < 2; ++c)
+              if (!apart[c]) y[c] = Folded(x[s][c], x[s - 1][c], x[s - 2][c]);
+          }
+          v[s] = y;
+        }
+      }
+    }
+    for (int s = 0; s < n; ++s) v[s] = Abs(v[s]) <= 1.0 ? v[s] : TolkLanes{0.0, 0.0};
+    for (int k = -2; k < 0; ++k) {
+      x[k] = x[n + k];
+      F[k] = F[n + k];
+    }
+    D[-1] = D[n - 1];
+  }
+
+ private:
+  // Whether the n inputs and the two before them are all one value in each channel.
+  TOLK_INLINE static bool Constant(const TolkLanes* x, int n) {
+    auto same = x[-2] == x[-1];
+    for (int s = 0; s < n; ++s) same &= x[s] == x[-1];
+    return same[0] & same[1];
+  }
+
+  // The mean under the triangle when its outer inputs coincide: the curve at the centre when
+  // all three do, else through the antiderivatives between the middle input and the others'
+  // centre, which lie apart.
+  static double Folded(double x0, double x1, double x2) {
+    const double mid = 0.5 * (x0 + x2);
+    const double d = mid - x1;
+    if (!(std::fabs(d) > kClose * std::fmax(std::fabs(mid), std::fabs(x1))))
+      return TolkCurve((x0 + x1 + x2) * (1.0 / 3.0));
+    return 2.0 / d *
+           (TolkCurveIntegral(mid) + (TolkCurveIntegral2(x1) - TolkCurveIntegral2(mid)) / d);
+  }
+
+  // The inputs and their antiderivatives (second order: second antiderivatives), two of
+  // history first; second order: the means of the first antiderivative between neighbours.
+  TolkLanes mX[2 + Capacity];
+  TolkLanes mF[2 + Capacity];
+  TolkLanes mD[1 + Capacity];
+};

@@ -1,0 +1,15 @@
+#include "KelvoOversampler.h"
+
+namespace kelvo_detail {
+
+const HalfbandDesign& SteepHalfband() {
+  static const HalfbandDesign design(kSteepCoeffs, 0.01);
+  return design;
+}
+
+const HalfbandDesign& GentleHalfband() {
+  static const HalfbandDesign design(kGentleCoeffs, 0.125);
+  return design;
+}
+
+}  // namespace kelvo_detail

@@ -1,0 +1,109 @@
+// The shaper of both channels run K times faster than the host's rate (K = 1, 2, 4 or 8), with
+// anti-derivative shaping of the given order (1 or 2): each filter output is interpolated up by
+// halfband stages, shaped, and brought back down by the same stages. The first stage up and the
+// last stage down are steep (passband to 0.48, stopband from 0.52 of the host's rate, about
+// -100 dB), so that harmonics just above half the host's rate are gone before they can fold;
+// the stages in between only have to clear what would fold onto that band and can be gentle.
+#pragma once
+
+#include <cmath>
+#include <utility>
+
+#include "Coeffs/Halfband.h"
+#include "Coeffs/TolkShaper.h"
+#include "Coeffs/TolkSmoothShaper.h"
+
+namespace kelvo_detail {
+constexpr int kSteepCoeffs = 10;
+constexpr int kGentleCoeffs = 4;
+// The two designs, made on first use (outside the audio thread: by the circuit's constructor).
+const HalfbandDesign& SteepHalfband();
+const HalfbandDesign& GentleHalfband();
+}  // namespace kelvo_detail
+
+template <int K, int Order>
+class KelvoOversampler {
+ public:
+  static_assert(K == 1 || K == 2 || K == 4 || K == 8, "a power of two up to 8");
+
+  KelvoOversampler() {
+    using namespace kelvo_detail;
+    mSteep.Set(SteepHalfband());
+    mGentle4.Set(GentleHalfband());
+    mGentle8.Set(GentleHalfband());
+    mDown4.Set(GentleHalfband());
+    mDown8.Set(GentleHalfband());
+    mDown2.Set(SteepHalfband());
+  }
+
+  // The delay of the whole chain at low frequencies, in samples at the host's rate.
+  static double Delay() {
+    using namespace kelvo_detail;
+    double delay = TolkSmoothShaper<Order, 1>::Delay() / K;
+    if (K >= 2) delay += SteepHalfband().DelayAtDc();  // up and down, each at twice the rate
+    if (K >= 4) delay += GentleHalfband().DelayAtDc() / 2.0;
+    if (K >= 8) delay += GentleHalfband().DelayAtDc() / 4.0;
+    return delay;
+  }
+  // The latency reported for it: the delay rounded to whole samples.
+  static int Latency() { return static_cast<int>(std::lround(Delay())); }
+
+  // History of both channels as after a long silence.
+  void Clear() {
+    Clear(0);
+    Clear(1);
+  }
+  void Clear(int c) {
+    mSteep.Clear(c);
+    mGentle4.Clear(c);
+    mGentle8.Clear(c);
+    mDown8.Clear(c);
+    mDown4.Clear(c);
+    mDown2.Clear(c);
+    mShaper.Clear(c);
+  }
+  // When channel c's history holds a NaN or an infinity, clears it and returns true.
+  bool Recover(int c) {
+    const bool finite = mSteep.Finite(c) && mGentle4.Finite(c) && mGentle8.Finite(c) &&
+                        mDown8.Finite(c) && mDown4.Finite(c) && mDown2.Finite(c) &&
+                        mShaper.Finite(c);
+    if (!finite) Clear(c);
+    return !finite;
+  }
+
+  // The most frames one call of Run takes.
+  static constexpr int kChunk = 32;
+
+  // n (up to kChunk) filter outputs of both channels in, as many shaped values out (delayed by
+  // Delay()); out may be in.
+  TOLK_INLINE void Run(const TolkLanes* y, TolkLanes* out, int n) {
+    TolkLanes* v = mWork[0];
+    for (int s = 0; s < n; ++s) v[s] = y[s] * tolk_detail::kShaperScale;
+    if constexpr (K == 1) {
+      mShaper.Run(v, n);
+      for (int s = 0; s < n; ++s) out[s] = v[s];
+    } else {
+      TolkLanes* w = mWork[1];
+      mSteep.Up(v, w, n);
+      if constexpr (K >= 4) mGentle4.Up(w, v, 2 * n);
+      if constexpr (K >= 8) mGentle8.Up(v, w, 4 * n);
+      TolkLanes* top = K == 4 ? v : w;  // where the values at K times the rate are
+      TolkLanes* other = K == 4 ? w : v;
+      mShaper.Run(top, K * n);
+      if constexpr (K >= 8) mDown8.Down(top, other, 4 * n), std::swap(top, other);
+      if constexpr (K >= 4) mDown4.Down(top, other, 2 * n), std::swap(top, other);
+      mDown2.Down(top, out, n);
+    }
+  }
+
+ private:
+  using Steep = HalfbandPair<kelvo_detail::kSteepCoeffs>;
+  using Gentle = HalfbandPair<kelvo_detail::kGentleCoeffs>;
+  Steep mSteep;            // host rate to twice it
+  Gentle mGentle4;         // to four times
+  Gentle mGentle8;         // to eight times
+  Gentle mDown8, mDown4;   // and back down
+  Steep mDown2;            // to the host's rate
+  TolkSmoothShaper<Order, K * kChunk> mShaper;
+  TolkLanes mWork[2][K * kChunk];  // the stages' outputs, in turn
+};

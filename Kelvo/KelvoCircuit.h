@@ -27,7 +27,7 @@ class KelvoCircuit {
     kBest,      // four times the rate, second-order antiderivatives
     kNumQualities
   };
-  using HighShaper = KelvoOversampler<2, 2>;
+  using HighShaper = KelvoOversampler<2, 2, 6, 9>;
   using BestShaper = KelvoOversampler<4, 2>;
   // The delay a quality adds, in whole samples at the host's rate.
   static int Latency(Quality quality);

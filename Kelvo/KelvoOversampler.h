@@ -1,46 +1,54 @@
 // The shaper of both channels run K times faster than the host's rate (K = 1, 2, 4 or 8), with
 // anti-derivative shaping of the given order (1 or 2): each filter output is interpolated up by
-// halfband stages, shaped, and brought back down by the same stages. The first stage up and the
-// last stage down are steep (passband to 0.48, stopband from 0.52 of the host's rate, about
-// -100 dB), so that harmonics just above half the host's rate are gone before they can fold;
-// the stages in between only have to clear what would fold onto that band and can be gentle.
+// halfband stages, shaped, and brought back down. The first stage up is a steep halfband
+// (passband to 0.48, stopband from 0.52 of the host's rate, about -100 dB). The last stage down
+// is an elliptic lowpass at twice the host's rate whose stopband starts at half the host's rate
+// (passband to 20 kHz at 44.1 kHz, about -86 dB), so that harmonics just above that are gone
+// before they can fold; the stages in between only have to clear what would fold onto the
+// audio band and can be gentle halfbands.
 #pragma once
 
 #include <cmath>
 #include <utility>
 
+#include "Coeffs/Elliptic.h"
 #include "Coeffs/Halfband.h"
 #include "Coeffs/TolkShaper.h"
 #include "Coeffs/TolkSmoothShaper.h"
 
 namespace kelvo_detail {
-constexpr int kSteepCoeffs = 10;
 constexpr int kGentleCoeffs = 4;
-// The two designs, made on first use (outside the audio thread: by the circuit's constructor).
-const HalfbandDesign& SteepHalfband();
+// The designs, made on first use (outside the audio thread: by the circuit's constructor).
+// The steep halfband has 6 (-62 dB), 8 (-82 dB) or 10 (-103 dB) coefficients; the last
+// lowpass is of order 9 (-65 dB) or 11 (-86 dB).
+const HalfbandDesign& SteepHalfband(int coeffs);
 const HalfbandDesign& GentleHalfband();
+const EllipticDesign& LastLowpass(int order);
 }  // namespace kelvo_detail
 
-template <int K, int Order>
+// Steep and Last: the sizes of the first stage up and the last stage down (see above).
+template <int K, int Order, int Steep = 10, int Last = 11>
 class KelvoOversampler {
  public:
   static_assert(K == 1 || K == 2 || K == 4 || K == 8, "a power of two up to 8");
+  static_assert((Steep == 6 || Steep == 8 || Steep == 10) && (Last == 9 || Last == 11),
+                "a first and a last stage that are designed");
 
   KelvoOversampler() {
     using namespace kelvo_detail;
-    mSteep.Set(SteepHalfband());
+    mSteep.Set(SteepHalfband(Steep));
     mGentle4.Set(GentleHalfband());
     mGentle8.Set(GentleHalfband());
     mDown4.Set(GentleHalfband());
     mDown8.Set(GentleHalfband());
-    mDown2.Set(SteepHalfband());
+    mDown2.Set(LastLowpass(Last));
   }
 
   // The delay of the whole chain at low frequencies, in samples at the host's rate.
   static double Delay() {
     using namespace kelvo_detail;
     double delay = TolkSmoothShaper<Order, 1>::Delay() / K;
-    if (K >= 2) delay += SteepHalfband().DelayAtDc();  // up and down, each at twice the rate
+    if (K >= 2) delay += (SteepHalfband(Steep).DelayAtDc() + LastLowpass(Last).DelayAtDc()) / 2.0;
     if (K >= 4) delay += GentleHalfband().DelayAtDc() / 2.0;
     if (K >= 8) delay += GentleHalfband().DelayAtDc() / 4.0;
     return delay;
@@ -97,13 +105,12 @@ class KelvoOversampler {
   }
 
  private:
-  using Steep = HalfbandPair<kelvo_detail::kSteepCoeffs>;
   using Gentle = HalfbandPair<kelvo_detail::kGentleCoeffs>;
-  Steep mSteep;            // host rate to twice it
+  HalfbandPair<Steep> mSteep;  // host rate to twice it
   Gentle mGentle4;         // to four times
   Gentle mGentle8;         // to eight times
   Gentle mDown8, mDown4;   // and back down
-  Steep mDown2;            // to the host's rate
+  EllipticCascade<(Last + 1) / 2> mDown2;  // to the host's rate
   TolkSmoothShaper<Order, K * kChunk> mShaper;
   TolkLanes mWork[2][K * kChunk];  // the stages' outputs, in turn
 };

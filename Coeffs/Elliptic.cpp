@@ -89,6 +89,12 @@ EllipticDesign::EllipticDesign(int order, double passEdge, double stopEdge, doub
   if (N % 2 == 1) {
     const double p0 = (Wp * Complex(0, 1) * Sne(Complex(0, v0), k)).real();
     add(1.0, 1.0, 0.0, 1.0 - p0, -(1.0 + p0), 0.0);
+  } else {
+    // An even order has a ripple trough at DC: the passband's peaks are the ones at 0 dB.
+    const double dc = 1.0 / std::sqrt(1.0 + ep * ep);
+    mSection[0].b0 *= dc;
+    mSection[0].b1 *= dc;
+    mSection[0].b2 *= dc;
   }
 }
 

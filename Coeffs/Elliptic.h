@@ -9,7 +9,8 @@ class EllipticDesign {
   static constexpr int kMaxOrder = 12;
   static constexpr int kMaxSections = kMaxOrder / 2 + 1;
 
-  // One section: (b0 + b1 z^-1 + b2 z^-2) / (1 + a1 z^-1 + a2 z^-2), unit gain at DC.
+  // One section: (b0 + b1 z^-1 + b2 z^-2) / (1 + a1 z^-1 + a2 z^-2). The passband peaks at
+  // 0 dB: at DC for an odd order, between ripples for an even one (DC lies a ripple lower).
   struct Section {
     double b0, b1, b2, a1, a2;
   };

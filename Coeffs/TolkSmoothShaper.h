@@ -57,11 +57,11 @@ TOLK_INLINE const ShaperPiece& PieceOf(double U, double& f, double& sign) {
 }
 }  // namespace tolk_detail
 
-// The curve itself at U (the table's value, interpolated).
+// The curve itself at U (the table's value, interpolated; NaN for NaN).
 TOLK_INLINE double TolkCurve(double U) {
   double f, sign;
   const tolk_detail::ShaperPiece& p = tolk_detail::PieceOf(U, f, sign);
-  return p.t + p.dt * f;
+  return p.t + p.dt * (f > 1.0 ? 1.0 : f);  // the last piece is flat to infinity
 }
 // Its antiderivative from 0 to U.
 TOLK_INLINE double TolkCurveIntegral(double U) {

@@ -44,13 +44,16 @@ class KelvoOversampler {
     mDown2.Set(LastLowpass(Last));
   }
 
-  // The delay of the whole chain at low frequencies, in samples at the host's rate.
+  // The delay of the whole chain at low frequencies, in samples at the host's rate: the
+  // shaper's, and at each doubling the two stages' delays less half a sample of the higher
+  // rate, by which the later of the two samples that each output stands for follows the first.
   static double Delay() {
     using namespace kelvo_detail;
     double delay = TolkSmoothShaper<Order, 1>::Delay() / K;
-    if (K >= 2) delay += (SteepHalfband(Steep).DelayAtDc() + LastLowpass(Last).DelayAtDc()) / 2.0;
-    if (K >= 4) delay += GentleHalfband().DelayAtDc() / 2.0;
-    if (K >= 8) delay += GentleHalfband().DelayAtDc() / 4.0;
+    if (K >= 2)
+      delay += (SteepHalfband(Steep).DelayAtDc() + LastLowpass(Last).DelayAtDc() - 1.0) / 2.0;
+    if (K >= 4) delay += (2.0 * GentleHalfband().DelayAtDc() - 1.0) / 4.0;
+    if (K >= 8) delay += (2.0 * GentleHalfband().DelayAtDc() - 1.0) / 8.0;
     return delay;
   }
   // The latency reported for it: the delay rounded to whole samples.

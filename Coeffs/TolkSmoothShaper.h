@@ -87,19 +87,21 @@ TOLK_INLINE auto Apart(TolkLanes d, TolkLanes a, TolkLanes b, double close) {
 }  // namespace tolk_detail
 
 // The anti-aliased shaper of one order (1 or 2) for two channels, over blocks of up to Capacity
-// scaled inputs. Each output is the curve's mean over the span from the previous input
-// (first order: half a sample late) or under the triangle of the last three inputs (second
-// order: one sample late). Where inputs lie too close together for the differences of
-// antiderivatives to keep their digits, the mean is taken from the curve directly: within one
-// piece the curve is linear, so its mean over a span is its value at the span's centre and its
-// mean under the triangle its value at the mean of the three inputs, exactly. A result that is
-// not a finite number (the input was not) is 0.
+// scaled inputs. Each output is the curve's mean over the span from the previous input (first
+// order: half a sample late) or under the triangle of the last three inputs (second order: one
+// sample late). Where the inputs share one piece of the curve the means come from that piece's
+// polynomials directly, without differences of antiderivatives and without their rounding: the
+// curve is linear there, so the mean is its value at the span's centre (first order) or at the
+// mean of the three inputs (second order), and a silence costs what a sound does. Inputs in
+// different pieces go through the antiderivatives; where they lie too close together for those
+// differences to keep their digits, the curve at the centre stands in. A result that is not a
+// finite number (the input was not) is 0.
 template <int Order, int Capacity>
 class TolkSmoothShaper {
  public:
   static_assert(Order == 1 || Order == 2, "first or second order");
-  // Differences below this share of the inputs' magnitude count as too close.
-  static constexpr double kClose = 1e-5;
+  // Inputs in different pieces closer than this share of their magnitude count as too close.
+  static constexpr double kClose = 3e-5;
   // The delay the shaper adds, in samples of its rate.
   static constexpr double Delay() { return 0.5 * Order; }
 
@@ -110,7 +112,10 @@ class TolkSmoothShaper {
     Clear(1);
   }
   void Clear(int c) {
-    for (int k = 0; k < 2; ++k) mX[k][c] = mF[k][c] = 0.0;
+    for (int k = 0; k < 2; ++k) {
+      mX[k][c] = mF[k][c] = mFrac[k][c] = 0.0;
+      mKey[k][c] = kZeroKey;
+    }
     mD[0][c] = 0.0;
   }
   // Whether channel c's history holds only finite numbers.
@@ -123,50 +128,60 @@ class TolkSmoothShaper {
   // Shapes n (up to Capacity) inputs of both channels in place.
   TOLK_INLINE void Run(TolkLanes* v, int n) {
     using namespace tolk_detail;
-    TolkLanes* x = mX + 2;  // x[-2], x[-1]: the history
+    TolkLanes* x = mX + 2;  // x[-2], x[-1]: the history, likewise below
     TolkLanes* F = mF + 2;
+    TolkLanes* key = mKey + 2;
+    TolkLanes* frac = mFrac + 2;
     TolkLanes* D = mD + 1;
-    for (int s = 0; s < n; ++s) x[s] = v[s];
-    if (Constant(x, n)) {  // silence, mostly: every mean is the curve at that value, taken
-                           // at the centre the general way forms, to the same bits
-      const TolkLanes c = Order == 1 ? 0.5 * (x[0] + x[0]) : (x[0] + x[0] + x[0]) * (1.0 / 3.0);
-      const TolkLanes y{TolkCurve(c[0]), TolkCurve(c[1])};
-      const TolkLanes m = 0.5 * (x[0] + x[0]);
-      for (int s = 0; s < n; ++s) v[s] = y;
-      const TolkLanes Fx = Order == 1
-                               ? TolkLanes{TolkCurveIntegral(x[0][0]), TolkCurveIntegral(x[0][1])}
-                               : TolkLanes{TolkCurveIntegral2(x[0][0]), TolkCurveIntegral2(x[0][1])};
-      for (int s = n - 2; s < n; ++s) F[s] = Fx;
-      D[n - 1] = TolkLanes{TolkCurveIntegral(m[0]), TolkCurveIntegral(m[1])};
-    } else {
-      for (int s = 0; s < n; ++s) {
-        F[s] = Order == 1 ? TolkLanes{TolkCurveIntegral(x[s][0]), TolkCurveIntegral(x[s][1])}
-                          : TolkLanes{TolkCurveIntegral2(x[s][0]), TolkCurveIntegral2(x[s][1])};
+    for (int s = 0; s < n; ++s) {
+      x[s] = v[s];
+      for (int c = 0; c < 2; ++c) {
+        double f, sign;
+        const ShaperPiece& p = PieceOf(x[s][c], f, sign);
+        key[s][c] = static_cast<double>(&p - &kShaperPieces.piece[0][0]);
+        frac[s][c] = f;
+        mSign[s][c] = sign;
+        mT[s][c] = p.t;
+        mDt[s][c] = p.dt;
+        mC1[s][c] = p.c1;
+        F[s][c] = Order == 1 ? sign * (p.c1 + f * (p.t + f * (0.5 * p.dt)))
+                             : p.c2 + f * (p.c1 + f * (0.5 * p.t + f * (p.dt * (1.0 / 6.0))));
       }
-      TolkLanes* first = Order == 1 ? v : D;
-      for (int s = 0; s < n; ++s) {
-        const TolkLanes d = x[s] - x[s - 1];
-        TolkLanes q = (F[s] - F[s - 1]) / d;
-        const auto apart = Apart(d, x[s], x[s - 1], kClose);
-        if (!(apart[0] & apart[1])) {
-          for (int c = 0; c < 2; ++c) {
-            if (apart[c]) continue;
-            const double mid = 0.5 * (x[s][c] + x[s - 1][c]);
-            q[c] = Order == 1 ? TolkCurve(mid) : TolkCurveIntegral(mid);
-          }
+    }
+    TolkLanes* first = Order == 1 ? v : D;
+    for (int s = 0; s < n; ++s) {
+      const TolkLanes f0 = frac[s], f1 = frac[s - 1];
+      TolkLanes within;
+      if constexpr (Order == 1) {
+        within = mT[s] + mDt[s] * (0.5 * (f0 + f1));
+      } else {
+        within = mSign[s] * (mC1[s] + 0.5 * mT[s] * (f0 + f1) +
+                             mDt[s] * (1.0 / 6.0) * (f0 * f0 + f0 * f1 + f1 * f1));
+      }
+      const TolkLanes d = x[s] - x[s - 1];
+      const TolkLanes across = (F[s] - F[s - 1]) / d;
+      const auto same = key[s] == key[s - 1];
+      first[s] = same ? within : across;
+      const auto apart = Apart(d, x[s], x[s - 1], kClose);
+      if (!((same[0] | apart[0]) & (same[1] | apart[1]))) {
+        for (int c = 0; c < 2; ++c) {
+          if (same[c] | apart[c]) continue;
+          const double mid = 0.5 * (x[s][c] + x[s - 1][c]);
+          first[s][c] = Order == 1 ? TolkCurve(mid) : TolkCurveIntegral(mid);
         }
-        first[s] = q;
       }
-      if constexpr (Order == 2) {
-        for (int s = 0; s < n; ++s) {
-          const TolkLanes d = x[s] - x[s - 2];
-          TolkLanes y = 2.0 * (D[s] - D[s - 1]) / d;
-          const auto apart = Apart(d, x[s], x[s - 2], kClose);
-          if (!(apart[0] & apart[1])) {
-            for (int c = 0; c < 2; ++c)
-              if (!apart[c]) y[c] = Folded(x[s][c], x[s - 1][c], x[s - 2][c]);
-          }
-          v[s] = y;
+    }
+    if constexpr (Order == 2) {
+      for (int s = 0; s < n; ++s) {
+        const TolkLanes within = mT[s] + mDt[s] * ((frac[s] + frac[s - 1] + frac[s - 2]) * (1.0 / 3.0));
+        const TolkLanes d = x[s] - x[s - 2];
+        const TolkLanes across = 2.0 * (D[s] - D[s - 1]) / d;
+        const auto same = (key[s] == key[s - 1]) & (key[s - 1] == key[s - 2]);
+        v[s] = same ? within : across;
+        const auto apart = Apart(d, x[s], x[s - 2], kClose);
+        if (!((same[0] | apart[0]) & (same[1] | apart[1]))) {
+          for (int c = 0; c < 2; ++c)
+            if (!(same[c] | apart[c])) v[s][c] = Folded(x[s][c], x[s - 1][c], x[s - 2][c]);
         }
       }
     }
@@ -174,17 +189,15 @@ class TolkSmoothShaper {
     for (int k = -2; k < 0; ++k) {
       x[k] = x[n + k];
       F[k] = F[n + k];
+      key[k] = key[n + k];
+      frac[k] = frac[n + k];
     }
     D[-1] = D[n - 1];
   }
 
  private:
-  // Whether the n inputs and the two before them are all one value in each channel.
-  TOLK_INLINE static bool Constant(const TolkLanes* x, int n) {
-    auto same = x[-2] == x[-1];
-    for (int s = 0; s < n; ++s) same &= x[s] == x[-1];
-    return same[0] & same[1];
-  }
+  // The key of the piece that holds +0.
+  static constexpr double kZeroKey = 0.0;
 
   // The mean under the triangle when its outer inputs coincide: the curve at the centre when
   // all three do, else through the antiderivatives between the middle input and the others'
@@ -198,9 +211,15 @@ class TolkSmoothShaper {
            (TolkCurveIntegral(mid) + (TolkCurveIntegral2(x1) - TolkCurveIntegral2(mid)) / d);
   }
 
-  // The inputs and their antiderivatives (second order: second antiderivatives), two of
-  // history first; second order: the means of the first antiderivative between neighbours.
+  // Per input: the value and its antiderivative (second order: second antiderivative), its
+  // piece (an index into the pieces of both tables) and the fraction past the piece's start,
+  // with two inputs of history before; second order: the means of the first antiderivative
+  // between neighbours, with one of history. For the block only: the piece's sign and
+  // polynomial.
   TolkLanes mX[2 + Capacity];
   TolkLanes mF[2 + Capacity];
+  TolkLanes mKey[2 + Capacity];
+  TolkLanes mFrac[2 + Capacity];
   TolkLanes mD[1 + Capacity];
+  TolkLanes mSign[Capacity], mT[Capacity], mDt[Capacity], mC1[Capacity];
 };

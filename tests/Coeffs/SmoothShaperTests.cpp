@@ -100,7 +100,7 @@ TEST(TolkSmoothShaper, ARampInsideOnePieceGivesTheCurveAtItsCentre) {
     SCOPED_TRACE(r.start);
     std::vector<double> in(80);
     for (int s = 0; s < 80; ++s) in[s] = r.start + r.step * s;
-    const std::vector<double> one = Shape<1>(in, 80), two = Shape<2>(in, 80);
+    const std::vector<double> one = Shape<1>(in, 64), two = Shape<2>(in, 64);
     for (int s = 2; s < 80; ++s) {
       EXPECT_NEAR(one[s], TolkCurve(in[s] - 0.5 * r.step), 1e-12);
       EXPECT_NEAR(two[s], TolkCurve(in[s - 1]), 1e-11);
@@ -182,8 +182,9 @@ TEST(TolkSmoothShaper, BlockSizeChangesNoBit) {
 
 template <int Order>
 void ExpectNonFiniteSilencesItsChannel(double bad) {
-  // In the middle of a block: zeros while it is among the inputs averaged, then the curve's
-  // means again. At the end of one: the history says so until the channel is cleared.
+  // In the middle of a block: zeros for a NaN, finite values for an infinity while it is among
+  // the inputs averaged, then the curve's means again. At the end of one: the history says so
+  // until the channel is cleared.
   TolkSmoothShaper<Order, 8> shaper;
   TolkLanes v[8];
   for (int s = 0; s < 8; ++s) v[s] = TolkLanes{s == 3 ? bad : 0.2 * s, 0.2 * s};
@@ -191,15 +192,17 @@ void ExpectNonFiniteSilencesItsChannel(double bad) {
   for (int s = 0; s < 8; ++s) {
     ASSERT_TRUE(std::isfinite(v[s][0]) && std::isfinite(v[s][1])) << s;
     if (s >= 3 && s <= 3 + Order) {
-      EXPECT_EQ(v[s][0], 0.0) << s;
+      if (bad != bad) {
+        EXPECT_EQ(v[s][0], 0.0) << s;
+      }
     } else if (s > 0) {
-      EXPECT_GT(v[s][0], 0.0) << s;
+      EXPECT_EQ(v[s][0], v[s][1]) << s;
     }
   }
   EXPECT_TRUE(shaper.Finite(0));
   TolkLanes last{bad, 0.5};
   shaper.Run(&last, 1);
-  EXPECT_EQ(last[0], 0.0);
+  EXPECT_TRUE(std::isfinite(last[0]));
   EXPECT_GT(last[1], 0.0);
   EXPECT_FALSE(shaper.Finite(0));
   EXPECT_TRUE(shaper.Finite(1));
@@ -207,7 +210,7 @@ void ExpectNonFiniteSilencesItsChannel(double bad) {
   EXPECT_TRUE(shaper.Finite(0));
 }
 
-TEST(TolkSmoothShaper, ANonFiniteInputGivesZerosOnItsChannelOnly) {
+TEST(TolkSmoothShaper, ANonFiniteInputGivesFiniteOutputsOnItsChannelOnly) {
   for (double bad : {kNaN, kInf, -kInf}) {
     SCOPED_TRACE(bad);
     ExpectNonFiniteSilencesItsChannel<1>(bad);

@@ -23,11 +23,11 @@ class KelvoCircuit {
   // the curve's antiderivatives and bring it back down, some samples late.
   enum Quality {
     kStandard,  // the shaper at the host's rate: the circuit as it always sounded, no delay
-    kHigh,      // twice the rate, second-order antiderivatives
+    kHigh,      // the host's rate, second-order antiderivatives: one sample late
     kBest,      // four times the rate, second-order antiderivatives
     kNumQualities
   };
-  using HighShaper = KelvoOversampler<2, 2, 6, 9>;
+  using HighShaper = KelvoOversampler<1, 2>;
   using BestShaper = KelvoOversampler<4, 2>;
   // The delay a quality adds, in whole samples at the host's rate.
   static int Latency(Quality quality);

@@ -19,12 +19,13 @@ class KelvoCircuit {
   static Path Fastest();
 
   // How the shaper meets the host's rate. Every quality runs the same filter and smoother, bit
-  // for bit; the anti-aliased ones shape each filter output at a multiple of the rate through
-  // the curve's antiderivatives and bring it back down, some samples late.
+  // for bit; the anti-aliased ones shape each filter output through the curve's
+  // antiderivatives (the best one at four times the rate, brought back down), some samples
+  // late.
   enum Quality {
     kStandard,  // the shaper at the host's rate: the circuit as it always sounded, no delay
     kHigh,      // the host's rate, second-order antiderivatives: one sample late
-    kBest,      // four times the rate, second-order antiderivatives
+    kBest,      // four times the rate, second-order antiderivatives: five samples late
     kNumQualities
   };
   using HighShaper = KelvoOversampler<1, 2>;

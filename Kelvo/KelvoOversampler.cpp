@@ -2,9 +2,9 @@
 
 namespace kelvo_detail {
 
-const HalfbandDesign& SteepHalfband(int coeffs) {
-  static const HalfbandDesign six(6, 0.01), eight(8, 0.01), ten(10, 0.01);
-  return coeffs <= 6 ? six : coeffs <= 8 ? eight : ten;
+const HalfbandDesign& SteepHalfband() {
+  static const HalfbandDesign design(kSteepCoeffs, 0.01);
+  return design;
 }
 
 const HalfbandDesign& GentleHalfband() {
@@ -12,10 +12,9 @@ const HalfbandDesign& GentleHalfband() {
   return design;
 }
 
-const EllipticDesign& LastLowpass(int order) {
-  static const EllipticDesign nine(9, 20000.0 / 88200.0, 0.25, 0.05),
-      eleven(11, 20000.0 / 88200.0, 0.25, 0.05);
-  return order <= 9 ? nine : eleven;
+const EllipticDesign& LastLowpass() {
+  static const EllipticDesign design(kLastOrder, 20000.0 / 88200.0, 0.25, 0.05);
+  return design;
 }
 
 }  // namespace kelvo_detail

@@ -95,7 +95,7 @@ TOLK_INLINE auto Apart(TolkLanes d, TolkLanes a, TolkLanes b, double close) {
 // mean of the three inputs (second order), and a silence costs what a sound does. Inputs in
 // different pieces go through the antiderivatives; where they lie too close together for those
 // differences to keep their digits, the curve at the centre stands in. A result that is not a
-// finite number (the input was not) is 0.
+// finite number, which only a NaN or an infinity among the inputs brings, is 0.
 template <int Order, int Capacity>
 class TolkSmoothShaper {
  public:

@@ -240,7 +240,6 @@ TEST_F(Host, QualitiesDifferOnlyWhereAsked) {
     SCOPED_TRACE(q);
     const Result r = Run({"render", "in.wav", std::string(q) + ".wav", "--quality", q});
     ASSERT_EQ(r.status, 0);
-    EXPECT_TRUE(Contains(r.out, std::string("at ") + q + " quality"));
     ASSERT_EQ(Run({"render", "in.wav", std::string(q) + "-1.wav", "--quality", q, "--block", "1"}).status, 0);
     const Sound a = Read(std::string(q) + ".wav"), b = Read(std::string(q) + "-1.wav");
     EXPECT_EQ(a.samples, b.samples);

@@ -18,7 +18,8 @@ Kelvo::Kelvo(IPlugInstanceInfo instanceInfo)
             FourCC("Kel1"), FourCC("Qlmh"), 0, false, false, false, 0),
       mOutputGain(std::pow(10.0, kOutDefault / 20.0)),
       mGainL(kGainLDefault),
-      mGainM(kGainMDefault) {
+      mGainM(kGainMDefault),
+      mRenderQuality(0) {
   GetParam(kBypass)->InitInt("Bypass", 0, 0, 1, "", "");
   GetParam(kGainL)->InitDouble("GainL", kGainLDefault, 0.05, 0.98, 0.01, "", "", 1.0);
   GetParam(kGainL)->SetShape(1.0);
@@ -55,6 +56,27 @@ void Kelvo::OnParamChange(int paramIdx) {
     default:
       break;
   }
+}
+
+KelvoCircuit::Quality Kelvo::CircuitQuality(int renderQuality) {
+  if (renderQuality >= 127) return KelvoCircuit::kBest;
+  return renderQuality >= 64 ? KelvoCircuit::kHigh : KelvoCircuit::kStandard;
+}
+
+int Kelvo::GetRenderQuality() {
+  WDL_MutexLock lock(&mMutex);
+  return mRenderQuality;
+}
+
+bool Kelvo::SetRenderQuality(int quality) {
+  if (quality < 0 || quality > 127) return false;
+  WDL_MutexLock lock(&mMutex);
+  mRenderQuality = quality;
+  const KelvoCircuit::Quality path = CircuitQuality(quality);
+  mCircuit.SetQuality(path);
+  const int latency = KelvoCircuit::Latency(path);
+  if (latency != GetLatency()) SetLatency(latency);
+  return true;
 }
 
 int Kelvo::BypassMode() {

@@ -31,6 +31,14 @@ class Kelvo : public IPlug {
   // Both inputs through both channels into both outputs (bypassed: copied), n frames.
   void ProcessDoubleReplacing(double** inputs, double** outputs, int nFrames) override;
 
+  // The render quality, 0 ... 127, the host chose (0 at first): below 64 the standard path,
+  // 64 ... 126 the high one, 127 the best (KelvoCircuit::Quality). Changing the path changes the
+  // latency, which the host is told of.
+  int GetRenderQuality() override;
+  bool SetRenderQuality(int quality) override;
+  // The circuit's quality for a render quality from 0 to 127.
+  static KelvoCircuit::Quality CircuitQuality(int renderQuality);
+
   // The values OnParamChange has set, and the signal path, for inspection.
   double OutputGain() const { return mOutputGain; }
   double ControlTarget() const { return mGainL; }
@@ -44,5 +52,6 @@ class Kelvo : public IPlug {
   double mOutputGain;
   double mGainL;
   double mGainM;
+  int mRenderQuality;
   KelvoCircuit mCircuit;
 };

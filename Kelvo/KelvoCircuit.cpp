@@ -1,5 +1,6 @@
 #include "KelvoCircuit.h"
 
+#include <algorithm>
 #include <cmath>
 #include <utility>
 
@@ -109,6 +110,53 @@ TOLK_INLINE void RunFrames(Block& io) {
 void RunPortable(Block& b) { RunFrames<TolkLanes, 1>(b); }
 __attribute__((target("avx"))) void RunAvx(Block& b) { RunFrames<TolkQuad, 2>(b); }
 
+// The frames through the filter as above, one at a time, and the filter outputs through an
+// anti-aliased shaper a chunk at a time.
+template <class Shaper>
+TOLK_INLINE void RunSmoothFrames(Block& io, Shaper& shaper) {
+  Block b = io;
+  const TolkRateT<TolkLanes> rate(*b.rate);
+  TolkState<TolkLanes> h = Join(*b.left, *b.right);
+  const TolkLanes gain = b.gain * KelvoCircuit::kMakeUp;
+  TolkLanes chunk[Shaper::kChunk];
+  for (int start = 0; start < b.n; start += Shaper::kChunk) {
+    const int m = std::min(Shaper::kChunk, b.n - start);
+    for (int f = 0; f < m; ++f) {
+      TolkLanes A;
+      Smooth(b.control, b.control0, b.keep, b.step, A);
+      TolkCoeffs<TolkLanes> c;
+      rate.Eval(A, c);
+      chunk[f] = TolkFilter(h, c, TolkLanes{b.in0[start + f], b.in1[start + f]});
+    }
+    shaper.Run(chunk, chunk, m);
+    for (int f = 0; f < m; ++f) {
+      const TolkLanes out = chunk[f] * gain;
+      b.out0[start + f] = out[0];
+      b.out1[start + f] = out[1];
+    }
+  }
+  Split(h, *b.left, *b.right);
+  io.control = b.control;
+  io.control0 = b.control0;
+}
+
+template <class Shaper>
+void RunSmoothPortable(Block& b, Shaper& shaper) {
+  RunSmoothFrames(b, shaper);
+}
+template <class Shaper>
+__attribute__((target("avx"))) void RunSmoothAvx(Block& b, Shaper& shaper) {
+  RunSmoothFrames(b, shaper);
+}
+template <class Shaper>
+void RunSmooth(KelvoCircuit::Path path, Block& b, Shaper& shaper) {
+  if (path == KelvoCircuit::kAvx) {
+    RunSmoothAvx(b, shaper);
+  } else {
+    RunSmoothPortable(b, shaper);
+  }
+}
+
 }  // namespace
 
 bool KelvoCircuit::Available(Path path) {
@@ -124,7 +172,28 @@ bool KelvoCircuit::Available(Path path) {
 KelvoCircuit::Path KelvoCircuit::Fastest() { return Available(kAvx) ? kAvx : kPortable; }
 
 KelvoCircuit::KelvoCircuit(Path path)
-    : mPath(Available(path) ? path : kPortable), mSmooth{1.0, 0.0}, mControl(0.0) {}
+    : mPath(Available(path) ? path : kPortable),
+      mQuality(kStandard),
+      mSmooth{1.0, 0.0},
+      mControl(0.0) {}
+
+int KelvoCircuit::Latency(Quality quality) {
+  switch (quality) {
+    case kHigh:
+      return HighShaper::Latency();
+    case kBest:
+      return BestShaper::Latency();
+    default:
+      return 0;
+  }
+}
+
+void KelvoCircuit::SetQuality(Quality quality) {
+  if (quality == mQuality || quality < kStandard || quality >= kNumQualities) return;
+  mQuality = quality;
+  mHigh.Clear();
+  mBest.Clear();
+}
 
 void KelvoCircuit::SetSampleRate(double sampleRate) {
   if (sampleRate == mRate.SampleRate()) return;
@@ -160,15 +229,28 @@ void KelvoCircuit::Render(const double* const* in, double* const* out, int n, do
           mControl,
           &mTolk[0].State(),
           &mTolk[1].State()};
-  if (mPath == kAvx) {
-    RunAvx(b);
-  } else {
-    RunPortable(b);
+  switch (mQuality) {
+    case kHigh:
+      RunSmooth(mPath, b, mHigh);
+      break;
+    case kBest:
+      RunSmooth(mPath, b, mBest);
+      break;
+    default:
+      if (mPath == kAvx) {
+        RunAvx(b);
+      } else {
+        RunPortable(b);
+      }
+      break;
   }
   mControl = b.control;
   SetCoefficients(b.control0, b.control);
-  mTolk[0].Recover();
-  mTolk[1].Recover();
+  for (int c = 0; c < 2; ++c) {
+    mTolk[c].Recover();
+    if (mQuality == kHigh) mHigh.Recover(c);
+    if (mQuality == kBest) mBest.Recover(c);
+  }
 }
 
 void KelvoCircuit::Glide(int n, double sampleRate, double gainL) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "Coeffs/Tolk.h"
+#include "Kelvo/KelvoOversampler.h"
 
 class KelvoCircuit {
  public:
@@ -17,8 +18,30 @@ class KelvoCircuit {
   // The quickest path this processor can run.
   static Path Fastest();
 
-  // Smoother coefficients (1 - a, a) = (1, 0), control 0, both channels zeroed.
+  // How the shaper meets the host's rate. Every quality runs the same filter and smoother, bit
+  // for bit; the anti-aliased ones shape each filter output through the curve's
+  // antiderivatives (the best one at four times the rate, brought back down), some samples
+  // late.
+  enum Quality {
+    kStandard,  // the shaper at the host's rate: the circuit as it always sounded, no delay
+    kHigh,      // the host's rate, second-order antiderivatives: one sample late
+    kBest,      // four times the rate, second-order antiderivatives: five samples late
+    kNumQualities
+  };
+  using HighShaper = KelvoOversampler<1, 2>;
+  using BestShaper = KelvoOversampler<4, 2>;
+  // The delay a quality adds, in whole samples at the host's rate.
+  static int Latency(Quality quality);
+
+  // Smoother coefficients (1 - a, a) = (1, 0), control 0, both channels zeroed, standard
+  // quality.
   explicit KelvoCircuit(Path path = Fastest());
+
+  // Chooses the quality of the following renders. A new anti-aliased quality starts from
+  // silence (its delay line empty); the filter and the control carry on. Not for the audio
+  // thread while it renders (the instance mutex keeps them apart).
+  void SetQuality(Quality quality);
+  Quality GetQuality() const { return mQuality; }
 
   // Runs n frames from in[0], in[1] into out[0], out[1] (outputs may be the inputs) at the given
   // sample rate, with the control gliding toward 1 - gainL and the shaped signal scaled by gain
@@ -51,6 +74,9 @@ class KelvoCircuit {
   void SetCoefficients(double control0, double control1);
 
   Path mPath;
+  Quality mQuality;
+  HighShaper mHigh;
+  BestShaper mBest;
   double mSmooth[2];  // (1 - a, a)
   double mControl;
   Tolk mTolk[2];

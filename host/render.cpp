@@ -50,6 +50,9 @@ const CommandLine kRender = {
     "                    its parameters (Bypass too) play no part. --set Bypass=on is\n"
     "                    the plug-in's own switch, as its editor's footswitch sets it\n"
     "  --no-settle       render from a new instance's control, gliding from 0\n"
+    "  --quality Q       standard (default), high or best: the higher ones fold\n"
+    "                    back less of the fuzz's overtones, cost more and delay\n"
+    "                    the output by a few samples\n"
     "  --block N         frames per render call, 1 to 4096 (default 512)\n"
     "  --format F        float, pcm16 or pcm24 instead of IN's sample format;\n"
     "                    integer formats clip at full scale, float keeps overloads\n"
@@ -59,7 +62,7 @@ const CommandLine kRender = {
     "  --quiet           no progress bar, summary or warnings; errors only\n"
     "  --bundle PATH     the plug-in bundle (default: ../Kelvo.component beside kelvo)\n",
     {kSetOption, kPresetOption, kStateOption, kStrictOption, {"bypass", nullptr, false},
-     {"no-settle", nullptr, false}, {"block", "N", false}, {"format", "F", false}, {"type", "EXT", false},
+     {"no-settle", nullptr, false}, {"quality", "Q", false}, {"block", "N", false}, {"format", "F", false}, {"type", "EXT", false},
      {"out-dir", "DIR", false}, {"jobs", "N", false}, kQuietOption, kBundleOption},
 };
 
@@ -112,6 +115,12 @@ int ReadOptions(const Args& args, RenderOptions& o) {
   if (args.Has("type") && o.type.empty()) return Misuse(kRender, "--type takes an extension such as flac");
   o.settle = !args.Has("no-settle");
   o.hostBypass = args.Has("bypass");
+  if (args.Has("quality")) {
+    const std::string q = args.Value("quality");
+    if (q == "high") o.quality = kRenderQuality_High;
+    else if (q == "best") o.quality = kRenderQuality_Max;
+    else if (q != "standard") return Misuse(kRender, "--quality takes standard, high or best, not '" + q + "'");
+  }
   return -1;
 }
 

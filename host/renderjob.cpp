@@ -79,6 +79,7 @@ bool RenderJob::Settle(AUSession& session, std::string& err) {
 bool RenderJob::Run(AUSession& session, const std::function<void(int64_t)>& advanced, std::string& err) {
   const long block = mOptions.block;
   if (mOptions.hostBypass && !session.SetBypass(true, err)) return false;
+  if (mOptions.quality != 0 && !session.SetRenderQuality(mOptions.quality, err)) return false;
   if (!session.Prepare(mRate, mChannels, (int)block, err)) return false;
   // With the host's bypass the effect does not run, so there is nothing to settle.
   if (mOptions.settle && !mOptions.hostBypass && !Settle(session, err)) return false;

@@ -17,6 +17,7 @@ struct RenderOptions {
   std::string type;                          // --type: the output container, by extension
   bool settle = true;                        // let the control reach its target before the first frame
   bool hostBypass = false;                   // the host's bypass (--bypass)
+  unsigned quality = 0;                      // the unit's render quality (--quality)
 };
 
 // The frames of silence after which the effect's control lies within 1e-9 of

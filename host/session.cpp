@@ -369,6 +369,12 @@ bool AUSession::SetBypass(bool on, std::string& err) {
               "bypass", err);
 }
 
+bool AUSession::SetRenderQuality(UInt32 quality, std::string& err) {
+  return Call(AudioUnitSetProperty(mUnit, kAudioUnitProperty_RenderQuality, kAudioUnitScope_Global, 0, &quality,
+                                   sizeof(quality)),
+              "the render quality", err);
+}
+
 bool AUSession::CopyState(CFPropertyListRef& out, std::string& err) const {
   out = nullptr;
   if (!Call(GetGlobal(mUnit, kAudioUnitProperty_ClassInfo, 0, out), "to give its state", err)) return false;

@@ -75,6 +75,8 @@ class AUSession {
 
   // Sets the unit's own bypass.
   bool SetBypass(bool on, std::string& err);
+  // Sets the unit's render quality, kRenderQuality_Min ... kRenderQuality_Max.
+  bool SetRenderQuality(UInt32 quality, std::string& err);
 
   // The class-info dictionary (caller releases it) and restoring one. Restore
   // checks first that the dictionary was made by this unit and that its data

@@ -568,8 +568,9 @@ void IPlugAU::InformHostOfProgramChange()
 
 void IPlugAU::SetLatency(int samples)
 {
-  InformListeners(kAudioUnitProperty_Latency, kAudioUnitScope_Global);
+  // Stored first, so that a listener that asks gets the new latency.
   IPlugBase::SetLatency(samples);
+  InformListeners(kAudioUnitProperty_Latency, kAudioUnitScope_Global);
 }
 
 void IPlugAU::ResizeGraphics(int, int)

@@ -76,6 +76,16 @@ bool GetDataFromDict(CFDictionaryRef pDict, const char* key, ByteChunk* pChunk)
   return true;
 }
 
+bool DictHasKey(CFDictionaryRef pDict, const char* key)
+{
+  if (!pDict) return false;
+  CFStringRef cfKey = MakeKey(key);
+  if (!cfKey) return false;
+  const bool has = CFDictionaryGetValue(pDict, cfKey) != nullptr;
+  CFRelease(cfKey);
+  return has;
+}
+
 bool GetSInt32FromDict(CFDictionaryRef pDict, const char* key, SInt32* pValue)
 {
   CFNumberRef num = (CFNumberRef)GetTypedValue(pDict, key, CFNumberGetTypeID());

@@ -18,6 +18,8 @@ void PutDataInDict(CFMutableDictionaryRef pDict, const char* key, ByteChunk* pCh
 bool GetStrFromDict(CFDictionaryRef pDict, const char* key, char* value, int valueSize);
 // Replaces the chunk's contents with the data under key; false when missing or not data.
 bool GetDataFromDict(CFDictionaryRef pDict, const char* key, ByteChunk* pChunk);
+// Whether the dictionary holds anything under key.
+bool DictHasKey(CFDictionaryRef pDict, const char* key);
 // Reads the 32-bit signed number under key; false when missing or not a number.
 bool GetSInt32FromDict(CFDictionaryRef pDict, const char* key, SInt32* pValue);
 

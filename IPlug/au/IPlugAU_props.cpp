@@ -255,6 +255,10 @@ struct IPlugAU::Properties
     return c.element < (UInt32)au.mOutBuses.GetSize() || c.Stop(kAudioUnitErr_InvalidElement);
   }
   static bool IsInstrument(IPlugAU& au, Call& c) { return au.IsInst() || c.Stop(kAudioUnitErr_InvalidProperty); }
+  static bool OffersRenderQuality(IPlugAU& au, Call& c)
+  {
+    return au.GetRenderQuality() >= 0 || c.Stop(kAudioUnitErr_InvalidProperty);
+  }
 
   // --- gets ---
   static OSStatus Nothing(IPlugAU&, Call&) { return noErr; }
@@ -438,6 +442,11 @@ struct IPlugAU::Properties
     if (pParam->ValueFromText(cStr, kHostTextRule, &value)) vfs.outValue = (AudioUnitParameterValue)value;
     return noErr;
   }
+  static OSStatus GetQuality(IPlugAU& au, Call& c)
+  {
+    c.Out<UInt32>() = (UInt32)au.GetRenderQuality();
+    return noErr;
+  }
   static OSStatus GetPlugObject(IPlugAU& au, Call& c)
   {
     c.Out<IPlugAU*>() = &au;
@@ -460,6 +469,7 @@ struct IPlugAU::Properties
   static OSStatus SetHostCallbacks(IPlugAU& au, Call& c);
   static OSStatus SetCurrentPreset(IPlugAU& au, Call& c);
   static OSStatus SetOfflineRender(IPlugAU& au, Call& c);
+  static OSStatus SetQuality(IPlugAU& au, Call& c);
   static OSStatus SetHostIdentifier(IPlugAU& au, Call& c);
 };
 
@@ -486,6 +496,7 @@ const IPlugAU::Properties::Row IPlugAU::Properties::kRows[] = {
     {kAudioUnitProperty_LastRenderError, kGlobal, sizeof(OSStatus), false, nullptr, GetLastRenderError, nullptr},
     {kAudioUnitProperty_SetRenderCallback, kGlobalOrInput, sizeof(AURenderCallbackStruct), true, InputBusElement, Nothing, SetRenderCallback},
     {kAudioUnitProperty_FactoryPresets, kAny, sizeof(CFArrayRef), false, nullptr, GetFactoryPresets, nullptr},
+    {kAudioUnitProperty_RenderQuality, kGlobal, sizeof(UInt32), true, OffersRenderQuality, GetQuality, SetQuality},
     {kAudioUnitProperty_HostCallbacks, kGlobal, kHostCallbacksSize, true, nullptr, Nothing, SetHostCallbacks},
     {kAudioUnitProperty_CurrentPreset, kAny, sizeof(AUPreset), true, nullptr, GetCurrentPreset, SetCurrentPreset},
     {kAudioUnitProperty_ElementName, kAny, sizeof(CFStringRef), false, ElementNameBus, GetElementName, nullptr},
@@ -595,6 +606,14 @@ OSStatus IPlugAU::Properties::SetClassInfo(IPlugAU& au, Call& c)
 {
   if (c.size < sizeof(CFPropertyListRef)) return kAudioUnitErr_InvalidPropertyValue;
   return au.SetState(c.In<CFPropertyListRef>());
+}
+
+OSStatus IPlugAU::Properties::SetQuality(IPlugAU& au, Call& c)
+{
+  if (!c.Global() || au.GetRenderQuality() < 0) return kAudioUnitErr_InvalidProperty;
+  if (c.size < sizeof(UInt32) || c.In<UInt32>() > kRenderQuality_Max) return kAudioUnitErr_InvalidPropertyValue;
+  if (!au.SetRenderQuality((int)c.In<UInt32>())) return kAudioUnitErr_InvalidPropertyValue;
+  return noErr;
 }
 
 OSStatus IPlugAU::Properties::SetMakeConnection(IPlugAU& au, Call& c)

@@ -35,6 +35,10 @@ OSStatus IPlugAU::GetState(CFPropertyListRef* ppPropList)
 
   ByteChunk chunk;
   if (SerializeState(&chunk)) PutDataInDict(pDict, kAUPresetDataKey, &chunk);
+  // A render quality other than 0 is kept under a key of its own, which readers that know
+  // nothing of it pass over; at 0 the state is what it was before there were qualities.
+  SInt32 quality = GetRenderQuality();
+  if (quality > 0) PutNumberInDict(pDict, kAUPresetRenderQualityKey, &quality, kCFNumberSInt32Type);
   *ppPropList = pDict;
   return noErr;
 }
@@ -58,6 +62,16 @@ OSStatus IPlugAU::SetState(CFPropertyListRef pPropList)
       (UInt32)mfr != cd.componentManufacturer)
     return kAudioUnitErr_InvalidPropertyValue;
 
+  // A state without a render quality is one from before the plug-in offered any: it rendered at
+  // quality 0. A quality that is not a number from 0 to 127 refuses the state; a plug-in that
+  // offers no choice passes over the key, as older ones do.
+  const bool offersQuality = GetRenderQuality() >= 0;
+  SInt32 quality = kRenderQuality_Min;
+  if (offersQuality && DictHasKey(pDict, kAUPresetRenderQualityKey) &&
+      (!GetSInt32FromDict(pDict, kAUPresetRenderQualityKey, &quality) || quality < kRenderQuality_Min ||
+       quality > kRenderQuality_Max))
+    return kAudioUnitErr_InvalidPropertyValue;
+
   // The data is checked before anything changes, so a refusal leaves the instance as it was.
   ByteChunk chunk;
   if (!GetDataFromDict(pDict, kAUPresetDataKey, &chunk)) return kAudioUnitErr_InvalidPropertyValue;
@@ -73,6 +87,7 @@ OSStatus IPlugAU::SetState(CFPropertyListRef pPropList)
     mCurrentPresetIdx = presetIdx;
     return kAudioUnitErr_InvalidPropertyValue;
   }
+  if (offersQuality) SetRenderQuality(quality);
   RedrawParamControls();
   return noErr;
 }

@@ -104,6 +104,16 @@ public:
   virtual void PresetsChangedByHost() {}
   // Resizes and zeroes every scratch buffer when blockSize differs from the current one.
   virtual void SetBlockSize(int blockSize);
+  // How carefully the plug-in renders, 0 (kRenderQuality_Min) to 127 (kRenderQuality_Max), for
+  // a plug-in that offers a choice; -1 (the default) when it offers none.
+  virtual int GetRenderQuality() { return -1; }
+  // Takes a quality from 0 to 127; false, and nothing changes, for one out of range or when the
+  // plug-in offers no choice.
+  virtual bool SetRenderQuality(int quality)
+  {
+    (void)quality;
+    return false;
+  }
 
   // --- identity and queries ---
   IParam* GetParam(int idx) { return mParams.Get(idx); }

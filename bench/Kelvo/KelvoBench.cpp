@@ -138,3 +138,63 @@ void BM_KelvoOverFloor(benchmark::State& state) {
 BENCHMARK(BM_KelvoOverFloor)->MinTime(1.0);
 
 }  // namespace
+
+namespace {
+
+// Each render quality against the standard one, alternating within each iteration on two
+// instances fed the same signal, so that the ratio sees the same machine state. Argument: the
+// host's render quality (64 high, 127 best).
+void BM_QualityOverStandard(benchmark::State& state) {
+  Signal sig, sig2;
+  std::unique_ptr<Kelvo> plug = MakeKelvo(), standard = MakeKelvo();
+  plug->SetRenderQuality(static_cast<int>(state.range(0)));
+  int block = 0, block2 = 0;
+  double qualitySeconds = 0.0, standardSeconds = 0.0;
+  for (auto _ : state) {
+    const double t0 = ThreadSeconds();
+    RunKelvo(*plug, sig, block);
+    const double t1 = ThreadSeconds();
+    RunKelvo(*standard, sig2, block2);
+    const double t2 = ThreadSeconds();
+    qualitySeconds += t1 - t0;
+    standardSeconds += t2 - t1;
+  }
+  const double frames = static_cast<double>(state.iterations()) * kBlock * kBlocks;
+  state.counters["quality_ns/frame"] = qualitySeconds * 1e9 / frames;
+  state.counters["standard_ns/frame"] = standardSeconds * 1e9 / frames;
+  state.counters["ratio"] = qualitySeconds / standardSeconds;
+}
+BENCHMARK(BM_QualityOverStandard)->Arg(64)->Arg(127)->MinTime(1.0);
+
+// A silent tail against sound at each quality: the signal's blocks, then as many blocks of
+// silence after it, through the processing frame (whose flushing of subnormals a host's render
+// call has too). The ratio tail / sound stays at or below 1.
+void BM_SilentTailOverSound(benchmark::State& state) {
+  Signal sig;
+  std::vector<double> zeros(kBlock, 0.0);
+  std::unique_ptr<Kelvo> plug = MakeKelvo();
+  plug->SetRenderQuality(static_cast<int>(state.range(0)));
+  plug->SetBlockSize(kBlock);
+  plug->SetInputChannelConnections(0, 2, true);
+  plug->SetOutputChannelConnections(0, 2, true);
+  double soundSeconds = 0.0, tailSeconds = 0.0;
+  for (auto _ : state) {
+    for (int pass = 0; pass < 2; ++pass) {
+      const double t0 = ThreadSeconds();
+      for (int k = 0; k < kBlocks; ++k) {
+        double* in[2] = {pass ? zeros.data() : &sig.left[k * kBlock],
+                         pass ? zeros.data() : &sig.right[k * kBlock]};
+        double* out[2] = {sig.outL.data(), sig.outR.data()};
+        plug->AttachInputBuffers(0, 2, in, kBlock);
+        plug->AttachOutputBuffers(0, 2, out);
+        plug->ProcessBuffers(0.0, kBlock);
+        benchmark::DoNotOptimize(sig.outL.data());
+      }
+      (pass ? tailSeconds : soundSeconds) += ThreadSeconds() - t0;
+    }
+  }
+  state.counters["tail_over_sound"] = tailSeconds / soundSeconds;
+}
+BENCHMARK(BM_SilentTailOverSound)->Arg(0)->Arg(64)->Arg(127)->MinTime(1.0);
+
+}  // namespace

@@ -70,6 +70,8 @@ TEST(AUProperties, InfoTable)
     {kAudioUnitProperty_ElementCount, 3, 0, noErr, 4, false},
     {kAudioUnitProperty_Latency, 0, 0, noErr, 8, false},
     {kAudioUnitProperty_Latency, 1, 0, kInvalidProperty, 0, false},
+    {kAudioUnitProperty_RenderQuality, 0, 0, noErr, 4, true},
+    {kAudioUnitProperty_RenderQuality, 1, 0, kInvalidProperty, 0, false},
     {kAudioUnitProperty_SupportedNumChannels, 0, 0, noErr, 8, false},
     {kAudioUnitProperty_MaximumFramesPerSlice, 0, 0, noErr, 4, true},
     {kAudioUnitProperty_ParameterValueStrings, 0, 0, kInvalidProperty, 0, false},
@@ -503,4 +505,64 @@ TEST(AUProperties, EditorPropertiesFollowTheEditor)
   EXPECT_EQ(ui.componentType, kAudioUnitCarbonViewComponentType);
   EXPECT_EQ(ui.componentSubType, FourCC("Kel1"));
   EXPECT_EQ(ui.componentManufacturer, FourCC("Qlmh"));
+}
+
+namespace
+{
+double gLatencyHeard = -1.0;
+int gLatencyCalls = 0;
+void HearLatency(void*, AudioUnit unit, AudioUnitPropertyID, AudioUnitScope, AudioUnitElement)
+{
+  ++gLatencyCalls;
+  EXPECT_EQ(GetProp(unit, kAudioUnitProperty_Latency, 0, 0, gLatencyHeard), noErr);
+}
+}  // namespace
+
+TEST(AUProperties, RenderQualityChoosesThePathAndAnnouncesItsLatency)
+{
+  TestUnit unit;
+  ASSERT_EQ(AudioUnitAddPropertyListener(unit, kAudioUnitProperty_Latency, HearLatency, nullptr), noErr);
+  Float64 rate = 0;
+  ASSERT_EQ(GetProp(unit, kAudioUnitProperty_SampleRate, 0, 0, rate), noErr);
+  struct Case
+  {
+    AudioUnitScope scope;
+    UInt32 value;
+    OSStatus status;
+    UInt32 after;    // the quality read back
+    int latency;     // samples; the listener hears of it when it changes
+  } cases[] = {
+    {0, 127, noErr, 127, 5},
+    {0, 128, kInvalidValue, 127, 5},
+    {1, 0, kInvalidProperty, 127, 5},
+    {0, 64, noErr, 64, 1},
+    {0, 96, noErr, 96, 1},
+    {0, 0, noErr, 0, 0},
+    {0, 0xFFFFFFFFu, kInvalidValue, 0, 0},
+  };
+  UInt32 quality = 99;
+  ASSERT_EQ(GetProp(unit, kAudioUnitProperty_RenderQuality, 0, 0, quality), noErr);
+  EXPECT_EQ(quality, 0u);
+  int latency = 0;
+  for (const Case& c : cases)
+  {
+    gLatencyCalls = 0;
+    gLatencyHeard = -1.0;
+    EXPECT_EQ(SetProp(unit, kAudioUnitProperty_RenderQuality, c.scope, 0, c.value), c.status) << c.value;
+    ASSERT_EQ(GetProp(unit, kAudioUnitProperty_RenderQuality, 0, 0, quality), noErr);
+    EXPECT_EQ(quality, c.after) << c.value;
+    Float64 seconds = -1;
+    ASSERT_EQ(GetProp(unit, kAudioUnitProperty_Latency, 0, 0, seconds), noErr);
+    EXPECT_DOUBLE_EQ(seconds * rate, c.latency) << c.value;
+    EXPECT_EQ(gLatencyCalls, c.latency != latency ? 1 : 0) << c.value;
+    if (gLatencyCalls)
+    {
+      EXPECT_DOUBLE_EQ(gLatencyHeard * rate, c.latency) << "the listener hears the new latency";
+    }
+    latency = c.latency;
+  }
+  UInt16 small = 127;
+  EXPECT_EQ(AudioUnitSetProperty(unit, kAudioUnitProperty_RenderQuality, 0, 0, &small, sizeof small), kInvalidValue);
+  EXPECT_EQ(GetProp(unit, kAudioUnitProperty_RenderQuality, 0, 0, quality), noErr);
+  EXPECT_EQ(quality, 0u);
 }

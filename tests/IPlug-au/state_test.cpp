@@ -153,6 +153,58 @@ TEST(AUState, RefusedStatesChangeNothing)
   CFRelease(state);
 }
 
+static UInt32 Quality(AudioUnit unit)
+{
+  UInt32 q = 999;
+  EXPECT_EQ(GetProp(unit, kAudioUnitProperty_RenderQuality, 0, 0, q), noErr);
+  return q;
+}
+
+TEST(AUState, RenderQualityTravelsWithTheStateUnderItsOwnKey)
+{
+  TestUnit a;
+  SetParams(a, kChanged);
+  ASSERT_EQ(SetProp(a, kAudioUnitProperty_RenderQuality, 0, 0, (UInt32)127), noErr);
+  CFDictionaryRef state = GetState(a);
+  EXPECT_EQ(CFDictionaryGetCount(state), 7);
+  EXPECT_EQ(Number(state, "render-quality"), 127);
+
+  TestUnit b;
+  ASSERT_EQ(SetState(b, state), noErr);
+  EXPECT_EQ(Quality(b), 127u);
+  EXPECT_EQ(Params(b), kChanged);
+  Float64 latency = 0;
+  EXPECT_EQ(GetProp(b, kAudioUnitProperty_Latency, 0, 0, latency), noErr);
+  EXPECT_GT(latency, 0.0);
+
+  // A state without the key, as made before there were qualities, means the standard path.
+  CFMutableDictionaryRef old = With(state, "render-quality", nullptr);
+  ASSERT_EQ(SetState(b, old), noErr);
+  EXPECT_EQ(Quality(b), 0u);
+  EXPECT_EQ(GetProp(b, kAudioUnitProperty_Latency, 0, 0, latency), noErr);
+  EXPECT_EQ(latency, 0.0);
+  CFRelease(old);
+
+  // A key that does not hold a quality refuses the whole state.
+  ASSERT_EQ(SetState(b, state), noErr);
+  SetParams(b, kDefaults);
+  SInt32 values[] = {128, -1};
+  for (SInt32 v : values)
+  {
+    CFNumberRef num = CFNumberCreate(kCFAllocatorDefault, kCFNumberSInt32Type, &v);
+    CFMutableDictionaryRef bad = With(state, "render-quality", num);
+    EXPECT_EQ(SetState(b, bad), kAudioUnitErr_InvalidPropertyValue) << v;
+    CFRelease(bad);
+    CFRelease(num);
+  }
+  CFMutableDictionaryRef text = With(state, "render-quality", CFSTR("best"));
+  EXPECT_EQ(SetState(b, text), kAudioUnitErr_InvalidPropertyValue);
+  CFRelease(text);
+  EXPECT_EQ(Quality(b), 127u);
+  EXPECT_EQ(Params(b), kDefaults);
+  CFRelease(state);
+}
+
 TEST(AUState, ShortDataAndUnknownNames)
 {
   TestUnit source;

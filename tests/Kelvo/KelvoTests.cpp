@@ -293,6 +293,7 @@ TEST(Kelvo, NoSubnormalLeavesTheProcessingFrame) {
   for (int s = 4 * n; s < 8 * n; ++s) in0[s] = in1[s] = 1e-310 * ((s % 3) - 1);
   std::unique_ptr<Kelvo> direct = MakeKelvo(), framed = MakeKelvo(), framedFloat = MakeKelvo();
   for (Kelvo* plug : {framed.get(), framedFloat.get()}) {
+    plug->SetBlockSize(n);  // the frame processes no more than the block size
     plug->SetInputChannelConnections(0, 2, true);
     plug->SetOutputChannelConnections(0, 2, true);
   }
@@ -320,6 +321,91 @@ TEST(Kelvo, NoSubnormalLeavesTheProcessingFrame) {
   EXPECT_EQ(floatSubnormals, 0);
   EXPECT_EQ(std::fpclassify(direct->Circuit().Channel(0).State().y1), FP_SUBNORMAL);
   EXPECT_NE(std::fpclassify(framed->Circuit().Channel(0).State().y1), FP_SUBNORMAL);
+}
+
+struct QualityCase {
+  int renderQuality;
+  bool accepted;
+  KelvoCircuit::Quality path;  // after the call
+};
+
+TEST(Kelvo, RenderQualityPicksThePathAndItsLatency) {
+  std::unique_ptr<Kelvo> plug = MakeKelvo();
+  EXPECT_EQ(plug->GetRenderQuality(), 0);
+  EXPECT_EQ(plug->Circuit().GetQuality(), KelvoCircuit::kStandard);
+  const QualityCase cases[] = {
+      {127, true, KelvoCircuit::kBest},     {0, true, KelvoCircuit::kStandard},
+      {64, true, KelvoCircuit::kHigh},      {63, true, KelvoCircuit::kStandard},
+      {96, true, KelvoCircuit::kHigh},      {126, true, KelvoCircuit::kHigh},
+      {128, false, KelvoCircuit::kHigh},    {-1, false, KelvoCircuit::kHigh},
+      {32, true, KelvoCircuit::kStandard},  {1 << 30, false, KelvoCircuit::kStandard},
+  };
+  int last = 0;
+  for (const QualityCase& c : cases) {
+    SCOPED_TRACE(c.renderQuality);
+    EXPECT_EQ(plug->SetRenderQuality(c.renderQuality), c.accepted);
+    if (c.accepted) last = c.renderQuality;
+    EXPECT_EQ(plug->GetRenderQuality(), last);
+    EXPECT_EQ(plug->Circuit().GetQuality(), c.path);
+    EXPECT_EQ(plug->GetLatency(), KelvoCircuit::Latency(c.path));
+  }
+}
+
+TEST(Kelvo, EveryQualityAllocatesNothingAndBypassesBitForBit) {
+  std::vector<double> in0, in1;
+  TestSignal(8192, 44100, 12, in0, in1);
+  in0[100] = -0.0;
+  in1[200] = 1e-310;
+  for (int quality : {0, 64, 127}) {
+    SCOPED_TRACE(quality);
+    std::unique_ptr<Kelvo> plug = MakeKelvo();
+    ASSERT_TRUE(plug->SetRenderQuality(quality));
+    std::vector<double> out0(8192), out1(8192);
+    const long before = gAllocations.load();
+    for (int s = 0; s < 4096; s += 512) Process(*plug, in0, in1, out0, out1, s, 512);
+    SetParam(*plug, kBypass, 1);
+    for (int s = 4096; s < 8192; s += 1000) Process(*plug, in0, in1, out0, out1, s, std::min(1000, 8192 - s));
+    plug->SetSampleRate(96000);
+    SetParam(*plug, kBypass, 0);
+    Process(*plug, in0, in1, out0, out1, 0, 4096);
+    EXPECT_EQ(gAllocations.load() - before, 0);
+    for (int s = 4096; s < 8192; ++s) {
+      ASSERT_EQ(std::memcmp(&out0[s], &in0[s], sizeof(double)), 0) << s;
+      ASSERT_EQ(std::memcmp(&out1[s], &in1[s], sizeof(double)), 0) << s;
+    }
+  }
+}
+
+TEST(Kelvo, NoQualityLetsASubnormalOutOfTheFrame) {
+  // A burst and a long silence through the processing frame, whose flushing covers the
+  // resampling filters' decay as well as the circuit's.
+  const int n = 1024, blocks = 240;
+  std::vector<double> in0(n * blocks, 0.0), in1(n * blocks, 0.0);
+  for (int s = 0; s < 4 * n; ++s) {
+    in0[s] = std::sin(s * 0.05) * std::exp(-s * 0.01);
+    in1[s] = -in0[s];
+  }
+  for (int s = 4 * n; s < 8 * n; ++s) in0[s] = in1[s] = 1e-310 * ((s % 3) - 1);
+  for (int quality : {64, 127}) {
+    SCOPED_TRACE(quality);
+    std::unique_ptr<Kelvo> plug = MakeKelvo();
+    ASSERT_TRUE(plug->SetRenderQuality(quality));
+    plug->SetBlockSize(n);
+    plug->SetInputChannelConnections(0, 2, true);
+    plug->SetOutputChannelConnections(0, 2, true);
+    std::vector<double> f0(n * blocks), f1(n * blocks);
+    for (int b = 0; b < blocks; ++b) {
+      double* in[2] = {&in0[b * n], &in1[b * n]};
+      double* out[2] = {&f0[b * n], &f1[b * n]};
+      plug->AttachInputBuffers(0, 2, in, n);
+      plug->AttachOutputBuffers(0, 2, out);
+      plug->ProcessBuffers(0.0, n);
+    }
+    EXPECT_EQ(Subnormals(f0) + Subnormals(f1), 0);
+    double peak = 0.0;
+    for (double v : f0) peak = std::max(peak, std::fabs(v));
+    EXPECT_GT(peak, 0.01);
+  }
 }
 
 }  // namespace

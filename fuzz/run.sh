@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the fuzz targets into build-fuzz/ and runs them from their seed corpora.
 #   fuzz/run.sh TARGET|all SECONDS [RUNS]
-# TARGET is a name from fuzz/CMakeLists.txt without the fuzz_ prefix (state, classinfo, ...).
+# TARGET is a fuzz program's name without the fuzz_ prefix (state, classinfo, ...; its CMake target
+# is FuzzState, FuzzClassinfo, ...).
 # Each target runs SECONDS, or until it has executed RUNS inputs when that comes first; new
 # inputs it finds go to build-fuzz/corpus/TARGET (the committed seeds stay as they are); a crash
 # leaves its input in build-fuzz/crashes/ and fails the run.
@@ -17,7 +18,7 @@ which="$1" seconds="$2" runs="${3:--1}"
 build=build-fuzz
 cmake -S . -B "$build" -G Ninja -DKELVO_FUZZ=ON -DKELVO_BENCH=OFF \
   -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ >/dev/null
-cmake --build "$build" -j2 --target $(for t in $targets; do printf 'fuzz_%s ' "$t"; done)
+cmake --build "$build" -j2 --target $(for t in $targets; do printf 'Fuzz%s ' "${t^}"; done)
 mkdir -p "$build/crashes"
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}

@@ -11,6 +11,7 @@ pkgs=(cmake ninja-build g++ pkg-config
 hosts=(sordi lilv-utils jalv jackd2 ardour guitarix-lv2 python3
        xvfb xdotool x11-utils binutils)
 if [ "${KELVO_FUZZ:-}" = 1 ]; then pkgs+=(clang libclang-rt-14-dev); fi
+if [ "${KELVO_CLANG:-}" = 1 ]; then pkgs+=(clang clang-format); fi
 missing=() missing_hosts=()
 for p in "${pkgs[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

@@ -69,6 +69,10 @@ TEST(Kelvo, IdentityParametersAndPreset) {
   EXPECT_TRUE(plug->LegalIO(1, 1));
   EXPECT_TRUE(plug->LegalIO(2, 2));
   EXPECT_FALSE(plug->LegalIO(1, 2));
+  // Built on the plain base: the bundle it was told of, and no editor.
+  EXPECT_STREQ(plug->GetBundleID(), "com.Quillmarsh.audiounit.Kelvo");
+  EXPECT_EQ(plug->GetGUI(), nullptr);
+  EXPECT_STREQ(plug->GetAPIString(), "Standalone");
   struct Expect {
     const char* name;
     double value, min, max;

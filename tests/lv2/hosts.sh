@@ -67,10 +67,14 @@ validate)
                 "Symbol: GainM Name: GainM Minimum: 0.000000 Maximum: 1.000000 Default: 0.700000" \
                 "Symbol: GainL Name: GainL Minimum: 0.050000 Maximum: 0.980000 Default: 0.300000" \
                 "Symbol: Bypass Name: Bypass Minimum: 0.000000 Maximum: 1.000000 Default: 0.000000" \
+                "Symbol: quality Name: Quality Minimum: 0.000000 Maximum: 127.000000 Default: 0.000000" \
+                "Symbol: latency Name: Latency Designation: http://lv2plug.in/ns/lv2core#latency" \
+                '0.0 = "standard"' '64.0 = "high"' '127.0 = "best"' \
                 "Presets: -" "Author: Quillmarsh"; do
       grep -qF -- "$want" <<<"$flat" || fail "lv2info $uri lacks: $want"
     done
     grep -q "lv2core#toggled" <<<"$info" || fail "lv2info $uri: Bypass is not a switch"
+    grep -q "lv2core#reportsLatency" <<<"$info" || fail "lv2info $uri: no port reports the latency"
     grep -q "Required Features" <<<"$info" && fail "lv2info $uri: a required feature"
   done
   grep -qF "Name: Kelvo (mono)" <<<"$(lv2info "$mono" | tr -s " ")" || fail "the mono plug-in's name"

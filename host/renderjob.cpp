@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <string>
 
 #include "riff.h"
 #include "samples.h"
@@ -15,6 +16,8 @@ constexpr long kChunkFrames = 8192;
 constexpr double kSettled = 1e-9;
 // A unit whose silence still rings after this many seconds is rendered as it is.
 constexpr double kMostRingingSeconds = 10.0;
+// A latency longer than this is taken for a fault of the unit's, not compensated.
+constexpr double kMostLatencySeconds = 60.0;
 
 }  // namespace
 
@@ -84,6 +87,18 @@ bool RenderJob::Run(AUSession& session, const std::function<void(int64_t)>& adva
   // With the host's bypass the effect does not run, so there is nothing to settle.
   if (mOptions.settle && !mOptions.hostBypass && !Settle(session, err)) return false;
 
+  // The unit's latency, read after it is prepared: that many leading output frames are
+  // dropped and as many frames of silence rendered after the input, so the output lines up
+  // with the input and is as long.
+  double latencySeconds = 0;
+  if (!session.Seconds(kAudioUnitProperty_Latency, latencySeconds, err)) return false;
+  const double latencyFrames = std::round(latencySeconds * mRate);
+  if (!(latencyFrames >= 0 && latencyFrames <= kMostLatencySeconds * mRate)) {
+    err = "the plug-in reports a latency of " + std::to_string(latencySeconds) + " s, which cannot be compensated";
+    return false;
+  }
+  mLatency = (int64_t)latencyFrames;
+
   AudioWriter writer;
   if (!writer.Open(mOut, mChannels, mRate, mOutFormat, err)) return false;
   mToStdout = writer.WritesTo(1);
@@ -95,18 +110,32 @@ bool RenderJob::Run(AUSession& session, const std::function<void(int64_t)>& adva
   std::vector<float> planarIn((size_t)chunk * 2), planarOut((size_t)chunk * 2);
   float* ins[2] = {planarIn.data(), planarIn.data() + chunk};
   float* outs[2] = {planarOut.data(), planarOut.data() + chunk};
-  for (;;) {
-    const long got = Read(ins, chunk, err);
-    if (got < 0) return false;
-    if (got == 0) break;
+  int64_t skip = mLatency;
+  // Renders got frames of ins and writes what is left after the frames still to be dropped.
+  auto renderChunk = [&](long got) {
     for (long at = 0; at < got; at += block) {
       const float* in[2] = {ins[0] + at, ins[1] + at};
       float* out[2] = {outs[0] + at, outs[1] + at};
       if (!session.Render(in, out, (int)std::min(block, got - at), err)) return false;
     }
-    if (!writer.Write(outs, got, err)) return false;
+    const long from = (long)std::min<int64_t>(skip, got);
+    skip -= from;
+    const float* kept[2] = {outs[0] + from, outs[1] + from};
+    return from == got || writer.Write(kept, got - from, err);
+  };
+  for (;;) {
+    const long got = Read(ins, chunk, err);
+    if (got < 0) return false;
+    if (got == 0) break;
+    if (!renderChunk(got)) return false;
     mDone += got;
     advanced(got);
+  }
+  std::fill(planarIn.begin(), planarIn.end(), 0.f);
+  for (int64_t tail = mLatency; tail > 0;) {
+    const long got = (long)std::min<int64_t>(chunk, tail);
+    if (!renderChunk(got)) return false;
+    tail -= got;
   }
   if (!writer.Finish(err)) return false;
   mClipped = writer.ClippedSamples();

@@ -33,7 +33,9 @@ class RenderJob {
             std::string& err);
   // Prepares the instance (its parameters already set) for the input, lets
   // its control settle, renders the input into the output and finishes the
-  // output. advanced is told the frames of the input rendered, a chunk at a time.
+  // output, which lines up with the input and is as long: the unit's latency is
+  // dropped from its start and made up with silence rendered after the input.
+  // advanced is told the frames of the input rendered, a chunk at a time.
   bool Run(AUSession& session, const std::function<void(int64_t)>& advanced, std::string& err);
 
   bool IsDemo() const { return mIn.empty(); }
@@ -47,6 +49,8 @@ class RenderJob {
   int64_t Frames() const { return mFrames; }
   int64_t FramesDone() const { return mDone; }
   int64_t SettledFrames() const { return mSettled; }
+  // The unit's latency in frames: dropped from the start of the output, rendered after the input.
+  int64_t LatencyFrames() const { return mLatency; }
   int64_t ClippedSamples() const { return mClipped; }
   bool WroteStandardOutput() const { return mToStdout; }
 
@@ -59,6 +63,6 @@ class RenderJob {
   AudioReader mReader;
   std::vector<float> mRiff;
   int mChannels = 2, mRate = 0, mInFormat = 0, mOutFormat = 0;
-  int64_t mFrames = 0, mDone = 0, mSettled = 0, mClipped = 0;
+  int64_t mFrames = 0, mDone = 0, mSettled = 0, mLatency = 0, mClipped = 0;
   bool mToStdout = false;
 };

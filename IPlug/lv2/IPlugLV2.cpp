@@ -49,7 +49,8 @@ IPlugLV2::IPlugLV2(IPlugInstanceInfo instanceInfo, int nParams, const char* chan
                    int plugScChans)
     : IPlugBase(nParams, channelIOStr, nPresets, effectName, productName, mfrName, vendorVersion, uniqueID, mfrID,
                 latency, plugDoesMidi, plugDoesChunks, plugIsInst, kAPILV2),
-      mPortSymbols(true), mPortNames(true), mMap(nullptr)
+      mOffersQuality(-1), mPortSymbols(true), mPortNames(true), mMap(nullptr), mQualityControl(nullptr),
+      mLastQuality(NAN), mLatencyOut(nullptr)
 {
   (void)plugScChans;
   const int main = MainChannelIO(this);
@@ -120,6 +121,14 @@ void IPlugLV2::StateKeyURI(const char* key, WDL_String* pURI) const
   pURI->SetFormatted(mBaseURI.GetLength() + (int)strlen(key) + 2, "%s#%s", mBaseURI.Get(), key);
 }
 
+const IPlugLV2::QualityLevel IPlugLV2::kQualityLevels[3] = {{"standard", 0}, {"high", 64}, {"best", 127}};
+
+bool IPlugLV2::OffersQuality() const
+{
+  if (mOffersQuality < 0) mOffersQuality = const_cast<IPlugLV2*>(this)->GetRenderQuality() >= 0 ? 1 : 0;
+  return mOffersQuality == 1;
+}
+
 IPlugLV2::EPortKind IPlugLV2::PortKind(int port, int* pIdx) const
 {
   *pIdx = -1;
@@ -140,6 +149,12 @@ IPlugLV2::EPortKind IPlugLV2::PortKind(int port, int* pIdx) const
   {
     *pIdx = port;
     return kPortAudioOut;
+  }
+  port -= mNAudioOut;
+  if (OffersQuality() && port < 2)
+  {
+    *pIdx = 0;
+    return port ? kPortLatency : kPortQuality;
   }
   return kPortNone;
 }
@@ -162,6 +177,16 @@ void IPlugLV2::MakePortSymbols() const
       pName->Set(mParams.Get(idx)->GetNameForHost());
       MakeIdentifier(pName->Get(), fallback, pSymbol);
       if (!pName->GetLength()) pName->Set(fallback);
+    }
+    else if (kind == kPortQuality)
+    {
+      pSymbol->Set("quality");
+      pName->Set("Quality");
+    }
+    else if (kind == kPortLatency)
+    {
+      pSymbol->Set("latency");
+      pName->Set("Latency");
     }
     else
     {
@@ -208,6 +233,7 @@ const char* IPlugLV2::PortName(int port) const
 bool IPlugLV2::Init(double sampleRate, const LV2_Feature* const* features)
 {
   if (!(sampleRate > 0.0) || !isfinite(sampleRate)) return false;
+  OffersQuality();
   mMap = (LV2_URID_Map*)FindFeature(features, LV2_URID__map);
   int blockSize = kDefaultBlockSize;
   const LV2_Options_Option* pOptions = (const LV2_Options_Option*)FindFeature(features, LV2_OPTIONS__options);
@@ -245,6 +271,8 @@ void IPlugLV2::ConnectPort(uint32_t port, void* pData)
     case kPortControlIn: mControls.Get()[idx] = (const float*)pData; break;
     case kPortAudioIn: mAudioIn.Get()[idx] = (const float*)pData; break;
     case kPortAudioOut: mAudioOut.Get()[idx] = (float*)pData; break;
+    case kPortQuality: mQualityControl = (const float*)pData; break;
+    case kPortLatency: mLatencyOut = (float*)pData; break;
     case kPortNone: break;
   }
 }
@@ -282,6 +310,14 @@ void IPlugLV2::Run(uint32_t nFrames)
     // A value that is not a number is refused, as a host-set parameter is.
     if (!(value == mLastControls.Get()[i]) && !isnan(value)) ApplyControl(i, value);
   }
+  // The quality, rounded and clamped into 0 ... 127; the plug-in's buffers serve every quality.
+  if (mQualityControl && !(*mQualityControl == mLastQuality) && !isnan(*mQualityControl))
+  {
+    mLastQuality = *mQualityControl;
+    const float q = mLastQuality < 0.0f ? 0.0f : mLastQuality > 127.0f ? 127.0f : mLastQuality;
+    SetRenderQuality((int)lrintf(q));
+  }
+  if (mLatencyOut) *mLatencyOut = (float)GetLatency();
 
   const uint32_t block = (uint32_t)GetBlockSize();
   if (!block) return;

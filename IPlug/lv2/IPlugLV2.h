@@ -5,7 +5,8 @@
 // when several tie) carries the product's URI and name, every other layout the URI with a
 // fragment ("#mono", "#stereo", "#2in4out") and the name with the fragment in brackets.
 // Ports: one control input per parameter (port index = parameter index), then the layout's audio
-// inputs, then its audio outputs.
+// inputs, then its audio outputs; a plug-in that offers render qualities then has a control input
+// for the quality and a control output that reports the latency in frames.
 #pragma once
 
 #include <lv2/core/lv2.h>
@@ -52,13 +53,17 @@ public:
     kPortControlIn,
     kPortAudioIn,
     kPortAudioOut,
+    kPortQuality,  // the render quality, 0 to 127
+    kPortLatency,  // the latency in frames, written at every run
     kPortNone
   };
   // The layout this instance serves (index into the layout list) and its channel counts.
   int ChannelIOIdx() const { return mChannelIOIdx; }
   int NAudioIn() const { return mNAudioIn; }
   int NAudioOut() const { return mNAudioOut; }
-  int NPorts() const { return NParams() + mNAudioIn + mNAudioOut; }
+  int NPorts() const { return NParams() + mNAudioIn + mNAudioOut + (OffersQuality() ? 2 : 0); }
+  // Whether the plug-in offers render qualities (asked of it once).
+  bool OffersQuality() const;
   // Kind of a port and its parameter or channel index (kPortNone outside the ports).
   EPortKind PortKind(int port, int* pIdx) const;
   // The port's symbol (a C identifier, unique among the ports) and its name.
@@ -104,6 +109,15 @@ public:
   // an instance the factory makes; the URIs and names live in static storage.
   static const LV2_Descriptor* Descriptor(uint32_t index, const IPlugLV2Factory& factory);
 
+  // The render qualities a host chooses from through the quality port: a name and the quality
+  // that stands for its band.
+  struct QualityLevel
+  {
+    const char* mName;
+    int mQuality;
+  };
+  static const QualityLevel kQualityLevels[3];
+
   // The block size an instance takes when the host gives no maximum block length.
   static constexpr int kDefaultBlockSize = 1024;
   // The largest block an instance prepares for; a longer run is processed in pieces.
@@ -116,12 +130,18 @@ private:
   void MakePortSymbols() const;
 
   int mChannelIOIdx, mNAudioIn, mNAudioOut;
+  // Whether the plug-in offers render qualities: -1 until first asked, then 0 or 1.
+  mutable int mOffersQuality;
   WDL_String mBaseURI, mPluginURI, mPluginName;
   mutable WDL_PtrList<WDL_String> mPortSymbols, mPortNames;
   LV2_URID_Map* mMap;
   // Per parameter: the host's control buffer and the value last applied from it (NaN: none yet).
   WDL_TypedBuf<const float*> mControls;
   WDL_TypedBuf<float> mLastControls;
+  // The quality port and the value last applied from it (NaN: none yet); the latency port.
+  const float* mQualityControl;
+  float mLastQuality;
+  float* mLatencyOut;
   // Per channel: the host's buffer and the piece of it handed to the base.
   WDL_TypedBuf<const float*> mAudioIn;
   WDL_TypedBuf<float*> mAudioOut;

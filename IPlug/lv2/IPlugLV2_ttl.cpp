@@ -112,6 +112,35 @@ std::string AudioPort(IPlugLV2* pPlug, int port, bool input)
   return out;
 }
 
+// The render quality: an integer the host picks from the named levels, the standard one first.
+std::string QualityPort(IPlugLV2* pPlug, int port)
+{
+  std::string out = "\t\ta lv2:InputPort , lv2:ControlPort ;\n";
+  out += "\t\tlv2:index " + std::to_string(port) + " ;\n";
+  out += "\t\tlv2:symbol " + Literal(pPlug->PortSymbol(port)) + " ;\n";
+  out += "\t\tlv2:name " + Literal(pPlug->PortName(port)) + " ;\n";
+  out += "\t\tlv2:default " + Number(IPlugLV2::kQualityLevels[0].mQuality) + " ;\n";
+  out += "\t\tlv2:minimum 0.0 ;\n\t\tlv2:maximum 127.0 ;\n";
+  out += "\t\tlv2:portProperty lv2:integer , lv2:enumeration";
+  for (const IPlugLV2::QualityLevel& level : IPlugLV2::kQualityLevels)
+    out += " ;\n\t\tlv2:scalePoint [ rdfs:label " + Literal(level.mName) + " ; rdf:value " +
+           Number(level.mQuality) + " ]";
+  return out;
+}
+
+// The latency the plug-in adds, in frames, as hosts look for it.
+std::string LatencyPort(IPlugLV2* pPlug, int port)
+{
+  std::string out = "\t\ta lv2:OutputPort , lv2:ControlPort ;\n";
+  out += "\t\tlv2:index " + std::to_string(port) + " ;\n";
+  out += "\t\tlv2:symbol " + Literal(pPlug->PortSymbol(port)) + " ;\n";
+  out += "\t\tlv2:name " + Literal(pPlug->PortName(port)) + " ;\n";
+  out += "\t\tlv2:minimum 0.0 ;\n\t\tlv2:maximum " + Number(IPlugLV2::kMaxBlockSize) + " ;\n";
+  out += "\t\tlv2:designation lv2:latency ;\n";
+  out += "\t\tlv2:portProperty lv2:reportsLatency , lv2:integer";
+  return out;
+}
+
 std::string Plugin(IPlugLV2* pPlug, const LV2BundleOptions& options)
 {
   const int version = pPlug->GetEffectVersion(false);
@@ -135,8 +164,13 @@ std::string Plugin(IPlugLV2* pPlug, const LV2BundleOptions& options)
     int idx;
     const IPlugLV2::EPortKind kind = pPlug->PortKind(port, &idx);
     if (port) out += "\n\t] , [\n";
-    out += kind == IPlugLV2::kPortControlIn ? ControlPort(pPlug, port, idx)
-                                            : AudioPort(pPlug, port, kind == IPlugLV2::kPortAudioIn);
+    switch (kind)
+    {
+      case IPlugLV2::kPortControlIn: out += ControlPort(pPlug, port, idx); break;
+      case IPlugLV2::kPortQuality: out += QualityPort(pPlug, port); break;
+      case IPlugLV2::kPortLatency: out += LatencyPort(pPlug, port); break;
+      default: out += AudioPort(pPlug, port, kind == IPlugLV2::kPortAudioIn); break;
+    }
   }
   out += "\n\t] .\n";
   return out;

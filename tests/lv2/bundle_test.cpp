@@ -115,12 +115,13 @@ struct Change
 // The plain build of the same class, driven as a host wrapper does: float to double, the
 // product's processing, double to float; parameters set as the host sets them, before the frame.
 std::vector<std::vector<float>> Reference(const std::vector<std::vector<float>>& in, int channels,
-                                          const std::vector<Change>& changes)
+                                          const std::vector<Change>& changes, int quality = 0)
 {
   IPlugInstanceInfo info;
   Kelvo plug(info);
   plug.SetSampleRate(48000.0);
   plug.OnParamReset();
+  plug.SetRenderQuality(quality);
   const size_t n = in[0].size();
   std::vector<std::vector<double>> din(2, std::vector<double>(n, 0.0)), dout(2, std::vector<double>(n));
   for (int c = 0; c < channels; ++c)
@@ -217,6 +218,37 @@ TEST(KelvoLV2Binary, SoundsBitForBitAsThePlainBuildWhateverTheRunLengths)
     for (int ch = 0; ch < c.channels; ++ch)
       for (size_t i = 0; i < n; ++i)
         ASSERT_EQ(out[ch][i], expected[ch][i]) << "channel " << ch << " frame " << i;
+  }
+}
+
+TEST(KelvoLV2Binary, EachQualityThroughItsPortSoundsAsThePlainBuildAtThatQualityAndReportsItsLatency)
+{
+  Binary bin;
+  ASSERT_TRUE(bin.Ok());
+  const size_t n = 3000;
+  const std::vector<std::vector<float>> in = Signal(n, 2);
+  const std::vector<Change> changes = {{0, kGainL, 0.7f}, {0, kOut, -3.0f}};
+  const struct
+  {
+    float port;
+    int quality, latency;
+  } cases[] = {{0.0f, 0, 0}, {64.0f, 64, 1}, {127.0f, 127, 5}};
+  for (const auto& c : cases)
+  {
+    SCOPED_TRACE(c.quality);
+    const std::vector<std::vector<float>> expected = Reference(in, 2, changes, c.quality);
+    Instance inst(bin.Find(kStereoURI), 2);
+    ASSERT_NE(inst.h, nullptr);
+    float quality = c.port, latency = -1.0f;
+    inst.d->connect_port(inst.h, kNumParams + 4, &quality);
+    inst.d->connect_port(inst.h, kNumParams + 5, &latency);
+    inst.controls[kGainL] = 0.7f;
+    inst.controls[kOut] = -3.0f;
+    std::vector<std::vector<float>> out(2, std::vector<float>(n, -9.0f));
+    for (size_t at = 0; at < n; at += 500) inst.Run(in, out, at, 500);
+    EXPECT_EQ(latency, (float)c.latency);
+    for (int ch = 0; ch < 2; ++ch)
+      for (size_t i = 0; i < n; ++i) ASSERT_EQ(out[ch][i], expected[ch][i]) << "channel " << ch << " frame " << i;
   }
 }
 

@@ -67,10 +67,14 @@ validate)
                 "Symbol: GainM Name: GainM Minimum: 0.000000 Maximum: 1.000000 Default: 0.700000" \
                 "Symbol: GainL Name: GainL Minimum: 0.050000 Maximum: 0.980000 Default: 0.300000" \
                 "Symbol: Bypass Name: Bypass Minimum: 0.000000 Maximum: 1.000000 Default: 0.000000" \
+                "Symbol: quality Name: Quality Minimum: 0.000000 Maximum: 127.000000 Default: 0.000000" \
+                "Symbol: latency Name: Latency Designation: http://lv2plug.in/ns/lv2core#latency" \
+                '0.0 = "standard"' '64.0 = "high"' '127.0 = "best"' \
                 "Presets: -" "Author: Quillmarsh"; do
       grep -qF -- "$want" <<<"$flat" || fail "lv2info $uri lacks: $want"
     done
     grep -q "lv2core#toggled" <<<"$info" || fail "lv2info $uri: Bypass is not a switch"
+    grep -q "lv2core#reportsLatency" <<<"$info" || fail "lv2info $uri: no port reports the latency"
     grep -q "Required Features" <<<"$info" && fail "lv2info $uri: a required feature"
   done
   grep -qF "Name: Kelvo (mono)" <<<"$(lv2info "$mono" | tr -s " ")" || fail "the mono plug-in's name"
@@ -104,6 +108,20 @@ lv2apply)
       fi
       echo "lv2apply: $ch channel(s), $settings: equal to kelvo render"
     done
+  done
+  # At the best quality kelvo render drops the unit's latency and lv2apply does not: lv2apply's
+  # output is kelvo's, sample for sample, the latency (5 frames) later.
+  for ch in 1 2; do
+    uri=$stereo
+    [ "$ch" = 1 ] && uri=$mono
+    timeout 120 lv2apply -i "$work/in$ch.wav" -o "$work/lv2.wav" -c quality 127 -c GainL 0.8 "$uri" ||
+      fail "lv2apply $uri at quality 127"
+    timeout 120 "$build/bin/kelvo" render "$work/in$ch.wav" "$work/au.wav" --quality best --set GainL=0.8 \
+      "${render_opts[@]}" || fail "kelvo render --quality best"
+    cmp=$(python3 "$here/wavcmp.py" "$work/au.wav" "$work/lv2.wav" --shift-max 8) ||
+      fail "$uri at quality 127 differs from kelvo render --quality best: $cmp"
+    grep -q "^largest difference 0 at shift 5 " <<<"$cmp" || fail "$uri at quality 127: $cmp, not 5 frames late"
+    echo "lv2apply: $ch channel(s), quality 127: kelvo render --quality best, 5 frames later"
   done
   # Misuse is refused with lv2apply's own codes and leaves no output.
   rm -f "$work/bad.wav"

@@ -11,7 +11,8 @@ constexpr double kPi = 3.14159265358979323846;
 constexpr int kLanden = 8;  // descending Landen steps: the modulus is below 1e-100 long before
 
 // The descending Landen moduli of k.
-void Landen(double k, double (&v)[kLanden]) {
+void Landen(double k, double (&v)[kLanden])
+{
   for (int n = 0; n < kLanden; ++n) {
     const double kp = std::sqrt(1.0 - k * k);
     k = (k / (1.0 + kp)) * (k / (1.0 + kp));
@@ -20,14 +21,16 @@ void Landen(double k, double (&v)[kLanden]) {
 }
 
 // sn(u K, k) and cd(u K, k), u in units of the quarter period K.
-Complex Sne(Complex u, double k) {
+Complex Sne(Complex u, double k)
+{
   double v[kLanden];
   Landen(k, v);
   Complex w = std::sin(u * (kPi / 2));
   for (int n = kLanden - 1; n >= 0; --n) w = (1.0 + v[n]) * w / (1.0 + v[n] * w * w);
   return w;
 }
-Complex Cde(Complex u, double k) {
+Complex Cde(Complex u, double k)
+{
   double v[kLanden];
   Landen(k, v);
   Complex w = std::cos(u * (kPi / 2));
@@ -35,7 +38,8 @@ Complex Cde(Complex u, double k) {
   return w;
 }
 // The inverse of Sne: u with sn(u K, k) = w.
-Complex Asne(Complex w, double k) {
+Complex Asne(Complex w, double k)
+{
   double v[kLanden];
   Landen(k, v);
   double previous = k;
@@ -47,7 +51,8 @@ Complex Asne(Complex w, double k) {
 }
 
 // The response of a cascade at e^(jw).
-Complex Response(const EllipticDesign& d, double w) {
+Complex Response(const EllipticDesign& d, double w)
+{
   const Complex z1 = std::polar(1.0, -w), z2 = z1 * z1;
   Complex h = 1.0;
   for (int i = 0; i < d.Sections(); ++i) {
@@ -60,7 +65,8 @@ Complex Response(const EllipticDesign& d, double w) {
 }  // namespace
 
 EllipticDesign::EllipticDesign(int order, double passEdge, double stopEdge, double rippleDb)
-    : mSections(0), mSection{}, mStopbandDb(0.0) {
+    : mSections(0), mSection{}, mStopbandDb(0.0)
+{
   const int N = std::clamp(order, 1, kMaxOrder);
   const double Wp = std::tan(kPi * passEdge), Ws = std::tan(kPi * stopEdge);
   const double k = Wp / Ws;
@@ -83,8 +89,7 @@ EllipticDesign::EllipticDesign(int order, double passEdge, double stopEdge, doub
     const double zero = Wp / (k * Cde(u, k).real());
     const Complex pole = Wp * Complex(0, 1) * Cde(Complex(u, -v0), k);
     const double z2 = zero * zero, p2 = std::norm(pole), sigma = pole.real();
-    add(1.0 + z2, -2.0 * (1.0 - z2), 1.0 + z2, 1.0 - 2.0 * sigma + p2, 2.0 * (p2 - 1.0),
-        1.0 + 2.0 * sigma + p2);
+    add(1.0 + z2, -2.0 * (1.0 - z2), 1.0 + z2, 1.0 - 2.0 * sigma + p2, 2.0 * (p2 - 1.0), 1.0 + 2.0 * sigma + p2);
   }
   if (N % 2 == 1) {
     const double p0 = (Wp * Complex(0, 1) * Sne(Complex(0, v0), k)).real();
@@ -98,11 +103,13 @@ EllipticDesign::EllipticDesign(int order, double passEdge, double stopEdge, doub
   }
 }
 
-double EllipticDesign::GainDb(double frequency) const {
+double EllipticDesign::GainDb(double frequency) const
+{
   return 20.0 * std::log10(std::abs(Response(*this, 2.0 * kPi * frequency)));
 }
 
-double EllipticDesign::DelayAtDc() const {
+double EllipticDesign::DelayAtDc() const
+{
   const double w = 1e-4;
   return -std::arg(Response(*this, w)) / w;
 }

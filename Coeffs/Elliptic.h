@@ -4,14 +4,16 @@
 
 #include "Coeffs/TolkLanes.h"
 
-class EllipticDesign {
- public:
+class EllipticDesign
+{
+public:
   static constexpr int kMaxOrder = 12;
   static constexpr int kMaxSections = kMaxOrder / 2 + 1;
 
   // One section: (b0 + b1 z^-1 + b2 z^-2) / (1 + a1 z^-1 + a2 z^-2). The passband peaks at
   // 0 dB: at DC for an odd order, between ripples for an even one (DC lies a ripple lower).
-  struct Section {
+  struct Section
+  {
     double b0, b1, b2, a1, a2;
   };
 
@@ -29,7 +31,7 @@ class EllipticDesign {
   // The group delay at DC, in samples.
   double DelayAtDc() const;
 
- private:
+private:
   int mSections;
   Section mSection[kMaxSections];
   double mStopbandDb;
@@ -37,13 +39,15 @@ class EllipticDesign {
 
 // A cascade of second-order sections (transposed direct form II) for two channels.
 template <int N>
-struct EllipticCascade {
+struct EllipticCascade
+{
   TolkLanes b0[N], b1[N], b2[N], a1[N], a2[N];
   TolkLanes s1[N], s2[N];
 
   // Loads a design of N sections (a first-order one among them has b2 = a2 = 0) and clears the
   // history.
-  void Set(const EllipticDesign& design) {
+  void Set(const EllipticDesign& design)
+  {
     for (int j = 0; j < N; ++j) {
       const EllipticDesign::Section& s = design.GetSection(j);
       TolkSplat(b0[j], s.b0);
@@ -54,20 +58,24 @@ struct EllipticCascade {
     }
     Clear();
   }
-  void Clear() {
+  void Clear()
+  {
     Clear(0);
     Clear(1);
   }
-  void Clear(int c) {
+  void Clear(int c)
+  {
     for (int j = 0; j < N; ++j) s1[j][c] = s2[j][c] = 0.0;
   }
-  bool Finite(int c) const {
+  bool Finite(int c) const
+  {
     double sum = 0.0;
     for (int j = 0; j < N; ++j) sum += (s1[j][c] - s1[j][c]) + (s2[j][c] - s2[j][c]);
     return sum == 0.0;
   }
 
-  TOLK_INLINE TolkLanes Run(TolkLanes x) {
+  TOLK_INLINE TolkLanes Run(TolkLanes x)
+  {
     for (int j = 0; j < N; ++j) {
       const TolkLanes y = b0[j] * x + s1[j];
       s1[j] = (b1[j] * x + s2[j]) - a1[j] * y;
@@ -79,7 +87,8 @@ struct EllipticCascade {
 
   // 2n samples in, every second one of the filtered signal out: n samples at half the rate.
   // The cascade runs on a copy held in registers.
-  TOLK_INLINE void Down(const TolkLanes* in, TolkLanes* out, int n) {
+  TOLK_INLINE void Down(const TolkLanes* in, TolkLanes* out, int n)
+  {
     EllipticCascade e = *this;
     for (int s = 0; s < n; ++s) {
       e.Run(in[2 * s]);

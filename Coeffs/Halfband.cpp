@@ -9,7 +9,8 @@ namespace {
 constexpr double kPi = 3.14159265358979323846;
 
 // The sums of the elliptic design's theta series; a term below 1e-100 ends a sum.
-double NumeratorSum(double q, int order, int c) {
+double NumeratorSum(double q, int order, int c)
+{
   double sum = 0.0, term;
   int i = 0, sign = 1;
   do {
@@ -20,7 +21,8 @@ double NumeratorSum(double q, int order, int c) {
   } while (std::fabs(term) > 1e-100);
   return sum;
 }
-double DenominatorSum(double q, int order, int c) {
+double DenominatorSum(double q, int order, int c)
+{
   double sum = 0.0, term;
   int i = 1, sign = -1;
   do {
@@ -33,7 +35,8 @@ double DenominatorSum(double q, int order, int c) {
 }
 
 // The response of the lowpass at e^(jw).
-std::complex<double> Response(const HalfbandDesign& d, double w) {
+std::complex<double> Response(const HalfbandDesign& d, double w)
+{
   const std::complex<double> z2 = std::polar(1.0, -2.0 * w);  // z^-2
   std::complex<double> a0 = 1.0, a1 = 1.0;
   for (int i = 0; i < d.Count(); ++i) {
@@ -45,8 +48,8 @@ std::complex<double> Response(const HalfbandDesign& d, double w) {
 
 }  // namespace
 
-HalfbandDesign::HalfbandDesign(int count, double transition)
-    : mCount(std::clamp(count, 1, kMaxCoeffs)), mCoeffs{} {
+HalfbandDesign::HalfbandDesign(int count, double transition) : mCount(std::clamp(count, 1, kMaxCoeffs)), mCoeffs{}
+{
   transition = std::clamp(transition, 1e-6, 0.25 - 1e-6);
   // The selectivity k of the elliptic prototype and its nome q.
   double k = std::tan((1.0 - 4.0 * transition) * kPi / 4.0);
@@ -57,19 +60,20 @@ HalfbandDesign::HalfbandDesign(int count, double transition)
   const double q = e * (1.0 + e4 * (2.0 + e4 * (15.0 + 150.0 * e4)));
   const int order = 2 * mCount + 1;
   for (int i = 0; i < mCount; ++i) {
-    const double w = NumeratorSum(q, order, i + 1) * std::pow(q, 0.25) /
-                     (DenominatorSum(q, order, i + 1) + 0.5);
+    const double w = NumeratorSum(q, order, i + 1) * std::pow(q, 0.25) / (DenominatorSum(q, order, i + 1) + 0.5);
     const double w2 = w * w;
     const double x = std::sqrt((1.0 - w2 * k) * (1.0 - w2 / k)) / (1.0 + w2);
     mCoeffs[i] = (1.0 - x) / (1.0 + x);
   }
 }
 
-double HalfbandDesign::GainDb(double frequency) const {
+double HalfbandDesign::GainDb(double frequency) const
+{
   return 20.0 * std::log10(std::abs(Response(*this, 2.0 * kPi * frequency)));
 }
 
-double HalfbandDesign::DelayAtDc() const {
+double HalfbandDesign::DelayAtDc() const
+{
   const double w = 1e-4;
   return -std::arg(Response(*this, w)) / w;
 }

@@ -6,8 +6,9 @@
 
 #include "Coeffs/TolkLanes.h"
 
-class HalfbandDesign {
- public:
+class HalfbandDesign
+{
+public:
   static constexpr int kMaxCoeffs = 16;
 
   // The design of `count` coefficients (1 ... kMaxCoeffs) whose transition band is `transition`
@@ -23,7 +24,7 @@ class HalfbandDesign {
   // The group delay at DC, in samples of the higher rate.
   double DelayAtDc() const;
 
- private:
+private:
   int mCount;
   double mCoeffs[kMaxCoeffs];
 };
@@ -34,11 +35,13 @@ class HalfbandDesign {
 // section j+1 is the previous output of section j, so the chain keeps one value per section
 // boundary.
 template <int N>
-struct HalfbandChain {
+struct HalfbandChain
+{
   TolkLanes coeff[N];
   TolkLanes state[N + 1];
 
-  TOLK_INLINE TolkLanes Run(TolkLanes x) {
+  TOLK_INLINE TolkLanes Run(TolkLanes x)
+  {
     for (int j = 0; j < N; ++j) {
       const TolkLanes y = (coeff[j] * x + state[j]) - coeff[j] * state[j + 1];
       state[j] = x;
@@ -51,29 +54,34 @@ struct HalfbandChain {
 
 // The two chains of a design with N coefficients (N even).
 template <int N>
-struct HalfbandPair {
+struct HalfbandPair
+{
   static_assert(N % 2 == 0, "a halfband pair has as many coefficients in each chain");
   HalfbandChain<N / 2> later, earlier;
 
   // Loads the design's coefficients (it must have N) and clears the history.
-  void Set(const HalfbandDesign& design) {
+  void Set(const HalfbandDesign& design)
+  {
     for (int j = 0; j < N / 2; ++j) {
       TolkSplat(later.coeff[j], design.Coeff(2 * j));
       TolkSplat(earlier.coeff[j], design.Coeff(2 * j + 1));
     }
     Clear();
   }
-  void Clear() {
+  void Clear()
+  {
     Clear(0);
     Clear(1);
   }
   // Clears the history of channel c alone.
-  void Clear(int c) {
+  void Clear(int c)
+  {
     for (TolkLanes& s : later.state) s[c] = 0.0;
     for (TolkLanes& s : earlier.state) s[c] = 0.0;
   }
   // Whether every value in channel c's history is finite.
-  bool Finite(int c) const {
+  bool Finite(int c) const
+  {
     double sum = 0.0;
     for (const TolkLanes& s : later.state) sum += s[c] - s[c];
     for (const TolkLanes& s : earlier.state) sum += s[c] - s[c];
@@ -82,7 +90,8 @@ struct HalfbandPair {
 
   // n samples in, 2n out at twice the rate, with unit gain in the passband. The chains run on
   // a copy held in registers.
-  TOLK_INLINE void Up(const TolkLanes* in, TolkLanes* out, int n) {
+  TOLK_INLINE void Up(const TolkLanes* in, TolkLanes* out, int n)
+  {
     HalfbandPair p = *this;
     for (int s = 0; s < n; ++s) {
       out[2 * s] = p.later.Run(in[s]);
@@ -91,10 +100,10 @@ struct HalfbandPair {
     *this = p;
   }
   // 2n samples in, n out at half the rate.
-  TOLK_INLINE void Down(const TolkLanes* in, TolkLanes* out, int n) {
+  TOLK_INLINE void Down(const TolkLanes* in, TolkLanes* out, int n)
+  {
     HalfbandPair p = *this;
-    for (int s = 0; s < n; ++s)
-      out[s] = (p.later.Run(in[2 * s + 1]) + p.earlier.Run(in[2 * s])) * 0.5;
+    for (int s = 0; s < n; ++s) out[s] = (p.later.Run(in[2 * s + 1]) + p.earlier.Run(in[2 * s])) * 0.5;
     *this = p;
   }
 };

@@ -11,6 +11,7 @@ typedef double TolkQuad __attribute__((vector_size(4 * sizeof(double))));   // t
 // Sets every lane of v to d (a double has one lane).
 TOLK_INLINE void TolkSplat(double& v, double d) { v = d; }
 template <class V>
-TOLK_INLINE void TolkSplat(V& v, double d) {
+TOLK_INLINE void TolkSplat(V& v, double d)
+{
   for (unsigned i = 0; i < sizeof(V) / sizeof(double); ++i) v[i] = d;
 }

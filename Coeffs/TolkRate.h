@@ -7,7 +7,8 @@
 
 // The eight filter coefficients; V is double for one channel or a lane type for several.
 template <class V>
-struct TolkCoeffs {
+struct TolkCoeffs
+{
   V b[4];
   V a[4];
 };
@@ -17,8 +18,9 @@ struct TolkCoeffs {
 // coefficient's terms in their listed order would give: the leading sums that depend on the
 // rate alone are formed here, the rest keep their order in Eval.
 template <class C>
-class TolkRateT {
- public:
+class TolkRateT
+{
+public:
   // A rate of 0: every numerator coefficient is 0 and the denominator is its constant row.
   TolkRateT() : TolkRateT(0.0) {}
   // Forms S^2 = S*S, S^3 = S^2*S and every product of a table constant with them.
@@ -34,7 +36,7 @@ class TolkRateT {
   template <class V>
   TOLK_INLINE void Eval(const V& A, TolkCoeffs<V>& c) const;
 
- private:
+private:
   template <class D>
   friend class TolkRateT;
   double mRate;
@@ -54,10 +56,9 @@ typedef TolkRateT<double> TolkRate;
 // negated, b2's are b1's negated; in the denominator the S and S^2 control rows have one
 // magnitude across a0..a3, and the S^3 control rows pair a3 with a0 and a2 with a1.
 namespace tolk_detail {
-constexpr bool Negated(const double (&p)[2], const double (&q)[2]) {
-  return p[0] == -q[0] && p[1] == -q[1];
-}
-constexpr bool RowSigns(int row, double s1, double s2, double s3) {
+constexpr bool Negated(const double (&p)[2], const double (&q)[2]) { return p[0] == -q[0] && p[1] == -q[1]; }
+constexpr bool RowSigns(int row, double s1, double s2, double s3)
+{
   return kTolkDen[row][1] == s1 * kTolkDen[row][0] && kTolkDen[row][2] == s2 * kTolkDen[row][0] &&
          kTolkDen[row][3] == s3 * kTolkDen[row][0];
 }
@@ -76,14 +77,16 @@ TolkRateT<double>::TolkRateT(double sampleRate);
 
 namespace tolk_detail {
 template <class C, class D, int N>
-void SplatAll(C (&to)[N], const D (&from)[N]) {
+void SplatAll(C (&to)[N], const D (&from)[N])
+{
   for (int k = 0; k < N; ++k) TolkSplat(to[k], from[k]);
 }
 }  // namespace tolk_detail
 
 template <class C>
 template <class D>
-TolkRateT<C>::TolkRateT(const TolkRateT<D>& scalar) : mRate(scalar.mRate) {
+TolkRateT<C>::TolkRateT(const TolkRateT<D>& scalar) : mRate(scalar.mRate)
+{
   using tolk_detail::SplatAll;
   SplatAll(mNumK, scalar.mNumK);
   SplatAll(mNumA[0], scalar.mNumA[0]);
@@ -98,7 +101,8 @@ TolkRateT<C>::TolkRateT(const TolkRateT<D>& scalar) : mRate(scalar.mRate) {
 
 template <class C>
 template <class V>
-TOLK_INLINE void TolkRateT<C>::Eval(const V& A, TolkCoeffs<V>& c) const {
+TOLK_INLINE void TolkRateT<C>::Eval(const V& A, TolkCoeffs<V>& c) const
+{
   const V A2 = A * A;
   // Each control term of the numerator is p*S^3*A - q*S^3*A, shared with opposite sign.
   const V u = mNumA[0][0] * A - mNumA[0][1] * A;

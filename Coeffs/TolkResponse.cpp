@@ -11,9 +11,10 @@ constexpr double kSettleSeconds = 0.25;
 constexpr double kMeasureSeconds = 0.25;
 }  // namespace
 
-double TolkGainDb(double sampleRate, double control, double frequency) {
-  if (!(sampleRate > 0.0) || !(frequency > 0.0) || !(frequency < sampleRate / 2.0) ||
-      !std::isfinite(sampleRate) || !std::isfinite(control))
+double TolkGainDb(double sampleRate, double control, double frequency)
+{
+  if (!(sampleRate > 0.0) || !(frequency > 0.0) || !(frequency < sampleRate / 2.0) || !std::isfinite(sampleRate) ||
+      !std::isfinite(control))
     return std::numeric_limits<double>::quiet_NaN();
   Tolk tolk;
   tolk.Calc(sampleRate, control);

@@ -20,13 +20,16 @@ namespace tolk_detail {
 // start: value t + dt*f, first antiderivative c1 + t*f + dt/2*f^2, second antiderivative
 // c2 + c1*f + t/2*f^2 + dt/6*f^3 (both antiderivatives of the magnitude, from 0). The last
 // interval, from point 199 on, is flat and runs to infinity.
-struct ShaperPiece {
+struct ShaperPiece
+{
   double c2, c1, t, dt;
 };
-struct ShaperPieces {
+struct ShaperPieces
+{
   ShaperPiece piece[2][200];
 };
-constexpr ShaperPieces MakeShaperPieces() {
+constexpr ShaperPieces MakeShaperPieces()
+{
   ShaperPieces p{};
   const TolkShaperTable* tables[2] = {&shaper_pos_table, &shaper_neg_table};
   for (int k = 0; k < 2; ++k) {
@@ -45,7 +48,8 @@ inline constexpr ShaperPieces kShaperPieces = MakeShaperPieces();
 
 // The piece under U and the fraction past its start (unbounded on the last piece; NaN gives the
 // last piece and a NaN fraction). sign is -1 or +1 after U's sign bit.
-TOLK_INLINE const ShaperPiece& PieceOf(double U, double& f, double& sign) {
+TOLK_INLINE const ShaperPiece& PieceOf(double U, double& f, double& sign)
+{
   std::uint64_t bits;
   std::memcpy(&bits, &U, sizeof bits);
   const double m = std::fabs(U);
@@ -58,19 +62,22 @@ TOLK_INLINE const ShaperPiece& PieceOf(double U, double& f, double& sign) {
 }  // namespace tolk_detail
 
 // The curve itself at U (the table's value, interpolated; NaN for NaN).
-TOLK_INLINE double TolkCurve(double U) {
+TOLK_INLINE double TolkCurve(double U)
+{
   double f, sign;
   const tolk_detail::ShaperPiece& p = tolk_detail::PieceOf(U, f, sign);
   return p.t + p.dt * (f > 1.0 ? 1.0 : f);  // the last piece is flat to infinity
 }
 // Its antiderivative from 0 to U.
-TOLK_INLINE double TolkCurveIntegral(double U) {
+TOLK_INLINE double TolkCurveIntegral(double U)
+{
   double f, sign;
   const tolk_detail::ShaperPiece& p = tolk_detail::PieceOf(U, f, sign);
   return sign * (p.c1 + f * (p.t + f * (0.5 * p.dt)));
 }
 // Its second antiderivative from 0 to U.
-TOLK_INLINE double TolkCurveIntegral2(double U) {
+TOLK_INLINE double TolkCurveIntegral2(double U)
+{
   double f, sign;
   const tolk_detail::ShaperPiece& p = tolk_detail::PieceOf(U, f, sign);
   return p.c2 + f * (p.c1 + f * (0.5 * p.t + f * (p.dt * (1.0 / 6.0))));
@@ -80,7 +87,8 @@ namespace tolk_detail {
 TOLK_INLINE TolkLanes Abs(TolkLanes v) { return v < 0.0 ? -v : v; }
 // Lanes where a and b lie apart (d = a - b): far enough for a difference quotient of the
 // antiderivatives to keep its digits.
-TOLK_INLINE auto Apart(TolkLanes d, TolkLanes a, TolkLanes b, double close) {
+TOLK_INLINE auto Apart(TolkLanes d, TolkLanes a, TolkLanes b, double close)
+{
   const TolkLanes ma = Abs(a), mb = Abs(b);
   return Abs(d) > (ma > mb ? ma : mb) * close;
 }
@@ -97,8 +105,9 @@ TOLK_INLINE auto Apart(TolkLanes d, TolkLanes a, TolkLanes b, double close) {
 // differences to keep their digits, the curve at the centre stands in. A result that is not a
 // finite number, which only a NaN or an infinity among the inputs brings, is 0.
 template <int Order, int Capacity>
-class TolkSmoothShaper {
- public:
+class TolkSmoothShaper
+{
+public:
   static_assert(Order == 1 || Order == 2, "first or second order");
   // Inputs in different pieces closer than this share of their magnitude count as too close.
   static constexpr double kClose = 3e-5;
@@ -107,11 +116,13 @@ class TolkSmoothShaper {
 
   TolkSmoothShaper() { Clear(); }
   // History as after a long silence.
-  void Clear() {
+  void Clear()
+  {
     Clear(0);
     Clear(1);
   }
-  void Clear(int c) {
+  void Clear(int c)
+  {
     for (int k = 0; k < 2; ++k) {
       mX[k][c] = mF[k][c] = mFrac[k][c] = 0.0;
       mKey[k][c] = kZeroKey;
@@ -119,14 +130,16 @@ class TolkSmoothShaper {
     mD[0][c] = 0.0;
   }
   // Whether channel c's history holds only finite numbers.
-  bool Finite(int c) const {
+  bool Finite(int c) const
+  {
     double sum = mD[0][c] - mD[0][c];
     for (int k = 0; k < 2; ++k) sum += (mX[k][c] - mX[k][c]) + (mF[k][c] - mF[k][c]);
     return sum == 0.0;
   }
 
   // Shapes n (up to Capacity) inputs of both channels in place.
-  TOLK_INLINE void Run(TolkLanes* v, int n) {
+  TOLK_INLINE void Run(TolkLanes* v, int n)
+  {
     using namespace tolk_detail;
     TolkLanes* x = mX + 2;  // x[-2], x[-1]: the history, likewise below
     TolkLanes* F = mF + 2;
@@ -155,8 +168,7 @@ class TolkSmoothShaper {
       if constexpr (Order == 1) {
         within = mT[s] + mDt[s] * (0.5 * (f0 + f1));
       } else {
-        within = mSign[s] * (mC1[s] + 0.5 * mT[s] * (f0 + f1) +
-                             mDt[s] * (1.0 / 6.0) * (f0 * f0 + f0 * f1 + f1 * f1));
+        within = mSign[s] * (mC1[s] + 0.5 * mT[s] * (f0 + f1) + mDt[s] * (1.0 / 6.0) * (f0 * f0 + f0 * f1 + f1 * f1));
       }
       const TolkLanes d = x[s] - x[s - 1];
       const TolkLanes across = (F[s] - F[s - 1]) / d;
@@ -195,20 +207,20 @@ class TolkSmoothShaper {
     D[-1] = D[n - 1];
   }
 
- private:
+private:
   // The key of the piece that holds +0.
   static constexpr double kZeroKey = 0.0;
 
   // The mean under the triangle when its outer inputs coincide: the curve at the centre when
   // all three do, else through the antiderivatives between the middle input and the others'
   // centre, which lie apart.
-  static double Folded(double x0, double x1, double x2) {
+  static double Folded(double x0, double x1, double x2)
+  {
     const double mid = 0.5 * (x0 + x2);
     const double d = mid - x1;
     if (!(std::fabs(d) > kClose * std::fmax(std::fabs(mid), std::fabs(x1))))
       return TolkCurve((x0 + x1 + x2) * (1.0 / 3.0));
-    return 2.0 / d *
-           (TolkCurveIntegral(mid) + (TolkCurveIntegral2(x1) - TolkCurveIntegral2(mid)) / d);
+    return 2.0 / d * (TolkCurveIntegral(mid) + (TolkCurveIntegral2(x1) - TolkCurveIntegral2(mid)) / d);
   }
 
   // Per input: the value and its antiderivative (second order: second antiderivative), its

@@ -14,12 +14,13 @@ constexpr double kOutDefault = -15.0, kGainMDefault = 0.7, kGainLDefault = 0.3;
 }  // namespace
 
 Kelvo::Kelvo(IPlugInstanceInfo instanceInfo)
-    : IPlug(instanceInfo, kNumParams, "1-1 2-2", 1, "Kelvo", "", "Quillmarsh", 0x10000,
-            FourCC("Kel1"), FourCC("Qlmh"), 0, false, false, false, 0),
+    : IPlug(instanceInfo, kNumParams, "1-1 2-2", 1, "Kelvo", "", "Quillmarsh", 0x10000, FourCC("Kel1"), FourCC("Qlmh"),
+            0, false, false, false, 0),
       mOutputGain(std::pow(10.0, kOutDefault / 20.0)),
       mGainL(kGainLDefault),
       mGainM(kGainMDefault),
-      mRenderQuality(0) {
+      mRenderQuality(0)
+{
   GetParam(kBypass)->InitInt("Bypass", 0, 0, 1, "", "");
   GetParam(kGainL)->InitDouble("GainL", kGainLDefault, 0.05, 0.98, 0.01, "", "", 1.0);
   GetParam(kGainL)->SetShape(1.0);
@@ -37,7 +38,8 @@ Kelvo::~Kelvo() {}
 
 void Kelvo::Reset() { WDL_MutexLock lock(&mMutex); }
 
-void Kelvo::OnParamChange(int paramIdx) {
+void Kelvo::OnParamChange(int paramIdx)
+{
   WDL_MutexLock lock(&mMutex);
   IParam* param = GetParam(paramIdx);
   if (!param) return;
@@ -58,17 +60,20 @@ void Kelvo::OnParamChange(int paramIdx) {
   }
 }
 
-KelvoCircuit::Quality Kelvo::CircuitQuality(int renderQuality) {
+KelvoCircuit::Quality Kelvo::CircuitQuality(int renderQuality)
+{
   if (renderQuality >= 127) return KelvoCircuit::kBest;
   return renderQuality >= 64 ? KelvoCircuit::kHigh : KelvoCircuit::kStandard;
 }
 
-int Kelvo::GetRenderQuality() {
+int Kelvo::GetRenderQuality()
+{
   WDL_MutexLock lock(&mMutex);
   return mRenderQuality;
 }
 
-bool Kelvo::SetRenderQuality(int quality) {
+bool Kelvo::SetRenderQuality(int quality)
+{
   if (quality < 0 || quality > 127) return false;
   WDL_MutexLock lock(&mMutex);
   mRenderQuality = quality;
@@ -79,12 +84,14 @@ bool Kelvo::SetRenderQuality(int quality) {
   return true;
 }
 
-int Kelvo::BypassMode() {
+int Kelvo::BypassMode()
+{
   const double value = GetParam(kBypass)->Value();
   return value > -1.0 && value < 2.0 ? static_cast<int>(value) : -1;
 }
 
-void Kelvo::ProcessDoubleReplacing(double** inputs, double** outputs, int nFrames) {
+void Kelvo::ProcessDoubleReplacing(double** inputs, double** outputs, int nFrames)
+{
   if (nFrames <= 0) return;
   const double sampleRate = GetSampleRate();
   const int bypass = BypassMode();

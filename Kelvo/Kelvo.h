@@ -15,8 +15,9 @@ enum EKelvoParam {
   kNumParams
 };
 
-class Kelvo : public IPlug {
- public:
+class Kelvo : public IPlug
+{
+public:
   // Fixes the identity, initialises the parameters, attaches the editor (in builds with one) and
   // makes the one preset, "-".
   explicit Kelvo(IPlugInstanceInfo instanceInfo);
@@ -45,7 +46,7 @@ class Kelvo : public IPlug {
   double StoredGainM() const { return mGainM; }
   const KelvoCircuit& Circuit() const { return mCircuit; }
 
- private:
+private:
   // The "Bypass" value truncated to an integer; -1 for a value that is not a small number.
   int BypassMode();
 

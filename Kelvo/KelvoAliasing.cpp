@@ -16,14 +16,16 @@ constexpr double kKaiserBeta = 20.0;
 constexpr int kLobeBins = 12;  // the window's main lobe, with room to spare
 constexpr double kPi = 3.14159265358979323846;
 
-double ThreadSeconds() {
+double ThreadSeconds()
+{
   timespec t;
   clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
   return t.tv_sec + t.tv_nsec * 1e-9;
 }
 
 // The modified Bessel function I0, by its series.
-double BesselI0(double x) {
+double BesselI0(double x)
+{
   double sum = 1.0, term = 1.0;
   for (int k = 1; term > 1e-17 * sum; ++k) {
     term *= (x / (2.0 * k)) * (x / (2.0 * k));
@@ -33,7 +35,8 @@ double BesselI0(double x) {
 }
 
 // In-place radix-2 FFT of a power-of-two length.
-void Fft(std::vector<std::complex<double>>& a) {
+void Fft(std::vector<std::complex<double>>& a)
+{
   const size_t n = a.size();
   for (size_t i = 1, j = 0; i < n; ++i) {
     size_t bit = n >> 1;
@@ -56,11 +59,11 @@ void Fft(std::vector<std::complex<double>>& a) {
 
 }  // namespace
 
-KelvoAliasing KelvoMeasureAliasing(KelvoCircuit::Quality quality, double sampleRate,
-                                   double frequency, double levelDb, double gainL) {
+KelvoAliasing KelvoMeasureAliasing(KelvoCircuit::Quality quality, double sampleRate, double frequency, double levelDb,
+                                   double gainL)
+{
   KelvoAliasing result{std::numeric_limits<double>::quiet_NaN(), 0.0, 0.0};
-  if (!(sampleRate > 0.0) || !(frequency > 0.0) || !(frequency < sampleRate / 4.0) ||
-      !std::isfinite(levelDb))
+  if (!(sampleRate > 0.0) || !(frequency > 0.0) || !(frequency < sampleRate / 4.0) || !std::isfinite(levelDb))
     return result;
   KelvoCircuit circuit;
   circuit.SetQuality(quality);
@@ -91,8 +94,7 @@ KelvoAliasing KelvoMeasureAliasing(KelvoCircuit::Quality quality, double sampleR
   std::vector<bool> harmonic(bins + 1, false);
   for (int m = 0; m * frequency <= sampleRate / 2.0 + kLobeBins * binHz; ++m) {
     const int centre = static_cast<int>(std::lround(m * frequency / binHz));
-    for (int b = std::max(0, centre - kLobeBins); b <= std::min(bins, centre + kLobeBins); ++b)
-      harmonic[b] = true;
+    for (int b = std::max(0, centre - kLobeBins); b <= std::min(bins, centre + kLobeBins); ++b) harmonic[b] = true;
   }
   const int f0 = static_cast<int>(std::lround(frequency / binHz));
   double fundamental = 0.0, worst = 0.0;

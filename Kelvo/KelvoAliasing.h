@@ -4,10 +4,11 @@
 
 #include "Kelvo/KelvoCircuit.h"
 
-struct KelvoAliasing {
-  double worstDb;      // the strongest non-harmonic line against the fundamental, in dB
-  double worstHz;      // where it lies
-  double nsPerFrame;   // processor time per stereo frame of the render
+struct KelvoAliasing
+{
+  double worstDb;     // the strongest non-harmonic line against the fundamental, in dB
+  double worstHz;     // where it lies
+  double nsPerFrame;  // processor time per stereo frame of the render
 };
 
 // Renders a sine of the given frequency and level (dBFS) on both channels through a new circuit
@@ -16,5 +17,5 @@ struct KelvoAliasing {
 // window: every bin farther than a main lobe from DC and from every harmonic below half the rate
 // counts. Returns a worst level of NaN when the frequency does not lie between 0 and a quarter
 // of the rate, or the rate is not positive.
-KelvoAliasing KelvoMeasureAliasing(KelvoCircuit::Quality quality, double sampleRate,
-                                   double frequency, double levelDb, double gainL = 0.3);
+KelvoAliasing KelvoMeasureAliasing(KelvoCircuit::Quality quality, double sampleRate, double frequency, double levelDb,
+                                   double gainL = 0.3);

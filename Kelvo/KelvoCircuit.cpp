@@ -7,28 +7,30 @@
 namespace {
 
 // Everything a render call's frame loop reads and writes.
-struct Block {
+struct Block
+{
   const double* in0;
   const double* in1;
   double* out0;
   double* out1;
   int n;
   const TolkRate* rate;
-  double keep;     // a, the smoother's coefficient of its state
-  double step;     // (1 - a) * (1 - gainL), the rest of each smoother step
-  TolkLanes gain;  // the output level in both lanes
-  double control;  // the smoother's state, carried from call to call
-  double control0; // channel 0's control in the last frame
+  double keep;      // a, the smoother's coefficient of its state
+  double step;      // (1 - a) * (1 - gainL), the rest of each smoother step
+  TolkLanes gain;   // the output level in both lanes
+  double control;   // the smoother's state, carried from call to call
+  double control0;  // channel 0's control in the last frame
   TolkState<double>* left;
   TolkState<double>* right;
 };
 
 // Two channels' histories side by side, and back.
-TOLK_INLINE TolkState<TolkLanes> Join(const TolkState<double>& l, const TolkState<double>& r) {
-  return TolkState<TolkLanes>{{l.x1, r.x1}, {l.x2, r.x2}, {l.x3, r.x3},
-                              {l.y1, r.y1}, {l.y2, r.y2}, {l.y3, r.y3}};
+TOLK_INLINE TolkState<TolkLanes> Join(const TolkState<double>& l, const TolkState<double>& r)
+{
+  return TolkState<TolkLanes>{{l.x1, r.x1}, {l.x2, r.x2}, {l.x3, r.x3}, {l.y1, r.y1}, {l.y2, r.y2}, {l.y3, r.y3}};
 }
-TOLK_INLINE void Split(const TolkState<TolkLanes>& h, TolkState<double>& l, TolkState<double>& r) {
+TOLK_INLINE void Split(const TolkState<TolkLanes>& h, TolkState<double>& l, TolkState<double>& r)
+{
   l = TolkState<double>{h.x1[0], h.x2[0], h.x3[0], h.y1[0], h.y2[0], h.y3[0]};
   r = TolkState<double>{h.x1[1], h.x2[1], h.x3[1], h.y1[1], h.y2[1], h.y3[1]};
 }
@@ -36,14 +38,14 @@ TOLK_INLINE void Split(const TolkState<TolkLanes>& h, TolkState<double>& l, Tolk
 // The controls of the frames of a chunk, channel 0 then channel 1 for each frame: the smoother
 // stepped twice per frame. The lanes are built in registers (going through memory would stall
 // the loop on a store-to-load forward); control0 ends as the last frame's channel-0 control.
-TOLK_INLINE void Smooth(double& control, double& control0, double keep, double step,
-                        TolkLanes& A) {
+TOLK_INLINE void Smooth(double& control, double& control0, double keep, double step, TolkLanes& A)
+{
   control0 = keep * control + step;
   control = keep * control0 + step;
   A = TolkLanes{control0, control};
 }
-TOLK_INLINE void Smooth(double& control, double& control0, double keep, double step,
-                        TolkQuad& A) {
+TOLK_INLINE void Smooth(double& control, double& control0, double keep, double step, TolkQuad& A)
+{
   TolkLanes lo, hi;
   Smooth(control, control0, keep, step, lo);
   Smooth(control, control0, keep, step, hi);
@@ -52,7 +54,8 @@ TOLK_INLINE void Smooth(double& control, double& control0, double keep, double s
 
 // Frame F's coefficient pair out of a chunk's lanes.
 template <int F, class V>
-TOLK_INLINE TolkLanes FramePair(const V& v) {
+TOLK_INLINE TolkLanes FramePair(const V& v)
+{
   if constexpr (sizeof(V) == sizeof(TolkLanes)) {
     return v;
   } else {
@@ -62,8 +65,8 @@ TOLK_INLINE TolkLanes FramePair(const V& v) {
 
 // Frame F of a chunk: both channels through their filters and the shaper, then the gains.
 template <int F, class V>
-TOLK_INLINE void RunFrame(const TolkCoeffs<V>& c, TolkState<TolkLanes>& h, const Block& b,
-                          int s) {
+TOLK_INLINE void RunFrame(const TolkCoeffs<V>& c, TolkState<TolkLanes>& h, const Block& b, int s)
+{
   TolkCoeffs<TolkLanes> k;
   k.b[0] = FramePair<F>(c.b[0]);
   k.b[1] = FramePair<F>(c.b[1]);
@@ -81,8 +84,9 @@ TOLK_INLINE void RunFrame(const TolkCoeffs<V>& c, TolkState<TolkLanes>& h, const
 
 // K frames from s on (m of them real: the controls of the others are formed but dropped).
 template <class V, int K, size_t... F>
-TOLK_INLINE void RunChunk(const TolkRateT<V>& rate, TolkState<TolkLanes>& h, Block& b, int s,
-                          int m, std::index_sequence<F...>) {
+TOLK_INLINE void RunChunk(const TolkRateT<V>& rate, TolkState<TolkLanes>& h, Block& b, int s, int m,
+                          std::index_sequence<F...>)
+{
   V A;
   Smooth(b.control, b.control0, b.keep, b.step, A);
   TolkCoeffs<V> c;
@@ -95,7 +99,8 @@ TOLK_INLINE void RunChunk(const TolkRateT<V>& rate, TolkState<TolkLanes>& h, Blo
 }
 
 template <class V, int K>
-TOLK_INLINE void RunFrames(Block& io) {
+TOLK_INLINE void RunFrames(Block& io)
+{
   Block b = io;  // a private copy, so that no output store can touch what the loop reads
   const TolkRateT<V> rate(*b.rate);
   TolkState<TolkLanes> h = Join(*b.left, *b.right);
@@ -113,7 +118,8 @@ __attribute__((target("avx"))) void RunAvx(Block& b) { RunFrames<TolkQuad, 2>(b)
 // The frames through the filter as above, one at a time, and the filter outputs through an
 // anti-aliased shaper a chunk at a time.
 template <class Shaper>
-TOLK_INLINE void RunSmoothFrames(Block& io, Shaper& shaper) {
+TOLK_INLINE void RunSmoothFrames(Block& io, Shaper& shaper)
+{
   Block b = io;
   const TolkRateT<TolkLanes> rate(*b.rate);
   TolkState<TolkLanes> h = Join(*b.left, *b.right);
@@ -141,15 +147,18 @@ TOLK_INLINE void RunSmoothFrames(Block& io, Shaper& shaper) {
 }
 
 template <class Shaper>
-void RunSmoothPortable(Block& b, Shaper& shaper) {
+void RunSmoothPortable(Block& b, Shaper& shaper)
+{
   RunSmoothFrames(b, shaper);
 }
 template <class Shaper>
-__attribute__((target("avx"))) void RunSmoothAvx(Block& b, Shaper& shaper) {
+__attribute__((target("avx"))) void RunSmoothAvx(Block& b, Shaper& shaper)
+{
   RunSmoothFrames(b, shaper);
 }
 template <class Shaper>
-void RunSmooth(KelvoCircuit::Path path, Block& b, Shaper& shaper) {
+void RunSmooth(KelvoCircuit::Path path, Block& b, Shaper& shaper)
+{
   if (path == KelvoCircuit::kAvx) {
     RunSmoothAvx(b, shaper);
   } else {
@@ -159,7 +168,8 @@ void RunSmooth(KelvoCircuit::Path path, Block& b, Shaper& shaper) {
 
 }  // namespace
 
-bool KelvoCircuit::Available(Path path) {
+bool KelvoCircuit::Available(Path path)
+{
   switch (path) {
     case kPortable:
       return true;
@@ -172,12 +182,12 @@ bool KelvoCircuit::Available(Path path) {
 KelvoCircuit::Path KelvoCircuit::Fastest() { return Available(kAvx) ? kAvx : kPortable; }
 
 KelvoCircuit::KelvoCircuit(Path path)
-    : mPath(Available(path) ? path : kPortable),
-      mQuality(kStandard),
-      mSmooth{1.0, 0.0},
-      mControl(0.0) {}
+    : mPath(Available(path) ? path : kPortable), mQuality(kStandard), mSmooth{1.0, 0.0}, mControl(0.0)
+{
+}
 
-int KelvoCircuit::Latency(Quality quality) {
+int KelvoCircuit::Latency(Quality quality)
+{
   switch (quality) {
     case kHigh:
       return HighShaper::Latency();
@@ -188,14 +198,16 @@ int KelvoCircuit::Latency(Quality quality) {
   }
 }
 
-void KelvoCircuit::SetQuality(Quality quality) {
+void KelvoCircuit::SetQuality(Quality quality)
+{
   if (quality == mQuality || quality < kStandard || quality >= kNumQualities) return;
   mQuality = quality;
   mHigh.Clear();
   mBest.Clear();
 }
 
-void KelvoCircuit::SetSampleRate(double sampleRate) {
+void KelvoCircuit::SetSampleRate(double sampleRate)
+{
   if (sampleRate == mRate.SampleRate()) return;
   mRate = TolkRate(sampleRate);
   const double a = std::exp((1.0 / sampleRate) * -6.283185307179586);
@@ -203,13 +215,15 @@ void KelvoCircuit::SetSampleRate(double sampleRate) {
   mSmooth[1] = a;
 }
 
-void KelvoCircuit::SetCoefficients(double control0, double control1) {
+void KelvoCircuit::SetCoefficients(double control0, double control1)
+{
   mRate.Eval(control0, mTolk[0].Coeffs());
   mRate.Eval(control1, mTolk[1].Coeffs());
 }
 
-void KelvoCircuit::Render(const double* const* in, double* const* out, int n, double sampleRate,
-                          double gainL, double gain) {
+void KelvoCircuit::Render(const double* const* in, double* const* out, int n, double sampleRate, double gainL,
+                          double gain)
+{
   if (n <= 0) return;
   if (!(sampleRate > 0.0)) {
     for (int s = 0; s < n; ++s) out[0][s] = out[1][s] = 0.0;
@@ -253,7 +267,8 @@ void KelvoCircuit::Render(const double* const* in, double* const* out, int n, do
   }
 }
 
-void KelvoCircuit::Glide(int n, double sampleRate, double gainL) {
+void KelvoCircuit::Glide(int n, double sampleRate, double gainL)
+{
   if (n <= 0 || !(sampleRate > 0.0)) return;
   SetSampleRate(sampleRate);
   const double a = mSmooth[1], step = mSmooth[0] * (1.0 - gainL);

@@ -6,8 +6,9 @@
 #include "Coeffs/Tolk.h"
 #include "Kelvo/KelvoOversampler.h"
 
-class KelvoCircuit {
- public:
+class KelvoCircuit
+{
+public:
   // How the frames are computed; every path gives the same bits.
   enum Path {
     kPortable,  // one frame at a time, both channels side by side
@@ -48,8 +49,7 @@ class KelvoCircuit {
   // and the make-up gain. A channel left holding a NaN or infinity (a non-finite input came in)
   // starts again from silence at the end of the call. Nothing happens for n <= 0; with a sample
   // rate that is not positive the outputs are zeroed and nothing else changes.
-  void Render(const double* const* in, double* const* out, int n, double sampleRate,
-              double gainL, double gain);
+  void Render(const double* const* in, double* const* out, int n, double sampleRate, double gainL, double gain);
 
   // Moves the control and both channels' coefficients on by n frames as Render would, without
   // running any sample through the circuit (the effect is bypassed). Same rate rules as Render.
@@ -67,7 +67,7 @@ class KelvoCircuit {
   // The fixed make-up gain, 10^(25/20).
   static constexpr double kMakeUp = 17.78279410038923;
 
- private:
+private:
   // Forms the rate's products and the smoother coefficient when the rate has changed.
   void SetSampleRate(double sampleRate);
   // Leaves both channels with the coefficients of their controls in the last frame.

@@ -9,12 +9,14 @@ namespace KelvoEditor {
 constexpr int kWidth = 367, kHeight = 630;
 constexpr const char* kProductPage = "https://quillmarsh.com/product/kelvo/";
 
-struct Point {
+struct Point
+{
   int x, y;
 };
 
 // Picture resources: number, file and frame count (frames stacked vertically).
-struct Picture {
+struct Picture
+{
   int id;
   const char* file;
   int frames;
@@ -39,6 +41,6 @@ constexpr double kKnobGearing = 4.0;
 }  // namespace KelvoEditor
 
 // Builds the editor for the instance (a 367 x 630 window at the default refresh rate, in the
-// window system the build links, its pictures found in the plug-in's own bundle) and attaches it, which gives every control its
-// parameter's value. Called by the constructor once the parameters are initialised.
+// window system the build links, its pictures found in the plug-in's own bundle) and attaches it, which gives every
+// control its parameter's value. Called by the constructor once the parameters are initialised.
 void AttachKelvoEditor(IPlugBase* pPlug);

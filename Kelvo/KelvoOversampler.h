@@ -26,11 +26,13 @@ const EllipticDesign& LastLowpass();
 }  // namespace kelvo_detail
 
 template <int K, int Order>
-class KelvoOversampler {
- public:
+class KelvoOversampler
+{
+public:
   static_assert(K == 1 || K == 4, "the host's rate, or four times it");
 
-  KelvoOversampler() {
+  KelvoOversampler()
+  {
     using namespace kelvo_detail;
     mUp2.Set(SteepHalfband());
     mUp4.Set(GentleHalfband());
@@ -41,7 +43,8 @@ class KelvoOversampler {
   // The delay of the whole chain at low frequencies, in samples at the host's rate: the
   // shaper's, and at each doubling the two stages' delays less half a sample of the higher
   // rate, by which the later of the two samples that each output stands for follows the first.
-  static double Delay() {
+  static double Delay()
+  {
     using namespace kelvo_detail;
     double delay = TolkSmoothShaper<Order, 1>::Delay() / K;
     if (K == 4) {
@@ -54,11 +57,13 @@ class KelvoOversampler {
   static int Latency() { return static_cast<int>(std::lround(Delay())); }
 
   // History of both channels as after a long silence.
-  void Clear() {
+  void Clear()
+  {
     Clear(0);
     Clear(1);
   }
-  void Clear(int c) {
+  void Clear(int c)
+  {
     mUp2.Clear(c);
     mUp4.Clear(c);
     mDown4.Clear(c);
@@ -66,9 +71,9 @@ class KelvoOversampler {
     mShaper.Clear(c);
   }
   // When channel c's history holds a NaN or an infinity, clears it and returns true.
-  bool Recover(int c) {
-    const bool finite = mUp2.Finite(c) && mUp4.Finite(c) && mDown4.Finite(c) &&
-                        mDown2.Finite(c) && mShaper.Finite(c);
+  bool Recover(int c)
+  {
+    const bool finite = mUp2.Finite(c) && mUp4.Finite(c) && mDown4.Finite(c) && mDown2.Finite(c) && mShaper.Finite(c);
     if (!finite) Clear(c);
     return !finite;
   }
@@ -78,7 +83,8 @@ class KelvoOversampler {
 
   // n (up to kChunk) filter outputs of both channels in, as many shaped values out (delayed by
   // Delay()); out may be in.
-  TOLK_INLINE void Run(const TolkLanes* y, TolkLanes* out, int n) {
+  TOLK_INLINE void Run(const TolkLanes* y, TolkLanes* out, int n)
+  {
     TolkLanes* v = mWork[0];
     for (int s = 0; s < n; ++s) v[s] = y[s] * tolk_detail::kShaperScale;
     if constexpr (K == 1) {
@@ -94,10 +100,10 @@ class KelvoOversampler {
     }
   }
 
- private:
+private:
   // Used at four times the rate only.
-  HalfbandPair<kelvo_detail::kSteepCoeffs> mUp2;                // host rate to twice it
-  HalfbandPair<kelvo_detail::kGentleCoeffs> mUp4, mDown4;       // to four times and back
+  HalfbandPair<kelvo_detail::kSteepCoeffs> mUp2;               // host rate to twice it
+  HalfbandPair<kelvo_detail::kGentleCoeffs> mUp4, mDown4;      // to four times and back
   EllipticCascade<(kelvo_detail::kLastOrder + 1) / 2> mDown2;  // to the host's rate
   TolkSmoothShaper<Order, K * kChunk> mShaper;
   TolkLanes mWork[2][K * kChunk];  // the stages' outputs, in turn

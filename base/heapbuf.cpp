@@ -7,12 +7,9 @@ namespace {
 constexpr int kPage = 4096;
 constexpr int kMaxStep = 4194304;
 constexpr int kHeader = 96;
-}
+}  // namespace
 
-WDL_HeapBuf::WDL_HeapBuf(const WDL_HeapBuf& other) : m_granul(other.m_granul)
-{
-  *this = other;
-}
+WDL_HeapBuf::WDL_HeapBuf(const WDL_HeapBuf& other) : m_granul(other.m_granul) { *this = other; }
 
 WDL_HeapBuf& WDL_HeapBuf::operator=(const WDL_HeapBuf& other)
 {
@@ -27,10 +24,7 @@ WDL_HeapBuf& WDL_HeapBuf::operator=(const WDL_HeapBuf& other)
   return *this;
 }
 
-WDL_HeapBuf::~WDL_HeapBuf()
-{
-  std::free(m_buf);
-}
+WDL_HeapBuf::~WDL_HeapBuf() { std::free(m_buf); }
 
 int64_t WDL_HeapBuf::AllocationFor(int newSize, int granularity)
 {

@@ -23,7 +23,10 @@ public:
   int GetAllocated() const { return m_alloc; }
   int GetGranul() const { return m_granul; }
   // Sets the growth granularity for later allocations (non-positive values are ignored).
-  void SetGranul(int granularity) { if (granularity > 0) m_granul = granularity; }
+  void SetGranul(int granularity)
+  {
+    if (granularity > 0) m_granul = granularity;
+  }
 
   // Sets the used size (negative counts as 0) and returns the data, or null when the size is 0.
   // Storage moves only when the size exceeds the allocation or, with allowShrink, when it falls

@@ -34,8 +34,14 @@ class WDL_MutexLock
 {
 public:
   // Holds `m` (which may be null) until the end of the scope.
-  explicit WDL_MutexLock(WDL_Mutex* m) : m_m(m) { if (m_m) m_m->Enter(); }
-  ~WDL_MutexLock() { if (m_m) m_m->Leave(); }
+  explicit WDL_MutexLock(WDL_Mutex* m) : m_m(m)
+  {
+    if (m_m) m_m->Enter();
+  }
+  ~WDL_MutexLock()
+  {
+    if (m_m) m_m->Leave();
+  }
   WDL_MutexLock(const WDL_MutexLock&) = delete;
   WDL_MutexLock& operator=(const WDL_MutexLock&) = delete;
 

@@ -12,7 +12,10 @@ public:
   WDL_PtrList(const WDL_PtrList&) = delete;
   WDL_PtrList& operator=(const WDL_PtrList&) = delete;
   // Owning lists delete their elements, last element first.
-  ~WDL_PtrList() { if (m_owning) Empty(true); }
+  ~WDL_PtrList()
+  {
+    if (m_owning) Empty(true);
+  }
 
   bool IsOwning() const { return m_owning; }
   // Number of elements.

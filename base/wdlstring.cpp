@@ -9,10 +9,7 @@ const char* WDL_String::Get() const
   return p ? p : "";
 }
 
-int WDL_String::GetLength() const
-{
-  return (int)std::strlen(Get());
-}
+int WDL_String::GetLength() const { return (int)std::strlen(Get()); }
 
 namespace {
 int Clip(const char* s, int maxlen)
@@ -24,7 +21,7 @@ int Clip(const char* s, int maxlen)
   }
   return (int)std::strlen(s);
 }
-}
+}  // namespace
 
 void WDL_String::Set(const char* s, int maxlen)
 {
@@ -42,10 +39,7 @@ void WDL_String::Set(const char* s, int maxlen)
   m_hb.Swap(next);
 }
 
-void WDL_String::Append(const char* s, int maxlen)
-{
-  Insert(s, GetLength(), maxlen);
-}
+void WDL_String::Append(const char* s, int maxlen) { Insert(s, GetLength(), maxlen); }
 
 void WDL_String::Insert(const char* s, int pos, int maxlen)
 {
@@ -96,8 +90,10 @@ void WDL_String::Format(bool append, int maxlen, const char* fmt, va_list ap)
   char* p = static_cast<char*>(tmp.Resize(maxlen + 1, false));
   if (!p) return;
   std::vsnprintf(p, (size_t)maxlen + 1, fmt, ap);
-  if (append) Append(p);
-  else Set(p);
+  if (append)
+    Append(p);
+  else
+    Set(p);
 }
 
 void WDL_String::SetFormatted(int maxlen, const char* fmt, ...)

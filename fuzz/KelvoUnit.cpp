@@ -2,14 +2,12 @@
 
 #include <CoreFoundation/CoreFoundation.h>
 
-
 #include "base/fourcc.h"
 #include "tests/support/FloatFormat.h"
 
 extern "C" void* Kelvo_Factory(const AudioComponentDescription*);
 
-namespace
-{
+namespace {
 AudioComponentPlugInInterface* Factory(const AudioComponentDescription* desc)
 {
   return (AudioComponentPlugInInterface*)Kelvo_Factory(desc);

@@ -11,7 +11,7 @@ public:
   static const int kUniqueID = 0x536D6C31;  // 'Sml1'
 
   explicit SmallPlug(bool chunks)
-    : IPlugBase(4, "2-2", 3, "Small", "", "Tests", 0x10203, kUniqueID, 0x54657374, 0, false, chunks, false, kAPIAU)
+      : IPlugBase(4, "2-2", 3, "Small", "", "Tests", 0x10203, kUniqueID, 0x54657374, 0, false, chunks, false, kAPIAU)
   {
     GetParam(0)->InitDouble("Gain", -6.0, -40.0, 6.0, 0.01, "dB");
     GetParam(1)->InitInt("Steps", 2, 0, 7);
@@ -32,8 +32,7 @@ public:
   // Every parameter inside its range and a current slot that exists.
   bool Sound()
   {
-    for (int i = 0; i < NParams(); ++i)
-    {
+    for (int i = 0; i < NParams(); ++i) {
       IParam* p = GetParam(i);
       if (!(p->Value() >= p->GetMin() && p->Value() <= p->GetMax())) return false;
     }

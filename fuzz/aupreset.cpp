@@ -7,15 +7,13 @@
 
 #include <vector>
 
-namespace
-{
+namespace {
 // True when the tree holds a date anywhere: XML keeps dates to the whole second only.
 bool HoldsDate(CFTypeRef node)
 {
   const CFTypeID type = CFGetTypeID(node);
   if (type == CFDateGetTypeID()) return true;
-  if (type == CFArrayGetTypeID())
-  {
+  if (type == CFArrayGetTypeID()) {
     for (CFIndex i = 0; i < CFArrayGetCount((CFArrayRef)node); ++i)
       if (HoldsDate(CFArrayGetValueAtIndex((CFArrayRef)node, i))) return true;
     return false;
@@ -57,8 +55,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
   CFErrorRef err = nullptr;
   CFPropertyListRef plist = CFPropertyListCreateWithData(nullptr, bytes, kCFPropertyListImmutable, &format, &err);
   CFRelease(bytes);
-  if (!plist)
-  {
+  if (!plist) {
     Require(err != nullptr, "a refused list says why");
     CFRelease(err);
     return 0;

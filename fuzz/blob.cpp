@@ -13,8 +13,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 
   SmallPlug plug(in.TakeBool());
   plug.MakePresetFromBlob(name.c_str(), blob.c_str(), sizeOfChunk);
-  if (sizeOfChunk >= 0)
-  {
+  if (sizeOfChunk >= 0) {
     Require(plug.NPresets() == 3 && strlen(plug.GetPresetName(1)) < MAX_PRESET_NAME_LEN, "the blob fills slot 1");
     plug.RestorePreset(1);
   }

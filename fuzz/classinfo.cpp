@@ -6,8 +6,7 @@
 
 #include <CoreFoundation/CoreFoundation.h>
 
-namespace
-{
+namespace {
 const char* const kKeys[] = {"version", "type", "subtype", "manufacturer", "name", "data", "preset-number"};
 
 // The unit's own values, to be kept or spoiled by the input.
@@ -15,9 +14,9 @@ const SInt32 kOwn[] = {0x10000, (SInt32)kAudioUnitType_Effect, 0x4B656C31, 0x516
 
 CFTypeRef MakeValue(FuzzInput& in, int key)
 {
-  switch (in.TakeInt(0, 7))
-  {
-    case 0: return nullptr;  // missing
+  switch (in.TakeInt(0, 7)) {
+    case 0:
+      return nullptr;  // missing
     case 1: {
       SInt32 v = key < 4 && in.TakeBool() ? kOwn[key] : in.Take<SInt32>();
       return CFNumberCreate(nullptr, kCFNumberSInt32Type, &v);
@@ -38,7 +37,8 @@ CFTypeRef MakeValue(FuzzInput& in, int key)
       std::vector<uint8_t> b = in.TakeBytes(96);
       return CFDataCreate(nullptr, b.data(), (CFIndex)b.size());
     }
-    case 6: return CFArrayCreate(nullptr, nullptr, 0, &kCFTypeArrayCallBacks);
+    case 6:
+      return CFArrayCreate(nullptr, nullptr, 0, &kCFTypeArrayCallBacks);
     default: {
       // Whole parameter values, a few of them.
       std::vector<double> v(in.TakeInt(0, 6));
@@ -70,8 +70,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
   FuzzInput in(data, size);
   CFMutableDictionaryRef dict =
       CFDictionaryCreateMutable(nullptr, 0, &kCFTypeDictionaryKeyCallBacks, &kCFTypeDictionaryValueCallBacks);
-  for (int k = 0; k < (int)(sizeof(kKeys) / sizeof(kKeys[0])); ++k)
-  {
+  for (int k = 0; k < (int)(sizeof(kKeys) / sizeof(kKeys[0])); ++k) {
     CFTypeRef value = MakeValue(in, k);
     if (!value) continue;
     CFStringRef key = CFStringCreateWithCString(nullptr, kKeys[k], kCFStringEncodingUTF8);
@@ -81,8 +80,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
   }
   CFDataRef before = StateData(unit.Get());
   CFPropertyListRef plist = dict;
-  const OSStatus r = AudioUnitSetProperty(unit.Get(), kAudioUnitProperty_ClassInfo, kAudioUnitScope_Global, 0, &plist,
-                                          sizeof(plist));
+  const OSStatus r =
+      AudioUnitSetProperty(unit.Get(), kAudioUnitProperty_ClassInfo, kAudioUnitScope_Global, 0, &plist, sizeof(plist));
   CFDataRef after = StateData(unit.Get());
   if (r != noErr) Require(CFEqual(before, after), "a refused state changes nothing");
   CFRelease(before);

@@ -7,8 +7,7 @@
 #include <cstdio>
 #include <unistd.h>
 
-namespace
-{
+namespace {
 // Program and bank files mostly start with the right header, so the loaders get past it.
 void PutHeader(std::vector<uint8_t>& file, bool bank, bool chunks)
 {

@@ -9,8 +9,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
   LICE_IBitmap* fresh = LICE_LoadPNGFromMemory(data, (int)size);
-  if (fresh)
-  {
+  if (fresh) {
     if (fresh->getWidth() <= 0 || fresh->getHeight() <= 0 || !fresh->getBits()) abort();
     // Every pixel is readable.
     volatile LICE_pixel sum = 0;
@@ -21,14 +20,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
   LICE_MemBitmap given(5, 3);
   LICE_Clear(&given, 0x12345678);
   LICE_IBitmap* into = LICE_LoadPNGFromMemory(data, (int)size, &given);
-  if (!into)
-  {
+  if (!into) {
     if (given.getWidth() != 5 || given.getHeight() != 3) abort();
     for (int y = 0; y < 3; ++y)
       for (int x = 0; x < 5; ++x)
         if (LICE_GetPixel(&given, x, y) != 0x12345678) abort();
-  }
-  else if (into != &given)
+  } else if (into != &given)
     abort();
   return 0;
 }

@@ -12,24 +12,45 @@
 
 #include <cmath>
 
-namespace
-{
-const AudioUnitPropertyID kKnown[] = {
-    kAudioUnitProperty_ClassInfo, kAudioUnitProperty_MakeConnection, kAudioUnitProperty_SampleRate,
-    kAudioUnitProperty_ParameterList, kAudioUnitProperty_ParameterInfo, kAudioUnitProperty_FastDispatch,
-    kAudioUnitProperty_StreamFormat, kAudioUnitProperty_ElementCount, kAudioUnitProperty_Latency,
-    kAudioUnitProperty_SupportedNumChannels, kAudioUnitProperty_MaximumFramesPerSlice,
-    kAudioUnitProperty_ParameterValueStrings, kAudioUnitProperty_GetUIComponentList,
-    kAudioUnitProperty_AudioChannelLayout, kAudioUnitProperty_TailTime, kAudioUnitProperty_BypassEffect,
-    kAudioUnitProperty_LastRenderError, kAudioUnitProperty_SetRenderCallback, kAudioUnitProperty_FactoryPresets,
-    kAudioUnitProperty_HostCallbacks, kAudioUnitProperty_CurrentPreset, kAudioUnitProperty_PresentPreset,
-    kAudioUnitProperty_ElementName, kAudioUnitProperty_CocoaUI, kAudioUnitProperty_SupportedChannelLayoutTags,
-    kAudioUnitProperty_ParameterStringFromValue, kAudioUnitProperty_ParameterIDName,
-    kAudioUnitProperty_ParameterClumpName, kAudioUnitProperty_ParameterValueFromString,
-    kAudioUnitProperty_OfflineRender, kAudioUnitProperty_AUHostIdentifier, kMusicDeviceProperty_InstrumentCount,
-    kAudioUnitProperty_RenderQuality, kAudioUnitProperty_InPlaceProcessing, kAudioUnitProperty_ContextName,
-    kAudioUnitProperty_SupportedChannelLayoutTags, kAudioUnitProperty_ParameterHistoryInfo,
-    kAudioUnitProperty_NickName};
+namespace {
+const AudioUnitPropertyID kKnown[] = {kAudioUnitProperty_ClassInfo,
+                                      kAudioUnitProperty_MakeConnection,
+                                      kAudioUnitProperty_SampleRate,
+                                      kAudioUnitProperty_ParameterList,
+                                      kAudioUnitProperty_ParameterInfo,
+                                      kAudioUnitProperty_FastDispatch,
+                                      kAudioUnitProperty_StreamFormat,
+                                      kAudioUnitProperty_ElementCount,
+                                      kAudioUnitProperty_Latency,
+                                      kAudioUnitProperty_SupportedNumChannels,
+                                      kAudioUnitProperty_MaximumFramesPerSlice,
+                                      kAudioUnitProperty_ParameterValueStrings,
+                                      kAudioUnitProperty_GetUIComponentList,
+                                      kAudioUnitProperty_AudioChannelLayout,
+                                      kAudioUnitProperty_TailTime,
+                                      kAudioUnitProperty_BypassEffect,
+                                      kAudioUnitProperty_LastRenderError,
+                                      kAudioUnitProperty_SetRenderCallback,
+                                      kAudioUnitProperty_FactoryPresets,
+                                      kAudioUnitProperty_HostCallbacks,
+                                      kAudioUnitProperty_CurrentPreset,
+                                      kAudioUnitProperty_PresentPreset,
+                                      kAudioUnitProperty_ElementName,
+                                      kAudioUnitProperty_CocoaUI,
+                                      kAudioUnitProperty_SupportedChannelLayoutTags,
+                                      kAudioUnitProperty_ParameterStringFromValue,
+                                      kAudioUnitProperty_ParameterIDName,
+                                      kAudioUnitProperty_ParameterClumpName,
+                                      kAudioUnitProperty_ParameterValueFromString,
+                                      kAudioUnitProperty_OfflineRender,
+                                      kAudioUnitProperty_AUHostIdentifier,
+                                      kMusicDeviceProperty_InstrumentCount,
+                                      kAudioUnitProperty_RenderQuality,
+                                      kAudioUnitProperty_InPlaceProcessing,
+                                      kAudioUnitProperty_ContextName,
+                                      kAudioUnitProperty_SupportedChannelLayoutTags,
+                                      kAudioUnitProperty_ParameterHistoryInfo,
+                                      kAudioUnitProperty_NickName};
 
 float gSource[2][4096];
 
@@ -48,10 +69,13 @@ void FixPointers(AudioUnitPropertyID propID, std::vector<uint8_t>& data, FuzzInp
   auto put = [&](size_t offset, const void* p) {
     if (data.size() >= offset + sizeof(p)) memcpy(data.data() + offset, &p, sizeof(p));
   };
-  switch (propID)
-  {
-    case kAudioUnitProperty_ClassInfo: put(0, nullptr); break;  // the class-info target covers dictionaries
-    case kAudioUnitProperty_MakeConnection: put(offsetof(AudioUnitConnection, sourceAudioUnit), nullptr); break;
+  switch (propID) {
+    case kAudioUnitProperty_ClassInfo:
+      put(0, nullptr);
+      break;  // the class-info target covers dictionaries
+    case kAudioUnitProperty_MakeConnection:
+      put(offsetof(AudioUnitConnection, sourceAudioUnit), nullptr);
+      break;
     case kAudioUnitProperty_SetRenderCallback:
       put(offsetof(AURenderCallbackStruct, inputProc), in.TakeBool() ? (void*)Feed : nullptr);
       put(offsetof(AURenderCallbackStruct, inputProcRefCon), nullptr);
@@ -60,17 +84,24 @@ void FixPointers(AudioUnitPropertyID propID, std::vector<uint8_t>& data, FuzzInp
       for (size_t at = 0; at + sizeof(void*) <= sizeof(HostCallbackInfo); at += sizeof(void*)) put(at, nullptr);
       break;
     case kAudioUnitProperty_CurrentPreset:
-    case kAudioUnitProperty_PresentPreset: put(offsetof(AUPreset, presetName), in.TakeBool() ? text : nullptr); break;
-    case kAudioUnitProperty_AUHostIdentifier: put(offsetof(AUHostVersionIdentifier, hostName), text); break;
+    case kAudioUnitProperty_PresentPreset:
+      put(offsetof(AUPreset, presetName), in.TakeBool() ? text : nullptr);
+      break;
+    case kAudioUnitProperty_AUHostIdentifier:
+      put(offsetof(AUHostVersionIdentifier, hostName), text);
+      break;
     case kAudioUnitProperty_ContextName:
-    case kAudioUnitProperty_NickName: put(0, text); break;
+    case kAudioUnitProperty_NickName:
+      put(0, text);
+      break;
     case kAudioUnitProperty_ParameterStringFromValue:
       put(offsetof(AudioUnitParameterStringFromValue, inValue), in.TakeBool() ? value : nullptr);
       break;
     case kAudioUnitProperty_ParameterValueFromString:
       put(offsetof(AudioUnitParameterValueFromString, inString), in.TakeBool() ? text : nullptr);
       break;
-    default: break;
+    default:
+      break;
   }
 }
 
@@ -94,46 +125,58 @@ void ClearOutputs(AudioUnitPropertyID propID, std::vector<uint8_t>& data)
   auto clear = [&](size_t offset, size_t n) {
     if (data.size() >= offset + n) memset(data.data() + offset, 0, n);
   };
-  switch (propID)
-  {
-    case kAudioUnitProperty_ParameterInfo: clear(0, sizeof(AudioUnitParameterInfo)); break;
+  switch (propID) {
+    case kAudioUnitProperty_ParameterInfo:
+      clear(0, sizeof(AudioUnitParameterInfo));
+      break;
     case kAudioUnitProperty_CurrentPreset:
-    case kAudioUnitProperty_PresentPreset: clear(offsetof(AUPreset, presetName), sizeof(CFStringRef)); break;
-    case kAudioUnitProperty_CocoaUI: clear(0, sizeof(AudioUnitCocoaViewInfo)); break;
+    case kAudioUnitProperty_PresentPreset:
+      clear(offsetof(AUPreset, presetName), sizeof(CFStringRef));
+      break;
+    case kAudioUnitProperty_CocoaUI:
+      clear(0, sizeof(AudioUnitCocoaViewInfo));
+      break;
     case kAudioUnitProperty_ParameterStringFromValue:
       clear(offsetof(AudioUnitParameterStringFromValue, outString), sizeof(CFStringRef));
       break;
-    case kAudioUnitProperty_ParameterIDName: clear(offsetof(AudioUnitParameterIDName, outName), sizeof(CFStringRef)); break;
+    case kAudioUnitProperty_ParameterIDName:
+      clear(offsetof(AudioUnitParameterIDName, outName), sizeof(CFStringRef));
+      break;
     case kAudioUnitProperty_ParameterClumpName:
       clear(offsetof(AudioUnitParameterNameInfo, outName), sizeof(CFStringRef));
       break;
-    case kAudioUnitProperty_ParameterValueFromString: break;  // hands back a number only
-    default: clear(0, sizeof(CFTypeRef)); break;
+    case kAudioUnitProperty_ParameterValueFromString:
+      break;  // hands back a number only
+    default:
+      clear(0, sizeof(CFTypeRef));
+      break;
   }
 }
 
 // Releases what a successful get handed over.
 void ReleaseResult(AudioUnitPropertyID propID, const std::vector<uint8_t>& data)
 {
-  switch (propID)
-  {
+  switch (propID) {
     case kAudioUnitProperty_ClassInfo:
     case kAudioUnitProperty_ParameterValueStrings:
     case kAudioUnitProperty_FactoryPresets:
     case kAudioUnitProperty_ElementName:
     case kAudioUnitProperty_ContextName:
-    case kAudioUnitProperty_NickName: Release(Field<CFTypeRef>(data, 0)); break;
+    case kAudioUnitProperty_NickName:
+      Release(Field<CFTypeRef>(data, 0));
+      break;
     case kAudioUnitProperty_ParameterInfo: {
       AudioUnitParameterInfo info = Field<AudioUnitParameterInfo>(data, 0);
-      if (info.flags & kAudioUnitParameterFlag_CFNameRelease)
-      {
+      if (info.flags & kAudioUnitParameterFlag_CFNameRelease) {
         if (info.flags & kAudioUnitParameterFlag_HasCFNameString) Release(info.cfNameString);
         if (info.unit == kAudioUnitParameterUnit_CustomUnit) Release(info.unitName);
       }
       break;
     }
     case kAudioUnitProperty_CurrentPreset:
-    case kAudioUnitProperty_PresentPreset: Release(Field<AUPreset>(data, 0).presetName); break;
+    case kAudioUnitProperty_PresentPreset:
+      Release(Field<AUPreset>(data, 0).presetName);
+      break;
     case kAudioUnitProperty_CocoaUI: {
       AudioUnitCocoaViewInfo info = Field<AudioUnitCocoaViewInfo>(data, 0);
       Release(info.mCocoaAUViewBundleLocation);
@@ -143,25 +186,36 @@ void ReleaseResult(AudioUnitPropertyID propID, const std::vector<uint8_t>& data)
     case kAudioUnitProperty_ParameterStringFromValue:
       Release(Field<AudioUnitParameterStringFromValue>(data, 0).outString);
       break;
-    case kAudioUnitProperty_ParameterIDName: Release(Field<AudioUnitParameterIDName>(data, 0).outName); break;
-    case kAudioUnitProperty_ParameterClumpName: Release(Field<AudioUnitParameterNameInfo>(data, 0).outName); break;
-    default: break;
+    case kAudioUnitProperty_ParameterIDName:
+      Release(Field<AudioUnitParameterIDName>(data, 0).outName);
+      break;
+    case kAudioUnitProperty_ParameterClumpName:
+      Release(Field<AudioUnitParameterNameInfo>(data, 0).outName);
+      break;
+    default:
+      break;
   }
 }
 
 // The room a result of propID needs before ReleaseResult may read it.
 size_t ResultSize(AudioUnitPropertyID propID)
 {
-  switch (propID)
-  {
-    case kAudioUnitProperty_ParameterInfo: return sizeof(AudioUnitParameterInfo);
+  switch (propID) {
+    case kAudioUnitProperty_ParameterInfo:
+      return sizeof(AudioUnitParameterInfo);
     case kAudioUnitProperty_CurrentPreset:
-    case kAudioUnitProperty_PresentPreset: return sizeof(AUPreset);
-    case kAudioUnitProperty_CocoaUI: return sizeof(AudioUnitCocoaViewInfo);
-    case kAudioUnitProperty_ParameterStringFromValue: return sizeof(AudioUnitParameterStringFromValue);
-    case kAudioUnitProperty_ParameterIDName: return sizeof(AudioUnitParameterIDName);
-    case kAudioUnitProperty_ParameterClumpName: return sizeof(AudioUnitParameterNameInfo);
-    default: return sizeof(void*);
+    case kAudioUnitProperty_PresentPreset:
+      return sizeof(AUPreset);
+    case kAudioUnitProperty_CocoaUI:
+      return sizeof(AudioUnitCocoaViewInfo);
+    case kAudioUnitProperty_ParameterStringFromValue:
+      return sizeof(AudioUnitParameterStringFromValue);
+    case kAudioUnitProperty_ParameterIDName:
+      return sizeof(AudioUnitParameterIDName);
+    case kAudioUnitProperty_ParameterClumpName:
+      return sizeof(AudioUnitParameterNameInfo);
+    default:
+      return sizeof(void*);
   }
 }
 
@@ -177,8 +231,7 @@ void Render(AudioUnit unit, FuzzInput& in)
     AudioBuffer mBuffers[2];
   } list;
   list.mNumberBuffers = nBuffers;
-  for (UInt32 c = 0; c < 2; ++c)
-  {
+  for (UInt32 c = 0; c < 2; ++c) {
     out[c].assign(frames ? frames : 1, 0.0f);
     list.mBuffers[c].mNumberChannels = 1;
     list.mBuffers[c].mDataByteSize = frames * sizeof(float);
@@ -189,8 +242,7 @@ void Render(AudioUnit unit, FuzzInput& in)
   ts.mFlags = kAudioTimeStampSampleTimeValid;
   AudioUnitRenderActionFlags flags = 0;
   if (AudioUnitRender(unit, &flags, &ts, 0, frames, (AudioBufferList*)&list) != noErr) return;
-  for (UInt32 c = 0; c < nBuffers; ++c)
-  {
+  for (UInt32 c = 0; c < nBuffers; ++c) {
     const float* p = (const float*)list.mBuffers[c].mData;
     if (!p) continue;
     for (UInt32 i = 0; i < frames && i < list.mBuffers[c].mDataByteSize / sizeof(float); ++i)
@@ -210,8 +262,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
   CFStringRef text = CFStringCreateWithBytes(nullptr, (const UInt8*)textBytes.data(), (CFIndex)textBytes.size(),
                                              kCFStringEncodingUTF8, false);
   const int nCalls = in.TakeInt(1, 8);
-  for (int call = 0; call < nCalls && in.Left(); ++call)
-  {
+  for (int call = 0; call < nCalls && in.Left(); ++call) {
     const uint8_t kind = in.Take<uint8_t>();
     const AudioUnitPropertyID propID =
         (kind & 0x80) ? in.Take<AudioUnitPropertyID>() : kKnown[kind % (sizeof(kKnown) / sizeof(kKnown[0]))];
@@ -222,8 +273,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const std::vector<uint8_t> fill = in.TakeBytes(room);
     if (!fill.empty()) memcpy(buf.data(), fill.data(), fill.size());
     FixPointers(propID, buf, in, text, &value);
-    switch (in.Take<uint8_t>() % 4)
-    {
+    switch (in.Take<uint8_t>() % 4) {
       case 0: {
         UInt32 size = 0;
         Boolean writable = false;
@@ -237,14 +287,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         ClearOutputs(propID, buf);
         const bool nullData = in.TakeBool() && in.TakeBool();
         if (AudioUnitGetProperty(unit.Get(), propID, scope, elem, nullData ? nullptr : buf.data(), &size) == noErr &&
-            !nullData)
-        {
+            !nullData) {
           Require(size <= room, "a get writes no more than the room given");
           if (room >= ResultSize(propID)) ReleaseResult(propID, buf);
         }
         break;
       }
-      default: AudioUnitSetProperty(unit.Get(), propID, scope, elem, room ? buf.data() : nullptr, room); break;
+      default:
+        AudioUnitSetProperty(unit.Get(), propID, scope, elem, room ? buf.data() : nullptr, room);
+        break;
     }
   }
   Render(unit.Get(), in);

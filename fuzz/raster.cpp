@@ -6,8 +6,7 @@
 
 #include <vector>
 
-namespace
-{
+namespace {
 class ExactBitmap : public LICE_IBitmap
 {
 public:
@@ -36,11 +35,13 @@ private:
 int Coord(FuzzInput& in) { return in.TakeBool() && in.TakeBool() ? in.Take<int>() : in.TakeInt(-60, 100); }
 float FCoord(FuzzInput& in)
 {
-  switch (in.Take<uint8_t>() % 4)
-  {
-    case 0: return in.Take<float>();
-    case 1: return (float)in.TakeInt(-60, 100) + 0.25f;
-    default: return (float)in.TakeInt(-600, 1000) / 10.0f;
+  switch (in.Take<uint8_t>() % 4) {
+    case 0:
+      return in.Take<float>();
+    case 1:
+      return (float)in.TakeInt(-60, 100) + 0.25f;
+    default:
+      return (float)in.TakeInt(-600, 1000) / 10.0f;
   }
 }
 float Alpha(FuzzInput& in)
@@ -56,13 +57,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
   FuzzInput in(data, size);
   ExactBitmap dest(in.TakeInt(0, 40), in.TakeInt(0, 30), in.TakeBool());
   ExactBitmap src(in.TakeInt(0, 17), in.TakeInt(0, 13), in.TakeBool());
-  for (int op = 0; op < 12 && in.Left(); ++op)
-  {
+  for (int op = 0; op < 12 && in.Left(); ++op) {
     const LICE_pixel c = in.Take<LICE_pixel>();
-    switch (in.Take<uint8_t>() % 20)
-    {
-      case 0: LICE_Blit(&dest, &src, Coord(in), Coord(in), Coord(in), Coord(in), Coord(in), Coord(in), Alpha(in), Mode(in)); break;
-      case 1: LICE_Blit(&dest, &dest, Coord(in), Coord(in), Coord(in), Coord(in), Coord(in), Coord(in), Alpha(in), Mode(in)); break;
+    switch (in.Take<uint8_t>() % 20) {
+      case 0:
+        LICE_Blit(&dest, &src, Coord(in), Coord(in), Coord(in), Coord(in), Coord(in), Coord(in), Alpha(in), Mode(in));
+        break;
+      case 1:
+        LICE_Blit(&dest, &dest, Coord(in), Coord(in), Coord(in), Coord(in), Coord(in), Coord(in), Alpha(in), Mode(in));
+        break;
       case 2:
         LICE_ScaledBlit(&dest, &src, Coord(in), Coord(in), Coord(in), Coord(in), FCoord(in), FCoord(in), FCoord(in),
                         FCoord(in), Alpha(in), Mode(in));
@@ -72,25 +75,37 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
                          FCoord(in), FCoord(in), FCoord(in), FCoord(in), in.TakeBool(), Alpha(in), Mode(in), FCoord(in),
                          FCoord(in));
         break;
-      case 4: LICE_FillRect(&dest, Coord(in), Coord(in), Coord(in), Coord(in), c, Alpha(in), Mode(in)); break;
+      case 4:
+        LICE_FillRect(&dest, Coord(in), Coord(in), Coord(in), Coord(in), c, Alpha(in), Mode(in));
+        break;
       case 5:
         LICE_GradRect(&dest, Coord(in), Coord(in), Coord(in), Coord(in), FCoord(in), FCoord(in), FCoord(in), FCoord(in),
                       FCoord(in), FCoord(in), FCoord(in), FCoord(in), FCoord(in), FCoord(in), FCoord(in), FCoord(in),
                       Mode(in));
         break;
-      case 6: LICE_Line(&dest, Coord(in), Coord(in), Coord(in), Coord(in), c, Alpha(in), Mode(in), in.TakeBool()); break;
-      case 7: LICE_DrawRect(&dest, Coord(in), Coord(in), Coord(in), Coord(in), c, Alpha(in), Mode(in)); break;
-      case 8: LICE_Circle(&dest, FCoord(in), FCoord(in), FCoord(in), c, Alpha(in), Mode(in), in.TakeBool()); break;
-      case 9: LICE_FillCircle(&dest, FCoord(in), FCoord(in), FCoord(in), c, Alpha(in), Mode(in), in.TakeBool()); break;
+      case 6:
+        LICE_Line(&dest, Coord(in), Coord(in), Coord(in), Coord(in), c, Alpha(in), Mode(in), in.TakeBool());
+        break;
+      case 7:
+        LICE_DrawRect(&dest, Coord(in), Coord(in), Coord(in), Coord(in), c, Alpha(in), Mode(in));
+        break;
+      case 8:
+        LICE_Circle(&dest, FCoord(in), FCoord(in), FCoord(in), c, Alpha(in), Mode(in), in.TakeBool());
+        break;
+      case 9:
+        LICE_FillCircle(&dest, FCoord(in), FCoord(in), FCoord(in), c, Alpha(in), Mode(in), in.TakeBool());
+        break;
       case 10:
-        LICE_Arc(&dest, FCoord(in), FCoord(in), FCoord(in), FCoord(in), FCoord(in), c, Alpha(in), Mode(in), in.TakeBool());
+        LICE_Arc(&dest, FCoord(in), FCoord(in), FCoord(in), FCoord(in), FCoord(in), c, Alpha(in), Mode(in),
+                 in.TakeBool());
         break;
       case 11:
         LICE_RoundRect(&dest, FCoord(in), FCoord(in), FCoord(in), FCoord(in), Coord(in), c, Alpha(in), Mode(in),
                        in.TakeBool());
         break;
       case 12:
-        LICE_FillTriangle(&dest, Coord(in), Coord(in), Coord(in), Coord(in), Coord(in), Coord(in), c, Alpha(in), Mode(in));
+        LICE_FillTriangle(&dest, Coord(in), Coord(in), Coord(in), Coord(in), Coord(in), Coord(in), c, Alpha(in),
+                          Mode(in));
         break;
       case 13: {
         const int n = in.TakeInt(0, 9);
@@ -100,7 +115,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         break;
       }
       case 14:
-        LICE_FillTrapezoid(&dest, Coord(in), Coord(in), Coord(in), Coord(in), Coord(in), Coord(in), c, Alpha(in), Mode(in));
+        LICE_FillTrapezoid(&dest, Coord(in), Coord(in), Coord(in), Coord(in), Coord(in), Coord(in), c, Alpha(in),
+                           Mode(in));
         break;
       case 15: {
         const int w = in.TakeInt(0, 12), h = in.TakeInt(0, 12);
@@ -109,9 +125,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         LICE_DrawGlyph(&dest, Coord(in), Coord(in), c, mask.data(), w, h, Alpha(in), Mode(in));
         break;
       }
-      case 16: LICE_Blur(&dest, in.TakeBool() ? &dest : &src, Coord(in), Coord(in), Coord(in), Coord(in), Coord(in), Coord(in)); break;
-      case 17: LICE_ClearRect(&dest, Coord(in), Coord(in), Coord(in), Coord(in), c, in.Take<LICE_pixel>()); break;
-      case 18: LICE_PutPixel(&dest, Coord(in), Coord(in), c, Alpha(in), Mode(in)); break;
+      case 16:
+        LICE_Blur(&dest, in.TakeBool() ? &dest : &src, Coord(in), Coord(in), Coord(in), Coord(in), Coord(in),
+                  Coord(in));
+        break;
+      case 17:
+        LICE_ClearRect(&dest, Coord(in), Coord(in), Coord(in), Coord(in), c, in.Take<LICE_pixel>());
+        break;
+      case 18:
+        LICE_PutPixel(&dest, Coord(in), Coord(in), c, Alpha(in), Mode(in));
+        break;
       default: {
         int x1 = Coord(in), y1 = Coord(in), x2 = Coord(in), y2 = Coord(in);
         const int xlo = in.TakeInt(-60, 100), ylo = in.TakeInt(-60, 100);

@@ -6,12 +6,10 @@
 
 #include <cmath>
 
-namespace
-{
+namespace {
 void RequireParamsInRange(Kelvo& plug)
 {
-  for (int i = 0; i < plug.NParams(); ++i)
-  {
+  for (int i = 0; i < plug.NParams(); ++i) {
     IParam* p = plug.GetParam(i);
     Require(p->Value() >= p->GetMin() && p->Value() <= p->GetMax(), "a loaded parameter lies inside its range");
   }
@@ -40,8 +38,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
   std::unique_ptr<Kelvo> other = MakeKelvo();
   Require(other->UnserializeState(&saved, 0) == saved.Size(), "a saved state loads whole");
   Require(other->SerializeState(&again) && again.IsEqual(saved), "a state loaded is the state saved");
-  if (presets)
-  {
+  if (presets) {
     ByteChunk bank;
     Require(plug->SerializePresets(&bank), "the slots save");
     Require(other->UnserializePresets(&bank, 0) == bank.Size(), "saved slots load whole");

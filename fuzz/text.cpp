@@ -8,10 +8,9 @@
 #include <cstdlib>
 #include <map>
 
-namespace
-{
-const UINT kFlags[] = {DT_CENTER, DT_RIGHT,          DT_VCENTER,         DT_BOTTOM,        DT_SINGLELINE,
-                       DT_NOPREFIX, DT_CALCRECT,    DT_NOCLIP,          LICE_DT_USEFGALPHA, LICE_DT_NEEDALPHA};
+namespace {
+const UINT kFlags[] = {DT_CENTER,   DT_RIGHT,    DT_VCENTER, DT_BOTTOM,          DT_SINGLELINE,
+                       DT_NOPREFIX, DT_CALCRECT, DT_NOCLIP,  LICE_DT_USEFGALPHA, LICE_DT_NEEDALPHA};
 
 UINT TakeFlags(FuzzInput& in)
 {
@@ -59,8 +58,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
   } fonts;
   HFONT& font = fonts.byHeight[height];
   if (!font) font = CreateFont(height, 0, 0, 0, FW_NORMAL, 0, 0, 0, 0, 0, 0, ANTIALIASED_QUALITY, 0, "DejaVu Sans");
-  if (toFont)
-  {
+  if (toFont) {
     LICE_IBitmap* bm = sysBitmap ? (LICE_IBitmap*)new LICE_SysBitmap(64, 48) : new LICE_MemBitmap(64, 48);
     LICE_CachedFont f;
     f.SetFromHFont(font, fontFlags & ~LICE_FONT_FLAG_OWNS_HFONT);
@@ -68,9 +66,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     f.SetBkMode(color & 1 ? OPAQUE : TRANSPARENT);
     f.DrawText(bm, text.c_str(), count, &rect, flags);
     delete bm;
-  }
-  else
-  {
+  } else {
     HDC dc = SWELL_CreateMemContext(nullptr, 64, 48);
     HGDIOBJ old = SelectObject(dc, font);
     SWELL_DrawText(dc, text.c_str(), count, &rect, flags & 0xffffff);

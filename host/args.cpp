@@ -5,7 +5,8 @@
 #include <cstdlib>
 #include <cstring>
 
-bool Args::Parse(int argc, char** argv, const std::vector<OptionSpec>& specs, std::string& err) {
+bool Args::Parse(int argc, char** argv, const std::vector<OptionSpec>& specs, std::string& err)
+{
   bool optionsDone = false;
   for (int i = 0; i < argc; ++i) {
     std::string arg = argv[i];
@@ -55,27 +56,31 @@ bool Args::Parse(int argc, char** argv, const std::vector<OptionSpec>& specs, st
   return true;
 }
 
-bool Args::Has(const char* name) const {
+bool Args::Has(const char* name) const
+{
   for (const Given& g : mGiven)
     if (g.name == name) return true;
   return false;
 }
 
-std::string Args::Value(const char* name) const {
+std::string Args::Value(const char* name) const
+{
   std::string v;
   for (const Given& g : mGiven)
     if (g.name == name) v = g.value;
   return v;
 }
 
-std::vector<std::string> Args::Values(const char* name) const {
+std::vector<std::string> Args::Values(const char* name) const
+{
   std::vector<std::string> v;
   for (const Given& g : mGiven)
     if (g.name == name) v.push_back(g.value);
   return v;
 }
 
-std::vector<std::pair<std::string, std::string>> Args::InOrder(const std::vector<std::string>& names) const {
+std::vector<std::pair<std::string, std::string>> Args::InOrder(const std::vector<std::string>& names) const
+{
   std::vector<std::pair<std::string, std::string>> v;
   for (const Given& g : mGiven)
     for (const std::string& n : names)
@@ -83,7 +88,8 @@ std::vector<std::pair<std::string, std::string>> Args::InOrder(const std::vector
   return v;
 }
 
-bool ParseInt(const std::string& text, long lo, long hi, long& out) {
+bool ParseInt(const std::string& text, long lo, long hi, long& out)
+{
   if (text.empty()) return false;
   char* end = nullptr;
   errno = 0;
@@ -93,7 +99,8 @@ bool ParseInt(const std::string& text, long lo, long hi, long& out) {
   return true;
 }
 
-bool ParseNumber(const std::string& text, double& out) {
+bool ParseNumber(const std::string& text, double& out)
+{
   if (text.empty() || isspace((unsigned char)text[0])) return false;
   char* end = nullptr;
   errno = 0;

@@ -6,15 +6,17 @@
 #include <vector>
 
 // One option a subcommand accepts.
-struct OptionSpec {
-  const char* name;      // long name without the leading "--"
-  const char* valueName; // null for a flag, else the name shown in usage ("N", "FILE")
-  bool repeatable;       // may be given more than once
+struct OptionSpec
+{
+  const char* name;       // long name without the leading "--"
+  const char* valueName;  // null for a flag, else the name shown in usage ("N", "FILE")
+  bool repeatable;        // may be given more than once
 };
 
 // The parsed command line of one subcommand.
-class Args {
- public:
+class Args
+{
+public:
   // Parses argv (after the subcommand word) against the accepted options.
   // Returns false with a message naming the fault on misuse. "--opt=value" and
   // "--opt value" are both accepted; "--" ends the options.
@@ -30,8 +32,9 @@ class Args {
   std::vector<std::pair<std::string, std::string>> InOrder(const std::vector<std::string>& names) const;
   const std::vector<std::string>& Positional() const { return mPositional; }
 
- private:
-  struct Given {
+private:
+  struct Given
+  {
     std::string name, value;
   };
   std::vector<Given> mGiven;

@@ -13,7 +13,8 @@
 
 namespace {
 
-struct Named {
+struct Named
+{
   const char* name;
   int format;
 };
@@ -22,7 +23,8 @@ struct Named {
 // are always written in it; "streams" marks those libsndfile can write to a
 // pipe (the others go back to finish their header, or, as FLAC, come out of
 // a pipe damaged).
-const struct Container {
+const struct Container
+{
   const char* ext;
   int format, codec;
   const char* name;
@@ -49,35 +51,34 @@ const struct Container {
 std::mutex sOpening;
 
 // Containers libsndfile reads whole from a pipe; it misreads or refuses the others there.
-const int kPipeReadable[] = {SF_FORMAT_WAV, SF_FORMAT_AIFF, SF_FORMAT_AU, SF_FORMAT_W64, SF_FORMAT_OGG,
-                             SF_FORMAT_MPEG};
+const int kPipeReadable[] = {SF_FORMAT_WAV, SF_FORMAT_AIFF, SF_FORMAT_AU, SF_FORMAT_W64, SF_FORMAT_OGG, SF_FORMAT_MPEG};
 constexpr const char* kPipeReadableText = "WAV, AIFF, AU, W64, Ogg and MP3";
 
 const Named kEncodings[] = {
-    {"8-bit PCM", SF_FORMAT_PCM_S8},  {"8-bit PCM", SF_FORMAT_PCM_U8},
-    {"16-bit PCM", SF_FORMAT_PCM_16}, {"24-bit PCM", SF_FORMAT_PCM_24},
-    {"32-bit PCM", SF_FORMAT_PCM_32}, {"32-bit float", SF_FORMAT_FLOAT},
-    {"64-bit float", SF_FORMAT_DOUBLE}, {"Vorbis", SF_FORMAT_VORBIS},
-    {"Opus", SF_FORMAT_OPUS},         {"u-law", SF_FORMAT_ULAW},
-    {"A-law", SF_FORMAT_ALAW},        {"MPEG layer III", SF_FORMAT_MPEG_LAYER_III},
+    {"8-bit PCM", SF_FORMAT_PCM_S8},    {"8-bit PCM", SF_FORMAT_PCM_U8},  {"16-bit PCM", SF_FORMAT_PCM_16},
+    {"24-bit PCM", SF_FORMAT_PCM_24},   {"32-bit PCM", SF_FORMAT_PCM_32}, {"32-bit float", SF_FORMAT_FLOAT},
+    {"64-bit float", SF_FORMAT_DOUBLE}, {"Vorbis", SF_FORMAT_VORBIS},     {"Opus", SF_FORMAT_OPUS},
+    {"u-law", SF_FORMAT_ULAW},          {"A-law", SF_FORMAT_ALAW},        {"MPEG layer III", SF_FORMAT_MPEG_LAYER_III},
 };
 
 // Formats whose samples are stored as floating point or compressed floats;
 // everything else stores integers that cannot hold more than full scale.
-bool HoldsOverload(int format) {
+bool HoldsOverload(int format)
+{
   const int sub = format & SF_FORMAT_SUBMASK;
-  return sub == SF_FORMAT_FLOAT || sub == SF_FORMAT_DOUBLE || sub == SF_FORMAT_VORBIS ||
-         sub == SF_FORMAT_OPUS;
+  return sub == SF_FORMAT_FLOAT || sub == SF_FORMAT_DOUBLE || sub == SF_FORMAT_VORBIS || sub == SF_FORMAT_OPUS;
 }
 
 // Encodings that lose what they do not hear; an output does not take them from its input.
-bool IsCompressed(int sub) {
+bool IsCompressed(int sub)
+{
   return sub == SF_FORMAT_VORBIS || sub == SF_FORMAT_OPUS || sub == SF_FORMAT_MPEG_LAYER_I ||
          sub == SF_FORMAT_MPEG_LAYER_II || sub == SF_FORMAT_MPEG_LAYER_III;
 }
 
 // The extensions of the containers that stream, as "au, ogg, ...".
-std::string StreamingTypes() {
+std::string StreamingTypes()
+{
   std::string s;
   for (const Container& c : kContainers)
     if (c.streams) s += (s.empty() ? "" : ", ") + std::string(c.ext);
@@ -85,7 +86,8 @@ std::string StreamingTypes() {
 }
 
 // The extension of path's last component, or "" ("-" and hidden names have none).
-std::string Extension(const std::string& path) {
+std::string Extension(const std::string& path)
+{
   const size_t slash = path.rfind('/');
   const size_t base = slash == std::string::npos ? 0 : slash + 1;
   const size_t dot = path.rfind('.');
@@ -93,22 +95,24 @@ std::string Extension(const std::string& path) {
   return path.substr(dot + 1);
 }
 
-const Container* ContainerByExtension(const std::string& ext) {
+const Container* ContainerByExtension(const std::string& ext)
+{
   for (const Container& c : kContainers)
     if (strcasecmp(ext.c_str(), c.ext) == 0) return &c;
   return nullptr;
 }
 
 // The table's entry for a whole format word, or null.
-const Container* ContainerOf(int format) {
+const Container* ContainerOf(int format)
+{
   for (const Container& c : kContainers)
-    if (c.format == (format & SF_FORMAT_TYPEMASK) && (!c.codec || c.codec == (format & SF_FORMAT_SUBMASK)))
-      return &c;
+    if (c.format == (format & SF_FORMAT_TYPEMASK) && (!c.codec || c.codec == (format & SF_FORMAT_SUBMASK))) return &c;
   return nullptr;
 }
 
 // The container's short name ("WAV", "FLAC").
-std::string ContainerName(int format) {
+std::string ContainerName(int format)
+{
   if (const Container* c = ContainerOf(format)) return c->name;
   SF_FORMAT_INFO info = {};
   info.format = format & SF_FORMAT_TYPEMASK;
@@ -118,14 +122,16 @@ std::string ContainerName(int format) {
   return paren == std::string::npos ? s : s.substr(0, paren);
 }
 
-std::string EncodingName(int format) {
+std::string EncodingName(int format)
+{
   for (const Named& e : kEncodings)
     if (e.format == (format & SF_FORMAT_SUBMASK)) return e.name;
   return "encoding " + std::to_string(format & SF_FORMAT_SUBMASK);
 }
 
 // Why libsndfile failed, in kelvo's words where the cause is a common one.
-std::string SndfileReason(SNDFILE* f) {
+std::string SndfileReason(SNDFILE* f)
+{
   switch (sf_error(f)) {
     case SF_ERR_UNRECOGNISED_FORMAT:
       return "it is not a sound file libsndfile knows (WAV, AIFF, FLAC, Ogg, MP3, CAF, ...)";
@@ -144,8 +150,10 @@ std::string SndfileReason(SNDFILE* f) {
 
 }  // namespace
 
-bool ParseSampleFormat(const std::string& text, SampleFormat& out) {
-  static const struct {
+bool ParseSampleFormat(const std::string& text, SampleFormat& out)
+{
+  static const struct
+  {
     const char* name;
     SampleFormat format;
   } kNames[] = {{"float", SampleFormat::Float}, {"pcm16", SampleFormat::Pcm16}, {"pcm24", SampleFormat::Pcm24}};
@@ -159,14 +167,16 @@ bool ParseSampleFormat(const std::string& text, SampleFormat& out) {
 
 std::string DescribeFormat(int format) { return ContainerName(format) + ", " + EncodingName(format); }
 
-std::string OutputTypes() {
+std::string OutputTypes()
+{
   std::string s;
   for (const Container& c : kContainers) s += (s.empty() ? "" : ", ") + std::string(c.ext);
   return s;
 }
 
 bool ChooseOutputFormat(const std::string& path, const std::string& type, int inputFormat, SampleFormat want,
-                        int channels, int sampleRate, int& format, bool& misuse, std::string& err) {
+                        int channels, int sampleRate, int& format, bool& misuse, std::string& err)
+{
   static const int kSubformats[] = {0, SF_FORMAT_FLOAT, SF_FORMAT_PCM_16, SF_FORMAT_PCM_24};
   static const char* const kNames[] = {"", "float", "pcm16", "pcm24"};
   misuse = false;
@@ -240,11 +250,13 @@ bool ChooseOutputFormat(const std::string& path, const std::string& type, int in
   return false;
 }
 
-AudioReader::~AudioReader() {
+AudioReader::~AudioReader()
+{
   if (mFile) sf_close(mFile);
 }
 
-bool AudioReader::Open(const std::string& path, std::string& err) {
+bool AudioReader::Open(const std::string& path, std::string& err)
+{
   mPath = path;
   const std::string name = NameOf(path, false);
   const bool standardInput = path == "-";
@@ -256,8 +268,8 @@ bool AudioReader::Open(const std::string& path, std::string& err) {
     return false;
   }
   mSeekable = lseek(fd, 0, SEEK_CUR) >= 0;
-  const std::string fromPipe = std::string("; from a pipe kelvo reads ") + kPipeReadableText +
-                               " files (give others by name)";
+  const std::string fromPipe =
+      std::string("; from a pipe kelvo reads ") + kPipeReadableText + " files (give others by name)";
   {
     std::lock_guard<std::mutex> hold(sOpening);
     mFile = sf_open_fd(fd, SFM_READ, &mInfo, standardInput ? SF_FALSE : SF_TRUE);
@@ -283,7 +295,8 @@ bool AudioReader::Open(const std::string& path, std::string& err) {
   return true;
 }
 
-long AudioReader::Read(float* const* planar, long frames, std::string& err) {
+long AudioReader::Read(float* const* planar, long frames, std::string& err)
+{
   const size_t samples = (size_t)frames * mInfo.channels;
   sf_count_t n;
   if (mPcm16) {
@@ -302,11 +315,13 @@ long AudioReader::Read(float* const* planar, long frames, std::string& err) {
   return (long)n;
 }
 
-AudioWriter::~AudioWriter() {
+AudioWriter::~AudioWriter()
+{
   if (mFile) sf_close(mFile);
 }
 
-bool AudioWriter::Open(const std::string& path, int channels, int sampleRate, int format, std::string& err) {
+bool AudioWriter::Open(const std::string& path, int channels, int sampleRate, int format, std::string& err)
+{
   SF_INFO info = {};
   info.channels = channels;
   info.samplerate = sampleRate;
@@ -329,14 +344,15 @@ bool AudioWriter::Open(const std::string& path, int channels, int sampleRate, in
   }
   mChannels = channels;
   mFormat = info.format;
-  mRoute = HoldsOverload(info.format)                           ? Route::Float
-          : (info.format & SF_FORMAT_SUBMASK) == SF_FORMAT_PCM_16 ? Route::Pcm16
-                                                                  : Route::ClippedFloat;
+  mRoute = HoldsOverload(info.format)                              ? Route::Float
+           : (info.format & SF_FORMAT_SUBMASK) == SF_FORMAT_PCM_16 ? Route::Pcm16
+                                                                   : Route::ClippedFloat;
   if (mRoute == Route::ClippedFloat) sf_command(mFile, SFC_SET_CLIPPING, nullptr, SF_TRUE);
   return true;
 }
 
-bool AudioWriter::Write(const float* const* planar, long frames, std::string& err) {
+bool AudioWriter::Write(const float* const* planar, long frames, std::string& err)
+{
   const size_t samples = (size_t)frames * mChannels;
   sf_count_t written;
   if (mRoute == Route::Pcm16) {
@@ -362,7 +378,8 @@ bool AudioWriter::Write(const float* const* planar, long frames, std::string& er
   return true;
 }
 
-bool AudioWriter::Finish(std::string& err) {
+bool AudioWriter::Finish(std::string& err)
+{
   const int rc = sf_close(mFile);
   mFile = nullptr;
   if (rc != 0) {

@@ -33,8 +33,9 @@ bool ChooseOutputFormat(const std::string& path, const std::string& type, int in
 
 // A sound file opened for reading, delivered as 32-bit floats, one array per
 // channel.
-class AudioReader {
- public:
+class AudioReader
+{
+public:
   ~AudioReader();
   // Opens path read-only ("-" reads standard input); false with the file
   // name and reason on failure.
@@ -49,7 +50,7 @@ class AudioReader {
   // further.
   long Read(float* const* planar, long frames, std::string& err);
 
- private:
+private:
   SNDFILE* mFile = nullptr;
   SF_INFO mInfo = {};
   std::string mPath;
@@ -61,8 +62,9 @@ class AudioReader {
 
 // A sound file written as a PendingFile: nothing appears at the destination
 // until Finish() succeeds.
-class AudioWriter {
- public:
+class AudioWriter
+{
+public:
   ~AudioWriter();
   // Opens the destination for a file of format (from ChooseOutputFormat).
   // False with the reason on failure.
@@ -77,7 +79,7 @@ class AudioWriter {
   bool WritesTo(int fd) const { return mPending.SameAs(fd); }
   int64_t ClippedSamples() const { return mClipped; }
 
- private:
+private:
   PendingFile mPending;
   SNDFILE* mFile = nullptr;
   int mChannels = 0, mFormat = 0;

@@ -11,7 +11,8 @@
 #include <vector>
 
 void RunSideBySide(size_t count, unsigned threads, const std::function<void(size_t)>& work,
-                   const std::function<void()>& watch) {
+                   const std::function<void()>& watch)
+{
   std::atomic<size_t> next{0};
   std::mutex lock;
   std::condition_variable finished;

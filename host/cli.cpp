@@ -15,21 +15,25 @@ const OptionSpec kStateOption = {"state", "FILE.aupreset", false};
 const OptionSpec kStrictOption = {"strict", nullptr, false};
 const OptionSpec kQuietOption = {"quiet", nullptr, false};
 
-void Warn(const Args& args, const std::string& message) {
+void Warn(const Args& args, const std::string& message)
+{
   if (!args.Has("quiet")) fprintf(stderr, "kelvo: warning: %s\n", message.c_str());
 }
 
-int Fail(const std::string& message) {
+int Fail(const std::string& message)
+{
   fprintf(stderr, "kelvo: %s\n", message.c_str());
   return kExitFailed;
 }
 
-int Misuse(const CommandLine& cmd, const std::string& message) {
+int Misuse(const CommandLine& cmd, const std::string& message)
+{
   fprintf(stderr, "kelvo %s: %s\nTry 'kelvo %s --help'.\n", cmd.name, message.c_str(), cmd.name);
   return kExitMisuse;
 }
 
-int ParseCommandLine(const CommandLine& cmd, int argc, char** argv, Args& args) {
+int ParseCommandLine(const CommandLine& cmd, int argc, char** argv, Args& args)
+{
   std::vector<OptionSpec> specs = cmd.options;
   specs.push_back({"help", nullptr, false});
   std::string err;
@@ -39,7 +43,8 @@ int ParseCommandLine(const CommandLine& cmd, int argc, char** argv, Args& args) 
   return kExitOk;
 }
 
-int LoadPlugin(const CommandLine& cmd, const Args& args, AUSession& session) {
+int LoadPlugin(const CommandLine& cmd, const Args& args, AUSession& session)
+{
   std::string bundle = args.Value("bundle");
   if (bundle.empty()) {
     const std::string dir = ExecutableDir();
@@ -55,7 +60,8 @@ int LoadPlugin(const CommandLine& cmd, const Args& args, AUSession& session) {
   return Fail(err + (args.Has("bundle") ? "; give Kelvo.component with --bundle PATH" : ""));
 }
 
-int ApplyPluginOptions(const CommandLine& cmd, const Args& args, AUSession& session) {
+int ApplyPluginOptions(const CommandLine& cmd, const Args& args, AUSession& session)
+{
   std::string err;
   std::vector<ParameterSetting> settings;
   for (const std::string& text : args.Values("set")) {
@@ -85,7 +91,8 @@ int ApplyPluginOptions(const CommandLine& cmd, const Args& args, AUSession& sess
   return kExitOk;
 }
 
-std::string DescribeParameters(const AUSession& session) {
+std::string DescribeParameters(const AUSession& session)
+{
   std::string out, err;
   for (const ParameterDesc& p : session.Parameters()) {
     float v = 0;

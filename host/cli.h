@@ -12,11 +12,12 @@ class AUSession;
 enum ExitStatus { kExitOk = 0, kExitFailed = 1, kExitMisuse = 2 };
 
 // One subcommand's command-line shape and help text.
-struct CommandLine {
-  const char* name;                // "render", "state save"
-  const char* synopsis;            // "[IN] [OUT]"
-  const char* help;                // the text after the usage line
-  std::vector<OptionSpec> options; // "help" is added by Parse
+struct CommandLine
+{
+  const char* name;                 // "render", "state save"
+  const char* synopsis;             // "[IN] [OUT]"
+  const char* help;                 // the text after the usage line
+  std::vector<OptionSpec> options;  // "help" is added by Parse
 };
 
 // Prints "kelvo: message" on stderr and returns kExitFailed.

@@ -43,26 +43,37 @@ const CommandLine kEditor = {
     "  --set NAME=VALUE    set a parameter in its display units (repeatable)\n"
     "  --quiet             say nothing but errors\n"
     "  --bundle PATH       the plug-in bundle (default: ../Kelvo.component beside kelvo)\n",
-    {kPngOption, {"save-state", "FILE", false}, {"name", "NAME", false}, kClickOption, kDragOption, kStateOption,
-     kStrictOption, kPresetOption, kSetOption, kQuietOption, kBundleOption},
+    {kPngOption,
+     {"save-state", "FILE", false},
+     {"name", "NAME", false},
+     kClickOption,
+     kDragOption,
+     kStateOption,
+     kStrictOption,
+     kPresetOption,
+     kSetOption,
+     kQuietOption,
+     kBundleOption},
 };
 
 // One scripted mouse action.
-struct MouseAction {
+struct MouseAction
+{
   bool drag;
   int x, y, dx, dy;
   std::string text;  // as given
 };
 
 // Reads "X,Y" (click) or "X,Y,DX,DY" (drag), each a whole number within +-100000.
-bool ParseAction(const std::string& name, const std::string& text, MouseAction& out) {
+bool ParseAction(const std::string& name, const std::string& text, MouseAction& out)
+{
   std::vector<long> v;
   size_t start = 0;
   while (true) {
     const size_t comma = text.find(',', start);
     long n = 0;
-    if (!ParseInt(text.substr(start, comma == std::string::npos ? std::string::npos : comma - start), -100000,
-                  100000, n))
+    if (!ParseInt(text.substr(start, comma == std::string::npos ? std::string::npos : comma - start), -100000, 100000,
+                  n))
       return false;
     v.push_back(n);
     if (comma == std::string::npos) break;
@@ -78,7 +89,8 @@ bool ParseAction(const std::string& name, const std::string& text, MouseAction& 
   return true;
 }
 
-int Run(const Args& args) {
+int Run(const Args& args)
+{
   std::vector<MouseAction> actions;
   for (const auto& given : args.InOrder({"click", "drag"})) {
     MouseAction a;
@@ -119,12 +131,13 @@ int Run(const Args& args) {
   NSWorkspace::clearOpenedURLs();
   window.Settle();
   for (const MouseAction& a : actions) {
-    if (a.drag) window.Drag(a.x, a.y, a.dx, a.dy);
-    else window.Click(a.x, a.y);
+    if (a.drag)
+      window.Drag(a.x, a.y, a.dx, a.dy);
+    else
+      window.Click(a.x, a.y);
     window.Settle();
   }
-  if (!png.empty() &&
-      !WritePNGFile(png, window.Pixels(), window.Width(), window.Height(), window.BytesPerRow(), err))
+  if (!png.empty() && !WritePNGFile(png, window.Pixels(), window.Width(), window.Height(), window.BytesPerRow(), err))
     return Fail(err);
   if (!saveState.empty() && !SaveState(session, saveState, name, err)) return Fail(err);
   if (args.Has("quiet")) return kExitOk;
@@ -139,7 +152,8 @@ int Run(const Args& args) {
 
 }  // namespace
 
-int RunEditor(int argc, char** argv) {
+int RunEditor(int argc, char** argv)
+{
   Args args;
   const int parsed = ParseCommandLine(kEditor, argc, argv, args);
   if (parsed >= 0) return parsed;

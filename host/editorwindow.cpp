@@ -12,7 +12,8 @@ namespace {
 // The editor view reads a press at view point (px, py) as editor point (px - 2, H - py - 3).
 constexpr int kViewOffsetX = 2, kViewOffsetY = 3;
 
-std::string CFToString(CFStringRef s) {
+std::string CFToString(CFStringRef s)
+{
   if (!s) return "";
   char buf[512];
   return CFStringGetCString(s, buf, sizeof(buf), kCFStringEncodingUTF8) ? buf : "";
@@ -20,7 +21,8 @@ std::string CFToString(CFStringRef s) {
 
 }  // namespace
 
-EditorWindow::~EditorWindow() {
+EditorWindow::~EditorWindow()
+{
   if (mView) mView->removeFromSuperview();
   if (mWindow) {
     mWindow->close();
@@ -31,10 +33,12 @@ EditorWindow::~EditorWindow() {
   NSRunLoop::currentRunLoop()->runForTimeInterval(0.0);
 }
 
-bool EditorWindow::Open(AudioUnit unit, std::string& err) {
+bool EditorWindow::Open(AudioUnit unit, std::string& err)
+{
   AudioUnitCocoaViewInfo info = {};
   UInt32 size = sizeof(info);
-  const OSStatus status = AudioUnitGetProperty(unit, kAudioUnitProperty_CocoaUI, kAudioUnitScope_Global, 0, &info, &size);
+  const OSStatus status =
+      AudioUnitGetProperty(unit, kAudioUnitProperty_CocoaUI, kAudioUnitScope_Global, 0, &info, &size);
   if (status != noErr) {
     err = "the plug-in offers no Cocoa view (CocoaUI property: status " + std::to_string(status) + ")";
     return false;
@@ -60,9 +64,8 @@ bool EditorWindow::Open(AudioUnit unit, std::string& err) {
   }
   mWidth = (int)view->frame().size.width;
   mHeight = (int)view->frame().size.height;
-  mWindow = NSWindow::alloc()->initWithContentRect(NSMakeRect(100, 100, mWidth, mHeight),
-                                                   NSTitledWindowMask | NSClosableWindowMask,
-                                                   NSBackingStoreBuffered, NO);
+  mWindow = NSWindow::alloc()->initWithContentRect(
+      NSMakeRect(100, 100, mWidth, mHeight), NSTitledWindowMask | NSClosableWindowMask, NSBackingStoreBuffered, NO);
   mWindow->setReleasedWhenClosed(NO);
   mWindow->contentView()->addSubview(view);
   view->setFrameOrigin(NSMakePoint(0, 0));
@@ -72,20 +75,23 @@ bool EditorWindow::Open(AudioUnit unit, std::string& err) {
   return true;
 }
 
-void EditorWindow::Send(unsigned long type, int x, int y) {
+void EditorWindow::Send(unsigned long type, int x, int y)
+{
   const NSPoint inView = NSMakePoint(x + kViewOffsetX, mHeight - y - kViewOffsetY);
   NSEvent* e = NSEvent::mouseEventWithType(type, mView->convertPointToBase(inView), 0, NSRunLoop::now(),
                                            mWindow->windowNumber(), nullptr, 0, 1, 1.0f);
   mWindow->sendEvent(e);
 }
 
-void EditorWindow::Click(int x, int y) {
+void EditorWindow::Click(int x, int y)
+{
   if (!mWindow) return;
   Send(NSLeftMouseDown, x, y);
   Send(NSLeftMouseUp, x, y);
 }
 
-void EditorWindow::Drag(int x, int y, int dx, int dy) {
+void EditorWindow::Drag(int x, int y, int dx, int dy)
+{
   if (!mWindow) return;
   Send(NSLeftMouseDown, x, y);
   const int steps = std::max(1, (std::max(std::abs(dx), std::abs(dy)) + 3) / 4);
@@ -93,7 +99,8 @@ void EditorWindow::Drag(int x, int y, int dx, int dy) {
   Send(NSLeftMouseUp, x + dx, y + dy);
 }
 
-void EditorWindow::Settle() {
+void EditorWindow::Settle()
+{
   // Five ticks of the editor's 25 Hz timer: a change is drawn on the next tick, and once more after.
   NSRunLoop::currentRunLoop()->runForTimeInterval(0.2);
   if (mWindow) mWindow->displayIfNeeded();

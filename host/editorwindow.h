@@ -10,8 +10,9 @@
 class NSView;
 class NSWindow;
 
-class EditorWindow {
- public:
+class EditorWindow
+{
+public:
   EditorWindow() = default;
   // Takes the view out of the window (which closes the plug-in's editor), closes the window and
   // turns the run loop once more.
@@ -39,7 +40,7 @@ class EditorWindow {
   const unsigned char* Pixels() const;
   size_t BytesPerRow() const;
 
- private:
+private:
   void Send(unsigned long type, int x, int y);
 
   NSWindow* mWindow = nullptr;

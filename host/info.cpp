@@ -21,18 +21,41 @@ const CommandLine kInfo = {
 };
 
 // The names of the host API's parameter units, by unit number.
-std::string UnitName(const ParameterDesc& p) {
-  static const char* const kUnits[] = {
-      "generic", "indexed", "boolean", "percent", "seconds", "sample frames", "phase", "rate", "Hz",
-      "cents", "semitones", "MIDI note", "MIDI controller", "dB", "linear gain", "degrees",
-      "equal-power crossfade", "fader curve", "pan", "meters", "absolute cents", "octaves", "BPM",
-      "beats", "ms", "ratio"};
+std::string UnitName(const ParameterDesc& p)
+{
+  static const char* const kUnits[] = {"generic",
+                                       "indexed",
+                                       "boolean",
+                                       "percent",
+                                       "seconds",
+                                       "sample frames",
+                                       "phase",
+                                       "rate",
+                                       "Hz",
+                                       "cents",
+                                       "semitones",
+                                       "MIDI note",
+                                       "MIDI controller",
+                                       "dB",
+                                       "linear gain",
+                                       "degrees",
+                                       "equal-power crossfade",
+                                       "fader curve",
+                                       "pan",
+                                       "meters",
+                                       "absolute cents",
+                                       "octaves",
+                                       "BPM",
+                                       "beats",
+                                       "ms",
+                                       "ratio"};
   if (p.unit == kAudioUnitParameterUnit_CustomUnit) return p.unitName.empty() ? "custom" : p.unitName;
   if (p.unit < sizeof(kUnits) / sizeof(kUnits[0])) return kUnits[p.unit];
   return "unit " + std::to_string(p.unit);
 }
 
-std::string Number(double v) {
+std::string Number(double v)
+{
   char buf[32];
   snprintf(buf, sizeof(buf), "%g", v);
   return buf;
@@ -40,7 +63,8 @@ std::string Number(double v) {
 
 }  // namespace
 
-int RunInfo(int argc, char** argv) {
+int RunInfo(int argc, char** argv)
+{
   Args args;
   const int parsed = ParseCommandLine(kInfo, argc, argv, args);
   if (parsed >= 0) return parsed;

@@ -11,7 +11,8 @@
 namespace {
 
 // The subcommands; a new one is one more row.
-const struct {
+const struct
+{
   const char* name;
   int (*run)(int argc, char** argv);
   const char* summary;
@@ -22,15 +23,18 @@ const struct {
     {"editor", RunEditor, "draw the plug-in's editor into a PNG picture, after scripted clicks and drags"},
 };
 
-void Usage(FILE* to) {
+void Usage(FILE* to)
+{
   fprintf(to, "usage: kelvo COMMAND [ARGS]\n       kelvo help COMMAND\n       kelvo --version\n\nCommands:\n");
   for (const auto& c : kCommands) fprintf(to, "  %-8s %s\n", c.name, c.summary);
-  fprintf(to, "\n'kelvo help COMMAND' (or 'kelvo COMMAND --help') describes each command;\n"
-              "every command takes --quiet.\n");
+  fprintf(to,
+          "\n'kelvo help COMMAND' (or 'kelvo COMMAND --help') describes each command;\n"
+          "every command takes --quiet.\n");
 }
 
 // Runs the named command with the remaining arguments; misuse when none has that name.
-int Dispatch(int argc, char** argv) {
+int Dispatch(int argc, char** argv)
+{
   for (const auto& c : kCommands)
     if (strcmp(argv[0], c.name) == 0) return c.run(argc - 1, argv + 1);
   fprintf(stderr, "kelvo: unknown command '%s'\n", argv[0]);
@@ -40,7 +44,8 @@ int Dispatch(int argc, char** argv) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
+int main(int argc, char** argv)
+{
   if (argc < 2) {
     Usage(stderr);
     return kExitMisuse;

@@ -16,7 +16,8 @@ namespace {
 // file (removed) and a note saying what was left untouched (told). Outputs
 // run side by side in a batch, so there are several; each entry is filled
 // before it is marked in use, and the handler reads only entries in use.
-struct InterruptEntry {
+struct InterruptEntry
+{
   std::atomic<int> inUse{0};
   char temp[PATH_MAX + 64];
   char note[PATH_MAX + 128];
@@ -29,7 +30,8 @@ bool sStderrIsTerminal = false;
 
 const int kInterrupts[] = {SIGINT, SIGTERM, SIGHUP};
 
-void Say(const char* text) {
+void Say(const char* text)
+{
   size_t left = strlen(text);
   while (left > 0) {
     const ssize_t n = write(2, text, left);
@@ -39,7 +41,8 @@ void Say(const char* text) {
   }
 }
 
-extern "C" void TellAndExit(int sig) {
+extern "C" void TellAndExit(int sig)
+{
   // A progress bar may hold the line.
   Say(sStderrIsTerminal ? "\r\033[Kkelvo: interrupted\n" : "kelvo: interrupted\n");
   for (InterruptEntry& e : sEntries) {
@@ -53,7 +56,8 @@ extern "C" void TellAndExit(int sig) {
 }
 
 // Installs the handler once; interrupts that were being ignored stay ignored.
-void WatchInterrupts() {
+void WatchInterrupts()
+{
   if (sHandlersSet.exchange(true)) return;
   sStderrIsTerminal = isatty(2);
   for (int sig : kInterrupts) {
@@ -62,7 +66,8 @@ void WatchInterrupts() {
   }
 }
 
-void Copy(char* to, size_t size, const std::string& text) {
+void Copy(char* to, size_t size, const std::string& text)
+{
   const size_t n = text.size() < size - 1 ? text.size() : size - 1;
   memcpy(to, text.data(), n);
   to[n] = 0;
@@ -70,7 +75,8 @@ void Copy(char* to, size_t size, const std::string& text) {
 
 // Claims an entry for an output; -1 when all are taken (the output then goes
 // unnoted, which only costs the message).
-int ClaimEntry(const std::string& temp, const std::string& note) {
+int ClaimEntry(const std::string& temp, const std::string& note)
+{
   WatchInterrupts();
   for (int i = 0; i < kEntries; ++i) {
     int expected = 0;
@@ -83,16 +89,19 @@ int ClaimEntry(const std::string& temp, const std::string& note) {
   return -1;
 }
 
-void ReleaseEntry(int& i) {
+void ReleaseEntry(int& i)
+{
   if (i >= 0) sEntries[i].inUse.store(0, std::memory_order_release);
   i = -1;
 }
 
 // Holds the interrupts back in this thread while a temporary file is created
 // and recorded, so that none can leave it behind unrecorded.
-class InterruptsHeld {
- public:
-  InterruptsHeld() {
+class InterruptsHeld
+{
+public:
+  InterruptsHeld()
+  {
     sigset_t set;
     sigemptyset(&set);
     for (int sig : kInterrupts) sigaddset(&set, sig);
@@ -100,18 +109,20 @@ class InterruptsHeld {
   }
   ~InterruptsHeld() { pthread_sigmask(SIG_SETMASK, &mOld, nullptr); }
 
- private:
+private:
   sigset_t mOld;
 };
 
-std::string DirOf(const std::string& path) {
+std::string DirOf(const std::string& path)
+{
   const size_t slash = path.rfind('/');
   if (slash == std::string::npos) return ".";
   return slash == 0 ? "/" : path.substr(0, slash);
 }
 
 // The number after prefix when path is prefix followed by digits only, else -1.
-int NumberAfter(const std::string& path, const std::string& prefix) {
+int NumberAfter(const std::string& path, const std::string& prefix)
+{
   if (path.compare(0, prefix.size(), prefix) != 0 || path.size() == prefix.size() || path.size() > prefix.size() + 9)
     return -1;
   int n = 0;
@@ -122,7 +133,8 @@ int NumberAfter(const std::string& path, const std::string& prefix) {
   return n;
 }
 
-int DescriptorOfName(const std::string& path) {
+int DescriptorOfName(const std::string& path)
+{
   static const char* const kStd[] = {"/dev/stdin", "/dev/stdout", "/dev/stderr"};
   for (int i = 0; i < 3; ++i)
     if (path == kStd[i]) return i;
@@ -137,17 +149,20 @@ int DescriptorOfName(const std::string& path) {
 
 }  // namespace
 
-std::string BaseName(const std::string& path) {
+std::string BaseName(const std::string& path)
+{
   const size_t slash = path.rfind('/');
   return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-std::string NameOf(const std::string& path, bool output) {
+std::string NameOf(const std::string& path, bool output)
+{
   if (path == "-") return output ? "standard output" : "standard input";
   return "'" + path + "'";
 }
 
-int DescriptorNamed(const std::string& path) {
+int DescriptorNamed(const std::string& path)
+{
   std::string at = path;
   for (int hop = 0; hop < 40; ++hop) {
     const int fd = DescriptorOfName(at);
@@ -165,7 +180,8 @@ void SetInterruptNote(const std::string& text) { Copy(sTrailer, sizeof(sTrailer)
 
 PendingFile::~PendingFile() { Abort(); }
 
-bool PendingFile::OpenInPlace(int fd, bool owned, const std::string& unseekableRefusal, std::string& err) {
+bool PendingFile::OpenInPlace(int fd, bool owned, const std::string& unseekableRefusal, std::string& err)
+{
   const std::string name = NameOf(mPath, true);
   if (isatty(fd)) {
     if (owned) close(fd);
@@ -190,7 +206,8 @@ bool PendingFile::OpenInPlace(int fd, bool owned, const std::string& unseekableR
   return true;
 }
 
-bool PendingFile::Create(const std::string& path, std::string& err, const std::string& unseekableRefusal) {
+bool PendingFile::Create(const std::string& path, std::string& err, const std::string& unseekableRefusal)
+{
   Abort();
   mPath = mTarget = path;
   mInPlace = false;
@@ -259,13 +276,15 @@ bool PendingFile::Create(const std::string& path, std::string& err, const std::s
   return true;
 }
 
-bool PendingFile::SameAs(int fd) const {
+bool PendingFile::SameAs(int fd) const
+{
   struct stat a, b;
   if (mFd < 0 || fstat(mFd, &a) != 0 || fstat(fd, &b) != 0) return false;
   return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
 
-bool PendingFile::Write(const void* data, size_t size, std::string& err) {
+bool PendingFile::Write(const void* data, size_t size, std::string& err)
+{
   const char* p = static_cast<const char*>(data);
   while (size > 0) {
     const ssize_t n = write(mFd, p, size);
@@ -280,13 +299,15 @@ bool PendingFile::Write(const void* data, size_t size, std::string& err) {
   return true;
 }
 
-void PendingFile::StartWriteback() {
+void PendingFile::StartWriteback()
+{
 #if defined(__linux__)
   if (mFd >= 0 && !mInPlace) sync_file_range(mFd, 0, 0, SYNC_FILE_RANGE_WRITE);
 #endif
 }
 
-bool PendingFile::Commit(std::string& err) {
+bool PendingFile::Commit(std::string& err)
+{
   if (mFd >= 0) {
     // Pipes and devices cannot be synced; what they took is theirs.
     const bool ok = mInPlace || fsync(mFd) == 0 || errno == EINVAL;
@@ -309,7 +330,8 @@ bool PendingFile::Commit(std::string& err) {
   return true;
 }
 
-void PendingFile::Abort() {
+void PendingFile::Abort()
+{
   if (mFd >= 0) close(mFd);
   mFd = -1;
   if (!mTemp.empty()) {
@@ -320,14 +342,16 @@ void PendingFile::Abort() {
   ReleaseEntry(mSlot);
 }
 
-bool SameFile(const std::string& a, const std::string& b) {
+bool SameFile(const std::string& a, const std::string& b)
+{
   struct stat sa, sb;
   if (stat(a.c_str(), &sa) != 0) return false;
   if (stat(b.c_str(), &sb) != 0) return false;
   return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
 }
 
-std::string ExecutableDir() {
+std::string ExecutableDir()
+{
   char buf[PATH_MAX];
   const ssize_t n = readlink("/proc/self/exe", buf, sizeof(buf) - 1);
   if (n <= 0) return "";

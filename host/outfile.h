@@ -15,8 +15,9 @@
 // device is written in place, never replaced: what the descriptor held before
 // stays, and its user may write after us. A terminal and a directory are
 // refused.
-class PendingFile {
- public:
+class PendingFile
+{
+public:
   PendingFile() = default;
   ~PendingFile();
   PendingFile(const PendingFile&) = delete;
@@ -45,7 +46,7 @@ class PendingFile {
   // The destination as the user named it ("standard output" for "-").
   const std::string& Path() const { return mPath; }
 
- private:
+private:
   bool OpenInPlace(int fd, bool owned, const std::string& unseekableRefusal, std::string& err);
 
   std::string mPath, mTarget, mTemp;  // as named, where it really lies, the temporary name

@@ -4,7 +4,8 @@
 
 #include <algorithm>
 
-const std::vector<PanelLabel>& PanelLabels() {
+const std::vector<PanelLabel>& PanelLabels()
+{
   static const std::vector<PanelLabel> kLabels = {
       {"OUT", "OUT", 120, 106},
       {"FUZZ", "GainL", 247, 106},
@@ -16,14 +17,16 @@ namespace {
 
 bool SameText(const std::string& a, const std::string& b) { return strcasecmp(a.c_str(), b.c_str()) == 0; }
 
-const ParameterDesc* Named(const std::vector<ParameterDesc>& params, const std::string& name) {
+const ParameterDesc* Named(const std::vector<ParameterDesc>& params, const std::string& name)
+{
   for (const ParameterDesc& p : params)
     if (SameText(p.name, name)) return &p;
   return nullptr;
 }
 
 // Edit distance between a and b, letters compared in any case.
-size_t Distance(const std::string& a, const std::string& b) {
+size_t Distance(const std::string& a, const std::string& b)
+{
   std::vector<size_t> row(b.size() + 1);
   for (size_t j = 0; j <= b.size(); ++j) row[j] = j;
   for (size_t i = 1; i <= a.size(); ++i) {
@@ -41,7 +44,8 @@ size_t Distance(const std::string& a, const std::string& b) {
 
 }  // namespace
 
-const ParameterDesc* FindParameter(const std::vector<ParameterDesc>& params, const std::string& name) {
+const ParameterDesc* FindParameter(const std::vector<ParameterDesc>& params, const std::string& name)
+{
   for (const ParameterDesc& p : params)
     if (p.name == name) return &p;
   if (const ParameterDesc* p = Named(params, name)) return p;
@@ -51,7 +55,8 @@ const ParameterDesc* FindParameter(const std::vector<ParameterDesc>& params, con
   return nullptr;
 }
 
-std::string NearestParameterName(const std::vector<ParameterDesc>& params, const std::string& name) {
+std::string NearestParameterName(const std::vector<ParameterDesc>& params, const std::string& name)
+{
   std::vector<std::string> candidates;
   for (const ParameterDesc& p : params) candidates.push_back(p.name);
   for (const PanelLabel& l : PanelLabels())
@@ -70,13 +75,16 @@ std::string NearestParameterName(const std::vector<ParameterDesc>& params, const
   return best;
 }
 
-bool IsWholeNumbered(const ParameterDesc& p) {
+bool IsWholeNumbered(const ParameterDesc& p)
+{
   return p.unit == kAudioUnitParameterUnit_Indexed || p.unit == kAudioUnitParameterUnit_Boolean;
 }
 
-bool ReadSwitchWord(const ParameterDesc& p, const std::string& text, double& out) {
+bool ReadSwitchWord(const ParameterDesc& p, const std::string& text, double& out)
+{
   if (!IsWholeNumbered(p) || p.minValue != 0 || p.maxValue != 1) return false;
-  static const struct {
+  static const struct
+  {
     const char* word;
     double value;
   } kWords[] = {{"on", 1}, {"off", 0}, {"true", 1}, {"false", 0}, {"yes", 1}, {"no", 0}};

@@ -9,7 +9,8 @@
 
 // A knob's label on Kelvo's panel, the parameter it turns and its centre in
 // editor pixels from the top left.
-struct PanelLabel {
+struct PanelLabel
+{
   const char* label;
   const char* parameter;
   int x, y;

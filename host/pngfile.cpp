@@ -9,12 +9,14 @@
 
 namespace {
 
-struct Sink {
+struct Sink
+{
   PendingFile* file;
   std::string err;
 };
 
-void WriteBytes(png_structp png, png_bytep data, png_size_t size) {
+void WriteBytes(png_structp png, png_bytep data, png_size_t size)
+{
   Sink* sink = static_cast<Sink*>(png_get_io_ptr(png));
   if (!sink->file->Write(data, size, sink->err)) png_error(png, "write failed");
 }
@@ -22,7 +24,8 @@ void WriteBytes(png_structp png, png_bytep data, png_size_t size) {
 void Flush(png_structp) {}
 
 // The encoder proper; false when libpng gave up (the reason is in the sink or generic).
-bool Encode(Sink* sink, png_bytepp rows, int w, int h) {
+bool Encode(Sink* sink, png_bytepp rows, int w, int h)
+{
   png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
   png_infop info = png ? png_create_info_struct(png) : nullptr;
   if (!info) {
@@ -49,7 +52,8 @@ bool Encode(Sink* sink, png_bytepp rows, int w, int h) {
 }  // namespace
 
 bool WritePNGFile(const std::string& path, const unsigned char* pixels, int w, int h, size_t bytesPerRow,
-                  std::string& err) {
+                  std::string& err)
+{
   if (!pixels || w <= 0 || h <= 0 || bytesPerRow < (size_t)w * 4) {
     err = "no picture to write to '" + path + "'";
     return false;

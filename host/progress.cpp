@@ -13,7 +13,8 @@ constexpr double kShowAfterSeconds = 0.5;
 constexpr double kRedrawSeconds = 0.1;
 constexpr int kMostBar = 30, kLeastBar = 8;
 
-std::string TimeText(double seconds) {
+std::string TimeText(double seconds)
+{
   const long s = (long)(seconds + 0.5);
   char buf[32];
   if (s >= 3600)
@@ -23,7 +24,8 @@ std::string TimeText(double seconds) {
   return buf;
 }
 
-int TerminalColumns() {
+int TerminalColumns()
+{
   struct winsize w = {};
   return ioctl(2, TIOCGWINSZ, &w) == 0 && w.ws_col > 0 ? w.ws_col : 80;
 }
@@ -31,21 +33,22 @@ int TerminalColumns() {
 }  // namespace
 
 Progress::Progress(int64_t totalFrames, int sampleRate, bool enabled)
-    : mTotal(totalFrames), mRate(sampleRate), mEnabled(enabled && isatty(2)),
-      mStart(Clock::now()), mLastDraw(mStart) {}
+    : mTotal(totalFrames), mRate(sampleRate), mEnabled(enabled && isatty(2)), mStart(Clock::now()), mLastDraw(mStart)
+{
+}
 
 Progress::~Progress() { Finish(); }
 
-double Progress::Elapsed() const {
-  return std::chrono::duration<double>(Clock::now() - mStart).count();
-}
+double Progress::Elapsed() const { return std::chrono::duration<double>(Clock::now() - mStart).count(); }
 
-std::string Progress::Line(int64_t frames, double elapsed, const std::string& note, int columns) const {
+std::string Progress::Line(int64_t frames, double elapsed, const std::string& note, int columns) const
+{
   const bool known = mTotal > 0;
   const double fraction = known ? std::min(1.0, (double)frames / mTotal) : 0.0;
   // The figures in the order shown; on a narrow terminal the ones marked
   // optional go first, last one first, so that the bar and the time left stay.
-  struct Figure {
+  struct Figure
+  {
     std::string text;
     bool optional;
   };
@@ -92,7 +95,8 @@ std::string Progress::Line(int64_t frames, double elapsed, const std::string& no
   return line;
 }
 
-void Progress::Update(int64_t frames, const std::string& note) {
+void Progress::Update(int64_t frames, const std::string& note)
+{
   if (!mEnabled) return;
   const Clock::time_point now = Clock::now();
   if (std::chrono::duration<double>(now - mStart).count() < kShowAfterSeconds ||
@@ -104,7 +108,8 @@ void Progress::Update(int64_t frames, const std::string& note) {
   mDrawn = true;
 }
 
-void Progress::Finish() {
+void Progress::Finish()
+{
   if (!mDrawn) return;
   fprintf(stderr, "\r\033[K");
   fflush(stderr);

@@ -9,8 +9,9 @@
 // the time left on one self-rewriting line of stderr, cut to the terminal's
 // width. It draws only when enabled and stderr is a terminal, and only once a
 // render has run long enough to be worth watching.
-class Progress {
- public:
+class Progress
+{
+public:
   // totalFrames is -1 when the length is not known (no bar, percent or time
   // left then); a sampleRate of 0 leaves out the seconds of audio.
   Progress(int64_t totalFrames, int sampleRate, bool enabled);
@@ -23,7 +24,7 @@ class Progress {
   // Seconds since construction.
   double Elapsed() const;
 
- private:
+private:
   // The line for frames done after elapsed seconds, short of columns wide.
   std::string Line(int64_t frames, double elapsed, const std::string& note, int columns) const;
 

@@ -61,26 +61,38 @@ const CommandLine kRender = {
     "  --jobs N          files rendered at once with --out-dir (default: the cores)\n"
     "  --quiet           no progress bar, summary or warnings; errors only\n"
     "  --bundle PATH     the plug-in bundle (default: ../Kelvo.component beside kelvo)\n",
-    {kSetOption, kPresetOption, kStateOption, kStrictOption, {"bypass", nullptr, false},
-     {"no-settle", nullptr, false}, {"quality", "Q", false}, {"block", "N", false}, {"format", "F", false}, {"type", "EXT", false},
-     {"out-dir", "DIR", false}, {"jobs", "N", false}, kQuietOption, kBundleOption},
+    {kSetOption,
+     kPresetOption,
+     kStateOption,
+     kStrictOption,
+     {"bypass", nullptr, false},
+     {"no-settle", nullptr, false},
+     {"quality", "Q", false},
+     {"block", "N", false},
+     {"format", "F", false},
+     {"type", "EXT", false},
+     {"out-dir", "DIR", false},
+     {"jobs", "N", false},
+     kQuietOption,
+     kBundleOption},
 };
 
 constexpr const char* kDemoOut = "kelvo-demo.wav";
 
 // NAME-kelvo.EXT beside the input.
-std::string DefaultOutput(const std::string& in) {
+std::string DefaultOutput(const std::string& in)
+{
   const size_t slash = in.rfind('/');
   const size_t dot = in.rfind('.');
-  if (dot == std::string::npos || (slash != std::string::npos && dot < slash) || dot == slash + 1)
-    return in + "-kelvo";
+  if (dot == std::string::npos || (slash != std::string::npos && dot < slash) || dot == slash + 1) return in + "-kelvo";
   return in.substr(0, dot) + "-kelvo" + in.substr(dot);
 }
 
 std::string ChannelsText(int channels) { return channels == 1 ? "mono" : "stereo"; }
 
 // How the unit was switched, for the summary: the host's bypass, the plug-in's own, or neither.
-std::string BypassText(const AUSession& session, bool hostBypass) {
+std::string BypassText(const AUSession& session, bool hostBypass)
+{
   if (hostBypass) return ", bypassed by the host (--bypass: the input is copied untouched)";
   for (const ParameterDesc& p : session.Parameters()) {
     float v = 0;
@@ -91,7 +103,8 @@ std::string BypassText(const AUSession& session, bool hostBypass) {
   return "";
 }
 
-std::string SettleText(const RenderJob& job, const RenderOptions& o) {
+std::string SettleText(const RenderJob& job, const RenderOptions& o)
+{
   if (o.hostBypass) return "";
   char buf[128];
   if (!o.settle) return "from a new instance's control, gliding from 0 (--no-settle)\n";
@@ -100,13 +113,15 @@ std::string SettleText(const RenderJob& job, const RenderOptions& o) {
   return buf;
 }
 
-void WarnOfClipping(const Args& args, const RenderJob& job) {
+void WarnOfClipping(const Args& args, const RenderJob& job)
+{
   if (job.ClippedSamples() > 0)
-    Warn(args, std::to_string(job.ClippedSamples()) + " samples clipped at full scale in " +
-                   NameOf(job.Out(), true) + "; use --format float to keep the peaks");
+    Warn(args, std::to_string(job.ClippedSamples()) + " samples clipped at full scale in " + NameOf(job.Out(), true) +
+                   "; use --format float to keep the peaks");
 }
 
-int ReadOptions(const Args& args, RenderOptions& o) {
+int ReadOptions(const Args& args, RenderOptions& o)
+{
   if (args.Has("block") && !ParseInt(args.Value("block"), 1, 4096, o.block))
     return Misuse(kRender, "--block takes 1 to 4096 frames, not '" + args.Value("block") + "'");
   if (args.Has("format") && !ParseSampleFormat(args.Value("format"), o.format))
@@ -117,21 +132,26 @@ int ReadOptions(const Args& args, RenderOptions& o) {
   o.hostBypass = args.Has("bypass");
   if (args.Has("quality")) {
     const std::string q = args.Value("quality");
-    if (q == "high") o.quality = kRenderQuality_High;
-    else if (q == "best") o.quality = kRenderQuality_Max;
-    else if (q != "standard") return Misuse(kRender, "--quality takes standard, high or best, not '" + q + "'");
+    if (q == "high")
+      o.quality = kRenderQuality_High;
+    else if (q == "best")
+      o.quality = kRenderQuality_Max;
+    else if (q != "standard")
+      return Misuse(kRender, "--quality takes standard, high or best, not '" + q + "'");
   }
   return -1;
 }
 
-int RenderOne(const Args& args, const RenderOptions& o) {
+int RenderOne(const Args& args, const RenderOptions& o)
+{
   const std::vector<std::string>& pos = args.Positional();
   const bool demo = pos.empty();
   const std::string in = demo ? "" : pos[0];
   if (in == "-" && pos.size() < 2)
     return Misuse(kRender, "reading standard input, give OUT (a file, or - for standard output)");
   const std::string out = pos.size() > 1 ? pos[1] : demo ? kDemoOut : DefaultOutput(in);
-  if (!demo && in != "-" && SameFile(in, out)) return Misuse(kRender, "OUT '" + out + "' is the input file; choose another");
+  if (!demo && in != "-" && SameFile(in, out))
+    return Misuse(kRender, "OUT '" + out + "' is the input file; choose another");
   SetInterruptNote(demo || in == "-" ? "" : "kelvo: '" + in + "' is only read, and is as it was");
 
   std::string err;
@@ -145,7 +165,8 @@ int RenderOne(const Args& args, const RenderOptions& o) {
 
   const bool quiet = args.Has("quiet");
   Progress progress(job.Frames(), job.SampleRate(), !quiet);
-  const bool ok = job.Run(session, [&](int64_t) { progress.Update(job.FramesDone()); }, err);
+  const bool ok = job.Run(
+      session, [&](int64_t) { progress.Update(job.FramesDone()); }, err);
   progress.Finish();
   if (!ok) return Fail(err);
 
@@ -161,8 +182,8 @@ int RenderOne(const Args& args, const RenderOptions& o) {
                ChannelsText(job.Channels()).c_str(), job.SampleRate(), DescribeFormat(job.InputFormat()).c_str());
     // The demo's output is named by kelvo, so say where it lies.
     char real[PATH_MAX];
-    const std::string where = job.IsDemo() && realpath(out.c_str(), real) ? "'" + std::string(real) + "'"
-                                                                           : NameOf(out, true);
+    const std::string where =
+        job.IsDemo() && realpath(out.c_str(), real) ? "'" + std::string(real) + "'" : NameOf(out, true);
     // The summary keeps out of the way of sound on standard output.
     FILE* to = job.WroteStandardOutput() ? stderr : stdout;
     fprintf(to, "Rendered %s\nthrough %s%s into %s (%s)\n%sin %.2f s, %.0fx realtime, %ld-frame blocks\nwith %s\n",
@@ -174,7 +195,8 @@ int RenderOne(const Args& args, const RenderOptions& o) {
   return kExitOk;
 }
 
-int RenderBatch(const Args& args, const RenderOptions& o) {
+int RenderBatch(const Args& args, const RenderOptions& o)
+{
   const std::vector<std::string>& ins = args.Positional();
   std::string dir = args.Value("out-dir");
   if (ins.empty()) return Misuse(kRender, "--out-dir needs the files to render");
@@ -231,7 +253,8 @@ int RenderBatch(const Args& args, const RenderOptions& o) {
         ok[i] = renders[i].Open(ins[i], outs[i], o, misuse, errors[i]) &&
                 session.Open(settings.Component(), errors[i]) &&
                 session.RestoreState(state, "the settings", false, notes, errors[i]) &&
-                renders[i].Run(session, [&](int64_t frames) { done += frames; }, errors[i]);
+                renders[i].Run(
+                    session, [&](int64_t frames) { done += frames; }, errors[i]);
         ++finished;
       },
       [&] { progress.Update(done, std::to_string(finished) + " of " + std::to_string(n) + " files"); });
@@ -251,11 +274,12 @@ int RenderBatch(const Args& args, const RenderOptions& o) {
   }
   if (!quiet) {
     const double elapsed = progress.Elapsed();
-    printf("Rendered %zu of %zu files (%.2f s of audio) through %s%s into '%s'\n"
-           "in %.2f s, %.0fx realtime, %zu at a time, %ld-frame blocks%s\nwith %s\n",
-           n - failed, n, seconds, settings.Name().c_str(), BypassText(settings, o.hostBypass).c_str(),
-           dir.c_str(), elapsed, elapsed > 0 ? seconds / elapsed : 0.0, std::min<size_t>(n, (size_t)jobs),
-           o.block, o.settle && !o.hostBypass ? ", each settled first" : "", DescribeParameters(settings).c_str());
+    printf(
+        "Rendered %zu of %zu files (%.2f s of audio) through %s%s into '%s'\n"
+        "in %.2f s, %.0fx realtime, %zu at a time, %ld-frame blocks%s\nwith %s\n",
+        n - failed, n, seconds, settings.Name().c_str(), BypassText(settings, o.hostBypass).c_str(), dir.c_str(),
+        elapsed, elapsed > 0 ? seconds / elapsed : 0.0, std::min<size_t>(n, (size_t)jobs), o.block,
+        o.settle && !o.hostBypass ? ", each settled first" : "", DescribeParameters(settings).c_str());
   }
   if (failed > 0) return Fail(std::to_string(failed) + " of " + std::to_string(n) + " files failed");
   return kExitOk;
@@ -263,7 +287,8 @@ int RenderBatch(const Args& args, const RenderOptions& o) {
 
 }  // namespace
 
-int RunRender(int argc, char** argv) {
+int RunRender(int argc, char** argv)
+{
   Args args;
   int status = ParseCommandLine(kRender, argc, argv, args);
   if (status >= 0) return status;

@@ -21,7 +21,8 @@ constexpr double kMostLatencySeconds = 60.0;
 
 }  // namespace
 
-int64_t SettleFrames(double sampleRate) {
+int64_t SettleFrames(double sampleRate)
+{
   // The control glides toward its target by e^(-4π/rate) per frame (a 1 Hz
   // one-pole smoother, stepped twice per frame); a new instance starts it at
   // 0 and every target lies in 0 ... 1, so it starts at most 1 away. The
@@ -30,7 +31,8 @@ int64_t SettleFrames(double sampleRate) {
 }
 
 bool RenderJob::Open(const std::string& in, const std::string& out, const RenderOptions& options, bool& misuse,
-                     std::string& err) {
+                     std::string& err)
+{
   mIn = in;
   mOut = out;
   mOptions = options;
@@ -49,18 +51,19 @@ bool RenderJob::Open(const std::string& in, const std::string& out, const Render
     mInFormat = mReader.Format();
     mFrames = mReader.Frames();
   }
-  return ChooseOutputFormat(out, options.type, mInFormat, options.format, mChannels, mRate, mOutFormat, misuse,
-                            err);
+  return ChooseOutputFormat(out, options.type, mInFormat, options.format, mChannels, mRate, mOutFormat, misuse, err);
 }
 
-long RenderJob::Read(float* const* dst, long frames, std::string& err) {
+long RenderJob::Read(float* const* dst, long frames, std::string& err)
+{
   if (!IsDemo()) return mReader.Read(dst, frames, err);
   const long n = (long)std::min<int64_t>(frames, mFrames - mDone);
   Deinterleave(mRiff.data() + mDone * mChannels, dst, mChannels, n, 1.f);
   return n;
 }
 
-bool RenderJob::Settle(AUSession& session, std::string& err) {
+bool RenderJob::Settle(AUSession& session, std::string& err)
+{
   const long block = mOptions.block;
   std::vector<float> silence((size_t)block, 0.f), out((size_t)block * 2);
   const float* in[2] = {silence.data(), silence.data()};
@@ -79,7 +82,8 @@ bool RenderJob::Settle(AUSession& session, std::string& err) {
   return true;
 }
 
-bool RenderJob::Run(AUSession& session, const std::function<void(int64_t)>& advanced, std::string& err) {
+bool RenderJob::Run(AUSession& session, const std::function<void(int64_t)>& advanced, std::string& err)
+{
   const long block = mOptions.block;
   if (mOptions.hostBypass && !session.SetBypass(true, err)) return false;
   if (mOptions.quality != 0 && !session.SetRenderQuality(mOptions.quality, err)) return false;

@@ -11,7 +11,8 @@
 class AUSession;
 
 // What every render of one command shares.
-struct RenderOptions {
+struct RenderOptions
+{
   long block = 512;                          // frames per render call
   SampleFormat format = SampleFormat::Same;  // --format
   std::string type;                          // --type: the output container, by extension
@@ -24,8 +25,9 @@ struct RenderOptions {
 // its target at sampleRate, from a new instance.
 int64_t SettleFrames(double sampleRate);
 
-class RenderJob {
- public:
+class RenderJob
+{
+public:
   // Opens the input (in; "" for the built-in demo riff) and chooses the
   // format of out. False with the reason; misuse tells whether the command
   // line is at fault (an unknown output type).
@@ -54,7 +56,7 @@ class RenderJob {
   int64_t ClippedSamples() const { return mClipped; }
   bool WroteStandardOutput() const { return mToStdout; }
 
- private:
+private:
   bool Settle(AUSession& session, std::string& err);
   long Read(float* const* dst, long frames, std::string& err);
 

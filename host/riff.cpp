@@ -7,24 +7,28 @@
 namespace {
 
 // One plucked string: a Karplus-Strong delay loop started with a burst of noise.
-struct Pluck {
-  double start;    // seconds
-  double length;   // seconds until the string is damped
-  double freq;     // Hz
-  bool muted;      // palm-muted: darker and shorter
-  float pan;       // 0 left ... 1 right
+struct Pluck
+{
+  double start;   // seconds
+  double length;  // seconds until the string is damped
+  double freq;    // Hz
+  bool muted;     // palm-muted: darker and shorter
+  float pan;      // 0 left ... 1 right
 };
 
 // Deterministic noise so the demo is the same on every run.
-struct Noise {
+struct Noise
+{
   uint32_t state = 0x12345678u;
-  float Next() {
+  float Next()
+  {
     state = state * 1664525u + 1013904223u;
     return (float)((state >> 8) * (1.0 / 8388608.0)) - 1.f;
   }
 };
 
-void AddPluck(const Pluck& p, int sampleRate, int channels, std::vector<float>& mix, Noise& noise) {
+void AddPluck(const Pluck& p, int sampleRate, int channels, std::vector<float>& mix, Noise& noise)
+{
   const double period = sampleRate / p.freq;
   const int n = std::max(2, (int)period);
   // First-order all-pass tunes the fractional part of the period.
@@ -64,21 +68,21 @@ void AddPluck(const Pluck& p, int sampleRate, int channels, std::vector<float>& 
 
 }  // namespace
 
-std::vector<float> SynthesizeRiff(int sampleRate, int channels) {
+std::vector<float> SynthesizeRiff(int sampleRate, int channels)
+{
   const long frames = (long)(kRiffSeconds * sampleRate);
   std::vector<float> mix((size_t)frames * channels, 0.f);
   // The riff in eighth notes at 120 bpm: root of a power chord in Hz (0 rests)
   // and whether it is palm-muted.
-  static const struct {
+  static const struct
+  {
     double root;
     bool muted;
   } kEighths[] = {
-      {82.41, true}, {82.41, true}, {82.41, true}, {82.41, false},
-      {82.41, true}, {82.41, true}, {98.00, false}, {110.0, false},
-      {82.41, true}, {82.41, true}, {82.41, true}, {82.41, false},
-      {82.41, true}, {82.41, true}, {116.54, false}, {110.0, false},
-      {82.41, true}, {82.41, true}, {82.41, true}, {82.41, true},
-      {73.42, false}, {0, false},   {82.41, false}, {0, false},
+      {82.41, true},  {82.41, true},  {82.41, true},   {82.41, false}, {82.41, true},  {82.41, true},
+      {98.00, false}, {110.0, false}, {82.41, true},   {82.41, true},  {82.41, true},  {82.41, false},
+      {82.41, true},  {82.41, true},  {116.54, false}, {110.0, false}, {82.41, true},  {82.41, true},
+      {82.41, true},  {82.41, true},  {73.42, false},  {0, false},     {82.41, false}, {0, false},
   };
   const size_t kCount = sizeof(kEighths) / sizeof(kEighths[0]);
   const double eighth = 0.25;

@@ -7,7 +7,8 @@
 // Splits frames interleaved frames of channels samples into one array per
 // channel, each sample multiplied by scale (1 keeps floats exactly as they are).
 template <typename T>
-void Deinterleave(const T* src, float* const* dst, int channels, long frames, float scale) {
+void Deinterleave(const T* src, float* const* dst, int channels, long frames, float scale)
+{
   if (channels == 2) {  // the common case, without the per-sample channel loop
     float* l = dst[0];
     float* r = dst[1];

@@ -16,12 +16,14 @@ namespace {
 
 // A property read into a plain value of a fixed size.
 template <typename T>
-OSStatus GetGlobal(AudioUnit unit, AudioUnitPropertyID id, AudioUnitElement element, T& out) {
+OSStatus GetGlobal(AudioUnit unit, AudioUnitPropertyID id, AudioUnitElement element, T& out)
+{
   UInt32 size = sizeof(T);
   return AudioUnitGetProperty(unit, id, kAudioUnitScope_Global, element, &out, &size);
 }
 
-std::string FormatValue(double v) {
+std::string FormatValue(double v)
+{
   char buf[64];
   snprintf(buf, sizeof(buf), "%g", v);
   return buf;
@@ -29,8 +31,10 @@ std::string FormatValue(double v) {
 
 }  // namespace
 
-std::string DescribeStatus(OSStatus status) {
-  static const struct {
+std::string DescribeStatus(OSStatus status)
+{
+  static const struct
+  {
     OSStatus code;
     const char* name;
   } kNames[] = {
@@ -64,7 +68,8 @@ std::string DescribeStatus(OSStatus status) {
   return s;
 }
 
-std::string FourCC(UInt32 code) {
+std::string FourCC(UInt32 code)
+{
   std::string s = "'";
   for (int shift = 24; shift >= 0; shift -= 8) {
     const char c = (char)((code >> shift) & 0xff);
@@ -73,7 +78,8 @@ std::string FourCC(UInt32 code) {
   return s + "'";
 }
 
-std::string CFText(CFStringRef s) {
+std::string CFText(CFStringRef s)
+{
   if (!s) return "";
   const CFIndex max = CFStringGetMaximumSizeForEncoding(CFStringGetLength(s), kCFStringEncodingUTF8) + 1;
   std::string out((size_t)max, '\0');
@@ -82,14 +88,16 @@ std::string CFText(CFStringRef s) {
   return out;
 }
 
-AUSession::~AUSession() {
+AUSession::~AUSession()
+{
   if (mUnit) {
     if (mInitialized) AudioUnitUninitialize(mUnit);
     AudioComponentInstanceDispose(mUnit);
   }
 }
 
-bool AUSession::Call(OSStatus status, const char* what, std::string& err) const {
+bool AUSession::Call(OSStatus status, const char* what, std::string& err) const
+{
   if (status == noErr) return true;
   err = mName + " refused " + what + " (" + DescribeStatus(status) + ")";
   return false;
@@ -99,7 +107,8 @@ namespace {
 
 // Registers a bundle with the platform. The platform tells its reasons on
 // stderr; they are taken from there and given back as the cause.
-OSStatus RegisterBundle(const std::string& path, std::string& cause) {
+OSStatus RegisterBundle(const std::string& path, std::string& cause)
+{
   fflush(stderr);
   FILE* capture = tmpfile();
   const int saved = capture ? dup(2) : -1;
@@ -124,7 +133,8 @@ OSStatus RegisterBundle(const std::string& path, std::string& cause) {
 
 }  // namespace
 
-bool AUSession::Load(const std::string& bundlePath, std::string& err) {
+bool AUSession::Load(const std::string& bundlePath, std::string& err)
+{
   const std::string where = "cannot load plug-in '" + bundlePath + "': ";
   struct stat st;
   if (stat(bundlePath.c_str(), &st) != 0) {
@@ -159,7 +169,8 @@ bool AUSession::Load(const std::string& bundlePath, std::string& err) {
   return Open(found, err);
 }
 
-bool AUSession::Open(AudioComponent component, std::string& err) {
+bool AUSession::Open(AudioComponent component, std::string& err)
+{
   mComponent = component;
   AudioComponentGetDescription(mComponent, &mDesc);
   CFStringRef full = nullptr;
@@ -181,17 +192,17 @@ bool AUSession::Open(AudioComponent component, std::string& err) {
   return ReadParameters(err);
 }
 
-bool AUSession::ReadParameters(std::string& err) {
+bool AUSession::ReadParameters(std::string& err)
+{
   UInt32 size = 0;
   Boolean writable = false;
-  if (!Call(AudioUnitGetPropertyInfo(mUnit, kAudioUnitProperty_ParameterList, kAudioUnitScope_Global, 0,
-                                     &size, &writable),
+  if (!Call(AudioUnitGetPropertyInfo(mUnit, kAudioUnitProperty_ParameterList, kAudioUnitScope_Global, 0, &size,
+                                     &writable),
             "the parameter list", err))
     return false;
   std::vector<AudioUnitParameterID> ids(size / sizeof(AudioUnitParameterID));
   if (!ids.empty() &&
-      !Call(AudioUnitGetProperty(mUnit, kAudioUnitProperty_ParameterList, kAudioUnitScope_Global, 0,
-                                 ids.data(), &size),
+      !Call(AudioUnitGetProperty(mUnit, kAudioUnitProperty_ParameterList, kAudioUnitScope_Global, 0, ids.data(), &size),
             "the parameter list", err))
     return false;
   ids.resize(size / sizeof(AudioUnitParameterID));
@@ -226,7 +237,8 @@ bool AUSession::ReadParameters(std::string& err) {
   return true;
 }
 
-bool AUSession::ResolveSetting(const std::string& text, ParameterSetting& out, std::string& err) const {
+bool AUSession::ResolveSetting(const std::string& text, ParameterSetting& out, std::string& err) const
+{
   const size_t eq = text.find('=');
   if (eq == std::string::npos || eq == 0) {
     err = "--set needs NAME=VALUE, not '" + text + "'";
@@ -237,8 +249,8 @@ bool AUSession::ResolveSetting(const std::string& text, ParameterSetting& out, s
   const ParameterDesc* p = FindParameter(mParams, name);
   if (!p) {
     const std::string near = NearestParameterName(mParams, name);
-    err = "unknown parameter '" + name + "'" + (near.empty() ? ";" : "; did you mean '" + near + "'?") + " " +
-          mName + " has:";
+    err = "unknown parameter '" + name + "'" + (near.empty() ? ";" : "; did you mean '" + near + "'?") + " " + mName +
+          " has:";
     for (const ParameterDesc& d : mParams) err += " " + d.name;
     for (const PanelLabel& l : PanelLabels())
       if (FindParameter(mParams, l.parameter) && l.label != std::string(l.parameter))
@@ -295,28 +307,31 @@ bool AUSession::ResolveSetting(const std::string& text, ParameterSetting& out, s
   return true;
 }
 
-bool AUSession::ApplySetting(const ParameterSetting& s, std::string& err) {
+bool AUSession::ApplySetting(const ParameterSetting& s, std::string& err)
+{
   return Call(AudioUnitSetParameter(mUnit, s.id, kAudioUnitScope_Global, 0, s.value, 0),
               ("the value of " + s.name).c_str(), err);
 }
 
-bool AUSession::ParameterValue(AudioUnitParameterID id, float& value, std::string& err) const {
+bool AUSession::ParameterValue(AudioUnitParameterID id, float& value, std::string& err) const
+{
   return Call(AudioUnitGetParameter(mUnit, id, kAudioUnitScope_Global, 0, &value), "a parameter read", err);
 }
 
-bool AUSession::DisplayText(AudioUnitParameterID id, float value, std::string& out, std::string& err) const {
+bool AUSession::DisplayText(AudioUnitParameterID id, float value, std::string& out, std::string& err) const
+{
   AudioUnitParameterStringFromValue sv = {};
   sv.inParamID = id;
   sv.inValue = &value;
-  if (!Call(GetGlobal(mUnit, kAudioUnitProperty_ParameterStringFromValue, 0, sv), "a parameter's display text",
-            err))
+  if (!Call(GetGlobal(mUnit, kAudioUnitProperty_ParameterStringFromValue, 0, sv), "a parameter's display text", err))
     return false;
   out = CFText(sv.outString);
   if (sv.outString) CFRelease(sv.outString);
   return true;
 }
 
-bool AUSession::FactoryPresets(std::vector<std::pair<int, std::string>>& out, std::string& err) const {
+bool AUSession::FactoryPresets(std::vector<std::pair<int, std::string>>& out, std::string& err) const
+{
   CFArrayRef presets = nullptr;
   const OSStatus st = GetGlobal(mUnit, kAudioUnitProperty_FactoryPresets, 0, presets);
   if (st == kAudioUnitErr_InvalidProperty) return true;  // a unit without factory presets
@@ -330,7 +345,8 @@ bool AUSession::FactoryPresets(std::vector<std::pair<int, std::string>>& out, st
   return true;
 }
 
-bool AUSession::PresentPreset(int& number, std::string& name, std::string& err) const {
+bool AUSession::PresentPreset(int& number, std::string& name, std::string& err) const
+{
   AUPreset p = {};
   if (!Call(GetGlobal(mUnit, kAudioUnitProperty_PresentPreset, 0, p), "the present preset", err)) return false;
   number = (int)p.presetNumber;
@@ -339,7 +355,8 @@ bool AUSession::PresentPreset(int& number, std::string& name, std::string& err) 
   return true;
 }
 
-bool AUSession::CheckPreset(long n, std::string& err) const {
+bool AUSession::CheckPreset(long n, std::string& err) const
+{
   std::vector<std::pair<int, std::string>> presets;
   if (!FactoryPresets(presets, err)) return false;
   for (const auto& p : presets)
@@ -353,29 +370,31 @@ bool AUSession::CheckPreset(long n, std::string& err) const {
   return false;
 }
 
-bool AUSession::SelectPreset(long n, std::string& err) {
+bool AUSession::SelectPreset(long n, std::string& err)
+{
   if (!CheckPreset(n, err)) return false;
   AUPreset p = {};
   p.presetNumber = (SInt32)n;
-  return Call(AudioUnitSetProperty(mUnit, kAudioUnitProperty_PresentPreset, kAudioUnitScope_Global, 0, &p,
-                                   sizeof(p)),
+  return Call(AudioUnitSetProperty(mUnit, kAudioUnitProperty_PresentPreset, kAudioUnitScope_Global, 0, &p, sizeof(p)),
               "the preset", err);
 }
 
-bool AUSession::SetBypass(bool on, std::string& err) {
+bool AUSession::SetBypass(bool on, std::string& err)
+{
   const UInt32 v = on ? 1 : 0;
-  return Call(AudioUnitSetProperty(mUnit, kAudioUnitProperty_BypassEffect, kAudioUnitScope_Global, 0, &v,
-                                   sizeof(v)),
+  return Call(AudioUnitSetProperty(mUnit, kAudioUnitProperty_BypassEffect, kAudioUnitScope_Global, 0, &v, sizeof(v)),
               "bypass", err);
 }
 
-bool AUSession::SetRenderQuality(UInt32 quality, std::string& err) {
+bool AUSession::SetRenderQuality(UInt32 quality, std::string& err)
+{
   return Call(AudioUnitSetProperty(mUnit, kAudioUnitProperty_RenderQuality, kAudioUnitScope_Global, 0, &quality,
                                    sizeof(quality)),
               "the render quality", err);
 }
 
-bool AUSession::CopyState(CFPropertyListRef& out, std::string& err) const {
+bool AUSession::CopyState(CFPropertyListRef& out, std::string& err) const
+{
   out = nullptr;
   if (!Call(GetGlobal(mUnit, kAudioUnitProperty_ClassInfo, 0, out), "to give its state", err)) return false;
   if (!out || CFGetTypeID(out) != CFDictionaryGetTypeID()) {
@@ -388,9 +407,11 @@ bool AUSession::CopyState(CFPropertyListRef& out, std::string& err) const {
 }
 
 bool AUSession::RestoreState(CFPropertyListRef state, const std::string& origin, bool strict,
-                             std::vector<std::string>& notes, std::string& err) {
+                             std::vector<std::string>& notes, std::string& err)
+{
   CFDictionaryRef dict = (CFDictionaryRef)state;
-  static const struct {
+  static const struct
+  {
     const char* key;
     OSType AudioComponentDescription::*field;
   } kIdentity[] = {{"type", &AudioComponentDescription::componentType},
@@ -403,8 +424,8 @@ bool AUSession::RestoreState(CFPropertyListRef state, const std::string& origin,
     SInt32 v = 0;
     if (num) CFNumberGetValue(num, kCFNumberSInt32Type, &v);
     if ((UInt32)v != mDesc.*k.field) {
-      err = "'" + origin + "' is the state of another plug-in: its " + k.key + " is " + FourCC((UInt32)v) +
-            ", " + mName + "'s is " + FourCC(mDesc.*k.field);
+      err = "'" + origin + "' is the state of another plug-in: its " + k.key + " is " + FourCC((UInt32)v) + ", " +
+            mName + "'s is " + FourCC(mDesc.*k.field);
       return false;
     }
   }
@@ -427,7 +448,8 @@ bool AUSession::RestoreState(CFPropertyListRef state, const std::string& origin,
   }
   // The data holds each parameter's value as a double, in the order of the
   // parameter list; a value the unit would have to change is named.
-  struct Doubtful {
+  struct Doubtful
+  {
     const ParameterDesc* p;
     double value;
   };
@@ -444,24 +466,23 @@ bool AUSession::RestoreState(CFPropertyListRef state, const std::string& origin,
   }
   auto says = [&](const Doubtful& d) {
     return "'" + origin + "' gives " + d.p->name + " the value " + FormatValue(d.value) +
-           (std::isnan(d.value) ? ", which is not a number"
-                                : ", outside its range " + FormatValue(d.p->minValue) + " to " +
-                                      FormatValue(d.p->maxValue));
+           (std::isnan(d.value)
+                ? ", which is not a number"
+                : ", outside its range " + FormatValue(d.p->minValue) + " to " + FormatValue(d.p->maxValue));
   };
   if (strict && !doubtful.empty()) {
     err = says(doubtful[0]) + " (refused with --strict)";
     return false;
   }
-  if (!Call(AudioUnitSetProperty(mUnit, kAudioUnitProperty_ClassInfo, kAudioUnitScope_Global, 0, &state,
-                                 sizeof(state)),
+  if (!Call(AudioUnitSetProperty(mUnit, kAudioUnitProperty_ClassInfo, kAudioUnitScope_Global, 0, &state, sizeof(state)),
             ("the state in '" + origin + "'").c_str(), err))
     return false;
   for (const ParameterDesc& p : mParams) {
     float v = 0;
     if (!ParameterValue(p.id, v, err)) return false;
     if (!(v >= p.minValue && v <= p.maxValue)) {
-      err = "'" + origin + "' gives parameter " + p.name + " the value " + FormatValue(v) +
-            ", outside its range " + FormatValue(p.minValue) + " to " + FormatValue(p.maxValue);
+      err = "'" + origin + "' gives parameter " + p.name + " the value " + FormatValue(v) + ", outside its range " +
+            FormatValue(p.minValue) + " to " + FormatValue(p.maxValue);
       return false;
     }
   }
@@ -474,31 +495,34 @@ bool AUSession::RestoreState(CFPropertyListRef state, const std::string& origin,
   return true;
 }
 
-bool AUSession::SupportedChannels(std::vector<AUChannelInfo>& out, std::string& err) const {
+bool AUSession::SupportedChannels(std::vector<AUChannelInfo>& out, std::string& err) const
+{
   UInt32 size = 0;
   Boolean writable = false;
-  const OSStatus st = AudioUnitGetPropertyInfo(mUnit, kAudioUnitProperty_SupportedNumChannels,
-                                               kAudioUnitScope_Global, 0, &size, &writable);
+  const OSStatus st = AudioUnitGetPropertyInfo(mUnit, kAudioUnitProperty_SupportedNumChannels, kAudioUnitScope_Global,
+                                               0, &size, &writable);
   if (st == kAudioUnitErr_InvalidProperty) return true;  // any configuration
   if (!Call(st, "its channel configurations", err)) return false;
   out.resize(size / sizeof(AUChannelInfo));
   if (out.empty()) return true;
-  if (!Call(AudioUnitGetProperty(mUnit, kAudioUnitProperty_SupportedNumChannels, kAudioUnitScope_Global, 0,
-                                 out.data(), &size),
+  if (!Call(AudioUnitGetProperty(mUnit, kAudioUnitProperty_SupportedNumChannels, kAudioUnitScope_Global, 0, out.data(),
+                                 &size),
             "its channel configurations", err))
     return false;
   out.resize(size / sizeof(AUChannelInfo));
   return true;
 }
 
-bool AUSession::Seconds(AudioUnitPropertyID id, double& out, std::string& err) const {
+bool AUSession::Seconds(AudioUnitPropertyID id, double& out, std::string& err) const
+{
   Float64 v = 0;
   if (!Call(GetGlobal(mUnit, id, 0, v), "a time property", err)) return false;
   out = v;
   return true;
 }
 
-bool AUSession::Prepare(double sampleRate, int channels, int maxFrames, std::string& err) {
+bool AUSession::Prepare(double sampleRate, int channels, int maxFrames, std::string& err)
+{
   AudioStreamBasicDescription f = {};
   f.mSampleRate = sampleRate;
   f.mFormatID = kAudioFormatLinearPCM;
@@ -516,11 +540,10 @@ bool AUSession::Prepare(double sampleRate, int channels, int maxFrames, std::str
             (what + " in").c_str(), err) ||
       !Call(AudioUnitSetProperty(mUnit, kAudioUnitProperty_StreamFormat, kAudioUnitScope_Output, 0, &f, sizeof(f)),
             (what + " out").c_str(), err) ||
-      !Call(AudioUnitSetProperty(mUnit, kAudioUnitProperty_SampleRate, kAudioUnitScope_Global, 0, &rate,
-                                 sizeof(rate)),
+      !Call(AudioUnitSetProperty(mUnit, kAudioUnitProperty_SampleRate, kAudioUnitScope_Global, 0, &rate, sizeof(rate)),
             "the sample rate", err) ||
-      !Call(AudioUnitSetProperty(mUnit, kAudioUnitProperty_MaximumFramesPerSlice, kAudioUnitScope_Global, 0,
-                                 &frames, sizeof(frames)),
+      !Call(AudioUnitSetProperty(mUnit, kAudioUnitProperty_MaximumFramesPerSlice, kAudioUnitScope_Global, 0, &frames,
+                                 sizeof(frames)),
             "the block size", err) ||
       !Call(AudioUnitSetProperty(mUnit, kAudioUnitProperty_SetRenderCallback, kAudioUnitScope_Input, 0, &feed,
                                  sizeof(feed)),
@@ -533,8 +556,9 @@ bool AUSession::Prepare(double sampleRate, int channels, int maxFrames, std::str
   return true;
 }
 
-OSStatus AUSession::FeedInput(void* ref, AudioUnitRenderActionFlags*, const AudioTimeStamp*, UInt32,
-                              UInt32 frames, AudioBufferList* data) {
+OSStatus AUSession::FeedInput(void* ref, AudioUnitRenderActionFlags*, const AudioTimeStamp*, UInt32, UInt32 frames,
+                              AudioBufferList* data)
+{
   const AUSession* self = static_cast<const AUSession*>(ref);
   for (UInt32 i = 0; i < data->mNumberBuffers; ++i) {
     AudioBuffer& b = data->mBuffers[i];
@@ -550,7 +574,8 @@ OSStatus AUSession::FeedInput(void* ref, AudioUnitRenderActionFlags*, const Audi
   return noErr;
 }
 
-bool AUSession::Render(const float* const* in, float* const* out, int frames, std::string& err) {
+bool AUSession::Render(const float* const* in, float* const* out, int frames, std::string& err)
+{
   mInput = in;
   AudioBufferList* list = reinterpret_cast<AudioBufferList*>(mOutListStorage);
   list->mNumberBuffers = (UInt32)mChannels;

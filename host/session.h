@@ -18,17 +18,19 @@ std::string FourCC(UInt32 code);
 std::string CFText(CFStringRef s);
 
 // One parameter as the unit describes it.
-struct ParameterDesc {
+struct ParameterDesc
+{
   AudioUnitParameterID id;
   std::string name;
   AudioUnitParameterUnit unit;
-  std::string unitName;               // the custom unit's name, when it has one
+  std::string unitName;  // the custom unit's name, when it has one
   float minValue, maxValue, defaultValue;
   std::vector<std::string> valueStrings;  // display texts of indexed values, when it has them
 };
 
 // A parameter value the user asked for, checked against the unit.
-struct ParameterSetting {
+struct ParameterSetting
+{
   AudioUnitParameterID id;
   std::string name;
   float value;
@@ -36,8 +38,9 @@ struct ParameterSetting {
 
 // Loads the plug-in bundle, opens one instance of its unit and talks to it as
 // a host does. Every failing call leaves a message naming what failed.
-class AUSession {
- public:
+class AUSession
+{
+public:
   AUSession() = default;
   ~AUSession();
   AUSession(const AUSession&) = delete;
@@ -85,8 +88,8 @@ class AUSession {
   // number, adds a note to notes saying which parameter, which value and what
   // it became; with strict it is refused and nothing is restored.
   bool CopyState(CFPropertyListRef& out, std::string& err) const;
-  bool RestoreState(CFPropertyListRef state, const std::string& origin, bool strict,
-                    std::vector<std::string>& notes, std::string& err);
+  bool RestoreState(CFPropertyListRef state, const std::string& origin, bool strict, std::vector<std::string>& notes,
+                    std::string& err);
 
   bool SupportedChannels(std::vector<AUChannelInfo>& out, std::string& err) const;
   bool Seconds(AudioUnitPropertyID id, double& out, std::string& err) const;
@@ -99,9 +102,9 @@ class AUSession {
   // callback, output channel c is written to out[c].
   bool Render(const float* const* in, float* const* out, int frames, std::string& err);
 
- private:
-  static OSStatus FeedInput(void* ref, AudioUnitRenderActionFlags* flags, const AudioTimeStamp* time,
-                            UInt32 bus, UInt32 frames, AudioBufferList* data);
+private:
+  static OSStatus FeedInput(void* ref, AudioUnitRenderActionFlags* flags, const AudioTimeStamp* time, UInt32 bus,
+                            UInt32 frames, AudioBufferList* data);
   bool ReadParameters(std::string& err);
   bool Call(OSStatus status, const char* what, std::string& err) const;
 

@@ -51,13 +51,15 @@ const CommandLine kShow = {
     {kStrictOption, kQuietOption, kBundleOption},
 };
 
-int OneFile(const CommandLine& cmd, const Args& args) {
+int OneFile(const CommandLine& cmd, const Args& args)
+{
   if (args.Positional().empty()) return Misuse(cmd, "missing FILE.aupreset");
   if (args.Positional().size() > 1) return Misuse(cmd, "unexpected argument '" + args.Positional()[1] + "'");
   return kExitOk;
 }
 
-int Save(int argc, char** argv) {
+int Save(int argc, char** argv)
+{
   Args args;
   int status = ParseCommandLine(kSave, argc, argv, args);
   if (status >= 0) return status;
@@ -78,7 +80,8 @@ int Save(int argc, char** argv) {
   return kExitOk;
 }
 
-int Show(int argc, char** argv) {
+int Show(int argc, char** argv)
+{
   Args args;
   int status = ParseCommandLine(kShow, argc, argv, args);
   if (status >= 0) return status;
@@ -107,7 +110,8 @@ int Show(int argc, char** argv) {
 
 }  // namespace
 
-int RunState(int argc, char** argv) {
+int RunState(int argc, char** argv)
+{
   if (argc >= 1 && strcmp(argv[0], "save") == 0) return Save(argc - 1, argv + 1);
   if (argc >= 1 && strcmp(argv[0], "show") == 0) return Show(argc - 1, argv + 1);
   Args args;

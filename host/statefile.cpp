@@ -15,14 +15,16 @@ constexpr long kMaxStateBytes = 16 << 20;
 
 const char* const kKnownKeys[] = {"version", "type", "subtype", "manufacturer", "name", "data"};
 
-CFTypeRef Lookup(CFDictionaryRef dict, const char* key) {
+CFTypeRef Lookup(CFDictionaryRef dict, const char* key)
+{
   CFStringRef k = CFStringCreateWithCString(nullptr, key, kCFStringEncodingUTF8);
   CFTypeRef v = CFDictionaryGetValue(dict, k);
   CFRelease(k);
   return v;
 }
 
-std::string TypeName(CFTypeRef v) {
+std::string TypeName(CFTypeRef v)
+{
   const CFTypeID t = CFGetTypeID(v);
   if (t == CFNumberGetTypeID()) return "number";
   if (t == CFStringGetTypeID()) return "string";
@@ -33,7 +35,8 @@ std::string TypeName(CFTypeRef v) {
   return "value of another type";
 }
 
-std::string NumberText(CFNumberRef n) {
+std::string NumberText(CFNumberRef n)
+{
   char buf[64];
   if (CFNumberIsFloatType(n)) {
     double d = 0;
@@ -47,7 +50,8 @@ std::string NumberText(CFNumberRef n) {
   return buf;
 }
 
-std::string ValueText(const std::string& key, CFTypeRef v) {
+std::string ValueText(const std::string& key, CFTypeRef v)
+{
   const CFTypeID t = CFGetTypeID(v);
   if (t == CFNumberGetTypeID()) {
     CFNumberRef n = (CFNumberRef)v;
@@ -82,7 +86,8 @@ std::string ValueText(const std::string& key, CFTypeRef v) {
 
 }  // namespace
 
-bool ReadStateFile(const std::string& path, CFPropertyListRef& out, std::string& err) {
+bool ReadStateFile(const std::string& path, CFPropertyListRef& out, std::string& err)
+{
   out = nullptr;
   FILE* f = fopen(path.c_str(), "rb");
   if (!f) {
@@ -131,12 +136,12 @@ bool ReadStateFile(const std::string& path, CFPropertyListRef& out, std::string&
     CFRelease(plist);
     return false;
   }
-  static const struct {
+  static const struct
+  {
     const char* key;
     CFTypeID (*type)();
-  } kRequired[] = {{"version", CFNumberGetTypeID}, {"type", CFNumberGetTypeID},
-                   {"subtype", CFNumberGetTypeID}, {"manufacturer", CFNumberGetTypeID},
-                   {"name", CFStringGetTypeID},     {"data", CFDataGetTypeID}};
+  } kRequired[] = {{"version", CFNumberGetTypeID},      {"type", CFNumberGetTypeID}, {"subtype", CFNumberGetTypeID},
+                   {"manufacturer", CFNumberGetTypeID}, {"name", CFStringGetTypeID}, {"data", CFDataGetTypeID}};
   CFDictionaryRef dict = (CFDictionaryRef)plist;
   for (const auto& r : kRequired) {
     CFTypeRef v = Lookup(dict, r.key);
@@ -161,7 +166,8 @@ bool ReadStateFile(const std::string& path, CFPropertyListRef& out, std::string&
   return true;
 }
 
-bool WriteStateFile(const std::string& path, CFPropertyListRef state, std::string& err) {
+bool WriteStateFile(const std::string& path, CFPropertyListRef state, std::string& err)
+{
   CFErrorRef perr = nullptr;
   CFDataRef xml = CFPropertyListCreateData(nullptr, state, kCFPropertyListXMLFormat_v1_0, 0, &perr);
   if (!xml) {
@@ -170,13 +176,14 @@ bool WriteStateFile(const std::string& path, CFPropertyListRef state, std::strin
     return false;
   }
   PendingFile file;
-  const bool ok = file.Create(path, err) &&
-                  file.Write(CFDataGetBytePtr(xml), (size_t)CFDataGetLength(xml), err) && file.Commit(err);
+  const bool ok = file.Create(path, err) && file.Write(CFDataGetBytePtr(xml), (size_t)CFDataGetLength(xml), err) &&
+                  file.Commit(err);
   CFRelease(xml);
   return ok;
 }
 
-bool SaveState(const AUSession& session, const std::string& path, const std::string& name, std::string& err) {
+bool SaveState(const AUSession& session, const std::string& path, const std::string& name, std::string& err)
+{
   CFPropertyListRef state = nullptr;
   if (!session.CopyState(state, err)) return false;
   if (!name.empty()) {
@@ -198,7 +205,8 @@ bool SaveState(const AUSession& session, const std::string& path, const std::str
   return ok;
 }
 
-std::vector<std::string> DescribeState(CFPropertyListRef state) {
+std::vector<std::string> DescribeState(CFPropertyListRef state)
+{
   CFDictionaryRef dict = (CFDictionaryRef)state;
   const CFIndex count = CFDictionaryGetCount(dict);
   std::vector<const void*> keys((size_t)count), values((size_t)count);
@@ -210,8 +218,7 @@ std::vector<std::string> DescribeState(CFPropertyListRef state) {
   }
   auto rank = [](const std::string& key) {
     const auto* end = std::end(kKnownKeys);
-    return std::find_if(std::begin(kKnownKeys), end, [&](const char* k) { return key == k; }) -
-           std::begin(kKnownKeys);
+    return std::find_if(std::begin(kKnownKeys), end, [&](const char* k) { return key == k; }) - std::begin(kKnownKeys);
   };
   std::sort(entries.begin(), entries.end(), [&](const auto& a, const auto& b) {
     return rank(a.first) != rank(b.first) ? rank(a.first) < rank(b.first) : a.first < b.first;

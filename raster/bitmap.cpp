@@ -15,8 +15,7 @@ const int kAlignSlack = 63;
 
 LICE_MemBitmap::LICE_MemBitmap(int w, int h, unsigned int linealign)
 {
-  if (linealign >= 2)
-  {
+  if (linealign >= 2) {
     unsigned int lowest = linealign & (~linealign + 1);
     if (lowest > 16) lowest = 16;
     m_linealign = (int)lowest - 1;
@@ -24,10 +23,7 @@ LICE_MemBitmap::LICE_MemBitmap(int w, int h, unsigned int linealign)
   if (w > 0 && h > 0) resize(w, h);
 }
 
-LICE_MemBitmap::~LICE_MemBitmap()
-{
-  free(m_fb);
-}
+LICE_MemBitmap::~LICE_MemBitmap() { free(m_fb); }
 
 LICE_pixel* LICE_MemBitmap::getBits()
 {
@@ -41,14 +37,12 @@ bool LICE_MemBitmap::resize(int w, int h)
   if (w == m_width && h == m_height) return false;
 
   int64_t needed = 0;
-  if (w > 0 && h > 0)
-  {
+  if (w > 0 && h > 0) {
     const int64_t span = ((int64_t)w + m_linealign) & ~(int64_t)m_linealign;
     needed = span * h * 4;
   }
   // Empty sizes, and sizes whose byte count does not fit an int, leave a 0 x 0 bitmap.
-  if (needed <= 0 || needed > INT_MAX - kAlignSlack)
-  {
+  if (needed <= 0 || needed > INT_MAX - kAlignSlack) {
     free(m_fb);
     m_fb = nullptr;
     m_allocsize = 0;
@@ -66,13 +60,11 @@ bool LICE_MemBitmap::resize(int w, int h)
   int64_t want = m_allocsize > 0 ? (needed / 4) * 5 : needed;
   if (want > INT_MAX - kAlignSlack) want = needed;
   m_fb = malloc((size_t)want + kAlignSlack);
-  if (!m_fb && want != needed)
-  {
+  if (!m_fb && want != needed) {
     want = needed;
     m_fb = malloc((size_t)want + kAlignSlack);
   }
-  if (!m_fb)
-  {
+  if (!m_fb) {
     m_allocsize = 0;
     m_width = m_height = 0;
     return true;
@@ -81,10 +73,7 @@ bool LICE_MemBitmap::resize(int w, int h)
   return true;
 }
 
-LICE_SysBitmap::LICE_SysBitmap(int w, int h)
-{
-  resize(w, h);
-}
+LICE_SysBitmap::LICE_SysBitmap(int w, int h) { resize(w, h); }
 
 LICE_SysBitmap::~LICE_SysBitmap()
 {
@@ -95,8 +84,7 @@ bool LICE_SysBitmap::resize(int w, int h)
 {
   if (w == m_width && h == m_height) return false;
 
-  if (w > 0 && h > 0 && m_bits && m_allocw >= w && m_alloch >= h)
-  {
+  if (w > 0 && h > 0 && m_bits && m_allocw >= w && m_alloch >= h) {
     m_width = w;
     m_height = h;
     return true;
@@ -114,8 +102,7 @@ bool LICE_SysBitmap::resize(int w, int h)
 
   m_dc = SWELL_CreateMemContext(nullptr, (int)allocw, h);
   m_bits = m_dc ? static_cast<LICE_pixel*>(SWELL_GetCtxFrameBuffer(m_dc)) : nullptr;
-  if (!m_bits)
-  {
+  if (!m_bits) {
     if (m_dc) SWELL_DeleteGfxContext(m_dc);
     m_dc = nullptr;
     return true;

@@ -47,19 +47,16 @@ inline __m128i sourceAlphaFour(__m128i d, __m128i s)
 void blitSourceAlphaFull(LICE_pixel* d, int dspan, const LICE_pixel* s, int sspan, int w, int h)
 {
   using C = _LICE_CombinePixelsCopySourceAlphaIgnoreAlphaParmNoClamp;
-  for (int y = 0; y < h; y++, d += dspan, s += sspan)
-  {
+  for (int y = 0; y < h; y++, d += dspan, s += sspan) {
     int x = 0;
 #if defined(__SSE2__)
-    for (; x + 4 <= w; x += 4)
-    {
+    for (; x + 4 <= w; x += 4) {
       const __m128i dv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + x));
       const __m128i sv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + x));
       _mm_storeu_si128(reinterpret_cast<__m128i*>(d + x), sourceAlphaFour(dv, sv));
     }
 #endif
-    for (; x < w; x++)
-    {
+    for (; x < w; x++) {
       const LICE_pixel p = s[x];
       C::doPix(reinterpret_cast<LICE_pixel_chan*>(d + x), LICE_GETR(p), LICE_GETG(p), LICE_GETB(p), LICE_GETA(p), 256);
     }
@@ -70,10 +67,8 @@ void blitSourceAlphaFull(LICE_pixel* d, int dspan, const LICE_pixel* s, int sspa
 template <class C>
 void blitPixels(LICE_pixel* d, int dspan, const LICE_pixel* s, int sspan, int w, int h, int alpha)
 {
-  for (int y = 0; y < h; y++, d += dspan, s += sspan)
-  {
-    for (int x = 0; x < w; x++)
-    {
+  for (int y = 0; y < h; y++, d += dspan, s += sspan) {
+    for (int x = 0; x < w; x++) {
       const LICE_pixel p = s[x];
       C::doPix(reinterpret_cast<LICE_pixel_chan*>(d + x), LICE_GETR(p), LICE_GETG(p), LICE_GETB(p), LICE_GETA(p),
                alpha);
@@ -84,8 +79,7 @@ void blitPixels(LICE_pixel* d, int dspan, const LICE_pixel* s, int sspan, int w,
 // Copies byte srcChan of each source pixel into byte dstChan of the destination pixel.
 void channelCopy(LICE_pixel* d, int dspan, const LICE_pixel* s, int sspan, int w, int h, int srcChan, int dstChan)
 {
-  for (int y = 0; y < h; y++, d += dspan, s += sspan)
-  {
+  for (int y = 0; y < h; y++, d += dspan, s += sspan) {
     LICE_pixel_chan* dp = reinterpret_cast<LICE_pixel_chan*>(d) + dstChan;
     const LICE_pixel_chan* sp = reinterpret_cast<const LICE_pixel_chan*>(s) + srcChan;
     for (int x = 0; x < w; x++) dp[x * 4] = sp[x * 4];
@@ -101,26 +95,22 @@ void blitRect(LICE_IBitmap* dest, LICE_IBitmap* src, int64_t dstx, int64_t dsty,
   if (drows.empty() || srows.empty()) return;
 
   // Clip the source rectangle to the source; the destination follows the clipped edges.
-  if (sl < 0)
-  {
+  if (sl < 0) {
     dstx -= sl;
     sl = 0;
   }
-  if (st < 0)
-  {
+  if (st < 0) {
     dsty -= st;
     st = 0;
   }
   if (sr > srows.width) sr = srows.width;
   if (sb > srows.height) sb = srows.height;
   // Clip against the destination.
-  if (dstx < 0)
-  {
+  if (dstx < 0) {
     sl -= dstx;
     dstx = 0;
   }
-  if (dsty < 0)
-  {
+  if (dsty < 0) {
     st -= dsty;
     dsty = 0;
   }
@@ -130,8 +120,7 @@ void blitRect(LICE_IBitmap* dest, LICE_IBitmap* src, int64_t dstx, int64_t dsty,
   if (w <= 0 || h <= 0) return;
 
   // A blit of a bitmap onto itself reads from a copy, so no source pixel is overwritten first.
-  if (dest->getBits() == src->getBits())
-  {
+  if (dest->getBits() == src->getBits()) {
     LICE_MemBitmap tmp((int)w, (int)h, 4);
     blitRect(&tmp, src, 0, 0, sl, st, sl + w, st + h, 1.0f, LICE_BLIT_MODE_COPY);
     if (tmp.getWidth() == (int)w) blitRect(dest, &tmp, dstx, dsty, 0, 0, w, h, alpha, mode);
@@ -142,19 +131,16 @@ void blitRect(LICE_IBitmap* dest, LICE_IBitmap* src, int64_t dstx, int64_t dsty,
   const LICE_pixel* s = srows.row((int)st) + sl;
   const int iw = (int)w, ih = (int)h;
 
-  if ((mode & LICE_BLIT_MODE_CHANCOPY) == LICE_BLIT_MODE_CHANCOPY)
-  {
+  if ((mode & LICE_BLIT_MODE_CHANCOPY) == LICE_BLIT_MODE_CHANCOPY) {
     channelCopy(d, drows.span, s, srows.span, iw, ih, mode & 3, (mode >> 2) & 3);
     return;
   }
   const bool plainCopy = (mode & (LICE_BLIT_USE_ALPHA | LICE_BLIT_MODE_MASK)) == LICE_BLIT_MODE_COPY;
-  if (plainCopy && alpha == 1.0f)
-  {
+  if (plainCopy && alpha == 1.0f) {
     for (int y = 0; y < ih; y++, d += drows.span, s += srows.span) memcpy(d, s, (size_t)iw * sizeof(LICE_pixel));
     return;
   }
-  if (plainCopy && alpha == 0.5f)
-  {
+  if (plainCopy && alpha == 0.5f) {
     blitPixels<_LICE_CombinePixelsHalfMix>(d, drows.span, s, srows.span, iw, ih, 128);
     return;
   }

@@ -9,8 +9,7 @@
 #include "rows.h"
 #include "text.h"
 
-namespace
-{
+namespace {
 // Shared by every cached font of the process; used from one thread.
 LICE_SysBitmap* s_glyphScratch = nullptr;
 LICE_SysBitmap* s_nativeScratch = nullptr;
@@ -24,8 +23,7 @@ LICE_SysBitmap* glyphScratch(int size)
 {
   if (!s_glyphScratch) s_glyphScratch = new LICE_SysBitmap();
   LICE_SysBitmap* bm = s_glyphScratch;
-  if (bm->getWidth() < size || bm->getHeight() < size)
-  {
+  if (bm->getWidth() < size || bm->getHeight() < size) {
     bm->resize(std::max(bm->getWidth(), size), std::max(bm->getHeight(), size));
     HDC dc = bm->getDC();
     SetTextColor(dc, 0xFFFFFF);
@@ -42,23 +40,18 @@ LICE_SysBitmap* nativeScratch(int w, int h)
   LICE_SysBitmap* bm = s_nativeScratch;
   w = std::max(w, 4);
   h = std::max(h, 4);
-  if (bm->getWidth() < w || bm->getHeight() < h)
-    bm->resize(std::max(bm->getWidth(), w), std::max(bm->getHeight(), h));
+  if (bm->getWidth() < w || bm->getHeight() < h) bm->resize(std::max(bm->getWidth(), w), std::max(bm->getHeight(), h));
   return bm->getDC() && bm->getBits() ? bm : nullptr;
 }
 
 // v + d without overflow (limited to the int range).
-LONG offsetBy(LONG v, int d)
-{
-  return (LONG)LICE_DrawClamp((int64_t)v + d, INT32_MIN, INT32_MAX);
-}
+LONG offsetBy(LONG v, int d) { return (LONG)LICE_DrawClamp((int64_t)v + d, INT32_MIN, INT32_MAX); }
 
 // The part of the bitmap's w x h area inside r (all of it when r is null).
 RECT clipToBitmap(int w, int h, const RECT* r)
 {
   RECT c = {0, 0, w, h};
-  if (r)
-  {
+  if (r) {
     c.left = std::max(c.left, r->left);
     c.top = std::max(c.top, r->top);
     c.right = std::min(c.right, r->right);
@@ -72,34 +65,32 @@ void placeText(const RECT& rect, UINT dtFlags, int tw, int th, int64_t& x, int64
 {
   x = rect.left;
   y = rect.top;
-  if (dtFlags & DT_CENTER) x = rect.left + ((int64_t)rect.right - rect.left - tw) / 2;
-  else if (dtFlags & DT_RIGHT) x = (int64_t)rect.right - tw;
-  if (dtFlags & DT_VCENTER) y = rect.top + ((int64_t)rect.bottom - rect.top - th) / 2;
-  else if (dtFlags & DT_BOTTOM) y = (int64_t)rect.bottom - th;
+  if (dtFlags & DT_CENTER)
+    x = rect.left + ((int64_t)rect.right - rect.left - tw) / 2;
+  else if (dtFlags & DT_RIGHT)
+    x = (int64_t)rect.right - tw;
+  if (dtFlags & DT_VCENTER)
+    y = rect.top + ((int64_t)rect.bottom - rect.top - th) / 2;
+  else if (dtFlags & DT_BOTTOM)
+    y = (int64_t)rect.bottom - th;
 }
 
-bool isContinuation(unsigned char b)
-{
-  return b >= 0x80 && b <= 0xBF;
-}
+bool isContinuation(unsigned char b) { return b >= 0x80 && b <= 0xBF; }
 
 // Decodes one character of UTF-8 from s (n > 0 bytes left) into *code; returns the bytes used.
 // Four-byte characters become spaces; bytes that start no valid sequence stand for themselves.
 int decodeUTF8(const unsigned char* s, int n, int* code)
 {
   const unsigned char c = s[0];
-  if (c >= 0xC2 && c <= 0xDF && n >= 2 && isContinuation(s[1]))
-  {
+  if (c >= 0xC2 && c <= 0xDF && n >= 2 && isContinuation(s[1])) {
     *code = ((c & 0x1F) << 6) | (s[1] & 0x3F);
     return 2;
   }
-  if (c >= 0xE0 && c <= 0xEF && n >= 3 && isContinuation(s[1]) && isContinuation(s[2]))
-  {
+  if (c >= 0xE0 && c <= 0xEF && n >= 3 && isContinuation(s[1]) && isContinuation(s[2])) {
     *code = ((c & 0x0F) << 12) | ((s[1] & 0x3F) << 6) | (s[2] & 0x3F);
     return 3;
   }
-  if (c >= 0xF0 && c <= 0xF4 && n >= 4 && isContinuation(s[1]) && isContinuation(s[2]) && isContinuation(s[3]))
-  {
+  if (c >= 0xF0 && c <= 0xF4 && n >= 4 && isContinuation(s[1]) && isContinuation(s[2]) && isContinuation(s[3])) {
     *code = ' ';
     return 4;
   }
@@ -110,13 +101,11 @@ int decodeUTF8(const unsigned char* s, int n, int* code)
 // Encodes a code below 0x10000 as UTF-8 into buf; returns the length.
 int encodeUTF8(unsigned short code, char* buf)
 {
-  if (code < 0x80)
-  {
+  if (code < 0x80) {
     buf[0] = (char)code;
     return 1;
   }
-  if (code < 0x800)
-  {
+  if (code < 0x800) {
     buf[0] = (char)(0xC0 | (code >> 6));
     buf[1] = (char)(0x80 | (code & 0x3F));
     return 2;
@@ -148,8 +137,7 @@ void markEffect(unsigned char* m, int w, int h, bool outline)
 {
   auto ink = [&](int x, int y) { return x >= 0 && y >= 0 && x < w && y < h && m[y * w + x] == 255; };
   for (int y = 0; y < h; y++)
-    for (int x = 0; x < w; x++)
-    {
+    for (int x = 0; x < w; x++) {
       if (m[y * w + x]) continue;
       const bool hit = outline ? ink(x - 1, y) || ink(x + 1, y) || ink(x, y - 1) || ink(x, y + 1)
                                : ink(x - 1, y) || ink(x, y - 1) || ink(x - 1, y - 1);
@@ -186,18 +174,14 @@ LICE_CachedFont::LICE_CachedFont()
 LICE_CachedFont::~LICE_CachedFont()
 {
   if ((m_flags & LICE_FONT_FLAG_OWNS_HFONT) && m_font) DeleteObject(m_font);
-  if (--s_liveFonts == 0)
-  {
+  if (--s_liveFonts == 0) {
     delete s_glyphScratch;
     delete s_nativeScratch;
     s_glyphScratch = s_nativeScratch = nullptr;
   }
 }
 
-int LICE_CachedFont::GetLiveFontCount()
-{
-  return s_liveFonts;
-}
+int LICE_CachedFont::GetLiveFontCount() { return s_liveFonts; }
 
 void LICE_CachedFont::SetFromHFont(HFONT font, int flags)
 {
@@ -205,10 +189,8 @@ void LICE_CachedFont::SetFromHFont(HFONT font, int flags)
   m_flags = flags;
   m_font = font;
   m_line_height = 0;
-  if (font)
-  {
-    if (LICE_SysBitmap* scratch = glyphScratch(256))
-    {
+  if (font) {
+    if (LICE_SysBitmap* scratch = glyphScratch(256)) {
       TEXTMETRIC tm;
       FontSelection sel(scratch->getDC(), font);
       GetTextMetrics(scratch->getDC(), &tm);
@@ -222,25 +204,13 @@ void LICE_CachedFont::SetFromHFont(HFONT font, int flags)
     for (unsigned short c = 0; c < 128; c++) RenderGlyph(c);
 }
 
-LICE_pixel LICE_CachedFont::SetTextColor(LICE_pixel color)
-{
-  return std::exchange(m_fg, color);
-}
+LICE_pixel LICE_CachedFont::SetTextColor(LICE_pixel color) { return std::exchange(m_fg, color); }
 
-LICE_pixel LICE_CachedFont::SetBkColor(LICE_pixel color)
-{
-  return std::exchange(m_bg, color);
-}
+LICE_pixel LICE_CachedFont::SetBkColor(LICE_pixel color) { return std::exchange(m_bg, color); }
 
-LICE_pixel LICE_CachedFont::SetEffectColor(LICE_pixel color)
-{
-  return std::exchange(m_effectcol, color);
-}
+LICE_pixel LICE_CachedFont::SetEffectColor(LICE_pixel color) { return std::exchange(m_effectcol, color); }
 
-int LICE_CachedFont::SetBkMode(int mode)
-{
-  return std::exchange(m_bgmode, mode);
-}
+int LICE_CachedFont::SetBkMode(int mode) { return std::exchange(m_bgmode, mode); }
 
 void LICE_CachedFont::SetCombineMode(int combine, float alpha)
 {
@@ -248,10 +218,7 @@ void LICE_CachedFont::SetCombineMode(int combine, float alpha)
   m_alpha = alpha;
 }
 
-int LICE_CachedFont::glyphMargin() const
-{
-  return m_line_height < 16 ? 2 : m_line_height / 16 + 2;
-}
+int LICE_CachedFont::glyphMargin() const { return m_line_height < 16 ? 2 : m_line_height / 16 + 2; }
 
 LICE_CachedFont::charEnt* LICE_CachedFont::findChar(unsigned short c)
 {
@@ -275,8 +242,7 @@ bool LICE_CachedFont::RenderGlyph(unsigned short idx)
   if (!m_font || m_line_height > 1023) return false;
   charEnt* ent = findChar(idx);
   bool appended = false;
-  if (!ent)
-  {
+  if (!ent) {
     if (m_flags & LICE_FONT_FLAG_PRECALCALL) return false;
     const charEnt blank = {0, 0, 0, 0, idx, 0};
     ent = m_extracharlist.Add(blank);
@@ -328,15 +294,13 @@ bool LICE_CachedFont::RenderGlyph(unsigned short idx)
   int first = cw, last = -1;
   for (int x = 0; x < cw; x++)
     for (int y = 0; y < h; y++)
-      if (coverage(x, y))
-      {
+      if (coverage(x, y)) {
         first = std::min(first, x);
         last = x;
         break;
       }
   const bool effect = (m_flags & (LICE_FONT_FLAG_FX_SHADOW | LICE_FONT_FLAG_FX_OUTLINE)) != 0;
-  if (last >= 0 && effect)
-  {
+  if (last >= 0 && effect) {
     first = std::max(first - 1, 0);
     last = std::min(last + 1, cw - 1);
   }
@@ -346,16 +310,14 @@ bool LICE_CachedFont::RenderGlyph(unsigned short idx)
   const bool vertical = (m_flags & LICE_FONT_FLAG_VERTICAL) != 0;
   const bool upward = vertical && (m_flags & LICE_FONT_FLAG_VERTICAL_BOTTOMUP);
   if (vertical) std::swap(outW, outH);
-  if (mw)
-  {
+  if (mw) {
     if ((int64_t)offset + (int64_t)mw * h > INT32_MAX) return true;  // the store is full
     m_cachestore.Resize(offset + mw * h, false);
     if (m_cachestore.GetSize() != offset + mw * h) return true;
   }
   unsigned char* mask = mw ? static_cast<unsigned char*>(m_cachestore.Get()) + offset : nullptr;
   for (int y = 0; y < h && mw; y++)
-    for (int x = 0; x < mw; x++)
-    {
+    for (int x = 0; x < mw; x++) {
       const int v = coverage(first + x, y);
       // Turned clockwise the text reads downward, counter-clockwise upward.
       const int pos = !vertical ? y * mw + x : upward ? (mw - 1 - x) * outW + y : x * outW + (h - 1 - y);
@@ -378,17 +340,16 @@ LICE_CachedFont::Extent LICE_CachedFont::layout(const char* str, int len, bool s
   const bool vertical = (m_flags & LICE_FONT_FLAG_VERTICAL) != 0;
   int penX = 0, penY = 0;
   const unsigned char* s = reinterpret_cast<const unsigned char*>(str);
-  for (int i = 0; i < len;)
-  {
+  for (int i = 0; i < len;) {
     int code;
     i += decodeUTF8(s + i, len - i, &code);
     if (code == '\r') continue;
-    if (code == '\n')
-    {
-      if (!singleLine)
-      {
-        if (vertical) penX += m_line_height, penY = 0;
-        else penY += m_line_height, penX = 0;
+    if (code == '\n') {
+      if (!singleLine) {
+        if (vertical)
+          penX += m_line_height, penY = 0;
+        else
+          penY += m_line_height, penX = 0;
         continue;
       }
       code = ' ';
@@ -396,13 +357,10 @@ LICE_CachedFont::Extent LICE_CachedFont::layout(const char* str, int len, bool s
     const charEnt* e = renderedChar((unsigned short)code);
     if (!e || e->base_offset <= 0) continue;
     const charEnt ent = *e;
-    if (vertical)
-    {
+    if (vertical) {
       ext.w = std::max(ext.w, penX + m_line_height);
       ext.h = std::max({ext.h, penY + ent.advance, penY - ent.left_extra + ent.height});
-    }
-    else
-    {
+    } else {
       ext.w = std::max({ext.w, penX + ent.advance, penX - ent.left_extra + ent.width});
       ext.h = std::max(ext.h, penY + m_line_height);
     }
@@ -427,8 +385,7 @@ int LICE_CachedFont::drawNative(LICE_IBitmap* bm, const char* str, int len, RECT
     ::SetBkMode(dc, m_bgmode);
     if (m_bgmode == OPAQUE) ::SetBkColor(dc, (int)(m_bg & 0xFFFFFF));
   };
-  if (bm && bm->getDC())
-  {
+  if (bm && bm->getDC()) {
     HDC dc = bm->getDC();
     FontSelection sel(dc, m_font);
     prepare(dc);
@@ -446,8 +403,7 @@ int LICE_CachedFont::drawNative(LICE_IBitmap* bm, const char* str, int len, RECT
     SWELL_DrawText(scratch->getDC(), str, len, &mr, (dtFlags & ~kAlignFlags) | DT_CALCRECT | DT_NOPREFIX);
   }
   const int tw = mr.right, th = mr.bottom;
-  if (dtFlags & DT_CALCRECT)
-  {
+  if (dtFlags & DT_CALCRECT) {
     rect->right = offsetBy(rect->left, tw);
     rect->bottom = offsetBy(rect->top, th);
     return th;
@@ -487,8 +443,7 @@ int LICE_CachedFont::DrawText(LICE_IBitmap* bm, const char* str, int strcnt, REC
   const bool upward = vertical && (m_flags & LICE_FONT_FLAG_VERTICAL_BOTTOMUP);
   const bool single = (dtFlags & DT_SINGLELINE) != 0;
   auto none = [](const charEnt&, int, int) {};
-  if (dtFlags & DT_CALCRECT)
-  {
+  if (dtFlags & DT_CALCRECT) {
     const Extent ext = layout(str, len, single, none);
     rect->right = offsetBy(rect->left, ext.w);
     rect->bottom = offsetBy(rect->top, ext.h);
@@ -539,13 +494,15 @@ bool LICE_CachedFont::drawGlyphAt(LICE_IBitmap* bm, const charEnt& e, int xpos, 
   const bool vertical = (m_flags & LICE_FONT_FLAG_VERTICAL) != 0;
   const bool upward = vertical && (m_flags & LICE_FONT_FLAG_VERTICAL_BOTTOMUP);
   int64_t mx = xpos, my = ypos;
-  if (!vertical) mx -= e.left_extra;
-  else if (!upward) my -= e.left_extra;
-  else my = my - (e.height - 1) + e.left_extra;
+  if (!vertical)
+    mx -= e.left_extra;
+  else if (!upward)
+    my -= e.left_extra;
+  else
+    my = my - (e.height - 1) + e.left_extra;
 
   const int mode = m_comb & ~LICE_BLIT_USE_ALPHA;
-  if (m_bgmode == OPAQUE)
-  {
+  if (m_bgmode == OPAQUE) {
     // The character's cell: its advance along the text by the line height across it.
     int64_t bx = xpos, by = ypos, bw = e.advance, bh = m_line_height;
     if (vertical) std::swap(bw, bh), by = upward ? ypos - e.advance + 1 : ypos;
@@ -563,8 +520,7 @@ bool LICE_CachedFont::drawGlyphAt(LICE_IBitmap* bm, const charEnt& e, int xpos, 
 
   // Visits every covered pixel of the clipped mask.
   auto each = [&](auto&& f) {
-    for (int64_t y = y0; y < y1; y++)
-    {
+    for (int64_t y = y0; y < y1; y++) {
       const unsigned char* m = mask + (y - my) * e.width + (x0 - mx);
       LICE_pixel* p = rows.row((int)y) + x0;
       for (int64_t x = x0; x < x1; x++, p++, m++)
@@ -577,13 +533,14 @@ bool LICE_CachedFont::drawGlyphAt(LICE_IBitmap* bm, const charEnt& e, int xpos, 
       each([&](LICE_pixel* p, int v) { LICE_DrawPix(comb, p, v == 255 ? fg : fx, w); });
     });
   else if (m_flags & LICE_FONT_FLAG_FX_MONO)
-    LICE_WithDrawCombiner(mode, a, 0, [&](auto comb, int w) { each([&](LICE_pixel* p, int) { LICE_DrawPix(comb, p, fg, w); }); });
-  else if ((mode & LICE_BLIT_MODE_MASK) == LICE_BLIT_MODE_COPY)
-  {
-    if (a >= 256) each([&](LICE_pixel* p, int v) { blendCoverage<true>(p, fg, a, v); });
-    else each([&](LICE_pixel* p, int v) { blendCoverage<false>(p, fg, a, v); });
-  }
-  else
+    LICE_WithDrawCombiner(mode, a, 0,
+                          [&](auto comb, int w) { each([&](LICE_pixel* p, int) { LICE_DrawPix(comb, p, fg, w); }); });
+  else if ((mode & LICE_BLIT_MODE_MASK) == LICE_BLIT_MODE_COPY) {
+    if (a >= 256)
+      each([&](LICE_pixel* p, int v) { blendCoverage<true>(p, fg, a, v); });
+    else
+      each([&](LICE_pixel* p, int v) { blendCoverage<false>(p, fg, a, v); });
+  } else
     LICE_WithDrawCombiner(mode, a, LICE_DRAW_WEIGHTED, [&](auto comb, int w) {
       each([&](LICE_pixel* p, int v) {
         const int cw = w * v / 256;

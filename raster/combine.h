@@ -9,10 +9,7 @@
 #include "lice.h"
 
 // v limited to 0..255.
-inline int LICE_Clamp255(int v)
-{
-  return v < 0 ? 0 : v > 255 ? 255 : v;
-}
+inline int LICE_Clamp255(int v) { return v < 0 ? 0 : v > 255 ? 255 : v; }
 
 // The integer weight of an opacity: (int)(alpha * 256), limited to -4096..4096 (16 times full, where
 // every combiner's arithmetic stays within an int); NaN gives 0.
@@ -161,10 +158,14 @@ struct _LICE_CombinePixelsMulClamp
 {
   static inline void doPix(LICE_pixel_chan* dest, int r, int g, int b, int a, int alpha)
   {
-    dest[LICE_PIXEL_B] = (LICE_pixel_chan)LICE_Clamp255(_LICE_CombinePixelsMulNoClamp::mul(dest[LICE_PIXEL_B], b, alpha));
-    dest[LICE_PIXEL_G] = (LICE_pixel_chan)LICE_Clamp255(_LICE_CombinePixelsMulNoClamp::mul(dest[LICE_PIXEL_G], g, alpha));
-    dest[LICE_PIXEL_R] = (LICE_pixel_chan)LICE_Clamp255(_LICE_CombinePixelsMulNoClamp::mul(dest[LICE_PIXEL_R], r, alpha));
-    dest[LICE_PIXEL_A] = (LICE_pixel_chan)LICE_Clamp255(_LICE_CombinePixelsMulNoClamp::mul(dest[LICE_PIXEL_A], a, alpha));
+    dest[LICE_PIXEL_B] =
+        (LICE_pixel_chan)LICE_Clamp255(_LICE_CombinePixelsMulNoClamp::mul(dest[LICE_PIXEL_B], b, alpha));
+    dest[LICE_PIXEL_G] =
+        (LICE_pixel_chan)LICE_Clamp255(_LICE_CombinePixelsMulNoClamp::mul(dest[LICE_PIXEL_G], g, alpha));
+    dest[LICE_PIXEL_R] =
+        (LICE_pixel_chan)LICE_Clamp255(_LICE_CombinePixelsMulNoClamp::mul(dest[LICE_PIXEL_R], r, alpha));
+    dest[LICE_PIXEL_A] =
+        (LICE_pixel_chan)LICE_Clamp255(_LICE_CombinePixelsMulNoClamp::mul(dest[LICE_PIXEL_A], a, alpha));
   }
 };
 
@@ -212,14 +213,16 @@ struct _LICE_CombinePixelsHSVAdjust
     const int mn = dr < dg ? (dr < db ? dr : db) : (dg < db ? dg : db);
     const int delta = mx - mn;
     int h = 0, s = 0, v = mx;
-    if (delta > 0)
-    {
+    if (delta > 0) {
       s = recipDiv(delta * 255, mx);
       // Each of the six sectors spans 64 hue steps.
       auto frac = [delta](int x) { return x >= 0 ? recipDiv(x * 64, delta) : -recipDiv(-x * 64, delta); };
-      if (mx == dr) h = frac(dg - db);
-      else if (mx == dg) h = 128 + frac(db - dr);
-      else h = 256 + frac(dr - dg);
+      if (mx == dr)
+        h = frac(dg - db);
+      else if (mx == dg)
+        h = 128 + frac(db - dr);
+      else
+        h = 256 + frac(dr - dg);
     }
 
     h += alpha * (r + r / 2 - 192) / 256;
@@ -233,14 +236,25 @@ struct _LICE_CombinePixelsHSVAdjust
     const int q = v * (255 * 64 - s * f) / (255 * 64);
     const int t = v * (255 * 64 - s * (64 - f)) / (255 * 64);
     int outR, outG, outB;
-    switch (sector)
-    {
-      case 0: outR = v, outG = t, outB = p; break;
-      case 1: outR = q, outG = v, outB = p; break;
-      case 2: outR = p, outG = v, outB = t; break;
-      case 3: outR = p, outG = q, outB = v; break;
-      case 4: outR = t, outG = p, outB = v; break;
-      default: outR = v, outG = p, outB = q; break;
+    switch (sector) {
+      case 0:
+        outR = v, outG = t, outB = p;
+        break;
+      case 1:
+        outR = q, outG = v, outB = p;
+        break;
+      case 2:
+        outR = p, outG = v, outB = t;
+        break;
+      case 3:
+        outR = p, outG = q, outB = v;
+        break;
+      case 4:
+        outR = t, outG = p, outB = v;
+        break;
+      default:
+        outR = v, outG = p, outB = q;
+        break;
     }
     dest[LICE_PIXEL_R] = (LICE_pixel_chan)outR;
     dest[LICE_PIXEL_G] = (LICE_pixel_chan)outG;
@@ -250,10 +264,7 @@ struct _LICE_CombinePixelsHSVAdjust
 };
 
 // The source-alpha weight: alpha * (sa + 1) / 256.
-inline int LICE_SourceAlphaWeight(int alpha, int sa)
-{
-  return alpha * (sa + 1) / 256;
-}
+inline int LICE_SourceAlphaWeight(int alpha, int sa) { return alpha * (sa + 1) / 256; }
 
 // Source alpha 0 leaves dest; else colour d = s + (d - s) * (256 - w) / 256 and alpha d = min(255, d + w)
 // with the source-alpha weight w.
@@ -279,8 +290,7 @@ struct _LICE_CombinePixelsCopySourceAlphaIgnoreAlphaParmNoClamp
   {
     (void)alpha;
     if (a == 0) return;
-    if (a == 255)
-    {
+    if (a == 255) {
       *reinterpret_cast<LICE_pixel*>(dest) = LICE_RGBA(r, g, b, 255);
       return;
     }
@@ -349,39 +359,50 @@ inline bool LICE_WithCombiner(int mode, int a, F&& f)
 {
   if (a == 0) return false;
   const bool useAlpha = (mode & LICE_BLIT_USE_ALPHA) != 0;
-  switch (mode & LICE_BLIT_MODE_MASK)
-  {
+  switch (mode & LICE_BLIT_MODE_MASK) {
     case LICE_BLIT_MODE_COPY:
       if (a <= 0) return false;
-      if (a >= 256)
-      {
-        if (useAlpha) f(_LICE_CombinePixelsCopySourceAlphaIgnoreAlphaParmNoClamp(), 256);
-        else f(_LICE_CombinePixelsClobberNoClamp(), 256);
-      }
-      else if (useAlpha) f(_LICE_CombinePixelsCopySourceAlphaNoClamp(), a);
-      else f(_LICE_CombinePixelsCopyNoClamp(), a);
+      if (a >= 256) {
+        if (useAlpha)
+          f(_LICE_CombinePixelsCopySourceAlphaIgnoreAlphaParmNoClamp(), 256);
+        else
+          f(_LICE_CombinePixelsClobberNoClamp(), 256);
+      } else if (useAlpha)
+        f(_LICE_CombinePixelsCopySourceAlphaNoClamp(), a);
+      else
+        f(_LICE_CombinePixelsCopyNoClamp(), a);
       return true;
     case LICE_BLIT_MODE_ADD:
-      if (useAlpha) f(_LICE_CombinePixelsAddSourceAlpha(), a);
-      else f(_LICE_CombinePixelsAdd(), a);
+      if (useAlpha)
+        f(_LICE_CombinePixelsAddSourceAlpha(), a);
+      else
+        f(_LICE_CombinePixelsAdd(), a);
       return true;
     case LICE_BLIT_MODE_DODGE:
-      if (useAlpha) f(_LICE_CombinePixelsColorDodgeSourceAlpha(), a);
-      else f(_LICE_CombinePixelsColorDodge(), a);
+      if (useAlpha)
+        f(_LICE_CombinePixelsColorDodgeSourceAlpha(), a);
+      else
+        f(_LICE_CombinePixelsColorDodge(), a);
       return true;
     case LICE_BLIT_MODE_MUL:
       if (a < 0) return false;
       if (a > 256) a = 256;
-      if (useAlpha) f(_LICE_CombinePixelsMulSourceAlphaNoClamp(), a);
-      else f(_LICE_CombinePixelsMulNoClamp(), a);
+      if (useAlpha)
+        f(_LICE_CombinePixelsMulSourceAlphaNoClamp(), a);
+      else
+        f(_LICE_CombinePixelsMulNoClamp(), a);
       return true;
     case LICE_BLIT_MODE_OVERLAY:
-      if (useAlpha) f(_LICE_CombinePixelsOverlaySourceAlpha(), a);
-      else f(_LICE_CombinePixelsOverlay(), a);
+      if (useAlpha)
+        f(_LICE_CombinePixelsOverlaySourceAlpha(), a);
+      else
+        f(_LICE_CombinePixelsOverlay(), a);
       return true;
     case LICE_BLIT_MODE_HSVADJ:
-      if (useAlpha) f(_LICE_CombinePixelsHSVAdjustSourceAlpha(), a);
-      else f(_LICE_CombinePixelsHSVAdjust(), a);
+      if (useAlpha)
+        f(_LICE_CombinePixelsHSVAdjustSourceAlpha(), a);
+      else
+        f(_LICE_CombinePixelsHSVAdjust(), a);
       return true;
     default:
       return false;

@@ -10,8 +10,7 @@ int LICE_BitmapCmp(LICE_IBitmap* a, LICE_IBitmap* b, int* coordsOut)
   const LICE_Rows ra(a), rb(b);
   if (ra.width != rb.width || ra.height != rb.height) return 1;
   int x0 = ra.width, y0 = ra.height, x1 = -1, y1 = -1;
-  for (int y = 0; y < ra.height; y++)
-  {
+  for (int y = 0; y < ra.height; y++) {
     const LICE_pixel* pa = ra.row(y);
     const LICE_pixel* pb = rb.row(y);
     if (memcmp(pa, pb, (size_t)ra.width * sizeof(LICE_pixel)) == 0) continue;
@@ -19,8 +18,7 @@ int LICE_BitmapCmp(LICE_IBitmap* a, LICE_IBitmap* b, int* coordsOut)
     if (y0 > y) y0 = y;
     y1 = y;
     for (int x = 0; x < ra.width; x++)
-      if (pa[x] != pb[x])
-      {
+      if (pa[x] != pb[x]) {
         if (x0 > x) x0 = x;
         if (x1 < x) x1 = x;
       }

@@ -11,8 +11,7 @@
 #include "drawpix.h"
 #include "rows.h"
 
-namespace
-{
+namespace {
 const double kPi = 3.14159265358979323846;
 const double kMaxRadius = 1073741824.0;  // larger radii draw nothing
 
@@ -24,8 +23,8 @@ struct ClipBox
 
 // Combines the colour into the pixels x0..x1 (inclusive) of row y that lie inside the box.
 template <class C>
-void span(C comb, const LICE_Rows& rows, const ClipBox& cb, int64_t y, int64_t x0, int64_t x1,
-          const LICE_DrawColor& c, int w)
+void span(C comb, const LICE_Rows& rows, const ClipBox& cb, int64_t y, int64_t x0, int64_t x1, const LICE_DrawColor& c,
+          int w)
 {
   x0 = std::max(x0, cb.l);
   x1 = std::min(x1, cb.r - 1);
@@ -69,8 +68,7 @@ int64_t floorSqrtBelow(int64_t v)
 bool plainRun(int64_t R, int64_t t, int64_t& lo, int64_t& hi)
 {
   if (t > R) return false;
-  if (R == 0)
-  {
+  if (R == 0) {
     lo = hi = 0;
     return true;
   }
@@ -79,8 +77,7 @@ bool plainRun(int64_t R, int64_t t, int64_t& lo, int64_t& hi)
   bool have = false;
   if (t <= xt) lo = hi = xt, have = true;
   const int64_t blo = ceilSqrt(d - t), bhi = std::min(floorSqrtBelow(d + t), t);
-  if (blo <= bhi)
-  {
+  if (blo <= bhi) {
     lo = have ? std::min(lo, blo) : blo;
     hi = have ? std::max(hi, bhi) : bhi;
     have = true;
@@ -93,13 +90,12 @@ void plainCircle(C comb, const LICE_Rows& rows, const ClipBox& cb, int64_t cx, i
                  const LICE_DrawColor& c, int w)
 {
   const int64_t y0 = std::max(cb.t, cy - R), y1 = std::min(cb.b - 1, cy + R);
-  for (int64_t y = y0; y <= y1; y++)
-  {
+  for (int64_t y = y0; y <= y1; y++) {
     int64_t lo, hi;
     if (!plainRun(R, y < cy ? cy - y : y - cy, lo, hi)) continue;
-    if (fill || lo == 0) span(comb, rows, cb, y, cx - hi, cx + hi, c, w);
-    else
-    {
+    if (fill || lo == 0)
+      span(comb, rows, cb, y, cx - hi, cx + hi, c, w);
+    else {
       span(comb, rows, cb, y, cx - hi, cx - lo, c, w);
       span(comb, rows, cb, y, cx + lo, cx + hi, c, w);
     }
@@ -136,8 +132,10 @@ struct AACircle
     auto part = [&](int64_t along, int64_t across) {
       if (along > K) return;
       const double si = s(along), fs = std::floor(si), f = si - fs;
-      if ((double)across == fs + 1.0) best = std::max(best, f);
-      else if (!fill && (double)across == fs) best = std::max(best, 1.0 - f);
+      if ((double)across == fs + 1.0)
+        best = std::max(best, f);
+      else if (!fill && (double)across == fs)
+        best = std::max(best, 1.0 - f);
     };
     part(t, dx);
     part(dx, t);
@@ -148,8 +146,7 @@ struct AACircle
   {
     lo = INT64_MAX;
     hi = -1;
-    if (t <= K)
-    {
+    if (t <= K) {
       const int64_t fs = (int64_t)std::floor(s(t));
       lo = fill ? fs + 1 : fs;
       hi = fs + 1;
@@ -158,13 +155,11 @@ struct AACircle
     const double vlo = r2 - (double)(t + 1) * (double)(t + 1);
     const int64_t blo = vlo < 0 ? 0 : std::max<int64_t>(0, (int64_t)std::sqrt(vlo) - 1);
     int64_t bhi = K;
-    if (t > 0)
-    {
+    if (t > 0) {
       const double vhi = r2 - (double)(t - 1) * (double)(t - 1);
       bhi = vhi < 0 ? -1 : std::min<int64_t>(K, (int64_t)std::sqrt(vhi) + 1);
     }
-    if (blo <= bhi)
-    {
+    if (blo <= bhi) {
       lo = std::min(lo, blo);
       hi = std::max(hi, bhi);
     }
@@ -178,11 +173,9 @@ void aaCircle(C comb, const LICE_Rows& rows, const ClipBox& cb, int64_t cx, int6
 {
   const int64_t reach = (int64_t)std::floor(g.r) + 1;
   const int64_t y0 = std::max(cb.t, cy - reach), y1 = std::min(cb.b - 1, cy + reach);
-  for (int64_t y = y0; y <= y1; y++)
-  {
+  for (int64_t y = y0; y <= y1; y++) {
     const int64_t t = y < cy ? cy - y : y - cy;
-    if (g.fill && (double)t <= g.r)
-    {
+    if (g.fill && (double)t <= g.r) {
       const int64_t w = (int64_t)std::floor(g.s(t));
       span(comb, rows, cb, y, cx - w, cx + w, c, a);
     }
@@ -208,10 +201,7 @@ bool circleDrawable(const LICE_Rows& rows, float cx, float cy, float r, int a)
 }
 
 // The drawer's centre pixel for a coordinate.
-int64_t centreOf(float v)
-{
-  return (int64_t)((double)v + 0.5);
-}
+int64_t centreOf(float v) { return (int64_t)((double)v + 0.5); }
 
 // Draws the circle (outline or disc, plain or antialiased) inside the box.
 void drawCircle(const LICE_Rows& rows, const ClipBox& cb, float cx, float cy, float r, LICE_pixel color, int a,
@@ -219,14 +209,11 @@ void drawCircle(const LICE_Rows& rows, const ClipBox& cb, float cx, float cy, fl
 {
   const LICE_DrawColor c(color);
   const int64_t icx = centreOf(cx), icy = centreOf(cy);
-  if (aa)
-  {
+  if (aa) {
     const AACircle g(r, fill);
     LICE_WithDrawCombiner(mode, a, LICE_DRAW_WEIGHTED,
                           [&](auto comb, int w) { aaCircle(comb, rows, cb, icx, icy, g, c, w); });
-  }
-  else
-  {
+  } else {
     const int64_t R = (int64_t)((double)r + 0.5);
     LICE_WithDrawCombiner(mode, a, LICE_DRAW_HALF,
                           [&](auto comb, int w) { plainCircle(comb, rows, cb, icx, icy, R, fill, c, w); });
@@ -243,35 +230,34 @@ const LICE_pixel_chan kMask20[2][25] = {
     {15, 191, 255, 191, 15, 191, 209, 79, 209, 191, 255, 79, 0, 79, 255, 191, 209, 79, 209, 191, 15, 191, 255, 191, 15},
 };
 const LICE_pixel_chan kMask25[2][36] = {
-    {0, 0, 255, 255, 0, 0, 0, 255, 0, 0, 255, 0, 255, 0, 0, 0, 0, 255,
-     255, 0, 0, 0, 0, 255, 0, 255, 0, 0, 255, 0, 0, 0, 255, 255, 0, 0},
-    {15,  191, 255, 255, 191, 15,  191, 209, 79,  79,  209, 191, 255, 79,  0,  0,   79,  255,
-     255, 79,  0,   0,   79,  255, 191, 209, 79,  79,  209, 191, 15,  191, 255, 255, 191, 15},
+    {0,   0, 255, 255, 0, 0,   0, 255, 0, 0, 255, 0, 255, 0, 0,   0,   0, 255,
+     255, 0, 0,   0,   0, 255, 0, 255, 0, 0, 255, 0, 0,   0, 255, 255, 0, 0},
+    {15,  191, 255, 255, 191, 15,  191, 209, 79, 79, 209, 191, 255, 79,  0,   0,   79,  255,
+     255, 79,  0,   0,   79,  255, 191, 209, 79, 79, 209, 191, 15,  191, 255, 255, 191, 15},
 };
 const LICE_pixel_chan kMask30[2][49] = {
-    {0, 0, 255, 255, 255, 0, 0, 0, 255, 0, 0, 0, 255, 0, 255, 0, 0, 0, 0, 0, 255, 255, 0, 0, 0,
-     0, 0, 255, 255, 0, 0, 0, 0, 0, 255, 0, 255, 0, 0, 0, 255, 0, 0, 0, 255, 255, 255, 0, 0},
-    {0,   143, 255, 255, 255, 143, 0,   143, 255, 97, 64, 97, 255, 143, 255, 112, 0,
-     0,   0,   112, 255, 255, 48,  0,   0,   0,   48, 255, 255, 112, 0,   0,   0,   112,
-     255, 143, 255, 97,  64,  97,  255, 143, 0,   143, 255, 255, 255, 143, 0},
+    {0, 0, 255, 255, 255, 0, 0, 0, 255, 0,   0, 0,   255, 0, 255, 0,   0, 0, 0, 0,   255, 255, 0, 0, 0,
+     0, 0, 255, 255, 0,   0, 0, 0, 0,   255, 0, 255, 0,   0, 0,   255, 0, 0, 0, 255, 255, 255, 0, 0},
+    {0, 143, 255, 255, 255, 143, 0, 143, 255, 97,  64,  97,  255, 143, 255, 112, 0,   0, 0,   112, 255, 255, 48,  0, 0,
+     0, 48,  255, 255, 112, 0,   0, 0,   112, 255, 143, 255, 97,  64,  97,  255, 143, 0, 143, 255, 255, 255, 143, 0},
 };
 const LICE_pixel_chan kMask35[2][64] = {
-    {0,   0,   255, 255, 255, 255, 0,   0,   0, 255, 255, 0,   0,   255, 255, 0,   255, 255, 0,   0,   0, 0,
-     255, 255, 255, 0,   0,   0,   0,   0,   0, 255, 255, 0,   0,   0,   0,   0,   0,   255, 255, 255, 0, 0,
-     0,   0,   255, 255, 0,   255, 255, 0,   0, 255, 255, 0,   0,   0,   255, 255, 255, 255, 0,   0},
-    {0,   79,  222, 255, 255, 222, 79,  0,   79,  255, 176, 64,  64,  176, 255, 79,  222, 176, 0,   0,  0, 0,
-     176, 222, 255, 64,  0,   0,   0,   0,   64,  255, 255, 64,  0,   0,   0,   0,   64,  255, 222, 176, 0, 0,
-     0,   0,   176, 222, 79,  255, 176, 64,  64,  176, 255, 79,  0,   79,  222, 255, 255, 222, 79,  0},
+    {0,   0,   255, 255, 255, 255, 0,   0, 0, 255, 255, 0, 0, 255, 255, 0,   255, 255, 0,   0,   0, 0,
+     255, 255, 255, 0,   0,   0,   0,   0, 0, 255, 255, 0, 0, 0,   0,   0,   0,   255, 255, 255, 0, 0,
+     0,   0,   255, 255, 0,   255, 255, 0, 0, 255, 255, 0, 0, 0,   255, 255, 255, 255, 0,   0},
+    {0,   79,  222, 255, 255, 222, 79,  0,  79, 255, 176, 64, 64, 176, 255, 79,  222, 176, 0,   0,   0, 0,
+     176, 222, 255, 64,  0,   0,   0,   0,  64, 255, 255, 64, 0,  0,   0,   0,   64,  255, 222, 176, 0, 0,
+     0,   0,   176, 222, 79,  255, 176, 64, 64, 176, 255, 79, 0,  79,  222, 255, 255, 222, 79,  0},
 };
 const LICE_pixel_chan kMask40[2][81] = {
-    {0,   0, 255, 255, 255, 255, 255, 0, 0,   0,   255, 255, 0, 0, 0, 255, 255, 0,   255, 255, 0,
-     0,   0, 0,   0,   255, 255, 255, 0, 0,   0,   0,   0,   0, 0, 255, 255, 0, 0,   0,   0,   0,
-     0,   0, 255, 255, 0,   0,   0,   0, 0,   0,   0,   255, 255, 255, 0, 0, 0, 0,   0,   255, 255,
-     0,   255, 255, 0,   0,   0,   255, 255, 0,   0,   0,   255, 255, 255, 255, 255, 0, 0},
-    {0,   31,  176, 255, 255, 255, 176, 31, 0,   31,  240, 209, 79, 64, 79, 209, 240, 31,  176, 209, 15,
-     0,   0,   0,   15,  209, 176, 255, 79, 0,   0,   0,   0,   0,  79, 255, 255, 48, 0,   0,   0,   0,
-     0,   48,  255, 255, 79,  0,   0,   0,  0,   0,   79,  255, 176, 209, 15, 0, 0, 0,  15,  209, 176,
-     31,  240, 209, 79,  64,  79,  209, 240, 31,  0,   31,  176, 255, 255, 255, 176, 31, 0},
+    {0, 0,   255, 255, 255, 255, 255, 0,   0, 0, 255, 255, 0,   0,   0,   255, 255, 0, 255, 255, 0,
+     0, 0,   0,   0,   255, 255, 255, 0,   0, 0, 0,   0,   0,   0,   255, 255, 0,   0, 0,   0,   0,
+     0, 0,   255, 255, 0,   0,   0,   0,   0, 0, 0,   255, 255, 255, 0,   0,   0,   0, 0,   255, 255,
+     0, 255, 255, 0,   0,   0,   255, 255, 0, 0, 0,   255, 255, 255, 255, 255, 0,   0},
+    {0,  31,  176, 255, 255, 255, 176, 31,  0,  31, 240, 209, 79,  64,  79,  209, 240, 31, 176, 209, 15,
+     0,  0,   0,   15,  209, 176, 255, 79,  0,  0,  0,   0,   0,   79,  255, 255, 48,  0,  0,   0,   0,
+     0,  48,  255, 255, 79,  0,   0,   0,   0,  0,  79,  255, 176, 209, 15,  0,   0,   0,  15,  209, 176,
+     31, 240, 209, 79,  64,  79,  209, 240, 31, 0,  31,  176, 255, 255, 255, 176, 31,  0},
 };
 
 // The mask for a radius drawn from a table, or null.
@@ -287,20 +273,11 @@ const LICE_pixel_chan* smallCircleMask(float r, bool aa, int& size)
   return nullptr;
 }
 
-ClipBox wholeBitmap(const LICE_Rows& rows)
-{
-  return ClipBox{0, 0, rows.width, rows.height};
-}
+ClipBox wholeBitmap(const LICE_Rows& rows) { return ClipBox{0, 0, rows.width, rows.height}; }
 
 // Screen position of the circle point at angle t.
-double arcX(float cx, float r, double t)
-{
-  return cx + r * std::sin(t);
-}
-double arcY(float cy, float r, double t)
-{
-  return cy - r * std::cos(t);
-}
+double arcX(float cx, float r, double t) { return cx + r * std::sin(t); }
+double arcY(float cy, float r, double t) { return cy - r * std::cos(t); }
 }  // namespace
 
 void LICE_Circle(LICE_IBitmap* dest, float cx, float cy, float r, LICE_pixel color, float alpha, int mode, bool aa)
@@ -309,16 +286,14 @@ void LICE_Circle(LICE_IBitmap* dest, float cx, float cy, float r, LICE_pixel col
   const int a = LICE_WeightOf(alpha);
   if (!circleDrawable(rows, cx, cy, r, a)) return;
   int size = 0;
-  if (const LICE_pixel_chan* mask = smallCircleMask(r, aa, size))
-  {
+  if (const LICE_pixel_chan* mask = smallCircleMask(r, aa, size)) {
     LICE_DrawGlyph(dest, (int)(cx - r), (int)(cy - r), color, mask, size, size, alpha, mode);
     return;
   }
   drawCircle(rows, wholeBitmap(rows), cx, cy, r, color, a, mode, aa, false);
 }
 
-void LICE_FillCircle(LICE_IBitmap* dest, float cx, float cy, float r, LICE_pixel color, float alpha, int mode,
-                     bool aa)
+void LICE_FillCircle(LICE_IBitmap* dest, float cx, float cy, float r, LICE_pixel color, float alpha, int mode, bool aa)
 {
   const LICE_Rows rows(dest);
   const int a = LICE_WeightOf(alpha);
@@ -338,14 +313,12 @@ void LICE_Arc(LICE_IBitmap* dest, float cx, float cy, float r, float minAngle, f
   if (!std::isfinite(minAngle) || !std::isfinite(maxAngle)) return;
   double lo = minAngle, hi = maxAngle;
   if (lo > hi) std::swap(lo, hi);
-  if (hi - lo >= 2.0 * kPi)
-  {
+  if (hi - lo >= 2.0 * kPi) {
     LICE_Circle(dest, cx, cy, r, color, alpha, mode, aa);
     return;
   }
   if (!circleDrawable(rows, cx, cy, r, a)) return;
-  if (lo >= 2.0 * kPi || lo <= -2.0 * kPi)
-  {
+  if (lo >= 2.0 * kPi || lo <= -2.0 * kPi) {
     const double span = hi - lo;
     lo = std::fmod(lo, 2.0 * kPi);
     hi = lo + span;
@@ -363,30 +336,42 @@ void LICE_Arc(LICE_IBitmap* dest, float cx, float cy, float r, float minAngle, f
   const int64_t icx = centreOf(cx), icy = centreOf(cy);
   const double q = kPi / 2.0;
   const int64_t k0 = (int64_t)std::floor(lo / q);
-  for (int64_t k = k0; k < k0 + 6; k++)
-  {
+  for (int64_t k = k0; k < k0 + 6; k++) {
     const double a0 = std::max(lo, k * q), a1 = std::min(hi, (k + 1) * q);
     if (k > k0 && a0 >= hi) break;
     const double x0 = arcX(cx, r, a0), x1 = arcX(cx, r, a1), y0 = arcY(cy, r, a0), y1 = arcY(cy, r, a1);
     ClipBox cb{(int64_t)std::floor(std::min(x0, x1) + 0.5) - 1, (int64_t)std::floor(std::min(y0, y1) + 0.5) - 1,
                (int64_t)std::floor(std::max(x0, x1) + 0.5) + 2, (int64_t)std::floor(std::max(y0, y1) + 0.5) + 2};
     // Each piece stays in its own quadrant (axes included) ...
-    switch (k & 3)
-    {
-      case 0: cb.l = std::max(cb.l, icx), cb.b = std::min(cb.b, icy + 1); break;
-      case 1: cb.l = std::max(cb.l, icx), cb.t = std::max(cb.t, icy); break;
-      case 2: cb.r = std::min(cb.r, icx + 1), cb.t = std::max(cb.t, icy); break;
-      default: cb.r = std::min(cb.r, icx + 1), cb.b = std::min(cb.b, icy + 1); break;
+    switch (k & 3) {
+      case 0:
+        cb.l = std::max(cb.l, icx), cb.b = std::min(cb.b, icy + 1);
+        break;
+      case 1:
+        cb.l = std::max(cb.l, icx), cb.t = std::max(cb.t, icy);
+        break;
+      case 2:
+        cb.r = std::min(cb.r, icx + 1), cb.t = std::max(cb.t, icy);
+        break;
+      default:
+        cb.r = std::min(cb.r, icx + 1), cb.b = std::min(cb.b, icy + 1);
+        break;
     }
     // ... and where two pieces meet inside the arc, the earlier one keeps the axis pixels.
-    if (a0 > lo)
-    {
-      switch (k & 3)
-      {
-        case 1: cb.t = std::max(cb.t, icy + 1); break;
-        case 2: cb.r = std::min(cb.r, icx); break;
-        case 3: cb.b = std::min(cb.b, icy); break;
-        default: cb.l = std::max(cb.l, icx + 1); break;
+    if (a0 > lo) {
+      switch (k & 3) {
+        case 1:
+          cb.t = std::max(cb.t, icy + 1);
+          break;
+        case 2:
+          cb.r = std::min(cb.r, icx);
+          break;
+        case 3:
+          cb.b = std::min(cb.b, icy);
+          break;
+        default:
+          cb.l = std::max(cb.l, icx + 1);
+          break;
       }
     }
     cb.l = std::max<int64_t>(cb.l, 0);
@@ -402,11 +387,9 @@ void LICE_RoundRect(LICE_IBitmap* dest, float x, float y, float w, float h, int 
                     float alpha, int mode, bool aa)
 {
   if (!dest) return;
-  if (cornerradius > 0)
-  {
+  if (cornerradius > 0) {
     const double r = std::floor(std::min({(double)cornerradius, w * 0.5, h * 0.5}));
-    if (r >= 2.0)
-    {
+    if (r >= 2.0) {
       auto I = [](double v) { return LICE_DrawToInt(v); };
       const double l = x, t = y, rt = (double)x + w, b = (double)y + h;
       LICE_Line(dest, I(l + r), I(t), I(rt - r), I(t), color, alpha, mode, aa);

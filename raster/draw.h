@@ -14,17 +14,16 @@ bool LICE_ClipLine(int* x1, int* y1, int* x2, int* y2, int xlo, int ylo, int xhi
 
 // Draws the line from (x1, y1) to (x2, y2), both ends included; with aa the line is
 // antialiased (horizontal and vertical lines look the same either way).
-void LICE_Line(LICE_IBitmap* dest, int x1, int y1, int x2, int y2, LICE_pixel color, float alpha = 1.0f,
-               int mode = 0, bool aa = false);
+void LICE_Line(LICE_IBitmap* dest, int x1, int y1, int x2, int y2, LICE_pixel color, float alpha = 1.0f, int mode = 0,
+               bool aa = false);
 
 // Outlines the rectangle with corners (x, y) and (x + w, y + h), so w + 1 by h + 1 pixels;
 // each outline pixel is drawn once.
-void LICE_DrawRect(LICE_IBitmap* dest, int x, int y, int w, int h, LICE_pixel color, float alpha = 1.0f,
-                   int mode = 0);
+void LICE_DrawRect(LICE_IBitmap* dest, int x, int y, int w, int h, LICE_pixel color, float alpha = 1.0f, int mode = 0);
 
 // Outlines the circle of radius r around (cx, cy).
-void LICE_Circle(LICE_IBitmap* dest, float cx, float cy, float r, LICE_pixel color, float alpha = 1.0f,
-                 int mode = 0, bool aa = false);
+void LICE_Circle(LICE_IBitmap* dest, float cx, float cy, float r, LICE_pixel color, float alpha = 1.0f, int mode = 0,
+                 bool aa = false);
 
 // Fills the disc of radius r around (cx, cy); each pixel is drawn once.
 void LICE_FillCircle(LICE_IBitmap* dest, float cx, float cy, float r, LICE_pixel color, float alpha = 1.0f,

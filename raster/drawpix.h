@@ -9,8 +9,7 @@
 #include "lice.h"
 
 // The packed mixes a primitive family may use in copy mode.
-enum
-{
+enum {
   LICE_DRAW_HALF = 1,      // weight 128: the packed half mix
   LICE_DRAW_QUARTERS = 2,  // weights 64 and 192: the packed quarter and three-quarter mixes
   LICE_DRAW_WEIGHTED = 4,  // the drawer varies the weight per pixel: copy mode always blends
@@ -30,22 +29,20 @@ template <class F>
 inline bool LICE_WithDrawCombiner(int mode, int a, int mixes, F&& f)
 {
   mode &= LICE_BLIT_MODE_MASK;
-  if (mode == LICE_BLIT_MODE_COPY && a > 0)
-  {
-    if (mixes & LICE_DRAW_WEIGHTED)
-    {
+  if (mode == LICE_BLIT_MODE_COPY && a > 0) {
+    if (mixes & LICE_DRAW_WEIGHTED) {
       f(_LICE_CombinePixelsCopyNoClamp(), a > 256 ? 256 : a);
       return true;
     }
-    if (a == 128 && (mixes & LICE_DRAW_HALF))
-    {
+    if (a == 128 && (mixes & LICE_DRAW_HALF)) {
       f(_LICE_CombinePixelsHalfMix(), a);
       return true;
     }
-    if ((a == 64 || a == 192) && (mixes & LICE_DRAW_QUARTERS))
-    {
-      if (a == 64) f(_LICE_CombinePixelsQuarterMix(), a);
-      else f(_LICE_CombinePixelsThreeQuarterMix(), a);
+    if ((a == 64 || a == 192) && (mixes & LICE_DRAW_QUARTERS)) {
+      if (a == 64)
+        f(_LICE_CombinePixelsQuarterMix(), a);
+      else
+        f(_LICE_CombinePixelsThreeQuarterMix(), a);
       return true;
     }
   }
@@ -67,10 +64,7 @@ inline void LICE_DrawPix(C, LICE_pixel* p, const LICE_DrawColor& c, int w)
 }
 
 // v limited to lo..hi, for coordinates computed in wider types.
-inline int64_t LICE_DrawClamp(int64_t v, int64_t lo, int64_t hi)
-{
-  return v < lo ? lo : v > hi ? hi : v;
-}
+inline int64_t LICE_DrawClamp(int64_t v, int64_t lo, int64_t hi) { return v < lo ? lo : v > hi ? hi : v; }
 
 // A finite double rounded toward zero and limited to the int range kept clear of overflow by
 // one more addition of a bitmap size (about +-2^30); NaN gives 0.

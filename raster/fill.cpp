@@ -12,10 +12,8 @@ namespace {
 template <class C>
 void fillPixels(LICE_pixel* d, int span, int w, int h, int r, int g, int b, int ach, int alpha)
 {
-  for (int y = 0; y < h; y++, d += span)
-  {
-    for (int x = 0; x < w; x++)
-      C::doPix(reinterpret_cast<LICE_pixel_chan*>(d + x), r, g, b, ach, alpha);
+  for (int y = 0; y < h; y++, d += span) {
+    for (int x = 0; x < w; x++) C::doPix(reinterpret_cast<LICE_pixel_chan*>(d + x), r, g, b, ach, alpha);
   }
 }
 
@@ -26,43 +24,43 @@ void fillArea(LICE_pixel* d, int span, int w, int h, LICE_pixel color, int a, in
 {
   const int r = LICE_GETR(color), g = LICE_GETG(color), b = LICE_GETB(color), ca = LICE_GETA(color);
   const int op = mode & LICE_BLIT_MODE_MASK;
-  if (op == LICE_BLIT_MODE_COPY)
-  {
+  if (op == LICE_BLIT_MODE_COPY) {
     if (a <= 0) return;
-    if (a >= 256)
-    {
+    if (a >= 256) {
       fillPixels<_LICE_CombinePixelsClobberNoClamp>(d, span, w, h, r, g, b, ca, 256);
       return;
     }
-    switch (a)
-    {
-      case 64: fillPixels<_LICE_CombinePixelsQuarterMix>(d, span, w, h, r, g, b, ca, a); return;
-      case 128: fillPixels<_LICE_CombinePixelsHalfMix>(d, span, w, h, r, g, b, ca, a); return;
-      case 192: fillPixels<_LICE_CombinePixelsThreeQuarterMix>(d, span, w, h, r, g, b, ca, a); return;
-      default: fillPixels<_LICE_CombinePixelsCopyNoClamp>(d, span, w, h, r, g, b, a, a); return;
+    switch (a) {
+      case 64:
+        fillPixels<_LICE_CombinePixelsQuarterMix>(d, span, w, h, r, g, b, ca, a);
+        return;
+      case 128:
+        fillPixels<_LICE_CombinePixelsHalfMix>(d, span, w, h, r, g, b, ca, a);
+        return;
+      case 192:
+        fillPixels<_LICE_CombinePixelsThreeQuarterMix>(d, span, w, h, r, g, b, ca, a);
+        return;
+      default:
+        fillPixels<_LICE_CombinePixelsCopyNoClamp>(d, span, w, h, r, g, b, a, a);
+        return;
     }
   }
   const int ach = a > 255 ? 255 : a < 0 ? 0 : a;
-  LICE_WithCombiner(op, a, [&](auto combiner, int wgt) {
-    fillPixels<decltype(combiner)>(d, span, w, h, r, g, b, ach, wgt);
-  });
+  LICE_WithCombiner(op, a,
+                    [&](auto combiner, int wgt) { fillPixels<decltype(combiner)>(d, span, w, h, r, g, b, ach, wgt); });
 }
 
 // Fills a clipped w x h area with a gradient: channel c of pixel (i, j) is start[c] + i * dx[c] +
 // j * dy[c] (16.16, in units of 0..255), clamped; its alpha is the weight, through combiner C.
 template <class C>
-void gradPixels(LICE_pixel* d, int span, int w, int h, const int64_t start[4], const int64_t dx[4],
-                const int64_t dy[4])
+void gradPixels(LICE_pixel* d, int span, int w, int h, const int64_t start[4], const int64_t dx[4], const int64_t dy[4])
 {
   int64_t row[4] = {start[0], start[1], start[2], start[3]};
-  for (int j = 0; j < h; j++, d += span)
-  {
+  for (int j = 0; j < h; j++, d += span) {
     int64_t v[4] = {row[0], row[1], row[2], row[3]};
-    for (int i = 0; i < w; i++)
-    {
+    for (int i = 0; i < w; i++) {
       int ch[4];
-      for (int c = 0; c < 4; c++)
-      {
+      for (int c = 0; c < 4; c++) {
         const int64_t x = v[c] >> 16;
         ch[c] = x < 0 ? 0 : x > 255 ? 255 : (int)x;
         v[c] += dx[c];
@@ -79,8 +77,7 @@ void LICE_Clear(LICE_IBitmap* dest, LICE_pixel color)
 {
   const LICE_Rows rows(dest);
   if (rows.empty()) return;
-  for (int y = 0; y < rows.height; y++)
-  {
+  for (int y = 0; y < rows.height; y++) {
     LICE_pixel* p = rows.row(y);
     for (int x = 0; x < rows.width; x++) p[x] = color;
   }
@@ -92,8 +89,7 @@ void LICE_ClearRect(LICE_IBitmap* dest, int x, int y, int w, int h, LICE_pixel m
   if (rows.empty()) return;
   const LICE_ClippedRect c(x, y, w, h, rows.width, rows.height);
   if (c.empty()) return;
-  for (int j = 0; j < c.h; j++)
-  {
+  for (int j = 0; j < c.h; j++) {
     LICE_pixel* p = rows.row(c.y + j) + c.x;
     for (int i = 0; i < c.w; i++) p[i] = (p[i] & mask) | orbits;
   }
@@ -113,8 +109,7 @@ bool LICE_IsOpaque(LICE_IBitmap* bm)
 {
   const LICE_Rows rows(bm);
   if (rows.empty()) return false;
-  for (int y = 0; y < rows.height; y++)
-  {
+  for (int y = 0; y < rows.height; y++) {
     const LICE_pixel* p = rows.row(y);
     LICE_pixel all = 0xFF000000;
     for (int x = 0; x < rows.width; x++) all &= p[x];
@@ -146,8 +141,7 @@ void LICE_GradRect(LICE_IBitmap* dest, int x, int y, int w, int h, float ir, flo
   if (c.empty()) return;
   const float in[12] = {ir, ig, ib, ia, drdx, dgdx, dbdx, dadx, drdy, dgdy, dbdy, dady};
   int64_t fixed[12];
-  for (int i = 0; i < 12; i++)
-  {
+  for (int i = 0; i < 12; i++) {
     // Starts beyond +-1024 times full and steps beyond +-4 times full per pixel clamp like any
     // other value out of range, and keep every product in 64 bits.
     const float lim = i < 4 ? 1024.0f : 4.0f;
@@ -160,8 +154,7 @@ void LICE_GradRect(LICE_IBitmap* dest, int x, int y, int w, int h, float ir, flo
   for (int ch = 0; ch < 4; ch++) start[ch] = fixed[ch] + ox * fixed[4 + ch] + oy * fixed[8 + ch];
   LICE_pixel* d = rows.row(c.y) + c.x;
   const int op = mode & LICE_BLIT_MODE_MASK;
-  if (op == LICE_BLIT_MODE_COPY)
-  {
+  if (op == LICE_BLIT_MODE_COPY) {
     gradPixels<_LICE_CombinePixelsCopyClamp>(d, rows.span, c.w, c.h, start, fixed + 4, fixed + 8);
     return;
   }

@@ -4,18 +4,15 @@
 #include "drawpix.h"
 #include "rows.h"
 
-namespace
-{
+namespace {
 template <class C>
 void blendMask(C comb, const LICE_Rows& rows, int x0, int y0, int x1, int y1, int x, int y,
                const LICE_pixel_chan* alphas, int glyph_w, const LICE_DrawColor& c, int a)
 {
-  for (int py = y0; py < y1; py++)
-  {
+  for (int py = y0; py < y1; py++) {
     const LICE_pixel_chan* m = alphas + (intptr_t)(py - y) * glyph_w + (x0 - x);
     LICE_pixel* p = rows.row(py) + x0;
-    for (int px = x0; px < x1; px++, p++, m++)
-    {
+    for (int px = x0; px < x1; px++, p++, m++) {
       const int w = a * *m / 256;
       if (w > 0) LICE_DrawPix(comb, p, c, w);
     }

@@ -10,9 +10,8 @@
 typedef unsigned int LICE_pixel;
 typedef unsigned char LICE_pixel_chan;
 
-#define LICE_RGBA(r, g, b, a) \
-  ((LICE_pixel)(((b) & 0xff) | (((g) & 0xff) << 8) | (((r) & 0xff) << 16) | (((a) & 0xff) << 24)))
-#define LICE_GETB(v) ((v) & 0xff)
+#define LICE_RGBA(r, g, b, a) ((LICE_pixel)(((b)&0xff) | (((g)&0xff) << 8) | (((r)&0xff) << 16) | (((a)&0xff) << 24)))
+#define LICE_GETB(v) ((v)&0xff)
 #define LICE_GETG(v) (((v) >> 8) & 0xff)
 #define LICE_GETR(v) (((v) >> 16) & 0xff)
 #define LICE_GETA(v) (((v) >> 24) & 0xff)
@@ -126,8 +125,7 @@ void LICE_Copy(LICE_IBitmap* dest, LICE_IBitmap* src);
 
 // Blits the source rectangle (null = all of src; right and bottom exclusive) to (dstx, dsty),
 // clipped to both bitmaps, with weight alpha (1.0 = full) and the mode word.
-void LICE_Blit(LICE_IBitmap* dest, LICE_IBitmap* src, int dstx, int dsty, const RECT* srcrect, float alpha,
-               int mode);
+void LICE_Blit(LICE_IBitmap* dest, LICE_IBitmap* src, int dstx, int dsty, const RECT* srcrect, float alpha, int mode);
 // The same with the source rectangle given as (srcx, srcy, srcw, srch).
 void LICE_Blit(LICE_IBitmap* dest, LICE_IBitmap* src, int dstx, int dsty, int srcx, int srcy, int srcw, int srch,
                float alpha, int mode);
@@ -150,8 +148,7 @@ void LICE_Clear(LICE_IBitmap* dest, LICE_pixel color);
 void LICE_ClearRect(LICE_IBitmap* dest, int x, int y, int w, int h, LICE_pixel mask = 0, LICE_pixel orbits = 0);
 // Fills the clipped rectangle with color at weight alpha; with LICE_BLIT_USE_ALPHA the weight is
 // scaled by the colour's alpha.
-void LICE_FillRect(LICE_IBitmap* dest, int x, int y, int w, int h, LICE_pixel color, float alpha = 1.0f,
-                   int mode = 0);
+void LICE_FillRect(LICE_IBitmap* dest, int x, int y, int w, int h, LICE_pixel color, float alpha = 1.0f, int mode = 0);
 
 // Fills the clipped rectangle with a gradient. Channels are 0..1 at (x, y) and change by the
 // d?dx values per pixel to the right and the d?dy values per row down; each pixel's colour,

@@ -9,15 +9,8 @@
 #include "drawpix.h"
 #include "rows.h"
 
-namespace
-{
-enum
-{
-  kLeft = 1,
-  kRight = 2,
-  kAbove = 4,
-  kBelow = 8
-};
+namespace {
+enum { kLeft = 1, kRight = 2, kAbove = 4, kBelow = 8 };
 
 int outCode(int x, int y, int xlo, int ylo, int xhi, int yhi)
 {
@@ -30,8 +23,7 @@ template <class CM, class CS>
 void diagonalAA(CM cm, CS cs, const LICE_Rows& rows, int x, int y, int sx, int sy, int n, const LICE_DrawColor& c,
                 int wm, int ws)
 {
-  for (int i = 0; i <= n; i++, x += sx, y += sy)
-  {
+  for (int i = 0; i <= n; i++, x += sx, y += sy) {
     LICE_pixel* p = rows.row(y) + x;
     LICE_DrawPix(cm, p, c, wm);
     if (ws <= 0) continue;
@@ -53,8 +45,8 @@ void lineSteps(C comb, LICE_pixel* start, intptr_t majStep, intptr_t minStep, in
 // drawn from both ends toward the middle (each once), the weight split between the two pixels
 // straddling the exact minor position.
 template <class C>
-void lineAA(C comb, const LICE_Rows& rows, bool xMajor, int maj1, int min1, int maj2, int min2,
-            const LICE_DrawColor& c, int a)
+void lineAA(C comb, const LICE_Rows& rows, bool xMajor, int maj1, int min1, int maj2, int min2, const LICE_DrawColor& c,
+            int a)
 {
   const int n = std::abs(maj2 - maj1);
   const int dir = maj2 > maj1 ? 1 : -1;
@@ -86,11 +78,9 @@ bool LICE_ClipLine(int* pX1, int* pY1, int* pX2, int* pY2, int xlo, int ylo, int
   if (xhi <= xlo || yhi <= ylo) return false;
   int x1 = *pX1, y1 = *pY1, x2 = *pX2, y2 = *pY2;
   bool inside = false;
-  for (int round = 0; round < 33; round++)
-  {
+  for (int round = 0; round < 33; round++) {
     const int c1 = outCode(x1, y1, xlo, ylo, xhi, yhi), c2 = outCode(x2, y2, xlo, ylo, xhi, yhi);
-    if (!(c1 | c2))
-    {
+    if (!(c1 | c2)) {
       inside = true;
       break;
     }
@@ -98,18 +88,17 @@ bool LICE_ClipLine(int* pX1, int* pY1, int* pX2, int* pY2, int xlo, int ylo, int
     const int c = c1 ? c1 : c2;
     const double dx = (double)x2 - x1, dy = (double)y2 - y1;
     int x, y;
-    if (c & (kBelow | kAbove))
-    {
+    if (c & (kBelow | kAbove)) {
       y = (c & kBelow) ? yhi - 1 : ylo;
       x = (int)std::floor(x1 + dx * ((double)y - y1) / dy + 0.5);
-    }
-    else
-    {
+    } else {
       x = (c & kRight) ? xhi - 1 : xlo;
       y = (int)std::floor(y1 + dy * ((double)x - x1) / dx + 0.5);
     }
-    if (c == c1) x1 = x, y1 = y;
-    else x2 = x, y2 = y;
+    if (c == c1)
+      x1 = x, y1 = y;
+    else
+      x2 = x, y2 = y;
   }
   *pX1 = x1, *pY1 = y1, *pX2 = x2, *pY2 = y2;
   return inside;
@@ -124,8 +113,7 @@ void LICE_Line(LICE_IBitmap* dest, int x1, int y1, int x2, int y2, LICE_pixel co
   const LICE_DrawColor c(color);
   const int dx = x2 - x1, dy = y2 - y1;
 
-  if (dy == 0 || dx == 0)
-  {
+  if (dy == 0 || dx == 0) {
     LICE_pixel* p = rows.row(dy == 0 ? y1 : (y1 < y2 ? y1 : y2)) + (dx == 0 ? x1 : (x1 < x2 ? x1 : x2));
     const intptr_t step = dy == 0 ? 1 : rows.span;
     const int n = std::abs(dx) + std::abs(dy) + 1;
@@ -135,16 +123,14 @@ void LICE_Line(LICE_IBitmap* dest, int x1, int y1, int x2, int y2, LICE_pixel co
   }
 
   const int sx = dx > 0 ? 1 : -1, sy = dy > 0 ? 1 : -1;
-  if (std::abs(dx) == std::abs(dy))
-  {
+  if (std::abs(dx) == std::abs(dy)) {
     const int n = std::abs(dx);
-    if (!aa)
-    {
+    if (!aa) {
       LICE_pixel* p = rows.row(y1) + x1;
       const intptr_t step = sy * rows.span + sx;
-      LICE_WithDrawCombiner(mode, a, LICE_DRAW_HALF, [&](auto comb, int w) { LICE_DrawRun(comb, p, step, n + 1, c, w); });
-    }
-    else if ((mode & LICE_BLIT_MODE_MASK) == LICE_BLIT_MODE_COPY && a >= 256)
+      LICE_WithDrawCombiner(mode, a, LICE_DRAW_HALF,
+                            [&](auto comb, int w) { LICE_DrawRun(comb, p, step, n + 1, c, w); });
+    } else if ((mode & LICE_BLIT_MODE_MASK) == LICE_BLIT_MODE_COPY && a >= 256)
       diagonalAA(_LICE_CombinePixelsThreeQuarterMix(), _LICE_CombinePixelsQuarterMix(), rows, x1, y1, sx, sy, n, c, 256,
                  256);
     else
@@ -155,8 +141,7 @@ void LICE_Line(LICE_IBitmap* dest, int x1, int y1, int x2, int y2, LICE_pixel co
   }
 
   const bool xMajor = std::abs(dx) > std::abs(dy);
-  if (!aa)
-  {
+  if (!aa) {
     const int n = xMajor ? std::abs(dx) : std::abs(dy);
     const int64_t slope = (int64_t)(xMajor ? dy : dx) * 65536 / n;
     LICE_pixel* start = rows.row(y1) + x1;
@@ -166,8 +151,10 @@ void LICE_Line(LICE_IBitmap* dest, int x1, int y1, int x2, int y2, LICE_pixel co
     return;
   }
   LICE_WithDrawCombiner(mode, a, LICE_DRAW_WEIGHTED, [&](auto comb, int w) {
-    if (xMajor) lineAA(comb, rows, true, x1, y1, x2, y2, c, w);
-    else lineAA(comb, rows, false, y1, x1, y2, x2, c, w);
+    if (xMajor)
+      lineAA(comb, rows, true, x1, y1, x2, y2, c, w);
+    else
+      lineAA(comb, rows, false, y1, x1, y2, x2, c, w);
   });
 }
 

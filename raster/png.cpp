@@ -53,16 +53,17 @@ LICE_IBitmap* decodeBody(Decode* d)
   bool alpha = (type & PNG_COLOR_MASK_ALPHA) != 0;
   if (type == PNG_COLOR_TYPE_PALETTE) png_set_palette_to_rgb(d->png);
   if (type == PNG_COLOR_TYPE_GRAY && depth < 8) png_set_expand_gray_1_2_4_to_8(d->png);
-  if (png_get_valid(d->png, d->info, PNG_INFO_tRNS))
-  {
+  if (png_get_valid(d->png, d->info, PNG_INFO_tRNS)) {
     png_set_tRNS_to_alpha(d->png);
     alpha = true;
   }
   if (depth == 16) png_set_strip_16(d->png);
   if (depth < 8) png_set_packing(d->png);
   if (type == PNG_COLOR_TYPE_GRAY || type == PNG_COLOR_TYPE_GRAY_ALPHA) png_set_gray_to_rgb(d->png);
-  if (alpha) png_set_swap_alpha(d->png);
-  else png_set_filler(d->png, 0xff, PNG_FILLER_BEFORE);
+  if (alpha)
+    png_set_swap_alpha(d->png);
+  else
+    png_set_filler(d->png, 0xff, PNG_FILLER_BEFORE);
 
   if (width > 0x7fffffff || height > 0x7fffffff) return nullptr;
   const int w = (int)width, h = (int)height;
@@ -76,8 +77,7 @@ LICE_IBitmap* decodeBody(Decode* d)
   for (int y = 0; y < h; y++) d->rows[y] = reinterpret_cast<png_bytep>(target.row(y));
   png_read_image(d->png, d->rows);
 
-  for (int y = 0; y < h; y++)
-  {
+  for (int y = 0; y < h; y++) {
     LICE_pixel* p = target.row(y);
     const unsigned char* b = reinterpret_cast<const unsigned char*>(p);
     for (int x = 0; x < w; x++, b += 4)
@@ -103,10 +103,11 @@ LICE_IBitmap* decode(Decode* d, LICE_IBitmap* bmp)
   LICE_IBitmap* out = nullptr;
   d->png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, LICE_PNGError, LICE_PNGWarning);
   if (d->png) d->info = png_create_info_struct(d->png);
-  if (d->info)
-  {
-    if (d->fp) png_init_io(d->png, d->fp);
-    else png_set_read_fn(d->png, d, readFromMemory);
+  if (d->info) {
+    if (d->fp)
+      png_init_io(d->png, d->fp);
+    else
+      png_set_read_fn(d->png, d, readFromMemory);
     out = decodeBody(d);
   }
   finish(d, out != nullptr);
@@ -123,8 +124,7 @@ LICE_IBitmap* decode(Decode* d, LICE_IBitmap* bmp)
 LICE_IBitmap* loadIfPNG(const char* filename, bool checkFileName, LICE_IBitmap* bmp)
 {
   if (!filename) return nullptr;
-  if (checkFileName)
-  {
+  if (checkFileName) {
     const char* ext = nullptr;
     for (const char* p = filename; *p; p++)
       if (*p == '.' || *p == '/' || *p == '\\') ext = p;
@@ -134,10 +134,7 @@ LICE_IBitmap* loadIfPNG(const char* filename, bool checkFileName, LICE_IBitmap* 
 }
 
 // The extension list of the loader list: description and pattern, double-NUL-terminated.
-const char* pngExtensions()
-{
-  return "PNG files (*.PNG)\0*.PNG\0";
-}
+const char* pngExtensions() { return "PNG files (*.PNG)\0*.PNG\0"; }
 
 // Puts the PNG loader at the front of the loader list at start-up.
 struct PNGLoaderRegistration

@@ -6,10 +6,7 @@
 #include <png.h>
 
 // Returns to the jump buffer set with png_jmpbuf.
-inline void LICE_PNGError(png_structp png, png_const_charp)
-{
-  png_longjmp(png, 1);
-}
+inline void LICE_PNGError(png_structp png, png_const_charp) { png_longjmp(png, 1); }
 
 // Ignores the warning.
 inline void LICE_PNGWarning(png_structp, png_const_charp) {}

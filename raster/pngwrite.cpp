@@ -33,12 +33,10 @@ bool encodeBody(Encode* e, const LICE_Rows* rows, bool wantalpha)
                PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
   png_write_info(e->png, e->info);
   const int bpp = wantalpha ? 4 : 3;
-  for (int y = 0; y < rows->height; y++)
-  {
+  for (int y = 0; y < rows->height; y++) {
     const LICE_pixel* p = rows->row(y);
     unsigned char* o = e->row;
-    for (int x = 0; x < rows->width; x++, o += bpp)
-    {
+    for (int x = 0; x < rows->width; x++, o += bpp) {
       o[0] = (unsigned char)LICE_GETR(p[x]);
       o[1] = (unsigned char)LICE_GETG(p[x]);
       o[2] = (unsigned char)LICE_GETB(p[x]);

@@ -7,8 +7,7 @@
 #include "drawpix.h"
 #include "rows.h"
 
-namespace
-{
+namespace {
 const int64_t kMaxStep = (int64_t)1 << 29;  // per-row edge step limit, 16.16
 
 // A trapezoid in 16.16 edge positions: rows y0..y1 (y1 included when `last`), left and right
@@ -25,14 +24,12 @@ void fillTrap(C comb, const LICE_Rows& rows, Trap t, const LICE_DrawColor& c, in
 {
   int64_t yEnd = t.last ? t.y1 : t.y1 - 1;
   if (yEnd >= rows.height) yEnd = rows.height - 1;
-  if (t.y0 < 0)
-  {
+  if (t.y0 < 0) {
     t.la += t.ls * -t.y0;
     t.ra += t.rs * -t.y0;
     t.y0 = 0;
   }
-  for (int64_t y = t.y0; y <= yEnd; y++, t.la += t.ls, t.ra += t.rs)
-  {
+  for (int64_t y = t.y0; y <= yEnd; y++, t.la += t.ls, t.ra += t.rs) {
     int64_t l = t.la >> 16, r = t.ra >> 16;
     if (l > r) std::swap(l, r);
     if (l < 0) l = 0;
@@ -79,16 +76,14 @@ __int128 cross(const Pt& o, const Pt& a, const Pt& b)
 void fillHull(const LICE_Rows& rows, Pt* p, int n, Pt* left, Pt* right, LICE_pixel color, int a, int mode)
 {
   std::sort(p, p + n, [](const Pt& u, const Pt& v) { return u.y != v.y ? u.y < v.y : u.x < v.x; });
-  if (p[0].y == p[n - 1].y)
-  {
+  if (p[0].y == p[n - 1].y) {
     const int64_t y = p[0].y;
     if (y < 0 || y >= rows.height) return;
     drawTrap(rows, Trap{y, y, p[0].x * 65536, 0, p[n - 1].x * 65536, 0, true}, color, a, mode);
     return;
   }
   int nl = 0, nr = 0;
-  for (int i = 0; i < n; i++)
-  {
+  for (int i = 0; i < n; i++) {
     while (nl >= 2 && cross(left[nl - 2], left[nl - 1], p[i]) <= 0) nl--;
     left[nl++] = p[i];
     while (nr >= 2 && cross(right[nr - 2], right[nr - 1], p[i]) >= 0) nr--;
@@ -96,14 +91,12 @@ void fillHull(const LICE_Rows& rows, Pt* p, int n, Pt* left, Pt* right, LICE_pix
   }
   const int64_t yBottom = p[n - 1].y;
   int il = 0, ir = 0;
-  for (int64_t y = p[0].y; y < yBottom;)
-  {
+  for (int64_t y = p[0].y; y < yBottom;) {
     while (left[il + 1].y <= y) il++;
     while (right[ir + 1].y <= y) ir++;
     const Pt &la = left[il], &lb = left[il + 1], &ra = right[ir], &rb = right[ir + 1];
     const int64_t yNext = std::min(lb.y, rb.y);
-    if (yNext >= 0 && y < rows.height)
-    {
+    if (yNext >= 0 && y < rows.height) {
       const Trap t{y,
                    yNext,
                    edgeAt(la.x, la.y, lb.x, lb.y, y),
@@ -124,14 +117,12 @@ void LICE_FillTrapezoid(LICE_IBitmap* dest, int x1a, int x1b, int y1, int x2a, i
   const LICE_Rows rows(dest);
   const int a = LICE_WeightOf(alpha);
   if (rows.empty() || a == 0) return;
-  if (y2 < y1)
-  {
+  if (y2 < y1) {
     std::swap(y1, y2);
     std::swap(x1a, x2a);
     std::swap(x1b, x2b);
   }
-  if (std::max({x1a, x1b, x2a, x2b}) < 0 || std::min({x1a, x1b, x2a, x2b}) >= rows.width || y2 < 0 ||
-      y1 >= rows.height)
+  if (std::max({x1a, x1b, x2a, x2b}) < 0 || std::min({x1a, x1b, x2a, x2b}) >= rows.width || y2 < 0 || y1 >= rows.height)
     return;
   const int64_t n = (int64_t)y2 - y1;
   const Trap t{y1,
@@ -151,8 +142,8 @@ void LICE_FillTriangle(LICE_IBitmap* dest, int x1, int y1, int x2, int y2, int x
   LICE_FillConvexPolygon(dest, x, y, 3, color, alpha, mode);
 }
 
-void LICE_FillConvexPolygon(LICE_IBitmap* dest, const int* x, const int* y, int npoints, LICE_pixel color,
-                            float alpha, int mode)
+void LICE_FillConvexPolygon(LICE_IBitmap* dest, const int* x, const int* y, int npoints, LICE_pixel color, float alpha,
+                            int mode)
 {
   const LICE_Rows rows(dest);
   const int a = LICE_WeightOf(alpha);
@@ -160,8 +151,7 @@ void LICE_FillConvexPolygon(LICE_IBitmap* dest, const int* x, const int* y, int 
   const int kLocal = 512;
   Pt local[3 * kLocal];
   Pt* buf = local;
-  if (npoints > kLocal)
-  {
+  if (npoints > kLocal) {
     buf = new (std::nothrow) Pt[3 * (size_t)npoints];
     if (!buf) return;
   }

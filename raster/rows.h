@@ -23,13 +23,10 @@ struct LICE_Rows
     if (!bits || w <= 0 || h <= 0) return;
     width = w;
     height = h;
-    if (bm->isFlipped())
-    {
+    if (bm->isFlipped()) {
       row0 = bits + (intptr_t)(h - 1) * rs;
       span = -rs;
-    }
-    else
-    {
+    } else {
       row0 = bits;
       span = rs;
     }

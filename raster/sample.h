@@ -9,10 +9,7 @@
 #include "lice.h"
 
 // The pixel itself.
-inline LICE_pixel LICE_SampleNearest(const LICE_pixel* p)
-{
-  return *p;
-}
+inline LICE_pixel LICE_SampleNearest(const LICE_pixel* p) { return *p; }
 
 // p[0] and p[1] blended horizontally by fx.
 inline LICE_pixel LICE_SampleHoriz(const LICE_pixel* p, int fx)
@@ -20,8 +17,7 @@ inline LICE_pixel LICE_SampleHoriz(const LICE_pixel* p, int fx)
   const unsigned w1 = 65536 - fx, w2 = fx;
   const LICE_pixel a = p[0], b = p[1];
   unsigned out = 0;
-  for (int sh = 0; sh < 32; sh += 8)
-    out |= ((((a >> sh) & 0xff) * w1 + ((b >> sh) & 0xff) * w2) >> 16) << sh;
+  for (int sh = 0; sh < 32; sh += 8) out |= ((((a >> sh) & 0xff) * w1 + ((b >> sh) & 0xff) * w2) >> 16) << sh;
   return out;
 }
 
@@ -31,20 +27,13 @@ inline LICE_pixel LICE_SampleVert(const LICE_pixel* p, const LICE_pixel* below, 
   const unsigned w1 = 65536 - fy, w3 = fy;
   const LICE_pixel a = *p, c = *below;
   unsigned out = 0;
-  for (int sh = 0; sh < 32; sh += 8)
-    out |= ((((a >> sh) & 0xff) * w1 + ((c >> sh) & 0xff) * w3) >> 16) << sh;
+  for (int sh = 0; sh < 32; sh += 8) out |= ((((a >> sh) & 0xff) * w1 + ((c >> sh) & 0xff) * w3) >> 16) << sh;
   return out;
 }
 
 // Channels blue and red of p in the low and high 32 bits; green and alpha likewise.
-inline uint64_t LICE_LanesBR(LICE_pixel p)
-{
-  return (p & 0xffu) | ((uint64_t)(p & 0xff0000u) << 16);
-}
-inline uint64_t LICE_LanesGA(LICE_pixel p)
-{
-  return ((p >> 8) & 0xffu) | ((uint64_t)(p >> 24) << 32);
-}
+inline uint64_t LICE_LanesBR(LICE_pixel p) { return (p & 0xffu) | ((uint64_t)(p & 0xff0000u) << 16); }
+inline uint64_t LICE_LanesGA(LICE_pixel p) { return ((p >> 8) & 0xffu) | ((uint64_t)(p >> 24) << 32); }
 
 // The four neighbours p[0], p[1], below[0], below[1] weighted (1 - fx)(1 - fy), fx(1 - fy),
 // (1 - fx)fy and fx fy in 16-bit fixed point; each channel's sum shifted right 16. Two channels
@@ -64,7 +53,4 @@ inline LICE_pixel LICE_SampleBilinear(const LICE_pixel* p, const LICE_pixel* bel
 const double LICE_kMaxSourceCoord = 1073741824.0;
 
 // A position in 16.16 fixed point, floor(v * 65536); v must be finite and below 2^46 in size.
-inline int64_t LICE_ToFixed(double v)
-{
-  return (int64_t)std::floor(v * 65536.0);
-}
+inline int64_t LICE_ToFixed(double v) { return (int64_t)std::floor(v * 65536.0); }

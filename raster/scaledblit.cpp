@@ -34,18 +34,13 @@ struct Axis
   void range(int64_t from, int64_t to, int limit, int64_t& i0, int64_t& i1) const
   {
     const int64_t L = from * 65536, H = to * 65536;
-    if (step == 0)
-    {
+    if (step == 0) {
       i0 = 0;
       i1 = (pos0 >= L && pos0 < H) ? n : 0;
-    }
-    else if (step > 0)
-    {
+    } else if (step > 0) {
       i0 = -floorDiv(pos0 - L, step);
       i1 = -floorDiv(pos0 - H, step);
-    }
-    else
-    {
+    } else {
       i0 = floorDiv(pos0 - H, -step) + 1;
       i1 = floorDiv(pos0 - L, -step) + 1;
     }
@@ -65,14 +60,12 @@ bool setupAxis(Axis& ax, int dst, int dstSize, double src, double srcSize, int s
 {
   bool mirror = false;
   int64_t d0 = dst, n = dstSize;
-  if (n < 0)
-  {
+  if (n < 0) {
     d0 += n;
     n = -n;
     mirror = true;
   }
-  if (srcSize < 0)
-  {
+  if (srcSize < 0) {
     src += srcSize;
     srcSize = -srcSize;
     mirror = !mirror;
@@ -82,8 +75,7 @@ bool setupAxis(Axis& ax, int dst, int dstSize, double src, double srcSize, int s
   ax.dst0 = d0;
   ax.step = LICE_ToFixed(srcSize / (double)n);
   ax.pos0 = LICE_ToFixed(src);
-  if (mirror)
-  {
+  if (mirror) {
     ax.pos0 += (n - 1) * ax.step;
     ax.step = -ax.step;
   }
@@ -124,8 +116,7 @@ template <class C, class K>
 void span(LICE_pixel* drow, const LICE_pixel* srow, const LICE_pixel* nrow, const Axis& ax, int64_t i0, int64_t i1,
           int fy, int alpha)
 {
-  for (int64_t i = i0; i < i1; i++)
-  {
+  for (int64_t i = i0; i < i1; i++) {
     const int64_t x = ax.at(i);
     const int64_t c = x >> 16;
     const LICE_pixel p = K::get(srow + c, nrow + c, (int)(x & 0xffff), fy);
@@ -151,30 +142,26 @@ void sampled(const Job& job, bool filter)
   if (filter) job.ax.range(job.ax.hi - 1, job.ax.hi, job.d.width, ie0, ie1);
   // Interior columns: the drawn range less the edge range, which lies at one of its ends.
   int64_t in0 = job.i0, in1 = job.i1;
-  if (ie1 > ie0)
-  {
-    if (ie0 <= in0) in0 = ie1 > in0 ? ie1 : in0;
-    else in1 = ie0 < in1 ? ie0 : in1;
+  if (ie1 > ie0) {
+    if (ie0 <= in0)
+      in0 = ie1 > in0 ? ie1 : in0;
+    else
+      in1 = ie0 < in1 ? ie0 : in1;
   }
-  for (int64_t j = job.j0; j < job.j1; j++)
-  {
+  for (int64_t j = job.j0; j < job.j1; j++) {
     const int64_t y = job.ay.at(j);
     const int r = (int)(y >> 16);
     LICE_pixel* drow = job.d.row((int)(job.ay.dst0 + j));
     const LICE_pixel* srow = job.s.row(r);
-    if (!filter)
-    {
+    if (!filter) {
       span<C, KNearest>(drow, srow, srow, job.ax, job.i0, job.i1, 0, job.alpha);
       continue;
     }
     const int fy = (int)(y & 0xffff);
-    if (r + 1 >= job.ay.hi)
-    {
+    if (r + 1 >= job.ay.hi) {
       span<C, KHoriz>(drow, srow, srow, job.ax, in0, in1, fy, job.alpha);
       span<C, KNearest>(drow, srow, srow, job.ax, ie0, ie1, fy, job.alpha);
-    }
-    else
-    {
+    } else {
       const LICE_pixel* nrow = job.s.row(r + 1);
       span<C, KBilinear>(drow, srow, nrow, job.ax, in0, in1, fy, job.alpha);
       span<C, KVert>(drow, srow, nrow, job.ax, ie0, ie1, fy, job.alpha);
@@ -187,23 +174,19 @@ void sampled(const Job& job, bool filter)
 template <class C>
 void boxFiltered(const Job& job, int k)
 {
-  for (int64_t j = job.j0; j < job.j1; j++)
-  {
+  for (int64_t j = job.j0; j < job.j1; j++) {
     const int64_t r = job.ay.at(j) >> 16;
     const int64_t r0 = r - k < job.ay.lo ? job.ay.lo : r - k;
     const int64_t r1 = r + k + 1 > job.ay.hi ? job.ay.hi : r + k + 1;
     LICE_pixel* drow = job.d.row((int)(job.ay.dst0 + j));
-    for (int64_t i = job.i0; i < job.i1; i++)
-    {
+    for (int64_t i = job.i0; i < job.i1; i++) {
       const int64_t c = job.ax.at(i) >> 16;
       const int64_t c0 = c - k < job.ax.lo ? job.ax.lo : c - k;
       const int64_t c1 = c + k + 1 > job.ax.hi ? job.ax.hi : c + k + 1;
       unsigned sr = 0, sg = 0, sb = 0, sa = 0;
-      for (int64_t yy = r0; yy < r1; yy++)
-      {
+      for (int64_t yy = r0; yy < r1; yy++) {
         const LICE_pixel* sp = job.s.row((int)yy);
-        for (int64_t xx = c0; xx < c1; xx++)
-        {
+        for (int64_t xx = c0; xx < c1; xx++) {
           const LICE_pixel p = sp[xx];
           sr += LICE_GETR(p);
           sg += LICE_GETG(p);
@@ -212,8 +195,8 @@ void boxFiltered(const Job& job, int k)
         }
       }
       const unsigned n = (unsigned)((r1 - r0) * (c1 - c0));
-      C::doPix(reinterpret_cast<LICE_pixel_chan*>(drow + job.ax.dst0 + i), (int)(sr / n), (int)(sg / n),
-               (int)(sb / n), (int)(sa / n), job.alpha);
+      C::doPix(reinterpret_cast<LICE_pixel_chan*>(drow + job.ax.dst0 + i), (int)(sr / n), (int)(sg / n), (int)(sb / n),
+               (int)(sa / n), job.alpha);
     }
   }
 }
@@ -227,11 +210,9 @@ void LICE_ScaledBlit(LICE_IBitmap* dest, LICE_IBitmap* src, int dstx, int dsty, 
   if (!std::isfinite(srcx) || !std::isfinite(srcy) || !std::isfinite(srcw) || !std::isfinite(srch)) return;
   const bool filter = (mode & LICE_BLIT_FILTER_BILINEAR) != 0;
 
-  if (dstw > 0 && dsth > 0 && std::fabs(srcw - dstw) < 0.001 && std::fabs(srch - dsth) < 0.001)
-  {
+  if (dstw > 0 && dsth > 0 && std::fabs(srcw - dstw) < 0.001 && std::fabs(srch - dsth) < 0.001) {
     const bool offGrid = srcx - std::floor(srcx) >= 0.03 || srcy - std::floor(srcy) >= 0.03;
-    if (!filter || !offGrid)
-    {
+    if (!filter || !offGrid) {
       if (!(std::fabs(srcx) < LICE_kMaxSourceCoord && std::fabs(srcy) < LICE_kMaxSourceCoord)) return;
       LICE_Blit(dest, src, dstx, dsty, (int)(srcx + 0.5f), (int)(srcy + 0.5f), dstw, dsth, alpha, mode);
       return;
@@ -251,15 +232,16 @@ void LICE_ScaledBlit(LICE_IBitmap* dest, LICE_IBitmap* src, int dstx, int dsty, 
   const int k = (dx > 0x30000 || dy > 0x30000) ? 2 : 1;
   const int a = LICE_WeightOf(alpha);
 
-  if ((mode & (LICE_BLIT_USE_ALPHA | LICE_BLIT_FILTER_BILINEAR | LICE_BLIT_MODE_MASK)) == 0 && a == 128)
-  {
+  if ((mode & (LICE_BLIT_USE_ALPHA | LICE_BLIT_FILTER_BILINEAR | LICE_BLIT_MODE_MASK)) == 0 && a == 128) {
     job.alpha = a;
     sampled<_LICE_CombinePixelsHalfMix>(job, false);
     return;
   }
   LICE_WithCombiner(mode, a, [&](auto combiner, int wgt) {
     job.alpha = wgt;
-    if (box) boxFiltered<decltype(combiner)>(job, k);
-    else sampled<decltype(combiner)>(job, filter);
+    if (box)
+      boxFiltered<decltype(combiner)>(job, k);
+    else
+      sampled<decltype(combiner)>(job, filter);
   });
 }

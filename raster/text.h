@@ -12,11 +12,11 @@
 #define LICE_FONT_FLAG_PRECALCALL 0x4         // render codes 0-127 at once, never codes from 128 up
 #define LICE_FONT_FLAG_FX_BLUR 0x10
 #define LICE_FONT_FLAG_FX_INVERT 0x20
-#define LICE_FONT_FLAG_FX_MONO 0x40           // coverage above 130 is full, the rest empty
-#define LICE_FONT_FLAG_FX_SHADOW 0x80         // a shadow to the lower right in the effect colour
-#define LICE_FONT_FLAG_FX_OUTLINE 0x100       // an outline in the effect colour
-#define LICE_FONT_FLAG_OWNS_HFONT 0x200       // the font deletes its platform font object
-#define LICE_FONT_FLAG_FORCE_NATIVE 0x400     // the platform may draw whole texts
+#define LICE_FONT_FLAG_FX_MONO 0x40        // coverage above 130 is full, the rest empty
+#define LICE_FONT_FLAG_FX_SHADOW 0x80      // a shadow to the lower right in the effect colour
+#define LICE_FONT_FLAG_FX_OUTLINE 0x100    // an outline in the effect colour
+#define LICE_FONT_FLAG_OWNS_HFONT 0x200    // the font deletes its platform font object
+#define LICE_FONT_FLAG_FORCE_NATIVE 0x400  // the platform may draw whole texts
 
 // Text flags of DrawText beyond the DT_ values of the GDI layer.
 #define LICE_DT_USEFGALPHA 0x40000000  // scale the alpha by the text colour's alpha / 255

@@ -7,18 +7,19 @@
 namespace {
 
 // Text as a string: UTF-8, else ASCII.
-CFStringRef MakeString(const char* text) {
+CFStringRef MakeString(const char* text)
+{
   CFStringRef s = CFStringCreateWithCString(nullptr, text, kCFStringEncodingUTF8);
   return s ? s : CFStringCreateWithCString(nullptr, text, kCFStringEncodingASCII);
 }
 
 // The PostScript name of the installed face the name denotes, or the name.
-CFStringRef ResolveName(const char* name) {
+CFStringRef ResolveName(const char* name)
+{
   CFStringRef s = MakeString(name);
   if (!s) return nullptr;
   CTFontDescriptorRef asked = CTFontDescriptorCreateWithNameAndSize(s, 10);
-  CTFontDescriptorRef found =
-      asked ? CTFontDescriptorCreateMatchingFontDescriptor(asked, nullptr) : nullptr;
+  CTFontDescriptorRef found = asked ? CTFontDescriptorCreateMatchingFontDescriptor(asked, nullptr) : nullptr;
   if (found) {
     CFTypeRef ps = CTFontDescriptorCopyAttribute(found, kCTFontNameAttribute);
     if (ps && CFGetTypeID(ps) == CFStringGetTypeID()) {
@@ -35,7 +36,8 @@ CFStringRef ResolveName(const char* name) {
 
 }  // namespace
 
-SWELL_FontNameCache::~SWELL_FontNameCache() {
+SWELL_FontNameCache::~SWELL_FontNameCache()
+{
   for (auto& entry : names_)
     if (entry.second) CFRelease(entry.second);
 }
@@ -43,7 +45,8 @@ SWELL_FontNameCache::~SWELL_FontNameCache() {
 // The lock is held only around the lookup and the insertion, not while
 // resolving; two threads may resolve one name at once and the first
 // insertion wins.
-CFStringRef SWELL_FontNameCache::Resolve(const char* name) {
+CFStringRef SWELL_FontNameCache::Resolve(const char* name)
+{
   if (!name) return nullptr;
   {
     std::lock_guard<std::mutex> hold(lock_);
@@ -62,17 +65,20 @@ CFStringRef SWELL_FontNameCache::Resolve(const char* name) {
   return slot ? static_cast<CFStringRef>(CFRetain(slot)) : nullptr;
 }
 
-int SWELL_FontNameCache::Resolutions() const {
+int SWELL_FontNameCache::Resolutions() const
+{
   std::lock_guard<std::mutex> hold(lock_);
   return resolutions_;
 }
 
-bool SWELL_FontNameCache::Contains(const char* name) const {
+bool SWELL_FontNameCache::Contains(const char* name) const
+{
   std::lock_guard<std::mutex> hold(lock_);
   return name && names_.count(name) != 0;
 }
 
-SWELL_FontNameCache& SWELL_GetFontNameCache() {
+SWELL_FontNameCache& SWELL_GetFontNameCache()
+{
   static SWELL_FontNameCache cache;
   return cache;
 }

@@ -8,8 +8,9 @@
 #include <mutex>
 #include <string>
 
-class SWELL_FontNameCache {
- public:
+class SWELL_FontNameCache
+{
+public:
   SWELL_FontNameCache() = default;
   SWELL_FontNameCache(const SWELL_FontNameCache&) = delete;
   SWELL_FontNameCache& operator=(const SWELL_FontNameCache&) = delete;
@@ -24,7 +25,7 @@ class SWELL_FontNameCache {
   // Whether the name has been resolved before.
   bool Contains(const char* name) const;
 
- private:
+private:
   mutable std::mutex lock_;
   std::map<std::string, CFStringRef> names_;
   int resolutions_ = 0;

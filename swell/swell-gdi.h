@@ -25,9 +25,9 @@ void* SWELL_GetCtxGC(HDC ctx);
 // 10. The face name is looked up with " Bold" (weight >= 700) and " Italic"
 // appended. Quality 3 draws without antialiasing, 4 with it, anything else
 // keeps the context's setting. Release with DeleteObject.
-HFONT CreateFont(int height, int width, int escapement, int orientation, int weight,
-                 int italic, int underline, int strikeOut, int charSet, int outPrecision,
-                 int clipPrecision, int quality, int pitchAndFamily, const char* faceName);
+HFONT CreateFont(int height, int width, int escapement, int orientation, int weight, int italic, int underline,
+                 int strikeOut, int charSet, int outPrecision, int clipPrecision, int quality, int pitchAndFamily,
+                 const char* faceName);
 // CreateFont with the record's fields (orientation used for both angles).
 HFONT CreateFontIndirect(const LOGFONT* lf);
 // Selects a pen, brush or font into the context and returns the previous
@@ -67,5 +67,4 @@ void SWELL_PopClipRegion(HDC ctx);
 void BitBlt(HDC ctx, int x, int y, int w, int h, HDC src, int sx, int sy, int rop);
 // Copies sw x sh source pixels scaled to w x h (nearest pixel); the source
 // part outside the source bitmap is cut off, scaling the destination alike.
-void StretchBlt(HDC ctx, int x, int y, int w, int h, HDC src, int sx, int sy, int sw,
-                int sh, int rop);
+void StretchBlt(HDC ctx, int x, int y, int w, int h, HDC src, int sx, int sy, int sw, int sh, int rop);

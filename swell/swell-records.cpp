@@ -15,7 +15,8 @@ constexpr int kMaxPooledObjects = 200;
 // Both free lists under one mutex. The pools themselves are never
 // destroyed, so records released by other static destructors after unload
 // are still handled: they are then freed at once.
-struct Pools {
+struct Pools
+{
   std::mutex lock;
   HDC__* contexts = nullptr;
   HGDIOBJ__* objects = nullptr;
@@ -24,9 +25,11 @@ struct Pools {
 };
 
 // Frees both lists at unload.
-struct Unloader {
+struct Unloader
+{
   explicit Unloader(Pools* p) : pools(p) {}
-  ~Unloader() {
+  ~Unloader()
+  {
     std::lock_guard<std::mutex> hold(pools->lock);
     for (HDC__* next; pools->contexts; pools->contexts = next) {
       next = pools->contexts->next;
@@ -42,7 +45,8 @@ struct Unloader {
   Pools* pools;
 };
 
-Pools& ThePools() {
+Pools& ThePools()
+{
   static Pools* pools = new Pools;
   static Unloader unloader(pools);
   return *pools;
@@ -50,7 +54,8 @@ Pools& ThePools() {
 
 // Takes the head of a free list, or allocates; the record is zeroed.
 template <class T>
-T* Take(T*& list, int& count) {
+T* Take(T*& list, int& count)
+{
   Pools& p = ThePools();
   T* r = nullptr;
   {
@@ -68,7 +73,8 @@ T* Take(T*& list, int& count) {
 
 // Marks the record released and pools it, or frees it beyond the limit.
 template <class T>
-void Give(T* r, T*& list, int& count, int limit) {
+void Give(T* r, T*& list, int& count, int limit)
+{
   std::memset(static_cast<void*>(r), 0, sizeof(T));
   r->released = true;
   Pools& p = ThePools();
@@ -86,35 +92,40 @@ void Give(T* r, T*& list, int& count, int limit) {
 
 }  // namespace
 
-HDC__* NewContext() {
+HDC__* NewContext()
+{
   Pools& p = ThePools();
   return Take(p.contexts, p.contextCount);
 }
 
-HGDIOBJ__* NewObject() {
+HGDIOBJ__* NewObject()
+{
   Pools& p = ThePools();
   return Take(p.objects, p.objectCount);
 }
 
-void FreeContext(HDC__* ctx) {
+void FreeContext(HDC__* ctx)
+{
   Pools& p = ThePools();
   Give(ctx, p.contexts, p.contextCount, kMaxPooledContexts);
 }
 
-void FreeObject(HGDIOBJ__* obj) {
+void FreeObject(HGDIOBJ__* obj)
+{
   Pools& p = ThePools();
   Give(obj, p.objects, p.objectCount, kMaxPooledObjects);
 }
 
 // Made on first use (the first uses come from one thread) and kept.
-CGColorSpaceRef DeviceRGB() {
+CGColorSpaceRef DeviceRGB()
+{
   static CGColorSpaceRef space = CGColorSpaceCreateDeviceRGB();
   return space;
 }
 
-CGColorRef MakeColor(int rgb) {
-  const CGFloat c[4] = {((rgb >> 16) & 0xff) / 255.0, ((rgb >> 8) & 0xff) / 255.0,
-                        (rgb & 0xff) / 255.0, 1.0};
+CGColorRef MakeColor(int rgb)
+{
+  const CGFloat c[4] = {((rgb >> 16) & 0xff) / 255.0, ((rgb >> 8) & 0xff) / 255.0, (rgb & 0xff) / 255.0, 1.0};
   return CGColorCreate(DeviceRGB(), c);
 }
 

@@ -13,7 +13,8 @@ enum {
   kTypeFont = 3,
 };
 
-struct HDC__ {
+struct HDC__
+{
   CGContextRef ctx;
   void* ownedBuf;  // memory contexts only: the allocation behind the pixels
   HGDIOBJ curPen, curBrush, curFont;
@@ -25,10 +26,11 @@ struct HDC__ {
 
 // Pens and brushes exist only as the stock objects; fonts are the only
 // objects made and released here.
-struct HGDIOBJ__ {
+struct HGDIOBJ__
+{
   int type;
   int additionalRefs;
-  int wid;  // stock objects: -1
+  int wid;         // stock objects: -1
   float rotation;  // fonts: degrees
   bool released;
   HGDIOBJ__* next;
@@ -48,9 +50,7 @@ void FreeObject(HGDIOBJ__* obj);
 // The record behind a handle, or null for null and released handles.
 inline HDC__* Live(HDC h) { return h && !h->released ? h : nullptr; }
 // Null also for the pseudo-handles below 5.
-inline HGDIOBJ__* Live(HGDIOBJ h) {
-  return (uintptr_t)h >= 5 && !h->released ? h : nullptr;
-}
+inline HGDIOBJ__* Live(HGDIOBJ h) { return (uintptr_t)h >= 5 && !h->released ? h : nullptr; }
 
 // The device RGB colour space every memory context and colour uses.
 CGColorSpaceRef DeviceRGB();

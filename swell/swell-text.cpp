@@ -19,13 +19,15 @@ constexpr int kMaxFaceName = 899;
 constexpr size_t kMaxText = 4095;
 
 // The label font at 10 points, made once and kept for the process.
-CTFontRef DefaultFont() {
+CTFontRef DefaultFont()
+{
   static CTFontRef font = CTFontCreateUIFontForLanguage(kCTFontUIFontLabel, 10, nullptr);
   return font;
 }
 
 // The selected font's Core Text font, else the default font.
-CTFontRef FontOf(const HDC__* r, char* quality) {
+CTFontRef FontOf(const HDC__* r, char* quality)
+{
   const HGDIOBJ__* f = Live(r->curFont);
   if (f && f->type == kTypeFont && f->ctFont) {
     if (quality) *quality = f->quality;
@@ -38,8 +40,8 @@ CTFontRef FontOf(const HDC__* r, char* quality) {
 // Copies at most kMaxText bytes, dropping carriage returns and (unless
 // noPrefix) prefix ampersands; line feeds become spaces on single lines.
 // A multi-byte character cut off by the limit is dropped whole.
-std::string CleanText(const char* text, int len, bool noPrefix, bool singleLine,
-                      bool* multiLine) {
+std::string CleanText(const char* text, int len, bool noPrefix, bool singleLine, bool* multiLine)
+{
   std::string out;
   *multiLine = false;
   const size_t n = len < 0 ? std::strlen(text) : strnlen(text, (size_t)len);
@@ -79,8 +81,9 @@ inline int LineStep(CGFloat a, CGFloat d, CGFloat l) { return (int)std::floor(a 
 
 }  // namespace
 
-HFONT CreateFont(int height, int width, int, int orientation, int weight, int italic, int, int,
-                 int, int, int, int quality, int, const char* faceName) {
+HFONT CreateFont(int height, int width, int, int orientation, int weight, int italic, int, int, int, int, int,
+                 int quality, int, const char* faceName)
+{
   int size = height ? height : width;
   if (size < 0) size = -size;
   if (size < 2 || size > 8192) size = 10;
@@ -104,24 +107,23 @@ HFONT CreateFont(int height, int width, int, int orientation, int weight, int it
   o->type = kTypeFont;
   o->rotation = orientation / 10.0f;
   o->ctFont = font;
-  o->quality = (quality == NONANTIALIASED_QUALITY || quality == ANTIALIASED_QUALITY)
-                   ? (char)quality
-                   : 0;
+  o->quality = (quality == NONANTIALIASED_QUALITY || quality == ANTIALIASED_QUALITY) ? (char)quality : 0;
   return o;
 }
 
-HFONT CreateFontIndirect(const LOGFONT* lf) {
+HFONT CreateFontIndirect(const LOGFONT* lf)
+{
   if (!lf) return nullptr;
   char face[LF_FACESIZE + 1];
   std::memcpy(face, lf->lfFaceName, LF_FACESIZE);
   face[LF_FACESIZE] = 0;
-  return CreateFont(lf->lfHeight, lf->lfWidth, lf->lfOrientation, lf->lfOrientation,
-                    lf->lfWeight, lf->lfItalic, lf->lfUnderline, lf->lfStrikeOut, lf->lfCharSet,
-                    lf->lfOutPrecision, lf->lfClipPrecision, lf->lfQuality,
-                    lf->lfPitchAndFamily, face);
+  return CreateFont(lf->lfHeight, lf->lfWidth, lf->lfOrientation, lf->lfOrientation, lf->lfWeight, lf->lfItalic,
+                    lf->lfUnderline, lf->lfStrikeOut, lf->lfCharSet, lf->lfOutPrecision, lf->lfClipPrecision,
+                    lf->lfQuality, lf->lfPitchAndFamily, face);
 }
 
-BOOL GetTextMetrics(HDC ctx, TEXTMETRIC* tm) {
+BOOL GetTextMetrics(HDC ctx, TEXTMETRIC* tm)
+{
   if (!tm) return 0;
   tm->tmHeight = 16;
   tm->tmAscent = 12;
@@ -141,12 +143,12 @@ BOOL GetTextMetrics(HDC ctx, TEXTMETRIC* tm) {
   return 1;
 }
 
-int SWELL_DrawText(HDC ctx, const char* text, int len, RECT* rc, UINT flags) {
+int SWELL_DrawText(HDC ctx, const char* text, int len, RECT* rc, UINT flags)
+{
   HDC__* r = Live(ctx);
   if (!r || !text || !rc) return 0;
   bool multiLine;
-  const std::string clean =
-      CleanText(text, len, flags & DT_NOPREFIX, flags & DT_SINGLELINE, &multiLine);
+  const std::string clean = CleanText(text, len, flags & DT_NOPREFIX, flags & DT_SINGLELINE, &multiLine);
   if (clean.empty()) return 0;
   CFStringRef str = CFStringCreateWithCString(nullptr, clean.c_str(), kCFStringEncodingUTF8);
   if (!str) str = CFStringCreateWithCString(nullptr, clean.c_str(), kCFStringEncodingASCII);
@@ -159,9 +161,8 @@ int SWELL_DrawText(HDC ctx, const char* text, int len, RECT* rc, UINT flags) {
   }
   const void* keys[2] = {kCTFontAttributeName, kCTForegroundColorAttributeName};
   const void* values[2] = {font, r->textCGColor};
-  CFDictionaryRef attrs =
-      CFDictionaryCreate(nullptr, keys, values, r->textCGColor ? 2 : 1,
-                         &kCFTypeDictionaryKeyCallBacks, &kCFTypeDictionaryValueCallBacks);
+  CFDictionaryRef attrs = CFDictionaryCreate(nullptr, keys, values, r->textCGColor ? 2 : 1,
+                                             &kCFTypeDictionaryKeyCallBacks, &kCFTypeDictionaryValueCallBacks);
   CFAttributedStringRef astr = attrs ? CFAttributedStringCreate(nullptr, str, attrs) : nullptr;
   if (attrs) CFRelease(attrs);
   CFRelease(str);
@@ -181,15 +182,13 @@ int SWELL_DrawText(HDC ctx, const char* text, int len, RECT* rc, UINT flags) {
   } else {
     setter = CTFramesetterCreateWithAttributedString(astr);
     CGPathRef path = CGPathCreateWithRect(CGRectMake(0, 0, 100000, 100000), nullptr);
-    frame = setter && path ? CTFramesetterCreateFrame(setter, CFRangeMake(0, 0), path, nullptr)
-                           : nullptr;
+    frame = setter && path ? CTFramesetterCreateFrame(setter, CFRangeMake(0, 0), path, nullptr) : nullptr;
     CGPathRelease(path);
     lines = frame ? CTFrameGetLines(frame) : nullptr;
     const CFIndex n = lines ? CFArrayGetCount(lines) : 0;
     for (CFIndex i = 0; i < n; ++i) {
       CGFloat a = 0, d = 0, l = 0;
-      const double w = CTLineGetTypographicBounds(
-          static_cast<CTLineRef>(CFArrayGetValueAtIndex(lines, i)), &a, &d, &l);
+      const double w = CTLineGetTypographicBounds(static_cast<CTLineRef>(CFArrayGetValueAtIndex(lines, i)), &a, &d, &l);
       width = std::max(width, (int)std::floor(w + 0.5));
       height += MeasuredHeight(a, d, l);
     }

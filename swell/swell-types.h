@@ -25,12 +25,14 @@ typedef HGDIOBJ HBRUSH;
 typedef HGDIOBJ HBITMAP;
 
 // Integer rectangle; right and bottom are exclusive.
-struct RECT {
+struct RECT
+{
   LONG left, top, right, bottom;
 };
 
 // Font metrics filled by GetTextMetrics (pixels).
-struct TEXTMETRIC {
+struct TEXTMETRIC
+{
   LONG tmHeight;
   LONG tmAscent;
   LONG tmDescent;
@@ -40,7 +42,8 @@ struct TEXTMETRIC {
 
 #define LF_FACESIZE 32
 // Font request for CreateFontIndirect.
-struct LOGFONT {
+struct LOGFONT
+{
   LONG lfHeight;
   LONG lfWidth;
   LONG lfEscapement;
@@ -58,10 +61,10 @@ struct LOGFONT {
 };
 
 // Colours: red in bits 16-23, green in bits 8-15, blue in bits 0-7.
-#define RGB(r, g, b) ((((r) & 0xff) << 16) | (((g) & 0xff) << 8) | ((b) & 0xff))
+#define RGB(r, g, b) ((((r)&0xff) << 16) | (((g)&0xff) << 8) | ((b)&0xff))
 #define GetRValue(c) (((c) >> 16) & 0xff)
 #define GetGValue(c) (((c) >> 8) & 0xff)
-#define GetBValue(c) ((c) & 0xff)
+#define GetBValue(c) ((c)&0xff)
 
 // SWELL_DrawText flags.
 #define DT_TOP 0x0

@@ -37,7 +37,8 @@ constexpr float kSweep = 135.0f * kPi / 180.0f;  // the pointer runs from -135 t
 // The pedal's body on the face.
 constexpr float kBoxL = 5, kBoxT = 5, kBoxR = kWidth - 5, kBoxB = kHeight - 5, kBoxRadius = 22, kBevel = 5;
 
-struct Color {
+struct Color
+{
   float r, g, b;
 };
 Color Mix(Color a, Color b, float t) { return {a.r + (b.r - a.r) * t, a.g + (b.g - a.g) * t, a.b + (b.b - a.b) * t}; }
@@ -59,7 +60,8 @@ const Color kPaint = Hex(0xc4501f), kPrint = Hex(0x1d1410), kCream = Hex(0xf3e7c
 const Color kKnobBlack = Hex(0x1b1b1c), kSteel = Hex(0xb9bcc0), kLampRed = Hex(0xff2a14);
 
 // Light from the upper left, in front of the panel.
-struct Vec {
+struct Vec
+{
   float x, y, z;
 };
 Vec Normal(float x, float y, float z)
@@ -147,7 +149,8 @@ private:
 
 // Shapes in final-pixel coordinates on a bitmap drawn at `scale` samples per pixel, moved by
 // (dx, dy) final pixels.
-struct Pen {
+struct Pen
+{
   LICE_IBitmap* bm;
   float scale;
   float dx = 0, dy = 0;
@@ -237,7 +240,8 @@ public:
     const int y0 = std::clamp((int)std::floor(y), 0, mBm.getHeight() - 2);
     const float fx = Clamp01(x - x0), fy = Clamp01(y - y0);
     auto v = [&](int xx, int yy) { return LICE_GETR(mBm.getBits()[yy * mBm.getRowSpan() + xx]) / 127.5f - 1.0f; };
-    return (v(x0, y0) * (1 - fx) + v(x0 + 1, y0) * fx) * (1 - fy) + (v(x0, y0 + 1) * (1 - fx) + v(x0 + 1, y0 + 1) * fx) * fy;
+    return (v(x0, y0) * (1 - fx) + v(x0 + 1, y0) * fx) * (1 - fy) +
+           (v(x0, y0 + 1) * (1 - fx) + v(x0 + 1, y0 + 1) * fx) * fy;
   }
 
 private:
@@ -250,9 +254,9 @@ class Type
 public:
   Type(const char* face, int size, bool bold)
   {
-    mFont.SetFromHFont(CreateFont(size * kScale, 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, 0, 0, 0, 0, 0, 0,
-                                  ANTIALIASED_QUALITY, 0, face),
-                       LICE_FONT_FLAG_OWNS_HFONT);
+    mFont.SetFromHFont(
+        CreateFont(size * kScale, 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, 0, 0, 0, 0, 0, 0, ANTIALIASED_QUALITY, 0, face),
+        LICE_FONT_FLAG_OWNS_HFONT);
   }
   // Width of the text in final pixels.
   float Width(const char* s)
@@ -317,11 +321,14 @@ void DrawBody(Layer& face)
 {
   On(face).Rect(0, 0, (float)kWidth, (float)kHeight, Pack(kBackdrop));
   // Its shadow on the bench, then the body.
-  Soft(face, [](const Pen& p) {
-    Pen q = p;
-    q.dy = 4;
-    q.RoundRect(kBoxL, kBoxT, kBoxR - kBoxL, kBoxB - kBoxT, kBoxRadius, LICE_RGBA(255, 255, 255, 255));
-  }, 30, 0.75f, LICE_BLIT_MODE_MUL);
+  Soft(
+      face,
+      [](const Pen& p) {
+        Pen q = p;
+        q.dy = 4;
+        q.RoundRect(kBoxL, kBoxT, kBoxR - kBoxL, kBoxB - kBoxT, kBoxRadius, LICE_RGBA(255, 255, 255, 255));
+      },
+      30, 0.75f, LICE_BLIT_MODE_MUL);
   Grain hammer(kWidth, kHeight, 3);
   Grain cloud(kWidth / 8, kHeight / 8, 2);
   face.Shade(0, 0, (float)kWidth, (float)kHeight, [&](float x, float y, Color& c) {
@@ -359,7 +366,8 @@ void DrawPrint(Layer& face)
 
   // Knob legends and scales.
   Type legend("DejaVu Sans", 12, true);
-  const struct {
+  const struct
+  {
     Point pos;
     const char* label;
   } knobs[] = {{kOutPos, "OUT"}, {kGainLPos, "FUZZ"}};
@@ -400,8 +408,9 @@ void DrawPrint(Layer& face)
   LICE_MemBitmap keyline(kWidth, kHeight);
   LICE_Copy(&keyline, &halo);
   for (int i = 0; i < 3; ++i) LICE_Blur(&keyline, &keyline, 0, 0, 0, 0, kWidth, kHeight);
-  Soft(face, [&](const Pen& p) { LICE_Blit(p.bm, &halo, 2, 4, nullptr, 1.0f, LICE_BLIT_MODE_COPY); }, 10, 0.55f,
-       LICE_BLIT_MODE_MUL);
+  Soft(
+      face, [&](const Pen& p) { LICE_Blit(p.bm, &halo, 2, 4, nullptr, 1.0f, LICE_BLIT_MODE_COPY); }, 10, 0.55f,
+      LICE_BLIT_MODE_MUL);
   auto keylineAt = [&](float x, float y) {
     const int ix = std::clamp((int)x, 0, kWidth - 1), iy = std::clamp((int)y, 0, kHeight - 1);
     return LICE_GETR(keyline.getBits()[iy * keyline.getRowSpan() + ix]) / 255.0f;
@@ -432,8 +441,9 @@ void DrawMark(Layer& face)
   p.Disc(cx, cy, 8, Pack(kPrint));
   p.Disc(cx, cy, 6.6f, Pack(Times(kPaint, 0.93f)));
   // The quill: a slim vane leaning to the right, its shaft crossing the ring.
-  p.Polygon({cx + 4.6f, cy - 5.4f, cx + 2.4f, cy - 0.8f, cx - 1.4f, cy + 3.2f, cx - 0.6f, cy - 0.8f, cx + 1.8f, cy - 4.2f},
-            Pack(kPrint));
+  p.Polygon(
+      {cx + 4.6f, cy - 5.4f, cx + 2.4f, cy - 0.8f, cx - 1.4f, cy + 3.2f, cx - 0.6f, cy - 0.8f, cx + 1.8f, cy - 4.2f},
+      Pack(kPrint));
   p.Stroke(cx + 4.6f, cy - 5.4f, cx - 4.2f, cy + 5.0f, 0.7f, Pack(kPrint));
   Type mark("DejaVu Sans", 10, true);
   mark.Centred(face.Bitmap(), "quillmarsh", 319, cy - 0.5f, 0.2f, kPrint);
@@ -444,10 +454,12 @@ void DrawKnobShadows(Layer& face)
 {
   for (Point pos : {kOutPos, kGainLPos}) {
     const float cx = pos.x + kKnobC, cy = pos.y + kKnobC;
-    Soft(face, [&](const Pen& p) { p.Disc(cx + 1.5f, cy + 3.5f, 21, LICE_RGBA(255, 255, 255, 255)); }, 14, 0.7f,
-         LICE_BLIT_MODE_MUL);
-    Soft(face, [&](const Pen& p) { p.Disc(cx + 0.5f, cy + 1, 22, LICE_RGBA(255, 255, 255, 255)); }, 2, 0.5f,
-         LICE_BLIT_MODE_MUL);
+    Soft(
+        face, [&](const Pen& p) { p.Disc(cx + 1.5f, cy + 3.5f, 21, LICE_RGBA(255, 255, 255, 255)); }, 14, 0.7f,
+        LICE_BLIT_MODE_MUL);
+    Soft(
+        face, [&](const Pen& p) { p.Disc(cx + 0.5f, cy + 1, 22, LICE_RGBA(255, 255, 255, 255)); }, 2, 0.5f,
+        LICE_BLIT_MODE_MUL);
   }
 }
 
@@ -456,10 +468,12 @@ void DrawSwitchHardware(Layer& face)
 {
   const float lx = kBypassPos.x + kLampX, ly = kBypassPos.y + kLampY;
   const float fx = kBypassPos.x + kLampX, fy = kBypassPos.y + kStompY;
-  Soft(face, [&](const Pen& p) { p.Disc(lx + 1, ly + 2, 10, LICE_RGBA(255, 255, 255, 255)); }, 4, 0.6f,
-       LICE_BLIT_MODE_MUL);
-  Soft(face, [&](const Pen& p) { p.Disc(fx + 1.5f, fy + 4, 28, LICE_RGBA(255, 255, 255, 255)); }, 14, 0.7f,
-       LICE_BLIT_MODE_MUL);
+  Soft(
+      face, [&](const Pen& p) { p.Disc(lx + 1, ly + 2, 10, LICE_RGBA(255, 255, 255, 255)); }, 4, 0.6f,
+      LICE_BLIT_MODE_MUL);
+  Soft(
+      face, [&](const Pen& p) { p.Disc(fx + 1.5f, fy + 4, 28, LICE_RGBA(255, 255, 255, 255)); }, 14, 0.7f,
+      LICE_BLIT_MODE_MUL);
   // Rings of turned metal: colour, radius and the height profile of each.
   face.Shade(fx - 30, fy - 30, fx + 30, fy + 30, [&](float x, float y, Color& c) {
     const float dx = x - fx, dy = y - fy, r = std::hypot(dx, dy);
@@ -546,8 +560,9 @@ void DrawLamp(Layer& frame, bool lit)
 {
   const float lx = kLampX, ly = kLampY;
   if (lit) {
-    Soft(frame, [&](const Pen& p) { p.Disc(lx, ly, 9, LICE_RGBA(255, 255, 255, 255)); }, 50, 1.8f, LICE_BLIT_MODE_ADD,
-         Hex(0xff5a28));
+    Soft(
+        frame, [&](const Pen& p) { p.Disc(lx, ly, 9, LICE_RGBA(255, 255, 255, 255)); }, 50, 1.8f, LICE_BLIT_MODE_ADD,
+        Hex(0xff5a28));
   }
   frame.Shade(lx - 7, ly - 7, lx + 7, ly + 7, [&](float x, float y, Color& c) {
     const float dx = x - lx, dy = y - ly, r = std::hypot(dx, dy);
@@ -606,7 +621,8 @@ int main(int argc, char** argv)
   DrawSwitchHardware(face);
   bool ok = Write(dir, kBackground.file, face.Reduce().get());
 
-  const struct {
+  const struct
+  {
     Picture pic;
     Point pos;
   } knobs[] = {{kOutKnob, kOutPos}, {kGainLKnob, kGainLPos}, {kGainMKnob, kGainLPos}};

@@ -14,7 +14,8 @@ namespace {
 const char* const kQualityNames[KelvoCircuit::kNumQualities] = {"standard", "high", "best"};
 }
 
-int main(int argc, char** argv) {
+int main(int argc, char** argv)
+{
   bool quick = false;
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--quick") == 0) {
@@ -24,10 +25,9 @@ int main(int argc, char** argv) {
       return 2;
     }
   }
-  const std::vector<double> freqs = quick ? std::vector<double>{1000, 5000}
-                                          : std::vector<double>{100, 107, 262, 440, 1000, 1010,
-                                                                1568, 2637, 3300, 5000, 7040,
-                                                                10000};
+  const std::vector<double> freqs =
+      quick ? std::vector<double>{1000, 5000}
+            : std::vector<double>{100, 107, 262, 440, 1000, 1010, 1568, 2637, 3300, 5000, 7040, 10000};
   const std::vector<double> levels = quick ? std::vector<double>{-6} : std::vector<double>{-20, -6};
   const std::vector<double> gains = quick ? std::vector<double>{0.3} : std::vector<double>{0.3, 0.9};
   std::printf("Strongest non-harmonic line against the fundamental, dB (where, kHz)\n");
@@ -42,8 +42,7 @@ int main(int argc, char** argv) {
         for (double f : freqs) {
           std::printf("%8g", f);
           for (int q = 0; q < KelvoCircuit::kNumQualities; ++q) {
-            const KelvoAliasing a = KelvoMeasureAliasing(static_cast<KelvoCircuit::Quality>(q),
-                                                         rate, f, level, gainL);
+            const KelvoAliasing a = KelvoMeasureAliasing(static_cast<KelvoCircuit::Quality>(q), rate, f, level, gainL);
             std::printf("  %8.1f (%6.2f) ", a.worstDb, a.worstHz / 1000);
             ns[q] += a.nsPerFrame;
           }
@@ -55,12 +54,12 @@ int main(int argc, char** argv) {
   }
   std::printf("\nProcessor time per stereo frame (mean over the renders above)\n");
   for (int q = 0; q < KelvoCircuit::kNumQualities; ++q) {
-    std::printf("%10s  %6.1f ns  %5.2f x standard  latency %d samples\n", kQualityNames[q],
-                ns[q] / runs, ns[q] / ns[0],
+    std::printf("%10s  %6.1f ns  %5.2f x standard  latency %d samples\n", kQualityNames[q], ns[q] / runs, ns[q] / ns[0],
                 KelvoCircuit::Latency(static_cast<KelvoCircuit::Quality>(q)));
   }
-  std::printf("\nA line below about -150 dB means none to be told apart: every alias of a sine\n"
-              "whose frequency divides the rate lands on a harmonic (100 Hz at 44.1 kHz; 100, 1000\n"
-              "Hz at 48 kHz); the neighbours 107 and 1010 Hz show what folds there.\n");
+  std::printf(
+      "\nA line below about -150 dB means none to be told apart: every alias of a sine\n"
+      "whose frequency divides the rate lands on a harmonic (100 Hz at 44.1 kHz; 100, 1000\n"
+      "Hz at 48 kHz); the neighbours 107 and 1010 Hz show what folds there.\n");
   return 0;
 }

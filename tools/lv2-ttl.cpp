@@ -13,31 +13,26 @@
 
 int main(int argc, char** argv)
 {
-  if (argc < 4)
-  {
+  if (argc < 4) {
     fprintf(stderr, "usage: %s DIR BINARY TTL [--ui URI] [--ui-manifest FILE]\n", argv[0]);
     return 2;
   }
   LV2BundleOptions options;
   options.mBinary = argv[2];
   options.mPluginsFile = argv[3];
-  for (int i = 4; i < argc; i += 2)
-  {
-    if (i + 1 >= argc || (strcmp(argv[i], "--ui") && strcmp(argv[i], "--ui-manifest")))
-    {
+  for (int i = 4; i < argc; i += 2) {
+    if (i + 1 >= argc || (strcmp(argv[i], "--ui") && strcmp(argv[i], "--ui-manifest"))) {
       fprintf(stderr, "%s: unknown option %s\n", argv[0], argv[i]);
       return 2;
     }
-    if (!strcmp(argv[i], "--ui"))
-    {
+    if (!strcmp(argv[i], "--ui")) {
       options.mUIURI = argv[i + 1];
       continue;
     }
     std::ifstream in(argv[i + 1], std::ios::binary);
     std::stringstream text;
     text << in.rdbuf();
-    if (!in)
-    {
+    if (!in) {
       fprintf(stderr, "%s: cannot read %s\n", argv[0], argv[i + 1]);
       return 1;
     }
@@ -47,8 +42,7 @@ int main(int argc, char** argv)
   LV2BundleText text;
   std::string error;
   if (!MakeLV2BundleText(GetIPlugLV2Factory(), options, &text, &error) ||
-      !WriteLV2Bundle(argv[1], options, text, &error))
-  {
+      !WriteLV2Bundle(argv[1], options, text, &error)) {
     fprintf(stderr, "%s: %s\n", argv[0], error.c_str());
     return 1;
   }

@@ -6,7 +6,8 @@
 
 #include "Coeffs/TolkResponse.h"
 
-int main(int argc, char** argv) {
+int main(int argc, char** argv)
+{
   double rate = 44100.0;
   if (argc > 2) {
     std::fprintf(stderr, "usage: %s [sample-rate]\n", argv[0]);
@@ -15,8 +16,7 @@ int main(int argc, char** argv) {
   if (argc == 2) {
     char* end = nullptr;
     rate = std::strtod(argv[1], &end);
-    if (end == argv[1] || *end != '\0' || !std::isfinite(rate) || rate < 8000.0 ||
-        rate > 768000.0) {
+    if (end == argv[1] || *end != '\0' || !std::isfinite(rate) || rate < 8000.0 || rate > 768000.0) {
       std::fprintf(stderr, "%s: sample rate must be a number from 8000 to 768000\n", argv[0]);
       return 2;
     }

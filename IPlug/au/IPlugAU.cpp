@@ -5,25 +5,15 @@
 #include <stdlib.h>
 #include <string.h>
 
-namespace
-{
+namespace {
 const int kDefaultBlockSize = 1024;
 
 // The instance of a factory-record method.
-IPlugAU* Plug(void* self)
-{
-  return IPlugAU::PlugFromRecord(self);
-}
+IPlugAU* Plug(void* self) { return IPlugAU::PlugFromRecord(self); }
 
 // The methods that Lookup hands out: each forwards to its Do body.
-OSStatus AUMethodInitialize(void* self)
-{
-  return IPlugAU::DoInitialize(Plug(self));
-}
-OSStatus AUMethodUninitialize(void* self)
-{
-  return IPlugAU::DoUninitialize(Plug(self));
-}
+OSStatus AUMethodInitialize(void* self) { return IPlugAU::DoInitialize(Plug(self)); }
+OSStatus AUMethodUninitialize(void* self) { return IPlugAU::DoUninitialize(Plug(self)); }
 OSStatus AUMethodGetPropertyInfo(void* self, AudioUnitPropertyID prop, AudioUnitScope scope, AudioUnitElement elem,
                                  UInt32* pOutDataSize, Boolean* pOutWritable)
 {
@@ -49,10 +39,7 @@ OSStatus AUMethodSetParameter(void* self, AudioUnitParameterID param, AudioUnitS
 {
   return IPlugAU::DoSetParameter(Plug(self), param, scope, elem, value, offsetFrames);
 }
-OSStatus AUMethodReset(void* self, AudioUnitScope, AudioUnitElement)
-{
-  return IPlugAU::DoReset(Plug(self));
-}
+OSStatus AUMethodReset(void* self, AudioUnitScope, AudioUnitElement) { return IPlugAU::DoReset(Plug(self)); }
 OSStatus AUMethodAddPropertyListener(void* self, AudioUnitPropertyID prop, AudioUnitPropertyListenerProc proc,
                                      void* pUserData)
 {
@@ -108,32 +95,43 @@ OSStatus FactoryClose(void* self)
 // The method for a selector, or null.
 AudioComponentMethod FactoryLookup(SInt16 selector)
 {
-  switch (selector)
-  {
-    case kAudioUnitInitializeSelect: return (AudioComponentMethod)AUMethodInitialize;
-    case kAudioUnitUninitializeSelect: return (AudioComponentMethod)AUMethodUninitialize;
-    case kAudioUnitGetPropertyInfoSelect: return (AudioComponentMethod)AUMethodGetPropertyInfo;
-    case kAudioUnitGetPropertySelect: return (AudioComponentMethod)AUMethodGetProperty;
-    case kAudioUnitSetPropertySelect: return (AudioComponentMethod)AUMethodSetProperty;
-    case kAudioUnitGetParameterSelect: return (AudioComponentMethod)AUMethodGetParameter;
-    case kAudioUnitSetParameterSelect: return (AudioComponentMethod)AUMethodSetParameter;
-    case kAudioUnitResetSelect: return (AudioComponentMethod)AUMethodReset;
-    case kAudioUnitAddPropertyListenerSelect: return (AudioComponentMethod)AUMethodAddPropertyListener;
-    case kAudioUnitRemovePropertyListenerSelect: return (AudioComponentMethod)AUMethodRemovePropertyListener;
-    case kAudioUnitRenderSelect: return (AudioComponentMethod)AUMethodRender;
-    case kAudioUnitAddRenderNotifySelect: return (AudioComponentMethod)AUMethodAddRenderNotify;
-    case kAudioUnitRemoveRenderNotifySelect: return (AudioComponentMethod)AUMethodRemoveRenderNotify;
-    case kAudioUnitScheduleParametersSelect: return (AudioComponentMethod)AUMethodScheduleParameters;
+  switch (selector) {
+    case kAudioUnitInitializeSelect:
+      return (AudioComponentMethod)AUMethodInitialize;
+    case kAudioUnitUninitializeSelect:
+      return (AudioComponentMethod)AUMethodUninitialize;
+    case kAudioUnitGetPropertyInfoSelect:
+      return (AudioComponentMethod)AUMethodGetPropertyInfo;
+    case kAudioUnitGetPropertySelect:
+      return (AudioComponentMethod)AUMethodGetProperty;
+    case kAudioUnitSetPropertySelect:
+      return (AudioComponentMethod)AUMethodSetProperty;
+    case kAudioUnitGetParameterSelect:
+      return (AudioComponentMethod)AUMethodGetParameter;
+    case kAudioUnitSetParameterSelect:
+      return (AudioComponentMethod)AUMethodSetParameter;
+    case kAudioUnitResetSelect:
+      return (AudioComponentMethod)AUMethodReset;
+    case kAudioUnitAddPropertyListenerSelect:
+      return (AudioComponentMethod)AUMethodAddPropertyListener;
+    case kAudioUnitRemovePropertyListenerSelect:
+      return (AudioComponentMethod)AUMethodRemovePropertyListener;
+    case kAudioUnitRenderSelect:
+      return (AudioComponentMethod)AUMethodRender;
+    case kAudioUnitAddRenderNotifySelect:
+      return (AudioComponentMethod)AUMethodAddRenderNotify;
+    case kAudioUnitRemoveRenderNotifySelect:
+      return (AudioComponentMethod)AUMethodRemoveRenderNotify;
+    case kAudioUnitScheduleParametersSelect:
+      return (AudioComponentMethod)AUMethodScheduleParameters;
     case kAudioUnitRemovePropertyListenerWithUserDataSelect:
       return (AudioComponentMethod)AUMethodRemovePropertyListenerWithUserData;
-    default: return nullptr;
+    default:
+      return nullptr;
   }
 }
 
-void DestructPlug(void* obj)
-{
-  ((IPlugAU*)obj)->~IPlugAU();
-}
+void DestructPlug(void* obj) { ((IPlugAU*)obj)->~IPlugAU(); }
 
 IPlugAU::BusChannels* NewBus(int nPlugChannels, int startIdx)
 {
@@ -163,27 +161,23 @@ void IPlugAU::InitFactoryRecord(FactoryRecord* record, void* (*construct)(void*)
   record->mDestruct = DestructPlug;
 }
 
-IPlugAU* IPlugAU::PlugFromRecord(void* record)
-{
-  return (IPlugAU*)((char*)record + sizeof(FactoryRecord));
-}
+IPlugAU* IPlugAU::PlugFromRecord(void* record) { return (IPlugAU*)((char*)record + sizeof(FactoryRecord)); }
 
 IPlugAU::IPlugAU(IPlugInstanceInfo instanceInfo, int nParams, const char* channelIOStr, int nPresets,
-                 const char* effectName, const char* productName, const char* mfrName,
-                 int vendorVersion, int uniqueID, int mfrID, int latency,
-                 bool plugDoesMidi, bool plugDoesChunks, bool plugIsInst, int plugScChans)
-  : IPlugBase(nParams, channelIOStr, nPresets, effectName, productName, mfrName, vendorVersion, uniqueID, mfrID,
-              latency, plugDoesMidi, plugDoesChunks, plugIsInst, kAPIAU)
-  , mCI(nullptr)
-  , mActive(false)
-  , mIsOffline(false)
-  , mRenderTimestamp(-1.0)
-  , mTempo(120.0)
-  , mRenderNotify(true)
-  , mInBuses(true)
-  , mOutBuses(true)
-  , mInBusConnections(true)
-  , mPropertyListeners(true)
+                 const char* effectName, const char* productName, const char* mfrName, int vendorVersion, int uniqueID,
+                 int mfrID, int latency, bool plugDoesMidi, bool plugDoesChunks, bool plugIsInst, int plugScChans)
+    : IPlugBase(nParams, channelIOStr, nPresets, effectName, productName, mfrName, vendorVersion, uniqueID, mfrID,
+                latency, plugDoesMidi, plugDoesChunks, plugIsInst, kAPIAU),
+      mCI(nullptr),
+      mActive(false),
+      mIsOffline(false),
+      mRenderTimestamp(-1.0),
+      mTempo(120.0),
+      mRenderNotify(true),
+      mInBuses(true),
+      mOutBuses(true),
+      mInBusConnections(true),
+      mPropertyListeners(true)
 {
   Trace(TRACELOC, "%s", effectName ? effectName : "");
   memset(mParamDisplayStr, 0, sizeof(mParamDisplayStr));
@@ -192,18 +186,14 @@ IPlugAU::IPlugAU(IPlugInstanceInfo instanceInfo, int nParams, const char* channe
   mCocoaViewFactoryClassName.Set(instanceInfo.mCocoaViewFactoryClassName.Get());
 
   const int nInputs = NInChannels(), nOutputs = NOutChannels();
-  if (nInputs)
-  {
-    if (plugScChans > 0 && plugScChans < nInputs)
-    {
+  if (nInputs) {
+    if (plugScChans > 0 && plugScChans < nInputs) {
       mInBuses.Add(NewBus(nInputs - plugScChans, 0));
       mInBuses.Add(NewBus(plugScChans, nInputs - plugScChans));
       mInBusConnections.Add(NewConnection());
       mInBusConnections.Add(NewConnection());
       SetInputBusLabel(0, "main input");
-    }
-    else
-    {
+    } else {
       mInBuses.Add(NewBus(nInputs, 0));
       mInBusConnections.Add(NewConnection());
       SetInputBusLabel(0, "input");
@@ -211,21 +201,16 @@ IPlugAU::IPlugAU(IPlugInstanceInfo instanceInfo, int nParams, const char* channe
     SetInputBusLabel(1, "aux input");
   }
 
-  if (plugIsInst)
-  {
-    for (int i = 0, start = 0; start < nOutputs; ++i, start += 2)
-    {
+  if (plugIsInst) {
+    for (int i = 0, start = 0; start < nOutputs; ++i, start += 2) {
       mOutBuses.Add(NewBus(nOutputs - start < 2 ? nOutputs - start : 2, start));
-      if (i < 2)
-      {
+      if (i < 2) {
         char label[32];
         snprintf(label, sizeof(label), "output %i", i + 1);
         SetOutputBusLabel(i, label);
       }
     }
-  }
-  else if (nOutputs)
-  {
+  } else if (nOutputs) {
     mOutBuses.Add(NewBus(nOutputs, 0));
     SetOutputBusLabel(0, "output");
   }
@@ -244,10 +229,7 @@ IPlugAU::~IPlugAU()
   mPropertyListeners.Empty(true);
 }
 
-void IPlugAU::SetInstanceHandle(AudioComponentInstance ci)
-{
-  mCI = ci;
-}
+void IPlugAU::SetInstanceHandle(AudioComponentInstance ci) { mCI = ci; }
 
 OSStatus IPlugAU::DoInitialize(IPlugAU* _this)
 {
@@ -278,8 +260,7 @@ OSStatus IPlugAU::DoAddPropertyListener(IPlugAU* _this, AudioUnitPropertyID prop
                                         void* pUserData)
 {
   WDL_MutexLock lock(&_this->mMutex);
-  for (int i = 0; i < _this->mPropertyListeners.GetSize(); ++i)
-  {
+  for (int i = 0; i < _this->mPropertyListeners.GetSize(); ++i) {
     PropertyListener* pListener = _this->mPropertyListeners.Get(i);
     if (pListener->mPropID == prop && pListener->mListenerProc == proc) return noErr;
   }
@@ -291,15 +272,12 @@ OSStatus IPlugAU::DoAddPropertyListener(IPlugAU* _this, AudioUnitPropertyID prop
   return noErr;
 }
 
-OSStatus IPlugAU::DoRemovePropertyListener(IPlugAU* _this, AudioUnitPropertyID prop,
-                                           AudioUnitPropertyListenerProc proc)
+OSStatus IPlugAU::DoRemovePropertyListener(IPlugAU* _this, AudioUnitPropertyID prop, AudioUnitPropertyListenerProc proc)
 {
   WDL_MutexLock lock(&_this->mMutex);
-  for (int i = 0; i < _this->mPropertyListeners.GetSize(); ++i)
-  {
+  for (int i = 0; i < _this->mPropertyListeners.GetSize(); ++i) {
     PropertyListener* pListener = _this->mPropertyListeners.Get(i);
-    if (pListener->mPropID == prop && pListener->mListenerProc == proc)
-    {
+    if (pListener->mPropID == prop && pListener->mListenerProc == proc) {
       _this->mPropertyListeners.Delete(i, true);
       break;
     }
@@ -311,11 +289,9 @@ OSStatus IPlugAU::DoRemovePropertyListenerWithUserData(IPlugAU* _this, AudioUnit
                                                        AudioUnitPropertyListenerProc proc, void* pUserData)
 {
   WDL_MutexLock lock(&_this->mMutex);
-  for (int i = 0; i < _this->mPropertyListeners.GetSize(); ++i)
-  {
+  for (int i = 0; i < _this->mPropertyListeners.GetSize(); ++i) {
     PropertyListener* pListener = _this->mPropertyListeners.Get(i);
-    if (pListener->mPropID == prop && pListener->mListenerProc == proc && pListener->mProcArgs == pUserData)
-    {
+    if (pListener->mPropID == prop && pListener->mListenerProc == proc && pListener->mProcArgs == pUserData) {
       _this->mPropertyListeners.Delete(i, true);
       break;
     }
@@ -337,10 +313,8 @@ OSStatus IPlugAU::DoAddRenderNotify(IPlugAU* _this, AURenderCallback proc, void*
 OSStatus IPlugAU::DoRemoveRenderNotify(IPlugAU* _this, AURenderCallback proc, void*)
 {
   WDL_MutexLock lock(&_this->mMutex);
-  for (int i = 0; i < _this->mRenderNotify.GetSize(); ++i)
-  {
-    if (_this->mRenderNotify.Get(i)->mFunc == proc)
-    {
+  for (int i = 0; i < _this->mRenderNotify.GetSize(); ++i) {
+    if (_this->mRenderNotify.Get(i)->mFunc == proc) {
       _this->mRenderNotify.Delete(i, true);
       break;
     }
@@ -377,12 +351,14 @@ OSStatus IPlugAU::GetProc(AudioUnitElement type, UInt32*, void* pData)
 IPlugAU::BusChannels* IPlugAU::GetBus(AudioUnitScope scope, AudioUnitElement busIdx)
 {
   if (busIdx > 0x7fffffff) return nullptr;
-  switch (scope)
-  {
+  switch (scope) {
     case kAudioUnitScope_Global:
-    case kAudioUnitScope_Output: return mOutBuses.Get((int)busIdx);
-    case kAudioUnitScope_Input: return mInBuses.Get((int)busIdx);
-    default: return nullptr;
+    case kAudioUnitScope_Output:
+      return mOutBuses.Get((int)busIdx);
+    case kAudioUnitScope_Input:
+      return mInBuses.Get((int)busIdx);
+    default:
+      return nullptr;
   }
 }
 
@@ -390,11 +366,9 @@ int IPlugAU::NHostChannelsConnected(WDL_PtrList<BusChannels>* pBuses, int exclud
 {
   bool init = false;
   int nCh = 0;
-  for (int i = 0; i < pBuses->GetSize(); ++i)
-  {
+  for (int i = 0; i < pBuses->GetSize(); ++i) {
     int nHost = pBuses->Get(i)->mNHostChannels;
-    if (i != excludeIdx && nHost >= 0)
-    {
+    if (i != excludeIdx && nHost >= 0) {
       nCh += nHost;
       init = true;
     }
@@ -412,14 +386,11 @@ bool IPlugAU::CheckLegalIO()
 bool IPlugAU::CheckLegalIO(AudioUnitScope scope, int busIdx, int nChannels)
 {
   int nIn, nOut;
-  if (scope == kAudioUnitScope_Input)
-  {
+  if (scope == kAudioUnitScope_Input) {
     int others = NHostChannelsConnected(&mInBuses, busIdx);
     nIn = (others > 0 ? others : 0) + nChannels;
     nOut = mActive ? NHostChannelsConnected(&mOutBuses, -1) : -1;
-  }
-  else
-  {
+  } else {
     int others = NHostChannelsConnected(&mOutBuses, busIdx);
     nIn = mActive ? NHostChannelsConnected(&mInBuses, -1) : -1;
     nOut = (others > 0 ? others : 0) + nChannels;
@@ -431,20 +402,21 @@ void IPlugAU::AssessInputConnections()
 {
   WDL_MutexLock lock(&mMutex);
   SetInputChannelConnections(0, NInChannels(), false);
-  for (int i = 0; i < mInBuses.GetSize(); ++i)
-  {
+  for (int i = 0; i < mInBuses.GetSize(); ++i) {
     BusChannels* pBus = mInBuses.Get(i);
     InputBusConnection* pConn = mInBusConnections.Get(i);
-    if (pConn->mUpstreamRenderProc && pConn->mUpstreamObj) pConn->mInputType = eDirectFastProc;
-    else if (pConn->mUpstreamUnit) pConn->mInputType = eDirectNoFastProc;
-    else if (pConn->mUpstreamRenderCallback.inputProc) pConn->mInputType = eRenderCallback;
-    else pConn->mInputType = eNotConnected;
+    if (pConn->mUpstreamRenderProc && pConn->mUpstreamObj)
+      pConn->mInputType = eDirectFastProc;
+    else if (pConn->mUpstreamUnit)
+      pConn->mInputType = eDirectNoFastProc;
+    else if (pConn->mUpstreamRenderCallback.inputProc)
+      pConn->mInputType = eRenderCallback;
+    else
+      pConn->mInputType = eNotConnected;
 
     pBus->mConnected = pConn->mInputType != eNotConnected;
-    if (pBus->mConnected)
-    {
-      if (pBus->mNHostChannels < 0)
-      {
+    if (pBus->mConnected) {
+      if (pBus->mNHostChannels < 0) {
         pBus->mNHostChannels = pBus->mNPlugChannels;
         Trace(TRACELOC, "AssumeChannels:%d", pBus->mNHostChannels);
       }
@@ -453,34 +425,33 @@ void IPlugAU::AssessInputConnections()
       SetInputChannelConnections(start, nHost, true);
       SetInputChannelConnections(start + nHost, rest > 0 ? rest : 0, false);
     }
-    Trace(TRACELOC, "%d:%s:%d:%d:%d", i, AUInputTypeStr(pConn->mInputType), pBus->mNHostChannels,
-          pBus->mNPlugChannels, pBus->mPlugChannelStartIdx);
+    Trace(TRACELOC, "%d:%s:%d:%d:%d", i, AUInputTypeStr(pConn->mInputType), pBus->mNHostChannels, pBus->mNPlugChannels,
+          pBus->mPlugChannelStartIdx);
   }
 }
 
 void IPlugAU::ClearConnections()
 {
-  for (int i = 0; i < mInBuses.GetSize(); ++i)
-  {
+  for (int i = 0; i < mInBuses.GetSize(); ++i) {
     mInBuses.Get(i)->mConnected = false;
     mInBuses.Get(i)->mNHostChannels = -1;
   }
-  for (int i = 0; i < mOutBuses.GetSize(); ++i)
-  {
+  for (int i = 0; i < mOutBuses.GetSize(); ++i) {
     mOutBuses.Get(i)->mConnected = false;
     mOutBuses.Get(i)->mNHostChannels = -1;
   }
-  for (int i = 0; i < mInBusConnections.GetSize(); ++i)
-    memset(mInBusConnections.Get(i), 0, sizeof(InputBusConnection));
+  for (int i = 0; i < mInBusConnections.GetSize(); ++i) memset(mInBusConnections.Get(i), 0, sizeof(InputBusConnection));
 }
 
 UInt32 IPlugAU::GetTagForNumChannels(int numChannels)
 {
-  switch (numChannels)
-  {
-    case 1: return kAudioChannelLayoutTag_Mono;
-    case 2: return kAudioChannelLayoutTag_Stereo;
-    default: return kAudioChannelLayoutTag_Unknown;
+  switch (numChannels) {
+    case 1:
+      return kAudioChannelLayoutTag_Mono;
+    case 2:
+      return kAudioChannelLayoutTag_Stereo;
+    default:
+      return kAudioChannelLayoutTag_Unknown;
   }
 }
 
@@ -504,19 +475,24 @@ void IPlugAU::MakeDefaultASBD(AudioStreamBasicDescription* pASBD, double sampleR
   pASBD->mChannelsPerFrame = nChannels;
   pASBD->mFramesPerPacket = 1;
   int nBytes = sizeof(float);
-  if (interleaved) nBytes *= nChannels;
-  else pASBD->mFormatFlags |= kAudioFormatFlagIsNonInterleaved;
+  if (interleaved)
+    nBytes *= nChannels;
+  else
+    pASBD->mFormatFlags |= kAudioFormatFlagIsNonInterleaved;
   pASBD->mBytesPerPacket = pASBD->mBytesPerFrame = nBytes;
 }
 
 const char* IPlugAU::AUInputTypeStr(int type)
 {
-  switch (type)
-  {
-    case eDirectFastProc: return "DirectFastProc";
-    case eDirectNoFastProc: return "DirectNoFastProc";
-    case eRenderCallback: return "RenderCallback";
-    default: return "NotConnected";
+  switch (type) {
+    case eDirectFastProc:
+      return "DirectFastProc";
+    case eDirectNoFastProc:
+      return "DirectNoFastProc";
+    case eRenderCallback:
+      return "RenderCallback";
+    default:
+      return "NotConnected";
   }
 }
 
@@ -554,17 +530,13 @@ void IPlugAU::EndInformHostOfParamChange(int idx)
 
 void IPlugAU::InformListeners(AudioUnitPropertyID propID, AudioUnitScope scope)
 {
-  for (int i = 0; i < mPropertyListeners.GetSize(); ++i)
-  {
+  for (int i = 0; i < mPropertyListeners.GetSize(); ++i) {
     PropertyListener* pListener = mPropertyListeners.Get(i);
     if (pListener->mPropID == propID) pListener->mListenerProc(pListener->mProcArgs, mCI, propID, scope, 0);
   }
 }
 
-void IPlugAU::InformHostOfProgramChange()
-{
-  InformListeners(kAudioUnitProperty_PresentPreset, kAudioUnitScope_Global);
-}
+void IPlugAU::InformHostOfProgramChange() { InformListeners(kAudioUnitProperty_PresentPreset, kAudioUnitScope_Global); }
 
 void IPlugAU::SetLatency(int samples)
 {
@@ -590,11 +562,9 @@ EHost IPlugAU::GetHost()
   if (host != kHostUninit) return host;
   CFBundleRef mainBundle = CFBundleGetMainBundle();
   CFStringRef id = mainBundle ? CFBundleGetIdentifier(mainBundle) : nullptr;
-  if (id)
-  {
+  if (id) {
     char text[1024];
-    if (CFStringGetCString(id, text, sizeof(text), kCFStringEncodingUTF8))
-    {
+    if (CFStringGetCString(id, text, sizeof(text), kCFStringEncodingUTF8)) {
       SetHost(text, 0);
       return IPlugBase::GetHost();
     }
@@ -603,7 +573,4 @@ EHost IPlugAU::GetHost()
   return IPlugBase::GetHost();
 }
 
-bool IPlugAU::SendMidiMsg(IMidiMsg*)
-{
-  return false;
-}
+bool IPlugAU::SendMidiMsg(IMidiMsg*) { return false; }

@@ -27,9 +27,8 @@ class IPlugAU : public IPlugBase
 {
 public:
   // The wrapper's buses follow the base's channel records; see the member comments.
-  IPlugAU(IPlugInstanceInfo instanceInfo, int nParams, const char* channelIOStr, int nPresets,
-          const char* effectName, const char* productName, const char* mfrName,
-          int vendorVersion, int uniqueID, int mfrID, int latency,
+  IPlugAU(IPlugInstanceInfo instanceInfo, int nParams, const char* channelIOStr, int nPresets, const char* effectName,
+          const char* productName, const char* mfrName, int vendorVersion, int uniqueID, int mfrID, int latency,
           bool plugDoesMidi, bool plugDoesChunks, bool plugIsInst, int plugScChans);
   ~IPlugAU() override;
 
@@ -54,19 +53,13 @@ public:
   void SetBlockSize(int blockSize) override;
 
   // How an input bus is fed.
-  enum EAUInputType
-  {
-    eNotConnected = 0,
-    eDirectFastProc,
-    eDirectNoFastProc,
-    eRenderCallback
-  };
+  enum EAUInputType { eNotConnected = 0, eDirectFastProc, eDirectNoFastProc, eRenderCallback };
 
   // One bus: the host's view of a run of plug-in channels.
   struct BusChannels
   {
-    bool mConnected;             // inputs: has a source; outputs: rendered since the last clearing
-    int mNHostChannels;          // from the host's stream format; -1 while unset
+    bool mConnected;     // inputs: has a source; outputs: rendered since the last clearing
+    int mNHostChannels;  // from the host's stream format; -1 while unset
     int mNPlugChannels;
     int mPlugChannelStartIdx;
   };
@@ -125,12 +118,12 @@ public:
   static OSStatus DoUninitialize(IPlugAU* _this);
   static OSStatus DoGetPropertyInfo(IPlugAU* _this, AudioUnitPropertyID prop, AudioUnitScope scope,
                                     AudioUnitElement elem, UInt32* pOutDataSize, Boolean* pOutWritable);
-  static OSStatus DoGetProperty(IPlugAU* _this, AudioUnitPropertyID prop, AudioUnitScope scope,
-                                AudioUnitElement elem, void* pOutData, UInt32* pIODataSize);
-  static OSStatus DoSetProperty(IPlugAU* _this, AudioUnitPropertyID prop, AudioUnitScope scope,
-                                AudioUnitElement elem, const void* pInData, UInt32 dataSize);
-  static OSStatus DoAddPropertyListener(IPlugAU* _this, AudioUnitPropertyID prop,
-                                        AudioUnitPropertyListenerProc proc, void* pUserData);
+  static OSStatus DoGetProperty(IPlugAU* _this, AudioUnitPropertyID prop, AudioUnitScope scope, AudioUnitElement elem,
+                                void* pOutData, UInt32* pIODataSize);
+  static OSStatus DoSetProperty(IPlugAU* _this, AudioUnitPropertyID prop, AudioUnitScope scope, AudioUnitElement elem,
+                                const void* pInData, UInt32 dataSize);
+  static OSStatus DoAddPropertyListener(IPlugAU* _this, AudioUnitPropertyID prop, AudioUnitPropertyListenerProc proc,
+                                        void* pUserData);
   static OSStatus DoRemovePropertyListener(IPlugAU* _this, AudioUnitPropertyID prop,
                                            AudioUnitPropertyListenerProc proc);
   static OSStatus DoRemovePropertyListenerWithUserData(IPlugAU* _this, AudioUnitPropertyID prop,
@@ -175,11 +168,11 @@ public:
   OSStatus SetState(CFPropertyListRef pPropList);
 
   // Info (pData null) or value of a property. Caller holds the mutex.
-  OSStatus GetProperty(AudioUnitPropertyID propID, AudioUnitScope scope, AudioUnitElement element,
-                       UInt32* pDataSize, Boolean* pWriteable, void* pData);
+  OSStatus GetProperty(AudioUnitPropertyID propID, AudioUnitScope scope, AudioUnitElement element, UInt32* pDataSize,
+                       Boolean* pWriteable, void* pData);
   // Applies a property. Caller holds the mutex.
-  OSStatus SetProperty(AudioUnitPropertyID propID, AudioUnitScope scope, AudioUnitElement element,
-                       UInt32* pDataSize, const void* pData);
+  OSStatus SetProperty(AudioUnitPropertyID propID, AudioUnitScope scope, AudioUnitElement element, UInt32* pDataSize,
+                       const void* pData);
   // Calls every listener of propID.
   void InformListeners(AudioUnitPropertyID propID, AudioUnitScope scope);
   // Sends one parameter event (scope and element 0) to the platform.
@@ -218,8 +211,8 @@ private:
   OSStatus GetFactoryPresets(CFArrayRef* ppArray);
   bool CanDoCocoaUI();
   // Calls the render-notify records' callbacks [0, n) with the given action flag.
-  void NotifyRender(int n, AudioUnitRenderActionFlags action, const AudioTimeStamp* pTimestamp,
-                    UInt32 outputBusIdx, UInt32 nFrames, AudioBufferList* pBufferList);
+  void NotifyRender(int n, AudioUnitRenderActionFlags action, const AudioTimeStamp* pTimestamp, UInt32 outputBusIdx,
+                    UInt32 nFrames, AudioBufferList* pBufferList);
   OSStatus PullInputs(const AudioTimeStamp* pTimestamp, UInt32 nFrames);
 
   WDL_String mCocoaViewFactoryClassName;

@@ -3,8 +3,7 @@
 
 #include <string.h>
 
-namespace
-{
+namespace {
 // A new key string for one lookup or insertion; the caller releases it.
 CFStringRef MakeKey(const char* key)
 {
@@ -31,10 +30,7 @@ CFTypeRef GetTypedValue(CFDictionaryRef pDict, const char* key, CFTypeID typeID)
   return (value && CFGetTypeID(value) == typeID) ? value : nullptr;
 }
 
-CFAUPreset* Mutable(CFAUPresetRef preset)
-{
-  return const_cast<CFAUPreset*>(preset);
-}
+CFAUPreset* Mutable(CFAUPresetRef preset) { return const_cast<CFAUPreset*>(preset); }
 }  // namespace
 
 void PutNumberInDict(CFMutableDictionaryRef pDict, const char* key, const void* pNumber, CFNumberType numberType)
@@ -58,8 +54,7 @@ bool GetStrFromDict(CFDictionaryRef pDict, const char* key, char* value, int val
   value[0] = '\0';
   CFStringRef str = (CFStringRef)GetTypedValue(pDict, key, CFStringGetTypeID());
   if (!str) return false;
-  if (!CFStringGetCString(str, value, valueSize, kCFStringEncodingUTF8))
-  {
+  if (!CFStringGetCString(str, value, valueSize, kCFStringEncodingUTF8)) {
     value[0] = '\0';
     return false;
   }
@@ -106,8 +101,7 @@ CFAUPresetRef CFAUPresetCreate(CFAllocatorRef allocator, SInt32 presetNumber, CF
 
 CFAUPresetRef CFAUPresetRetain(CFAUPresetRef preset)
 {
-  if (preset)
-  {
+  if (preset) {
     CFAUPreset* p = Mutable(preset);
     if (p->au.presetName) CFRetain(p->au.presetName);
     ++p->retainCount;
@@ -120,8 +114,7 @@ void CFAUPresetRelease(CFAUPresetRef preset)
   if (!preset || preset->retainCount <= 0) return;
   CFAUPreset* p = Mutable(preset);
   if (p->au.presetName) CFRelease(p->au.presetName);
-  if (--p->retainCount == 0)
-  {
+  if (--p->retainCount == 0) {
     p->au.presetName = nullptr;
     p->au.presetNumber = 0;
     CFAllocatorDeallocate(p->allocator, p);
@@ -133,10 +126,7 @@ const void* CFAUPresetArrayRetainCallBack(CFAllocatorRef, const void* preset)
   return CFAUPresetRetain((CFAUPresetRef)preset);
 }
 
-void CFAUPresetArrayReleaseCallBack(CFAllocatorRef, const void* preset)
-{
-  CFAUPresetRelease((CFAUPresetRef)preset);
-}
+void CFAUPresetArrayReleaseCallBack(CFAllocatorRef, const void* preset) { CFAUPresetRelease((CFAUPresetRef)preset); }
 
 Boolean CFAUPresetArrayEqualCallBack(const void* preset1, const void* preset2)
 {
@@ -150,8 +140,8 @@ CFStringRef CFAUPresetArrayCopyDescriptionCallBack(const void* preset)
 {
   CFAUPresetRef p = (CFAUPresetRef)preset;
   return CFStringCreateWithFormat(kCFAllocatorDefault, nullptr,
-                                  CFSTR("AUPreset:\npreset number = %d\npreset name = %@"),
-                                  (int)p->au.presetNumber, p->au.presetName);
+                                  CFSTR("AUPreset:\npreset number = %d\npreset name = %@"), (int)p->au.presetNumber,
+                                  p->au.presetName);
 }
 
 void CFAUPresetArrayCallBacks_Init(CFArrayCallBacks* callBacks)
@@ -164,6 +154,6 @@ void CFAUPresetArrayCallBacks_Init(CFArrayCallBacks* callBacks)
   callBacks->equal = CFAUPresetArrayEqualCallBack;
 }
 
-const CFArrayCallBacks kCFAUPresetArrayCallBacks = {
-  0, CFAUPresetArrayRetainCallBack, CFAUPresetArrayReleaseCallBack,
-  CFAUPresetArrayCopyDescriptionCallBack, CFAUPresetArrayEqualCallBack};
+const CFArrayCallBacks kCFAUPresetArrayCallBacks = {0, CFAUPresetArrayRetainCallBack, CFAUPresetArrayReleaseCallBack,
+                                                    CFAUPresetArrayCopyDescriptionCallBack,
+                                                    CFAUPresetArrayEqualCallBack};

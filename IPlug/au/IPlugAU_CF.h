@@ -28,9 +28,9 @@ bool GetSInt32FromDict(CFDictionaryRef pDict, const char* key, SInt32* pValue);
 struct CFAUPreset
 {
   AUPreset au;
-  UInt32 reserved;             // always 0
-  CFAllocatorRef allocator;    // the allocator that owns the record
-  CFIndex retainCount;         // 1 at creation
+  UInt32 reserved;           // always 0
+  CFAllocatorRef allocator;  // the allocator that owns the record
+  CFIndex retainCount;       // 1 at creation
 };
 typedef const CFAUPreset* CFAUPresetRef;
 

@@ -8,7 +8,8 @@ NSView* Kelvo_View::uiViewForAudioUnit(AudioUnit inAudioUnit, NSSize inPreferred
   IPlugAU* plug = nullptr;
   UInt32 size = sizeof(plug);
   if (!inAudioUnit ||
-      AudioUnitGetProperty(inAudioUnit, IPlugAU::kIPlugObjectPropertyID, kAudioUnitScope_Global, 0, &plug, &size) != noErr ||
+      AudioUnitGetProperty(inAudioUnit, IPlugAU::kIPlugObjectPropertyID, kAudioUnitScope_Global, 0, &plug, &size) !=
+          noErr ||
       size != sizeof(plug) || !plug)
     return nullptr;
   mPlug = plug;
@@ -19,7 +20,4 @@ NSView* Kelvo_View::uiViewForAudioUnit(AudioUnit inAudioUnit, NSSize inPreferred
   return view;
 }
 
-NSString* Kelvo_View::description() const
-{
-  return NSStr("Kelvo View");
-}
+NSString* Kelvo_View::description() const { return NSStr("Kelvo View"); }

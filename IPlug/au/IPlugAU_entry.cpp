@@ -4,8 +4,7 @@
 
 #include <string.h>
 
-namespace
-{
+namespace {
 // Argument idx (0-based, the instance not counted) of a component call: the block holds the
 // calling instance first and the arguments after it, each in a slot of its own.
 template <typename T>
@@ -31,8 +30,7 @@ ComponentResult IPlugAU::IPlugAUEntry(ComponentParameters* params, void* pPlug)
   IPlugAU* _this = (IPlugAU*)pPlug;
   Trace(TRACELOC, "(%d:%s)", select, AUSelectStr(select));
 
-  if (select == kComponentOpenSelect)
-  {
+  if (select == kComponentOpenSelect) {
     ComponentInstance ci = (ComponentInstance)params->params[0];
     _this = (IPlugAU*)MakePlug(nullptr);
     _this->HostSpecificInit();
@@ -44,17 +42,18 @@ ComponentResult IPlugAU::IPlugAUEntry(ComponentParameters* params, void* pPlug)
   if (select == kComponentCanDoSelect) return CanDoSelector(Arg<SInt16>(params, 0)) ? 1 : 0;
   if (!_this) return badComponentSelector;
 
-  switch (select)
-  {
-    case kComponentCloseSelect:
-    {
+  switch (select) {
+    case kComponentCloseSelect: {
       _this->ClearConnections();
       delete _this;
       return noErr;
     }
-    case kComponentVersionSelect: return _this->GetEffectVersion(false);
-    case kAudioUnitInitializeSelect: return DoInitialize(_this);
-    case kAudioUnitUninitializeSelect: return DoUninitialize(_this);
+    case kComponentVersionSelect:
+      return _this->GetEffectVersion(false);
+    case kAudioUnitInitializeSelect:
+      return DoInitialize(_this);
+    case kAudioUnitUninitializeSelect:
+      return DoUninitialize(_this);
     case kAudioUnitGetPropertyInfoSelect:
       return DoGetPropertyInfo(_this, Arg<AudioUnitPropertyID>(params, 0), Arg<AudioUnitScope>(params, 1),
                                Arg<AudioUnitElement>(params, 2), Arg<UInt32*>(params, 3), Arg<Boolean*>(params, 4));
@@ -71,7 +70,8 @@ ComponentResult IPlugAU::IPlugAUEntry(ComponentParameters* params, void* pPlug)
       return DoSetParameter(_this, Arg<AudioUnitParameterID>(params, 0), Arg<AudioUnitScope>(params, 1),
                             Arg<AudioUnitElement>(params, 2), Arg<AudioUnitParameterValue>(params, 3),
                             Arg<UInt32>(params, 4));
-    case kAudioUnitResetSelect: return DoReset(_this);
+    case kAudioUnitResetSelect:
+      return DoReset(_this);
     case kAudioUnitAddPropertyListenerSelect:
       return DoAddPropertyListener(_this, Arg<AudioUnitPropertyID>(params, 0),
                                    Arg<AudioUnitPropertyListenerProc>(params, 1), Arg<void*>(params, 2));
@@ -80,8 +80,7 @@ ComponentResult IPlugAU::IPlugAUEntry(ComponentParameters* params, void* pPlug)
                                       Arg<AudioUnitPropertyListenerProc>(params, 1));
     case kAudioUnitRemovePropertyListenerWithUserDataSelect:
       return DoRemovePropertyListenerWithUserData(_this, Arg<AudioUnitPropertyID>(params, 0),
-                                                  Arg<AudioUnitPropertyListenerProc>(params, 1),
-                                                  Arg<void*>(params, 2));
+                                                  Arg<AudioUnitPropertyListenerProc>(params, 1), Arg<void*>(params, 2));
     case kAudioUnitRenderSelect:
       return DoRender(_this, Arg<AudioUnitRenderActionFlags*>(params, 0), Arg<const AudioTimeStamp*>(params, 1),
                       Arg<UInt32>(params, 2), Arg<UInt32>(params, 3), Arg<AudioBufferList*>(params, 4));
@@ -94,11 +93,12 @@ ComponentResult IPlugAU::IPlugAUEntry(ComponentParameters* params, void* pPlug)
     case kMusicDeviceMIDIEventSelect:
       return DoMIDIEvent(_this, Arg<UInt32>(params, 0), Arg<UInt32>(params, 1), Arg<UInt32>(params, 2),
                          Arg<UInt32>(params, 3));
-    case kMusicDeviceSysExSelect: return DoSysEx(_this, Arg<const UInt8*>(params, 0), Arg<UInt32>(params, 1));
+    case kMusicDeviceSysExSelect:
+      return DoSysEx(_this, Arg<const UInt8*>(params, 0), Arg<UInt32>(params, 1));
     case kMusicDevicePrepareInstrumentSelect:
-    case kMusicDeviceReleaseInstrumentSelect: return noErr;
-    case kMusicDeviceStartNoteSelect:
-    {
+    case kMusicDeviceReleaseInstrumentSelect:
+      return noErr;
+    case kMusicDeviceStartNoteSelect: {
       NoteInstanceID* pNoteID = Arg<NoteInstanceID*>(params, 2);
       UInt32 offset = Arg<UInt32>(params, 3);
       const MusicDeviceNoteParams* pNote = Arg<const MusicDeviceNoteParams*>(params, 4);
@@ -111,8 +111,7 @@ ComponentResult IPlugAU::IPlugAUEntry(ComponentParameters* params, void* pPlug)
       _this->ProcessMidiMsg(&msg);
       return noErr;
     }
-    case kMusicDeviceStopNoteSelect:
-    {
+    case kMusicDeviceStopNoteSelect: {
       NoteInstanceID noteID = Arg<NoteInstanceID>(params, 1);
       UInt32 offset = Arg<UInt32>(params, 2);
       IMidiMsg msg;
@@ -121,7 +120,8 @@ ComponentResult IPlugAU::IPlugAUEntry(ComponentParameters* params, void* pPlug)
       _this->ProcessMidiMsg(&msg);
       return noErr;
     }
-    default: return badComponentSelector;
+    default:
+      return badComponentSelector;
   }
 }
 
@@ -131,10 +131,8 @@ ComponentResult IPlugAU::IPlugAUCarbonViewEntry(ComponentParameters* params, voi
   CarbonViewRecord* pRecord = (CarbonViewRecord*)pView;
   Trace(TRACELOC, "%d:%s", select, AUSelectStr(select));
 
-  switch (select)
-  {
-    case kComponentOpenSelect:
-    {
+  switch (select) {
+    case kComponentOpenSelect: {
       ComponentInstance ci = (ComponentInstance)params->params[0];
       pRecord = new CarbonViewRecord;
       pRecord->mCI = ci;
@@ -142,14 +140,12 @@ ComponentResult IPlugAU::IPlugAUCarbonViewEntry(ComponentParameters* params, voi
       SetComponentInstanceStorage(ci, (Handle)pRecord);
       return noErr;
     }
-    case kComponentCloseSelect:
-    {
+    case kComponentCloseSelect: {
       if (pRecord && pRecord->mPlug && pRecord->mPlug->GetGUI()) pRecord->mPlug->GetGUI()->CloseWindow();
       delete pRecord;
       return noErr;
     }
-    case kAudioUnitCarbonViewCreateSelect:
-    {
+    case kAudioUnitCarbonViewCreateSelect: {
       if (!pRecord) return badComponentSelector;
       AudioUnit editAU = Arg<AudioUnit>(params, 0);
       IPlugAU* plug = editAU ? (IPlugAU*)GetComponentInstanceStorage((ComponentInstance)editAU) : nullptr;
@@ -163,6 +159,7 @@ ComponentResult IPlugAU::IPlugAUCarbonViewEntry(ComponentParameters* params, voi
       if (pOutControl) *pOutControl = control;
       return noErr;
     }
-    default: return badComponentSelector;
+    default:
+      return badComponentSelector;
   }
 }

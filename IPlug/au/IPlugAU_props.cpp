@@ -7,8 +7,7 @@
 #include <stdlib.h>
 #include <string.h>
 
-namespace
-{
+namespace {
 const UInt32 kSystemVersionWithCocoaUI = 0x1050;
 
 // A host's text: parameters with display texts look it up, and a text not found leaves the value
@@ -43,8 +42,8 @@ OSStatus IPlugAU::DoGetPropertyInfo(IPlugAU* _this, AudioUnitPropertyID prop, Au
   return _this->GetProperty(prop, scope, elem, pOutDataSize, pOutWritable, nullptr);
 }
 
-OSStatus IPlugAU::DoGetProperty(IPlugAU* _this, AudioUnitPropertyID prop, AudioUnitScope scope,
-                                AudioUnitElement elem, void* pOutData, UInt32* pIODataSize)
+OSStatus IPlugAU::DoGetProperty(IPlugAU* _this, AudioUnitPropertyID prop, AudioUnitScope scope, AudioUnitElement elem,
+                                void* pOutData, UInt32* pIODataSize)
 {
   UInt32 size = 0;
   Boolean writeable = false;
@@ -53,8 +52,8 @@ OSStatus IPlugAU::DoGetProperty(IPlugAU* _this, AudioUnitPropertyID prop, AudioU
   return _this->GetProperty(prop, scope, elem, pIODataSize, &writeable, pOutData);
 }
 
-OSStatus IPlugAU::DoSetProperty(IPlugAU* _this, AudioUnitPropertyID prop, AudioUnitScope scope,
-                                AudioUnitElement elem, const void* pInData, UInt32 dataSize)
+OSStatus IPlugAU::DoSetProperty(IPlugAU* _this, AudioUnitPropertyID prop, AudioUnitScope scope, AudioUnitElement elem,
+                                const void* pInData, UInt32 dataSize)
 {
   WDL_MutexLock lock(&_this->mMutex);
   return _this->SetProperty(prop, scope, elem, &dataSize, pInData);
@@ -73,20 +72,21 @@ OSStatus IPlugAU::GetParameterInfo(AudioUnitElement element, AudioUnitParameterI
   pInfo->cfNameString = NewCFString(name);
   snprintf(pInfo->name, sizeof(pInfo->name), "%s", name);
 
-  switch (pParam->Type())
-  {
-    case IParam::kTypeBool: pInfo->unit = kAudioUnitParameterUnit_Boolean; break;
+  switch (pParam->Type()) {
+    case IParam::kTypeBool:
+      pInfo->unit = kAudioUnitParameterUnit_Boolean;
+      break;
     case IParam::kTypeEnum:
-    case IParam::kTypeInt: pInfo->unit = kAudioUnitParameterUnit_Indexed; break;
-    default:
-    {
+    case IParam::kTypeInt:
+      pInfo->unit = kAudioUnitParameterUnit_Indexed;
+      break;
+    default: {
       const char* label = pParam->GetLabelForHost();
-      if (label && *label)
-      {
+      if (label && *label) {
         pInfo->unit = kAudioUnitParameterUnit_CustomUnit;
         pInfo->unitName = NewCFString(label);
-      }
-      else pInfo->unit = kAudioUnitParameterUnit_Generic;
+      } else
+        pInfo->unit = kAudioUnitParameterUnit_Generic;
     }
   }
 
@@ -95,8 +95,7 @@ OSStatus IPlugAU::GetParameterInfo(AudioUnitElement element, AudioUnitParameterI
   pInfo->defaultValue = (AudioUnitParameterValue)pParam->Value();
 
   const char* group = pParam->GetParamGroupForHost();
-  if (group && *group)
-  {
+  if (group && *group) {
     pInfo->clumpID = ClumpID(&mParamGroups, group);
     pInfo->flags |= kAudioUnitParameterFlag_HasClump;
   }
@@ -108,12 +107,10 @@ OSStatus IPlugAU::GetFactoryPresets(CFArrayRef* ppArray)
   int n = NPresets();
   CFMutableArrayRef presetArray = CFArrayCreateMutable(kCFAllocatorDefault, n, &kCFAUPresetArrayCallBacks);
   if (!presetArray) return coreFoundationUnknownErr;
-  for (int i = 0; i < n; ++i)
-  {
+  for (int i = 0; i < n; ++i) {
     CFStringRef name = NewCFString(GetPresetName(i));
     CFAUPresetRef preset = CFAUPresetCreate(kCFAllocatorDefault, i, name);
-    if (preset)
-    {
+    if (preset) {
       CFArrayAppendValue(presetArray, preset);
       CFAUPresetRelease(preset);
     }
@@ -149,9 +146,15 @@ struct IPlugAU::PropertyCall
     return false;
   }
   template <typename T>
-  T& Out() const { return *static_cast<T*>(pData); }
+  T& Out() const
+  {
+    return *static_cast<T*>(pData);
+  }
   template <typename T>
-  const T& In() const { return *static_cast<const T*>(pValue); }
+  const T& In() const
+  {
+    return *static_cast<const T*>(pValue);
+  }
 };
 
 // The property handlers and their table. A row's check runs for the info and the get call before
@@ -197,8 +200,7 @@ struct IPlugAU::Properties
   }
   static bool ParameterListSize(IPlugAU& au, Call& c)
   {
-    if (!c.Global())
-    {
+    if (!c.Global()) {
       *c.pSize = 0;
       return c.Stop(noErr);
     }
@@ -288,9 +290,12 @@ struct IPlugAU::Properties
   static OSStatus GetElementCount(IPlugAU& au, Call& c)
   {
     UInt32 n = 0;
-    if (c.Global()) n = 1;
-    else if (c.scope == kAudioUnitScope_Input) n = au.mInBuses.GetSize();
-    else if (c.scope == kAudioUnitScope_Output) n = au.mOutBuses.GetSize();
+    if (c.Global())
+      n = 1;
+    else if (c.scope == kAudioUnitScope_Input)
+      n = au.mInBuses.GetSize();
+    else if (c.scope == kAudioUnitScope_Output)
+      n = au.mOutBuses.GetSize();
     c.Out<UInt32>() = n;
     return noErr;
   }
@@ -302,8 +307,7 @@ struct IPlugAU::Properties
   static OSStatus GetSupportedNumChannels(IPlugAU& au, Call& c)
   {
     AUChannelInfo* pChInfo = static_cast<AUChannelInfo*>(c.pData);
-    for (int i = 0, n = au.NChannelIO(); i < n; ++i)
-    {
+    for (int i = 0, n = au.NChannelIO(); i < n; ++i) {
       int nIn, nOut;
       au.GetChannelIO(i, &nIn, &nOut);
       pChInfo[i].inChannels = (SInt16)nIn;
@@ -322,11 +326,9 @@ struct IPlugAU::Properties
     const int n = pParam->GetNDisplayTexts();
     CFMutableArrayRef nameArray = CFArrayCreateMutable(kCFAllocatorDefault, n, &kCFTypeArrayCallBacks);
     if (!nameArray) return coreFoundationUnknownErr;
-    for (int i = 0; i < n; ++i)
-    {
+    for (int i = 0; i < n; ++i) {
       CFStringRef str = NewCFString(pParam->GetDisplayTextAtIdx(i));
-      if (str)
-      {
+      if (str) {
         CFArrayAppendValue(nameArray, str);
         CFRelease(str);
       }
@@ -370,8 +372,8 @@ struct IPlugAU::Properties
   }
   static OSStatus GetElementName(IPlugAU& au, Call& c)
   {
-    const WDL_String* pLabel = c.scope == kAudioUnitScope_Output ? au.GetOutputBusLabel((int)c.element)
-                                                                  : au.GetInputBusLabel((int)c.element);
+    const WDL_String* pLabel =
+        c.scope == kAudioUnitScope_Output ? au.GetOutputBusLabel((int)c.element) : au.GetInputBusLabel((int)c.element);
     c.Out<CFStringRef>() = NewCFString(pLabel ? pLabel->Get() : "");
     return noErr;
   }
@@ -411,8 +413,7 @@ struct IPlugAU::Properties
     if (!pParam) return kAudioUnitErr_InvalidElement;
     char cStr[32];
     snprintf(cStr, sizeof(cStr), "%s", pParam->GetNameForHost());
-    if (idName.inDesiredLength != kAudioUnitParameterName_Full)
-    {
+    if (idName.inDesiredLength != kAudioUnitParameterName_Full) {
       const int n = idName.inDesiredLength < 31 ? (int)idName.inDesiredLength : 31;
       cStr[n < 0 ? 0 : n] = '\0';
     }
@@ -554,8 +555,7 @@ OSStatus IPlugAU::SetStreamFormat(AudioUnitScope scope, AudioUnitElement element
   Trace(TRACELOC, "%d:%d:%s:%s:%s", (int)element, pBus->mNPlugChannels,
         pASBD->mFormatID == kAudioFormatLinearPCM ? "linearPCM" : "notLinearPCM",
         readable ? "canonicalFormat" : "notCanonicalFormat", accepted ? "connectionOK" : "connectionNotOK");
-  if (accepted)
-  {
+  if (accepted) {
     pBus->mNHostChannels = nChannels;
     if (pASBD->mSampleRate > 0.0) SetSampleRate(pASBD->mSampleRate);
   }
@@ -571,8 +571,7 @@ OSStatus IPlugAU::SetConnection(AudioUnitScope scope, const AudioUnitConnection*
   InputBusConnection* pInBusConn = mInBusConnections.Get((int)pConn->destInputNumber);
   memset(pInBusConn, 0, sizeof(InputBusConnection));
   OSStatus result = noErr;
-  if (pConn->sourceAudioUnit)
-  {
+  if (pConn->sourceAudioUnit) {
     AudioStreamBasicDescription srcASBD;
     UInt32 size = sizeof(AudioStreamBasicDescription);
     UInt32 destSize = size;
@@ -580,19 +579,16 @@ OSStatus IPlugAU::SetConnection(AudioUnitScope scope, const AudioUnitConnection*
                              pConn->sourceOutputNumber, &srcASBD, &size) != noErr ||
         size < sizeof(AudioStreamBasicDescription) ||
         SetProperty(kAudioUnitProperty_StreamFormat, kAudioUnitScope_Input, pConn->destInputNumber, &destSize,
-                    &srcASBD) != noErr)
-    {
+                    &srcASBD) != noErr) {
       result = kAudioUnitErr_InvalidProperty;
-    }
-    else
-    {
+    } else {
       pInBusConn->mUpstreamUnit = pConn->sourceAudioUnit;
       pInBusConn->mUpstreamBusIdx = pConn->sourceOutputNumber;
       AudioUnitRenderProc srcRenderProc = nullptr;
       size = sizeof(AudioUnitRenderProc);
       if (AudioUnitGetProperty(pConn->sourceAudioUnit, kAudioUnitProperty_FastDispatch, kAudioUnitScope_Global,
-                               kAudioUnitRenderSelect, &srcRenderProc, &size) == noErr && srcRenderProc)
-      {
+                               kAudioUnitRenderSelect, &srcRenderProc, &size) == noErr &&
+          srcRenderProc) {
         pInBusConn->mUpstreamRenderProc = srcRenderProc;
         pInBusConn->mUpstreamObj = GetComponentInstanceStorage((ComponentInstance)pConn->sourceAudioUnit);
       }

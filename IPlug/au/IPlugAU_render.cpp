@@ -5,8 +5,7 @@
 #include <math.h>
 #include <string.h>
 
-namespace
-{
+namespace {
 // An AudioBufferList with room for one bus's channels, on the stack.
 struct BusBufferList
 {
@@ -25,8 +24,7 @@ OSStatus IPlugAU::DoRender(IPlugAU* _this, AudioUnitRenderActionFlags* pFlags, c
 void IPlugAU::NotifyRender(int n, AudioUnitRenderActionFlags action, const AudioTimeStamp* pTimestamp,
                            UInt32 outputBusIdx, UInt32 nFrames, AudioBufferList* pBufferList)
 {
-  for (int i = 0; i < n; ++i)
-  {
+  for (int i = 0; i < n; ++i) {
     RenderNotify* pNotify = mRenderNotify.Get(i);
     if (!pNotify) break;
     AudioUnitRenderActionFlags flags = action;
@@ -37,8 +35,7 @@ void IPlugAU::NotifyRender(int n, AudioUnitRenderActionFlags action, const Audio
 OSStatus IPlugAU::PullInputs(const AudioTimeStamp* pTimestamp, UInt32 nFrames)
 {
   const int nIn = NInChannels();
-  for (int i = 0; i < mInBuses.GetSize(); ++i)
-  {
+  for (int i = 0; i < mInBuses.GetSize(); ++i) {
     BusChannels* pBus = mInBuses.Get(i);
     InputBusConnection* pConn = mInBusConnections.Get(i);
     if (!pBus->mConnected) continue;
@@ -49,8 +46,7 @@ OSStatus IPlugAU::PullInputs(const AudioTimeStamp* pTimestamp, UInt32 nFrames)
 
     BusBufferList list;
     list.mNumberBuffers = nHost;
-    for (int j = 0; j < nHost; ++j)
-    {
+    for (int j = 0; j < nHost; ++j) {
       list.mBuffers[j].mNumberChannels = 1;
       list.mBuffers[j].mDataByteSize = nFrames * sizeof(float);
       list.mBuffers[j].mData = nullptr;
@@ -58,8 +54,7 @@ OSStatus IPlugAU::PullInputs(const AudioTimeStamp* pTimestamp, UInt32 nFrames)
     AudioBufferList* pList = (AudioBufferList*)&list;
     AudioUnitRenderActionFlags flags = 0;
     OSStatus r = noErr;
-    switch (pConn->mInputType)
-    {
+    switch (pConn->mInputType) {
       case eDirectFastProc:
         r = pConn->mUpstreamRenderProc(pConn->mUpstreamObj, &flags, pTimestamp, pConn->mUpstreamBusIdx, nFrames, pList);
         break;
@@ -68,17 +63,17 @@ OSStatus IPlugAU::PullInputs(const AudioTimeStamp* pTimestamp, UInt32 nFrames)
         break;
       case eRenderCallback:
         for (int j = 0; j < nHost; ++j) list.mBuffers[j].mData = mInScratchBuf.Get() + (start + j) * nFrames;
-        r = pConn->mUpstreamRenderCallback.inputProc(pConn->mUpstreamRenderCallback.inputProcRefCon, &flags,
-                                                    pTimestamp, i, nFrames, pList);
+        r = pConn->mUpstreamRenderCallback.inputProc(pConn->mUpstreamRenderCallback.inputProcRefCon, &flags, pTimestamp,
+                                                     i, nFrames, pList);
         break;
-      default: break;
+      default:
+        break;
     }
     if (r != noErr) return r;
 
     // The source may hand back its own buffers; each must hold the whole slice.
     if (list.mNumberBuffers < (UInt32)nHost) return kAudioUnitErr_NoConnection;
-    for (int j = 0; j < nHost; ++j)
-    {
+    for (int j = 0; j < nHost; ++j) {
       float* pData = (float*)list.mBuffers[j].mData;
       if (!pData || list.mBuffers[j].mDataByteSize < nFrames * sizeof(float)) return kAudioUnitErr_NoConnection;
       AttachInputBuffers(start + j, 1, &pData, (int)nFrames);
@@ -100,8 +95,7 @@ OSStatus IPlugAU::RenderProc(void* pPlug, AudioUnitRenderActionFlags*, const Aud
   if (!pBufferList || pBufferList->mNumberBuffers > (UInt32)pOutBus->mNPlugChannels)
     return kAudioUnitErr_InvalidPropertyValue;
   const int nBuffers = (int)pBufferList->mNumberBuffers;
-  for (int i = 0; i < nBuffers; ++i)
-  {
+  for (int i = 0; i < nBuffers; ++i) {
     const AudioBuffer& buf = pBufferList->mBuffers[i];
     if (buf.mData && buf.mDataByteSize < nFrames * sizeof(float)) return kAudioUnitErr_InvalidPropertyValue;
   }
@@ -110,15 +104,13 @@ OSStatus IPlugAU::RenderProc(void* pPlug, AudioUnitRenderActionFlags*, const Aud
   _this->NotifyRender(nNotify, kAudioUnitRenderAction_PreRender, pTimestamp, outputBusIdx, nFrames, pBufferList);
 
   const double sampleTime = pTimestamp->mSampleTime;
-  if (!(sampleTime == _this->mRenderTimestamp))
-  {
+  if (!(sampleTime == _this->mRenderTimestamp)) {
     OSStatus r = _this->PullInputs(pTimestamp, nFrames);
     if (r != noErr) return r;
   }
 
   const int start = pOutBus->mPlugChannelStartIdx;
-  if (!pOutBus->mConnected || pOutBus->mNHostChannels != nBuffers)
-  {
+  if (!pOutBus->mConnected || pOutBus->mNHostChannels != nBuffers) {
     int n = (pOutBus->mNHostChannels < 0 || pOutBus->mNHostChannels > nBuffers) ? nBuffers : pOutBus->mNHostChannels;
     int rest = pOutBus->mNPlugChannels - n;
     _this->SetOutputChannelConnections(start, n, true);
@@ -126,11 +118,9 @@ OSStatus IPlugAU::RenderProc(void* pPlug, AudioUnitRenderActionFlags*, const Aud
     pOutBus->mConnected = true;
   }
 
-  for (int i = 0; i < nBuffers; ++i)
-  {
+  for (int i = 0; i < nBuffers; ++i) {
     AudioBuffer& buf = pBufferList->mBuffers[i];
-    if (!buf.mData)
-    {
+    if (!buf.mData) {
       buf.mData = _this->mOutScratchBuf.Get() + (start + i) * nFrames;
       buf.mDataByteSize = nFrames * sizeof(float);
     }
@@ -140,21 +130,20 @@ OSStatus IPlugAU::RenderProc(void* pPlug, AudioUnitRenderActionFlags*, const Aud
 
   const int nOutBuses = _this->mOutBuses.GetSize();
   int lastConnectedBus = nOutBuses - 1;
-  for (int i = 0; i < nOutBuses; ++i)
-  {
-    if (!_this->mOutBuses.Get(i)->mConnected)
-    {
+  for (int i = 0; i < nOutBuses; ++i) {
+    if (!_this->mOutBuses.Get(i)->mConnected) {
       lastConnectedBus = i - 1;
       break;
     }
   }
-  if ((int)outputBusIdx == lastConnectedBus)
-  {
+  if ((int)outputBusIdx == lastConnectedBus) {
     int followingStart = 2 * (outputBusIdx + 1);
     if (lastConnectedBus < nOutBuses - 1)
       _this->SetOutputChannelConnections(followingStart, 2 * nOutBuses - followingStart, false);
-    if (_this->IsBypassed()) _this->PassThroughBuffers(0.0f, (int)nFrames);
-    else _this->ProcessBuffers(0.0f, (int)nFrames);
+    if (_this->IsBypassed())
+      _this->PassThroughBuffers(0.0f, (int)nFrames);
+    else
+      _this->ProcessBuffers(0.0f, (int)nFrames);
   }
 
   _this->NotifyRender(nNotify, kAudioUnitRenderAction_PostRender, pTimestamp, outputBusIdx, nFrames, pBufferList);
@@ -175,8 +164,8 @@ OSStatus IPlugAU::DoSetParameter(IPlugAU* _this, AudioUnitParameterID param, Aud
   return SetParamProc(_this, param, scope, elem, value, offsetFrames);
 }
 
-OSStatus IPlugAU::GetParamProc(void* pPlug, AudioUnitParameterID paramID, AudioUnitScope scope, AudioUnitElement element,
-                               AudioUnitParameterValue* pValue)
+OSStatus IPlugAU::GetParamProc(void* pPlug, AudioUnitParameterID paramID, AudioUnitScope scope,
+                               AudioUnitElement element, AudioUnitParameterValue* pValue)
 {
   IPlugAU* _this = (IPlugAU*)pPlug;
   Trace(TRACELOC, "%d:(%d:%s):%d", (int)paramID, (int)scope, AUScopeStr(scope), (int)element);
@@ -189,8 +178,8 @@ OSStatus IPlugAU::GetParamProc(void* pPlug, AudioUnitParameterID paramID, AudioU
   return noErr;
 }
 
-OSStatus IPlugAU::SetParamProc(void* pPlug, AudioUnitParameterID paramID, AudioUnitScope scope, AudioUnitElement element,
-                               AudioUnitParameterValue value, UInt32)
+OSStatus IPlugAU::SetParamProc(void* pPlug, AudioUnitParameterID paramID, AudioUnitScope scope,
+                               AudioUnitElement element, AudioUnitParameterValue value, UInt32)
 {
   IPlugAU* _this = (IPlugAU*)pPlug;
   Trace(TRACELOC, "%d:(%d:%s):%d", (int)paramID, (int)scope, AUScopeStr(scope), (int)element);
@@ -200,8 +189,10 @@ OSStatus IPlugAU::SetParamProc(void* pPlug, AudioUnitParameterID paramID, AudioU
   if (!pParam) return kAudioUnitErr_InvalidElement;
   if (isnan(value)) return kAudioUnitErr_InvalidPropertyValue;
   double v = value;
-  if (v < pParam->GetMin()) v = pParam->GetMin();
-  else if (v > pParam->GetMax()) v = pParam->GetMax();
+  if (v < pParam->GetMin())
+    v = pParam->GetMin();
+  else if (v > pParam->GetMax())
+    v = pParam->GetMax();
   pParam->Set(v);
   if (_this->GetGUI()) _this->GetGUI()->SetParameterFromPlug((int)paramID, value, false);
   _this->OnParamChange((int)paramID);
@@ -212,8 +203,7 @@ OSStatus IPlugAU::DoScheduleParameters(IPlugAU* _this, const AudioUnitParameterE
 {
   if (!pEvent && nEvents) return kAudioUnitErr_InvalidParameter;
   WDL_MutexLock lock(&_this->mMutex);
-  for (UInt32 i = 0; i < nEvents; ++i, ++pEvent)
-  {
+  for (UInt32 i = 0; i < nEvents; ++i, ++pEvent) {
     if (pEvent->eventType != kParameterEvent_Immediate) continue;
     OSStatus r = SetParamProc(_this, pEvent->parameter, pEvent->scope, pEvent->element,
                               pEvent->eventValues.immediate.value, pEvent->eventValues.immediate.bufferOffset);
@@ -234,25 +224,21 @@ void IPlugAU::SetBlockSize(int blockSize)
 
 // Transport.
 
-bool IPlugAU::IsRenderingOffline()
-{
-  return mIsOffline;
-}
+bool IPlugAU::IsRenderingOffline() { return mIsOffline; }
 
 int IPlugAU::GetSamplePos()
 {
   if (!mHostCallbacks.transportStateProc) return 0;
   Boolean playing, changed, looping;
   Float64 samplePos = 0.0, loopStart, loopEnd;
-  mHostCallbacks.transportStateProc(mHostCallbacks.hostUserData, &playing, &changed, &samplePos, &looping,
-                                    &loopStart, &loopEnd);
+  mHostCallbacks.transportStateProc(mHostCallbacks.hostUserData, &playing, &changed, &samplePos, &looping, &loopStart,
+                                    &loopEnd);
   return (int)(samplePos + 0.5);
 }
 
 double IPlugAU::GetTempo()
 {
-  if (mHostCallbacks.beatAndTempoProc)
-  {
+  if (mHostCallbacks.beatAndTempoProc) {
     Float64 beat = 0.0, tempo = 0.0;
     mHostCallbacks.beatAndTempoProc(mHostCallbacks.hostUserData, &beat, &tempo);
     if (tempo > 0.0) mTempo = tempo;
@@ -273,27 +259,24 @@ void IPlugAU::GetTimeSig(int* pNum, int* pDenom)
 
 void IPlugAU::GetTime(ITimeInfo* pTimeInfo)
 {
-  if (mHostCallbacks.beatAndTempoProc)
-  {
+  if (mHostCallbacks.beatAndTempoProc) {
     Float64 beat = 0.0, tempo = 0.0;
     mHostCallbacks.beatAndTempoProc(mHostCallbacks.hostUserData, &beat, &tempo);
     if (tempo > 0.0) pTimeInfo->mTempo = tempo;
     if (beat > 0.0) pTimeInfo->mPPQPos = beat;
   }
-  if (mHostCallbacks.transportStateProc)
-  {
+  if (mHostCallbacks.transportStateProc) {
     Boolean playing = false, changed = false, looping = false;
     Float64 samplePos = 0.0, loopStart = 0.0, loopEnd = 0.0;
-    mHostCallbacks.transportStateProc(mHostCallbacks.hostUserData, &playing, &changed, &samplePos, &looping,
-                                      &loopStart, &loopEnd);
+    mHostCallbacks.transportStateProc(mHostCallbacks.hostUserData, &playing, &changed, &samplePos, &looping, &loopStart,
+                                      &loopEnd);
     if (samplePos > 0.0) pTimeInfo->mSamplePos = samplePos;
     if (loopStart > 0.0) pTimeInfo->mCycleStart = loopStart;
     if (loopEnd > 0.0) pTimeInfo->mCycleEnd = loopEnd;
     pTimeInfo->mTransportIsRunning = playing;
     pTimeInfo->mTransportLoopEnabled = looping;
   }
-  if (mHostCallbacks.musicalTimeLocationProc)
-  {
+  if (mHostCallbacks.musicalTimeLocationProc) {
     UInt32 beatOffset = 0, denom = 0;
     Float32 num = 0.0f;
     Float64 downBeat = 0.0;

@@ -2,8 +2,7 @@
 #include "IPlugAU.h"
 #include "IPlugAU_CF.h"
 
-namespace
-{
+namespace {
 const int kMaxPresetNameBytes = 64;
 
 // The component description of the instance's own component.
@@ -53,13 +52,11 @@ OSStatus IPlugAU::SetState(CFPropertyListRef pPropList)
   if (!pDict || CFGetTypeID(pDict) != CFDictionaryGetTypeID()) return kAudioUnitErr_InvalidPropertyValue;
   SInt32 version, type, subtype, mfr;
   char presetName[kMaxPresetNameBytes];
-  if (!GetSInt32FromDict(pDict, kAUPresetVersionKey, &version) ||
-      !GetSInt32FromDict(pDict, kAUPresetTypeKey, &type) ||
+  if (!GetSInt32FromDict(pDict, kAUPresetVersionKey, &version) || !GetSInt32FromDict(pDict, kAUPresetTypeKey, &type) ||
       !GetSInt32FromDict(pDict, kAUPresetSubtypeKey, &subtype) ||
       !GetSInt32FromDict(pDict, kAUPresetManufacturerKey, &mfr) ||
-      !GetStrFromDict(pDict, kAUPresetNameKey, presetName, sizeof(presetName)) ||
-      (UInt32)type != cd.componentType || (UInt32)subtype != cd.componentSubType ||
-      (UInt32)mfr != cd.componentManufacturer)
+      !GetStrFromDict(pDict, kAUPresetNameKey, presetName, sizeof(presetName)) || (UInt32)type != cd.componentType ||
+      (UInt32)subtype != cd.componentSubType || (UInt32)mfr != cd.componentManufacturer)
     return kAudioUnitErr_InvalidPropertyValue;
 
   // A state without a render quality is one from before the plug-in offered any: it rendered at
@@ -81,8 +78,7 @@ OSStatus IPlugAU::SetState(CFPropertyListRef pPropList)
   if (!SerializeState(&backup)) return kAudioUnitErr_InvalidPropertyValue;
   const int presetIdx = GetCurrentPresetIdx();
   RestorePreset(presetName);
-  if (UnserializeState(&chunk, 0) <= 0)
-  {
+  if (UnserializeState(&chunk, 0) <= 0) {
     UnserializeState(&backup, 0);
     mCurrentPresetIdx = presetIdx;
     return kAudioUnitErr_InvalidPropertyValue;

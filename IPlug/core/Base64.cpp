@@ -29,7 +29,8 @@ bool Base64Encode(const uint8_t* pData, int size, WDL_String* pOut)
   if (!p || text.GetLength() != len) return false;
   for (int i = 0; i < size; i += 3) {
     const int n = size - i < 3 ? size - i : 3;
-    const uint32_t v = (uint32_t)pData[i] << 16 | (n > 1 ? (uint32_t)pData[i + 1] << 8 : 0) | (n > 2 ? pData[i + 2] : 0);
+    const uint32_t v =
+        (uint32_t)pData[i] << 16 | (n > 1 ? (uint32_t)pData[i + 1] << 8 : 0) | (n > 2 ? pData[i + 2] : 0);
     *p++ = kAlphabet[(v >> 18) & 63];
     *p++ = kAlphabet[(v >> 12) & 63];
     *p++ = n > 1 ? kAlphabet[(v >> 6) & 63] : '=';

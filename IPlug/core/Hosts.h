@@ -2,8 +2,7 @@
 // Recognising the host application, and version numbers packed as major (bits 16-31),
 // minor (bits 8-15), revision (bits 0-7).
 
-enum EHost
-{
+enum EHost {
   kHostUninit = -1,
   kHostUnknown = 0,
   kHostReaper,

@@ -67,20 +67,11 @@ int IMidiMsg::Velocity() const
   return (kind == kNoteOn || kind == kNoteOff) ? mData2 : -1;
 }
 
-int IMidiMsg::PolyAfterTouch() const
-{
-  return StatusMsg() == kPolyAftertouch ? mData2 : -1;
-}
+int IMidiMsg::PolyAfterTouch() const { return StatusMsg() == kPolyAftertouch ? mData2 : -1; }
 
-int IMidiMsg::ChannelAfterTouch() const
-{
-  return StatusMsg() == kChannelAftertouch ? mData1 : -1;
-}
+int IMidiMsg::ChannelAfterTouch() const { return StatusMsg() == kChannelAftertouch ? mData1 : -1; }
 
-int IMidiMsg::Program() const
-{
-  return StatusMsg() == kProgramChange ? mData1 : -1;
-}
+int IMidiMsg::Program() const { return StatusMsg() == kProgramChange ? mData1 : -1; }
 
 double IMidiMsg::PitchWheel() const
 {
@@ -96,14 +87,22 @@ double IMidiMsg::ControlChange(EControlChangeMsg idx) const
 const char* IMidiMsg::StatusMsgStr(EStatusMsg msg)
 {
   switch (msg) {
-    case kNone: return "none";
-    case kNoteOff: return "noteoff";
-    case kNoteOn: return "noteon";
-    case kPolyAftertouch: return "aftertouch";
-    case kControlChange: return "controlchange";
-    case kProgramChange: return "programchange";
-    case kChannelAftertouch: return "channelaftertouch";
-    case kPitchWheel: return "pitchwheel";
+    case kNone:
+      return "none";
+    case kNoteOff:
+      return "noteoff";
+    case kNoteOn:
+      return "noteon";
+    case kPolyAftertouch:
+      return "aftertouch";
+    case kControlChange:
+      return "controlchange";
+    case kProgramChange:
+      return "programchange";
+    case kChannelAftertouch:
+      return "channelaftertouch";
+    case kPitchWheel:
+      return "pitchwheel";
   }
   return "unknown";
 }

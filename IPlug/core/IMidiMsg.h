@@ -9,8 +9,7 @@ struct IMidiMsg
   uint8_t mStatus, mData1, mData2;
 
   // Message kinds: the upper four bits of the status byte.
-  enum EStatusMsg
-  {
+  enum EStatusMsg {
     kNone = 0,
     kNoteOff = 8,
     kNoteOn = 9,
@@ -22,8 +21,7 @@ struct IMidiMsg
   };
 
   // Controller numbers carried in data1.
-  enum EControlChangeMsg
-  {
+  enum EControlChangeMsg {
     kBankSelect = 0,
     kModWheel = 1,
     kBreathController = 2,

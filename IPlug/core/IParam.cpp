@@ -19,8 +19,17 @@ int TruncToInt(double v)
 }  // namespace
 
 IParam::IParam()
-    : mType(kTypeNone), mValue(0.0), mMin(0.0), mMax(1.0), mStep(1.0), mShape(1.0), mDefault(0.0),
-      mDisplayPrecision(0), mNegateDisplay(false), mCanAutomate(true), mIsMeta(false)
+    : mType(kTypeNone),
+      mValue(0.0),
+      mMin(0.0),
+      mMax(1.0),
+      mStep(1.0),
+      mShape(1.0),
+      mDefault(0.0),
+      mDisplayPrecision(0),
+      mNegateDisplay(false),
+      mCanAutomate(true),
+      mIsMeta(false)
 {
   mName[0] = mLabel[0] = mParamGroup[0] = '\0';
 }
@@ -109,10 +118,7 @@ void IParam::SetDisplayText(int value, const char* text)
   mDisplayTexts.Add(rec);
 }
 
-double IParam::DBToAmp() const
-{
-  return std::exp(mValue * 0.1151292546497);
-}
+double IParam::DBToAmp() const { return std::exp(mValue * 0.1151292546497); }
 
 double IParam::GetNormalized(double nonNormalizedValue) const
 {
@@ -120,10 +126,7 @@ double IParam::GetNormalized(double nonNormalizedValue) const
   return std::pow((v - mMin) / (mMax - mMin), 1.0 / mShape);
 }
 
-double IParam::GetNonNormalized(double normalizedValue) const
-{
-  return FromNormalized(normalizedValue);
-}
+double IParam::GetNonNormalized(double normalizedValue) const { return FromNormalized(normalizedValue); }
 
 void IParam::GetDisplayForHost(double value, bool normalized, char* rDisplay, bool withDisplayText) const
 {
@@ -142,10 +145,7 @@ void IParam::GetDisplayForHost(double value, bool normalized, char* rDisplay, bo
     snprintf(rDisplay, MAX_PARAM_DISPLAY_LEN, "%.*f", mDisplayPrecision, value);
 }
 
-const char* IParam::GetLabelForHost() const
-{
-  return *GetDisplayText(TruncToInt(mValue)) ? "" : mLabel;
-}
+const char* IParam::GetLabelForHost() const { return *GetDisplayText(TruncToInt(mValue)) ? "" : mLabel; }
 
 const char* IParam::GetDisplayText(int value) const
 {

@@ -12,8 +12,7 @@
 // give. Every other parameter reads the text as a number, negated for a negated display.
 struct ITextToValueRule
 {
-  enum ELookup
-  {
+  enum ELookup {
     kLookUpWhenDisplayTexts,  // parameters that have display texts
     kLookUpWhenBoolOrEnum     // boolean and enumerated parameters
   };
@@ -35,7 +34,8 @@ public:
   // Enumerated: 0 ... max(1, nEnums - 1); the caller adds the entries' texts.
   void InitEnum(const char* name, int defaultVal, int nEnums, const char* label = "", const char* group = "");
   // Integer: min ... max(min + 1, max), step 1.
-  void InitInt(const char* name, int defaultVal, int minVal, int maxVal, const char* label = "", const char* group = "");
+  void InitInt(const char* name, int defaultVal, int minVal, int maxVal, const char* label = "",
+               const char* group = "");
   // Real: min ... max(min + step, max); display precision follows the step; a shape of 0 keeps the old one.
   void InitDouble(const char* name, double defaultVal, double minVal, double maxVal, double step,
                   const char* label = "", const char* group = "", double shape = 1.0);

@@ -9,11 +9,29 @@
 IPlugBase::IPlugBase(int nParams, const char* channelIOStr, int nPresets, const char* effectName,
                      const char* productName, const char* mfrName, int vendorVersion, int uniqueID, int mfrID,
                      int latency, bool plugDoesMidi, bool plugDoesChunks, bool plugIsInst, EAPI plugAPI)
-    : mChannelIO(true), mUniqueID(uniqueID), mMfrID(mfrID), mVersion(vendorVersion), mAPI(plugAPI),
-      mHost(kHostUninit), mHostVersion(0), mStateChunks(plugDoesChunks), mIsInst(plugIsInst),
-      mDoesMIDI(plugDoesMidi), mIsBypassed(false), mCurrentPresetIdx(0), mSampleRate(44100.0), mBlockSize(0),
-      mLatency(latency), mTailSize(0), mGraphics(nullptr), mParams(true), mPresets(true), mInChannels(true),
-      mOutChannels(true), mInputBusLabels(true), mOutputBusLabels(true)
+    : mChannelIO(true),
+      mUniqueID(uniqueID),
+      mMfrID(mfrID),
+      mVersion(vendorVersion),
+      mAPI(plugAPI),
+      mHost(kHostUninit),
+      mHostVersion(0),
+      mStateChunks(plugDoesChunks),
+      mIsInst(plugIsInst),
+      mDoesMIDI(plugDoesMidi),
+      mIsBypassed(false),
+      mCurrentPresetIdx(0),
+      mSampleRate(44100.0),
+      mBlockSize(0),
+      mLatency(latency),
+      mTailSize(0),
+      mGraphics(nullptr),
+      mParams(true),
+      mPresets(true),
+      mInChannels(true),
+      mOutChannels(true),
+      mInputBusLabels(true),
+      mOutputBusLabels(true)
 {
   Trace(TRACELOC, "%s", effectName ? effectName : "");
 
@@ -65,10 +83,7 @@ IPlugBase::~IPlugBase()
   mOutputBusLabels.Empty(true);
 }
 
-void IPlugBase::Reset()
-{
-  WDL_MutexLock lock(&mMutex);
-}
+void IPlugBase::Reset() { WDL_MutexLock lock(&mMutex); }
 
 void IPlugBase::OnParamChange(int paramIdx)
 {
@@ -104,10 +119,7 @@ void IPlugBase::PassThrough(double** inputs, double** outputs, int nFrames)
   }
 }
 
-void IPlugBase::ProcessMidiMsg(IMidiMsg* pMsg)
-{
-  SendMidiMsg(pMsg);
-}
+void IPlugBase::ProcessMidiMsg(IMidiMsg* pMsg) { SendMidiMsg(pMsg); }
 
 bool IPlugBase::MidiNoteName(int noteNumber, char* rName)
 {
@@ -206,15 +218,9 @@ bool IPlugBase::IsOutChannelConnected(int chIdx) const
   return pOutput && pOutput->mConnected;
 }
 
-int IPlugBase::GetEffectVersion(bool decimal) const
-{
-  return decimal ? GetDecimalVersion(mVersion) : mVersion;
-}
+int IPlugBase::GetEffectVersion(bool decimal) const { return decimal ? GetDecimalVersion(mVersion) : mVersion; }
 
-void IPlugBase::GetEffectVersionStr(char* str) const
-{
-  GetVersionStr(mVersion, str);
-}
+void IPlugBase::GetEffectVersionStr(char* str) const { GetVersionStr(mVersion, str); }
 
 int IPlugBase::GetHostVersion(bool decimal)
 {
@@ -238,13 +244,20 @@ void IPlugBase::SetHost(const char* host, int version)
 const char* IPlugBase::GetAPIString()
 {
   switch (GetAPI()) {
-    case kAPIVST2: return "VST2";
-    case kAPIVST3: return "VST3";
-    case kAPIAU: return "AU";
-    case kAPIRTAS: return "RTAS";
-    case kAPIAAX: return "AAX";
-    case kAPISA: return "Standalone";
-    case kAPILV2: return "LV2";
+    case kAPIVST2:
+      return "VST2";
+    case kAPIVST3:
+      return "VST3";
+    case kAPIAU:
+      return "AU";
+    case kAPIRTAS:
+      return "RTAS";
+    case kAPIAAX:
+      return "AAX";
+    case kAPISA:
+      return "Standalone";
+    case kAPILV2:
+      return "LV2";
   }
   return "";
 }
@@ -312,15 +325,9 @@ void SetBusLabel(WDL_PtrList<WDL_String>* pLabels, int busIdx, const char* label
 }
 }  // namespace
 
-void IPlugBase::SetInputBusLabel(int busIdx, const char* label)
-{
-  SetBusLabel(&mInputBusLabels, busIdx, label);
-}
+void IPlugBase::SetInputBusLabel(int busIdx, const char* label) { SetBusLabel(&mInputBusLabels, busIdx, label); }
 
-void IPlugBase::SetOutputBusLabel(int busIdx, const char* label)
-{
-  SetBusLabel(&mOutputBusLabels, busIdx, label);
-}
+void IPlugBase::SetOutputBusLabel(int busIdx, const char* label) { SetBusLabel(&mOutputBusLabels, busIdx, label); }
 
 void IPlugBase::AttachInputBuffers(int first, int n, double** ppData, int nFrames)
 {

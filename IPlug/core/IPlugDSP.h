@@ -17,12 +17,11 @@ class IPlugDSP : public IPlugBase
 public:
   // The base's construction with the same arguments as the host wrappers take; the side-chain
   // channel count is not used.
-  IPlugDSP(IPlugInstanceInfo instanceInfo, int nParams, const char* channelIOStr, int nPresets,
-           const char* effectName, const char* productName, const char* mfrName, int vendorVersion,
-           int uniqueID, int mfrID, int latency, bool plugDoesMidi, bool plugDoesChunks,
-           bool plugIsInst, int plugScChans)
-      : IPlugBase(nParams, channelIOStr, nPresets, effectName, productName, mfrName, vendorVersion,
-                  uniqueID, mfrID, latency, plugDoesMidi, plugDoesChunks, plugIsInst, kAPISA)
+  IPlugDSP(IPlugInstanceInfo instanceInfo, int nParams, const char* channelIOStr, int nPresets, const char* effectName,
+           const char* productName, const char* mfrName, int vendorVersion, int uniqueID, int mfrID, int latency,
+           bool plugDoesMidi, bool plugDoesChunks, bool plugIsInst, int plugScChans)
+      : IPlugBase(nParams, channelIOStr, nPresets, effectName, productName, mfrName, vendorVersion, uniqueID, mfrID,
+                  latency, plugDoesMidi, plugDoesChunks, plugIsInst, kAPISA)
   {
     (void)plugScChans;
     SetBundleID(instanceInfo.mBundleID.Get());

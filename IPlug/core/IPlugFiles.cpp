@@ -10,9 +10,9 @@
 #include "base/fourcc.h"
 
 namespace {
-const int kNameLen = 28;              // name fields, zero-padded
-const int kBankHeaderLen = 156;       // up to the programs or the chunk length
-const long kMaxFileLen = 64L << 20;   // larger files are not ours
+const int kNameLen = 28;             // name fields, zero-padded
+const int kBankHeaderLen = 156;      // up to the programs or the chunk length
+const long kMaxFileLen = 64L << 20;  // larger files are not ours
 
 // Appends big-endian fields to a file image.
 class BEWriter
@@ -96,10 +96,7 @@ void SetFromFile(IParam* pParam, float normalized)
   pParam->SetNormalized(normalized < 0.0f ? 0.0 : (normalized > 1.0f ? 1.0 : (double)normalized));
 }
 
-bool EmptyPath(const WDL_String* pFileName)
-{
-  return !pFileName || !*pFileName->Get();
-}
+bool EmptyPath(const WDL_String* pFileName) { return !pFileName || !*pFileName->Get(); }
 
 // Reads a whole file into *pImage; false when it cannot be opened, read or is implausibly large.
 bool ReadFileImage(const char* fileName, ByteChunk* pImage)
@@ -337,10 +334,16 @@ bool IPlugBase::DumpPresetSrcCode(const char* fileName, const char* paramEnumNam
       IParam* pParam = GetParam(i);
       char value[64];
       switch (pParam->Type()) {
-        case IParam::kTypeBool: snprintf(value, sizeof(value), "%s", pParam->Value() >= 0.5 ? "true" : "false"); break;
+        case IParam::kTypeBool:
+          snprintf(value, sizeof(value), "%s", pParam->Value() >= 0.5 ? "true" : "false");
+          break;
         case IParam::kTypeInt:
-        case IParam::kTypeEnum: snprintf(value, sizeof(value), "%d", pParam->Int()); break;
-        default: snprintf(value, sizeof(value), "%.6f", pParam->Value()); break;
+        case IParam::kTypeEnum:
+          snprintf(value, sizeof(value), "%d", pParam->Int());
+          break;
+        default:
+          snprintf(value, sizeof(value), "%.6f", pParam->Value());
+          break;
       }
       const char* enumName = (paramEnumNames && paramEnumNames[i]) ? paramEnumNames[i] : "";
       text.Append(",\n    ");

@@ -116,10 +116,7 @@ void IPlugBase::MakeDefaultPreset(const char* name, int nPresets)
   }
 }
 
-void IPlugBase::EnsureDefaultPreset()
-{
-  MakeDefaultPreset("Empty", NPresets());
-}
+void IPlugBase::EnsureDefaultPreset() { MakeDefaultPreset("Empty", NPresets()); }
 
 void IPlugBase::MakePreset(const char* name, ...)
 {
@@ -165,10 +162,7 @@ void IPlugBase::MakePresetFromNamedParams(const char* name, int nParamsNamed, ..
   StorePreset(name, &state);
 }
 
-void IPlugBase::MakePresetFromChunk(const char* name, ByteChunk* pChunk)
-{
-  StorePreset(name, pChunk);
-}
+void IPlugBase::MakePresetFromChunk(const char* name, ByteChunk* pChunk) { StorePreset(name, pChunk); }
 
 void IPlugBase::MakePresetFromBlob(const char* name, const char* blob, int sizeOfChunk)
 {

@@ -9,16 +9,7 @@
 #define MAX_PRESET_NAME_LEN 256
 
 // Plug-in interface the instance is built for.
-enum EAPI
-{
-  kAPIVST2 = 0,
-  kAPIVST3 = 1,
-  kAPIAU = 2,
-  kAPIRTAS = 3,
-  kAPIAAX = 4,
-  kAPISA = 5,
-  kAPILV2 = 6
-};
+enum EAPI { kAPIVST2 = 0, kAPIVST3 = 1, kAPIAU = 2, kAPIRTAS = 3, kAPIAAX = 4, kAPISA = 5, kAPILV2 = 6 };
 
 // Integer rectangle; right and bottom are exclusive; all zero is empty.
 struct IRECT
@@ -40,10 +31,7 @@ struct IRECT
   // Not empty, L <= x < R and T <= y < B.
   bool Contains(int x, int y) const { return !Empty() && x >= L && x < R && y >= T && y < B; }
   // Neither empty and they overlap; an edge that only touches counts on this one's right and bottom.
-  bool Intersects(const IRECT& o) const
-  {
-    return !Empty() && !o.Empty() && R >= o.L && L < o.R && B >= o.T && T < o.B;
-  }
+  bool Intersects(const IRECT& o) const { return !Empty() && !o.Empty() && R >= o.L && L < o.R && B >= o.T && T < o.B; }
   // The common part, or the empty rectangle when they do not intersect.
   IRECT Intersect(const IRECT& o) const
   {

@@ -16,8 +16,10 @@ void DrawBitmapedText(IGraphics* pGraphics, IBitmap* pTextBitmap, IRECT* pR, ITe
   if (vCenter) y0 += (pR->B - pR->T - charHeight) / 2;
   const int align = pText ? pText->mAlign : IText::kAlignNear;
   int x0 = pR->L;
-  if (align == IText::kAlignFar) x0 = pR->R - total;
-  else if (align == IText::kAlignCenter) x0 = pR->L + (avail - total) / 2;
+  if (align == IText::kAlignFar)
+    x0 = pR->R - total;
+  else if (align == IText::kAlignCenter)
+    x0 = pR->L + (avail - total) / 2;
 
   int perLine, lines;
   if (!multiline) {
@@ -48,8 +50,14 @@ void DrawBitmapedText(IGraphics* pGraphics, IBitmap* pTextBitmap, IRECT* pR, ITe
 
 IBitmapTextControl::IBitmapTextControl(IPlugBase* pPlug, IRECT pR, IBitmap* pBitmap, const char* str, IText* pText,
                                        int charWidth, int charHeight, int charOffset, bool multiLine, bool vCentre)
-    : IControl(pPlug, pR), mStr(str), mCharWidth(charWidth), mCharHeight(charHeight), mCharOffset(charOffset),
-      mTextBitmap(pBitmap ? *pBitmap : IBitmap()), mMultiLine(multiLine), mVCentre(vCentre)
+    : IControl(pPlug, pR),
+      mStr(str),
+      mCharWidth(charWidth),
+      mCharHeight(charHeight),
+      mCharOffset(charOffset),
+      mTextBitmap(pBitmap ? *pBitmap : IBitmap()),
+      mMultiLine(multiLine),
+      mVCentre(vCentre)
 {
   if (pText) mText = *pText;
 }

@@ -78,9 +78,12 @@ void IControl::GrayOut(bool gray)
 
 void IControl::SetDirty(bool pushParamToPlug)
 {
-  if (mValue < mClampLo) mValue = mClampLo;
-  else if (mValue > mClampHi) mValue = mClampHi;
-  else if (!(mValue >= mClampLo && mValue <= mClampHi)) mValue = mClampLo;  // NaN
+  if (mValue < mClampLo)
+    mValue = mClampLo;
+  else if (mValue > mClampHi)
+    mValue = mClampHi;
+  else if (!(mValue >= mClampLo && mValue <= mClampHi))
+    mValue = mClampLo;  // NaN
   mDirty = true;
   if (!pushParamToPlug || !mPlug || mParamIdx < 0) return;
   mPlug->SetParameterFromGUI(mParamIdx, mValue);
@@ -130,10 +133,7 @@ void IControl::PromptUserInput(IRECT* pTextRect)
   mRedraw = true;
 }
 
-void IControl::AddAuxParam(int paramIdx)
-{
-  mAuxParams.Add(AuxParam{0.0, paramIdx});
-}
+void IControl::AddAuxParam(int paramIdx) { mAuxParams.Add(AuxParam{0.0, paramIdx}); }
 
 IControl::AuxParam* IControl::GetAuxParam(int auxIdx)
 {
@@ -159,10 +159,7 @@ IPanelControl::IPanelControl(IPlugBase* pPlug, IRECT pR, const IColor* pColor)
 {
 }
 
-bool IPanelControl::Draw(IGraphics* pGraphics)
-{
-  return pGraphics->FillIRect(&mColor, &mRECT, &mBlend);
-}
+bool IPanelControl::Draw(IGraphics* pGraphics) { return pGraphics->FillIRect(&mColor, &mRECT, &mBlend); }
 
 namespace {
 IRECT FrameRect(int x, int y, const IBitmap* b)

@@ -15,7 +15,8 @@ enum EDirection { kVertical = 0, kHorizontal = 1 };
 class IControl
 {
 public:
-  struct AuxParam {
+  struct AuxParam
+  {
     double mValue;
     int mParamIdx;
   };
@@ -28,13 +29,42 @@ public:
 
   // With R held: prompts for a value; otherwise nothing.
   virtual void OnMouseDown(int x, int y, IMouseMod* pMod);
-  virtual void OnMouseUp(int x, int y, IMouseMod* pMod) { (void)x; (void)y; (void)pMod; }
-  virtual void OnMouseDrag(int x, int y, int dX, int dY, IMouseMod* pMod) { (void)x; (void)y; (void)dX; (void)dY; (void)pMod; }
+  virtual void OnMouseUp(int x, int y, IMouseMod* pMod)
+  {
+    (void)x;
+    (void)y;
+    (void)pMod;
+  }
+  virtual void OnMouseDrag(int x, int y, int dX, int dY, IMouseMod* pMod)
+  {
+    (void)x;
+    (void)y;
+    (void)dX;
+    (void)dY;
+    (void)pMod;
+  }
   // Restores the default value once one is known.
   virtual void OnMouseDblClick(int x, int y, IMouseMod* pMod);
-  virtual void OnMouseWheel(int x, int y, IMouseMod* pMod, int d) { (void)x; (void)y; (void)pMod; (void)d; }
-  virtual bool OnKeyDown(int x, int y, int key) { (void)x; (void)y; (void)key; return false; }
-  virtual void OnMouseOver(int x, int y, IMouseMod* pMod) { (void)x; (void)y; (void)pMod; }
+  virtual void OnMouseWheel(int x, int y, IMouseMod* pMod, int d)
+  {
+    (void)x;
+    (void)y;
+    (void)pMod;
+    (void)d;
+  }
+  virtual bool OnKeyDown(int x, int y, int key)
+  {
+    (void)x;
+    (void)y;
+    (void)key;
+    return false;
+  }
+  virtual void OnMouseOver(int x, int y, IMouseMod* pMod)
+  {
+    (void)x;
+    (void)y;
+    (void)pMod;
+  }
   virtual void OnMouseOut() {}
   virtual bool Draw(IGraphics* pGraphics) = 0;
   // A value from the plug-in: the first one also becomes the default; a change is drawn twice.

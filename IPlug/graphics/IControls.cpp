@@ -7,7 +7,7 @@
 
 namespace {
 inline bool Fine(const IMouseMod* pMod) { return pMod && (pMod->S || pMod->C); }
-}
+}  // namespace
 
 // --- switches ---
 
@@ -33,8 +33,10 @@ ISwitchFramesControl::ISwitchFramesControl(IPlugBase* pPlug, int x, int y, int p
   const float u = (float)(imagesAreHorizontal ? mRECT.W() : mRECT.H()) / (float)n;
   for (int i = 0; i < n; ++i) {
     const int start = (int)((float)i * u);
-    if (imagesAreHorizontal) mRECTs.Add(IRECT(mRECT.L + start, mRECT.T, (int)((float)(mRECT.L + start) + u), mRECT.B));
-    else mRECTs.Add(IRECT(mRECT.L, mRECT.T + start, mRECT.R, (int)((float)(mRECT.T + start) + u)));
+    if (imagesAreHorizontal)
+      mRECTs.Add(IRECT(mRECT.L + start, mRECT.T, (int)((float)(mRECT.L + start) + u), mRECT.B));
+    else
+      mRECTs.Add(IRECT(mRECT.L, mRECT.T + start, mRECT.R, (int)((float)(mRECT.T + start) + u)));
   }
 }
 
@@ -119,7 +121,10 @@ bool IRadioButtonsControl::Draw(IGraphics* pGraphics)
 
 IFaderControl::IFaderControl(IPlugBase* pPlug, int x, int y, int len, int paramIdx, IBitmap* pBitmap,
                              EDirection direction, bool onlyHandle)
-    : IControl(pPlug, IRECT(), paramIdx), mLen(len), mBitmap(pBitmap ? *pBitmap : IBitmap()), mDirection(direction),
+    : IControl(pPlug, IRECT(), paramIdx),
+      mLen(len),
+      mBitmap(pBitmap ? *pBitmap : IBitmap()),
+      mDirection(direction),
       mOnlyHandle(onlyHandle)
 {
   if (direction == kVertical) {
@@ -156,10 +161,7 @@ void IFaderControl::OnMouseDown(int x, int y, IMouseMod* pMod)
   SnapToMouse(x, y);
 }
 
-void IFaderControl::OnMouseDrag(int x, int y, int, int, IMouseMod*)
-{
-  SnapToMouse(x, y);
-}
+void IFaderControl::OnMouseDrag(int x, int y, int, int, IMouseMod*) { SnapToMouse(x, y); }
 
 void IFaderControl::OnMouseWheel(int, int, IMouseMod* pMod, int d)
 {
@@ -170,8 +172,10 @@ void IFaderControl::OnMouseWheel(int, int, IMouseMod* pMod, int d)
 void IFaderControl::SnapToMouse(int x, int y)
 {
   const double travel = (double)(mLen - mHandleHeadroom);
-  if (mDirection == kVertical) mValue = 1.0 - (double)((y - mRECT.T) - mHandleHeadroom / 2) / travel;
-  else mValue = (double)((x - mRECT.L) - mHandleHeadroom / 2) / travel;
+  if (mDirection == kVertical)
+    mValue = 1.0 - (double)((y - mRECT.T) - mHandleHeadroom / 2) / travel;
+  else
+    mValue = (double)((x - mRECT.L) - mHandleHeadroom / 2) / travel;
   SetDirty(true);  // a fader without travel gives a non-number: the clamp settles it
 }
 
@@ -192,8 +196,10 @@ void IKnobControl::OnMouseDrag(int, int, int dX, int dY, IMouseMod* pMod)
 {
   double g = mGearing;
   if (Fine(pMod)) g *= 10.0;
-  if (mDirection == kVertical) mValue += (double)dY / (double)(mRECT.T - mRECT.B) / g;
-  else mValue += (double)dX / (double)(mRECT.R - mRECT.L) / g;
+  if (mDirection == kVertical)
+    mValue += (double)dY / (double)(mRECT.T - mRECT.B) / g;
+  else
+    mValue += (double)dX / (double)(mRECT.R - mRECT.L) / g;
   SetDirty(true);
 }
 
@@ -207,8 +213,11 @@ IKnobLineControl::IKnobLineControl(IPlugBase* pPlug, IRECT pR, int paramIdx, con
                                    double outerRadius, double minAngle, double maxAngle, EDirection direction,
                                    double gearing)
     : IKnobControl(pPlug, pR, paramIdx, direction, gearing, IChannelBlend::kBlendClobber),
-      mColor(pColor ? *pColor : COLOR_BLACK), mMinAngle((float)minAngle), mMaxAngle((float)maxAngle),
-      mInnerRadius((float)innerRadius), mOuterRadius(outerRadius == 0.0 ? (float)pR.W() * 0.5f : (float)outerRadius)
+      mColor(pColor ? *pColor : COLOR_BLACK),
+      mMinAngle((float)minAngle),
+      mMaxAngle((float)maxAngle),
+      mInnerRadius((float)innerRadius),
+      mOuterRadius(outerRadius == 0.0 ? (float)pR.W() * 0.5f : (float)outerRadius)
 {
 }
 
@@ -226,7 +235,10 @@ IKnobRotaterControl::IKnobRotaterControl(IPlugBase* pPlug, int x, int y, int par
                                          double gearing)
     : IKnobControl(pPlug, IRECT(x, y, x + (pBitmap ? pBitmap->W : 0), y + (pBitmap ? pBitmap->H : 0)), paramIdx,
                    direction, gearing),
-      mBitmap(pBitmap ? *pBitmap : IBitmap()), mMinAngle(minAngle), mMaxAngle(maxAngle), mYOffset(yOffsetZeroDeg)
+      mBitmap(pBitmap ? *pBitmap : IBitmap()),
+      mMinAngle(minAngle),
+      mMaxAngle(maxAngle),
+      mYOffset(yOffsetZeroDeg)
 {
 }
 
@@ -257,8 +269,11 @@ IKnobRotatingMaskControl::IKnobRotatingMaskControl(IPlugBase* pPlug, int x, int 
                                                    EDirection direction, double gearing)
     : IKnobControl(pPlug, IRECT(x, y, x + (pBase ? pBase->W : 0), y + (pBase ? pBase->H : 0)), paramIdx, direction,
                    gearing),
-      mBase(pBase ? *pBase : IBitmap()), mMask(pMask ? *pMask : IBitmap()), mTop(pTop ? *pTop : IBitmap()),
-      mMinAngle(minAngle), mMaxAngle(maxAngle)
+      mBase(pBase ? *pBase : IBitmap()),
+      mMask(pMask ? *pMask : IBitmap()),
+      mTop(pTop ? *pTop : IBitmap()),
+      mMinAngle(minAngle),
+      mMaxAngle(maxAngle)
 {
 }
 
@@ -292,10 +307,7 @@ void ICaptionControl::OnMouseDown(int, int, IMouseMod* pMod)
   if (pMod && (pMod->L || pMod->R)) PromptUserInput();
 }
 
-void ICaptionControl::OnMouseDblClick(int, int, IMouseMod*)
-{
-  PromptUserInput();
-}
+void ICaptionControl::OnMouseDblClick(int, int, IMouseMod*) { PromptUserInput(); }
 
 bool ICaptionControl::Draw(IGraphics* pGraphics)
 {
@@ -323,7 +335,8 @@ void CopyBounded(char* dest, size_t size, const char* src)
 }
 }  // namespace
 
-IURLControl::IURLControl(IPlugBase* pPlug, IRECT pR, const char* url, const char* backupURL, const char* errMsgOnFailure)
+IURLControl::IURLControl(IPlugBase* pPlug, IRECT pR, const char* url, const char* backupURL,
+                         const char* errMsgOnFailure)
     : IControl(pPlug, pR)
 {
   CopyBounded(mURL, sizeof(mURL), url);
@@ -343,7 +356,10 @@ void IURLControl::OnMouseDown(int, int, IMouseMod*)
 
 IFileSelectorControl::IFileSelectorControl(IPlugBase* pPlug, IRECT pR, int paramIdx, IBitmap* pBitmap,
                                            EFileAction action, const char* dir, const char* extensions)
-    : IControl(pPlug, pR, paramIdx), mBitmap(pBitmap ? *pBitmap : IBitmap()), mDir(dir), mExtensions(extensions),
+    : IControl(pPlug, pR, paramIdx),
+      mBitmap(pBitmap ? *pBitmap : IBitmap()),
+      mDir(dir),
+      mExtensions(extensions),
       mFileAction(action)
 {
 }

@@ -12,7 +12,9 @@ class ISwitchControl : public IBitmapControl
 public:
   ISwitchControl(IPlugBase* pPlug, int x, int y, int paramIdx, IBitmap* pBitmap,
                  int blendMethod = IChannelBlend::kBlendNone)
-      : IBitmapControl(pPlug, x, y, paramIdx, pBitmap, blendMethod) {}
+      : IBitmapControl(pPlug, x, y, paramIdx, pBitmap, blendMethod)
+  {
+  }
   void OnMouseDown(int x, int y, IMouseMod* pMod) override;
   // A double click steps once more instead of resetting.
   void OnMouseDblClick(int x, int y, IMouseMod* pMod) override { OnMouseDown(x, y, pMod); }
@@ -23,7 +25,10 @@ class ISwitchPopUpControl : public ISwitchControl
 {
 public:
   ISwitchPopUpControl(IPlugBase* pPlug, int x, int y, int paramIdx, IBitmap* pBitmap)
-      : ISwitchControl(pPlug, x, y, paramIdx, pBitmap) { mDisablePrompt = false; }
+      : ISwitchControl(pPlug, x, y, paramIdx, pBitmap)
+  {
+    mDisablePrompt = false;
+  }
   void OnMouseDown(int x, int y, IMouseMod* pMod) override;
 };
 
@@ -31,8 +36,8 @@ public:
 class ISwitchFramesControl : public ISwitchControl
 {
 public:
-  ISwitchFramesControl(IPlugBase* pPlug, int x, int y, int paramIdx, IBitmap* pBitmap,
-                       bool imagesAreHorizontal = false, int blendMethod = IChannelBlend::kBlendNone);
+  ISwitchFramesControl(IPlugBase* pPlug, int x, int y, int paramIdx, IBitmap* pBitmap, bool imagesAreHorizontal = false,
+                       int blendMethod = IChannelBlend::kBlendNone);
   void OnMouseDown(int x, int y, IMouseMod* pMod) override;
   int NZones() const { return mRECTs.GetSize(); }
   IRECT GetZone(int i) const { return (i >= 0 && i < mRECTs.GetSize()) ? mRECTs.Get()[i] : IRECT(); }
@@ -46,7 +51,9 @@ class IContactControl : public ISwitchControl
 {
 public:
   IContactControl(IPlugBase* pPlug, int x, int y, int paramIdx, IBitmap* pBitmap)
-      : ISwitchControl(pPlug, x, y, paramIdx, pBitmap) {}
+      : ISwitchControl(pPlug, x, y, paramIdx, pBitmap)
+  {
+  }
   void OnMouseUp(int x, int y, IMouseMod* pMod) override;
 };
 
@@ -55,7 +62,9 @@ class IBitmapOverlayControl : public ISwitchControl
 {
 public:
   IBitmapOverlayControl(IPlugBase* pPlug, int x, int y, int paramIdx, IBitmap* pBitmap, IRECT targetArea)
-      : ISwitchControl(pPlug, x, y, paramIdx, pBitmap), mTargetArea(targetArea) {}
+      : ISwitchControl(pPlug, x, y, paramIdx, pBitmap), mTargetArea(targetArea)
+  {
+  }
   bool Draw(IGraphics* pGraphics) override;
 
 protected:
@@ -67,7 +76,9 @@ class IInvisibleSwitchControl : public IControl
 {
 public:
   IInvisibleSwitchControl(IPlugBase* pPlug, IRECT pR, int paramIdx)
-      : IControl(pPlug, pR, paramIdx, IChannelBlend::kBlendClobber) {}
+      : IControl(pPlug, pR, paramIdx, IChannelBlend::kBlendClobber)
+  {
+  }
   void OnMouseDown(int x, int y, IMouseMod* pMod) override;
   bool Draw(IGraphics*) override { return true; }
 };
@@ -119,7 +130,9 @@ class IKnobControl : public IControl
 public:
   IKnobControl(IPlugBase* pPlug, IRECT pR, int paramIdx, EDirection direction = kVertical, double gearing = 4.0,
                int blendMethod = IChannelBlend::kBlendNone)
-      : IControl(pPlug, pR, paramIdx, blendMethod), mDirection(direction), mGearing(gearing) {}
+      : IControl(pPlug, pR, paramIdx, blendMethod), mDirection(direction), mGearing(gearing)
+  {
+  }
   // Shift or Control divide the step by ten.
   void OnMouseDrag(int x, int y, int dX, int dY, IMouseMod* pMod) override;
   void OnMouseWheel(int x, int y, IMouseMod* pMod, int d) override;

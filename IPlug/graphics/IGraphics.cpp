@@ -10,7 +10,12 @@
 #include "IPopupMenu.h"
 
 IGraphics::IGraphics(IPlugBase* pPlug, int w, int h, int refreshFPS)
-    : mControls(true), mPlug(pPlug), mDrawRECT(0, 0, 0, 0), mWidth(w), mHeight(h), mFPS(refreshFPS > 0 ? refreshFPS : 25)
+    : mControls(true),
+      mPlug(pPlug),
+      mDrawRECT(0, 0, 0, 0),
+      mWidth(w),
+      mHeight(h),
+      mFPS(refreshFPS > 0 ? refreshFPS : 25)
 {
 }
 
@@ -207,10 +212,7 @@ void IGraphics::OnGUIIdle()
 
 // --- input ---
 
-void IGraphics::ReleaseMouseCapture()
-{
-  mMouseCapture = mMouseX = mMouseY = -1;
-}
+void IGraphics::ReleaseMouseCapture() { mMouseCapture = mMouseX = mMouseY = -1; }
 
 int IGraphics::GetMouseControlIdx(int x, int y, bool mouseOver)
 {

@@ -12,10 +12,14 @@
 int IChannelBlend::ModeWord() const
 {
   switch (mMethod) {
-    case kBlendClobber: return LICE_BLIT_MODE_COPY;
-    case kBlendAdd: return LICE_BLIT_MODE_ADD | LICE_BLIT_USE_ALPHA;
-    case kBlendColorDodge: return LICE_BLIT_MODE_DODGE | LICE_BLIT_USE_ALPHA;
-    default: return LICE_BLIT_MODE_COPY | LICE_BLIT_USE_ALPHA;
+    case kBlendClobber:
+      return LICE_BLIT_MODE_COPY;
+    case kBlendAdd:
+      return LICE_BLIT_MODE_ADD | LICE_BLIT_USE_ALPHA;
+    case kBlendColorDodge:
+      return LICE_BLIT_MODE_DODGE | LICE_BLIT_USE_ALPHA;
+    default:
+      return LICE_BLIT_MODE_COPY | LICE_BLIT_USE_ALPHA;
   }
 }
 
@@ -82,17 +86,11 @@ IBitmap IGraphics::CropBitmap(IBitmap* pBitmap, IRECT* pR)
   return IBitmap(dest, w, h, pBitmap->N, false, opaque);
 }
 
-LICE_pixel* IGraphics::GetBits()
-{
-  return mDrawBitmap ? mDrawBitmap->getBits() : nullptr;
-}
+LICE_pixel* IGraphics::GetBits() { return mDrawBitmap ? mDrawBitmap->getBits() : nullptr; }
 
 // --- blits ---
 
-IRECT IGraphics::ClipToDraw(const IRECT& dest) const
-{
-  return dest.Intersect(mDrawRECT);
-}
+IRECT IGraphics::ClipToDraw(const IRECT& dest) const { return dest.Intersect(mDrawRECT); }
 
 bool IGraphics::BlitClipped(LICE_IBitmap* src, const IRECT& dest, int srcX, int srcY, const IChannelBlend* pBlend,
                             bool srcOpaque)
@@ -115,8 +113,10 @@ bool IGraphics::DrawBitmap(IBitmap* pBitmap, IRECT* pDest, int bmpState, const I
 {
   int srcX = 0, srcY = 0;
   if (bmpState > 1 && pBitmap->N > 1) {
-    if (pBitmap->mFramesAreHorizontal) srcX = (int)((double)(bmpState - 1) * pBitmap->W / pBitmap->N + 0.5);
-    else srcY = (int)((double)(bmpState - 1) * pBitmap->H / pBitmap->N + 0.5);
+    if (pBitmap->mFramesAreHorizontal)
+      srcX = (int)((double)(bmpState - 1) * pBitmap->W / pBitmap->N + 0.5);
+    else
+      srcY = (int)((double)(bmpState - 1) * pBitmap->H / pBitmap->N + 0.5);
   }
   return DrawBitmap(pBitmap, pDest, srcX, srcY, pBlend);
 }
@@ -186,16 +186,18 @@ bool IGraphics::DrawArc(const IColor* pColor, float cx, float cy, float r, float
   return true;
 }
 
-bool IGraphics::DrawCircle(const IColor* pColor, float cx, float cy, float r, const IChannelBlend* pBlend, bool antiAlias)
+bool IGraphics::DrawCircle(const IColor* pColor, float cx, float cy, float r, const IChannelBlend* pBlend,
+                           bool antiAlias)
 {
   LICE_Circle(mDrawBitmap, cx, cy, r, Pixel(pColor), Weight(pBlend), Mode(pBlend), antiAlias);
   return true;
 }
 
-bool IGraphics::RoundRect(const IColor* pColor, IRECT* pR, const IChannelBlend* pBlend, int cornerRadius, bool antiAlias)
+bool IGraphics::RoundRect(const IColor* pColor, IRECT* pR, const IChannelBlend* pBlend, int cornerRadius,
+                          bool antiAlias)
 {
-  LICE_RoundRect(mDrawBitmap, (float)pR->L, (float)pR->T, (float)(pR->R - pR->L), (float)(pR->B - pR->T),
-                 cornerRadius, Pixel(pColor), Weight(pBlend), Mode(pBlend), antiAlias);
+  LICE_RoundRect(mDrawBitmap, (float)pR->L, (float)pR->T, (float)(pR->R - pR->L), (float)(pR->B - pR->T), cornerRadius,
+                 Pixel(pColor), Weight(pBlend), Mode(pBlend), antiAlias);
   return true;
 }
 
@@ -228,7 +230,8 @@ bool IGraphics::FillCircle(const IColor* pColor, int cx, int cy, float r, const 
   return true;
 }
 
-bool IGraphics::FillTriangle(const IColor* pColor, int x1, int y1, int x2, int y2, int x3, int y3, IChannelBlend* pBlend)
+bool IGraphics::FillTriangle(const IColor* pColor, int x1, int y1, int x2, int y2, int x3, int y3,
+                             IChannelBlend* pBlend)
 {
   LICE_FillTriangle(mDrawBitmap, x1, y1, x2, y2, x3, y3, Pixel(pColor), Weight(pBlend), Mode(pBlend));
   return true;
@@ -270,7 +273,7 @@ bool IGraphics::DrawRect(const IColor* pColor, IRECT* pR)
 
 namespace {
 inline float Clamp01(float v) { return v < 0.0f ? 0.0f : (v > 1.0f ? 1.0f : v); }
-}
+}  // namespace
 
 bool IGraphics::DrawVerticalLine(const IColor* pColor, IRECT* pR, float x)
 {
@@ -330,8 +333,10 @@ bool IGraphics::DrawIText(IText* pTxt, const char* str, IRECT* pR, bool measure)
   font->SetTextColor(pTxt->mColor.ToPixel());
   UINT flags = DT_NOCLIP;
   if (pTxt->mColor.A < 255) flags |= LICE_DT_USEFGALPHA;
-  if (pTxt->mAlign == IText::kAlignCenter) flags |= DT_CENTER;
-  else if (pTxt->mAlign == IText::kAlignFar) flags |= DT_RIGHT;
+  if (pTxt->mAlign == IText::kAlignCenter)
+    flags |= DT_CENTER;
+  else if (pTxt->mAlign == IText::kAlignFar)
+    flags |= DT_RIGHT;
   if (!measure) {
     RECT r = {pR->L, pR->T, pR->R, pR->B};
     font->DrawText(mDrawBitmap, str, -1, &r, flags);

@@ -24,7 +24,8 @@ public:
   int Count();
 
 private:
-  struct BitmapKey {
+  struct BitmapKey
+  {
     int id;
     LICE_IBitmap* bitmap;
     bool opaque;
@@ -46,7 +47,8 @@ public:
   int Count();
 
 private:
-  struct FontKey {
+  struct FontKey
+  {
     int size, orientation, style;
     char face[36];
     LICE_IFont* font;

@@ -6,7 +6,8 @@
 class LICE_IBitmap;
 class LICE_IFont;
 
-struct IColor {
+struct IColor
+{
   int A = 255, R = 0, G = 0, B = 0;
   constexpr IColor() = default;
   constexpr IColor(int a, int r, int g, int b) : A(a), R(r), G(g), B(b) {}
@@ -36,20 +37,24 @@ inline constexpr IColor DEFAULT_TEXT_ENTRY_FGCOLOR = COLOR_BLACK;
 // A picture handle; the pixels belong to the process-wide picture cache. mOpaque is found once,
 // when the picture is loaded or made: every pixel has alpha 255, so drawing it with source alpha at
 // full weight is a plain copy.
-struct IBitmap {
+struct IBitmap
+{
   LICE_IBitmap* mData = nullptr;
   int W = 0, H = 0, N = 1;
   bool mFramesAreHorizontal = false;
   bool mOpaque = false;
   IBitmap() = default;
   IBitmap(LICE_IBitmap* data, int w, int h, int n = 1, bool framesAreHorizontal = false, bool opaque = false)
-      : mData(data), W(w), H(h), N(n), mFramesAreHorizontal(framesAreHorizontal), mOpaque(opaque) {}
+      : mData(data), W(w), H(h), N(n), mFramesAreHorizontal(framesAreHorizontal), mOpaque(opaque)
+  {
+  }
   // Width and height of one frame.
   int FrameWidth() const { return (mFramesAreHorizontal && N > 0) ? W / N : W; }
   int FrameHeight() const { return (!mFramesAreHorizontal && N > 0) ? H / N : H; }
 };
 
-struct IChannelBlend {
+struct IChannelBlend
+{
   enum EBlendMethod { kBlendNone = 0, kBlendClobber = 1, kBlendAdd = 2, kBlendColorDodge = 3 };
   int mMethod = kBlendNone;
   float mWeight = 1.0f;
@@ -59,7 +64,8 @@ struct IChannelBlend {
   int ModeWord() const;
 };
 
-struct IText {
+struct IText
+{
   enum EStyle { kStyleNormal = 0, kStyleBold = 1, kStyleItalic = 2 };
   enum EAlign { kAlignNear = 0, kAlignCenter = 1, kAlignFar = 2 };
   enum EQuality { kQualityDefault = 0, kQualityNonAntiAliased = 1, kQualityAntiAliased = 2, kQualityClearType = 3 };
@@ -94,7 +100,8 @@ struct IText {
 
 // Mouse buttons and modifier keys: left, right (also Command with the left button), Shift,
 // Control, Option.
-struct IMouseMod {
+struct IMouseMod
+{
   bool L = false, R = false, S = false, C = false, A = false;
   IMouseMod() = default;
   IMouseMod(bool l, bool r = false, bool s = false, bool c = false, bool a = false) : L(l), R(r), S(s), C(c), A(a) {}

@@ -4,8 +4,10 @@ IPopupMenuItem* IPopupMenu::AddItem(IPopupMenuItem* item, int index)
 {
   if (!item) return nullptr;
   // When the list cannot grow it stays as it was and the caller keeps the item.
-  if (index == -1 || index >= mMenuItems.GetSize()) mMenuItems.Add(item);
-  else mMenuItems.Insert(index < 0 ? 0 : index, item);
+  if (index == -1 || index >= mMenuItems.GetSize())
+    mMenuItems.Add(item);
+  else
+    mMenuItems.Insert(index < 0 ? 0 : index, item);
   return item;
 }
 

@@ -10,8 +10,7 @@
 #include <stdio.h>
 #include <string.h>
 
-namespace
-{
+namespace {
 // The feature's data for uri, or null.
 const void* FindFeature(const LV2_Feature* const* features, const char* uri)
 {
@@ -26,8 +25,7 @@ void MakeIdentifier(const char* text, const char* fallback, WDL_String* pOut)
 {
   pOut->Set("");
   if (text[0] >= '0' && text[0] <= '9') pOut->Append("_");
-  for (const char* p = text; *p; ++p)
-  {
+  for (const char* p = text; *p; ++p) {
     const char c = *p;
     const bool ok = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
     const char s[2] = {ok ? c : '_', 0};
@@ -49,20 +47,23 @@ IPlugLV2::IPlugLV2(IPlugInstanceInfo instanceInfo, int nParams, const char* chan
                    int plugScChans)
     : IPlugBase(nParams, channelIOStr, nPresets, effectName, productName, mfrName, vendorVersion, uniqueID, mfrID,
                 latency, plugDoesMidi, plugDoesChunks, plugIsInst, kAPILV2),
-      mOffersQuality(-1), mPortSymbols(true), mPortNames(true), mMap(nullptr), mQualityControl(nullptr),
-      mLastQuality(NAN), mLatencyOut(nullptr)
+      mOffersQuality(-1),
+      mPortSymbols(true),
+      mPortNames(true),
+      mMap(nullptr),
+      mQualityControl(nullptr),
+      mLastQuality(NAN),
+      mLatencyOut(nullptr)
 {
   (void)plugScChans;
   const int main = MainChannelIO(this);
-  mChannelIOIdx = instanceInfo.mChannelIOIdx >= 0 && instanceInfo.mChannelIOIdx < NChannelIO()
-                      ? instanceInfo.mChannelIOIdx
-                      : main;
+  mChannelIOIdx =
+      instanceInfo.mChannelIOIdx >= 0 && instanceInfo.mChannelIOIdx < NChannelIO() ? instanceInfo.mChannelIOIdx : main;
   GetChannelIO(mChannelIOIdx, &mNAudioIn, &mNAudioOut);
   mBaseURI.Set(instanceInfo.mURI.Get());
   mPluginURI.Set(mBaseURI.Get());
   mPluginName.Set(effectName ? effectName : "");
-  if (mChannelIOIdx != main)
-  {
+  if (mChannelIOIdx != main) {
     WDL_String fragment;
     ChannelIOFragment(mNAudioIn, mNAudioOut, &fragment);
     mPluginURI.AppendFormatted(16 + fragment.GetLength(), "#%s", fragment.Get());
@@ -96,12 +97,10 @@ IPlugLV2::~IPlugLV2()
 int IPlugLV2::MainChannelIO(const IPlugBase* pPlug)
 {
   int best = 0, bestWidth = -1;
-  for (int i = 0; i < pPlug->NChannelIO(); ++i)
-  {
+  for (int i = 0; i < pPlug->NChannelIO(); ++i) {
     int nIn, nOut;
     pPlug->GetChannelIO(i, &nIn, &nOut);
-    if (nIn + nOut > bestWidth)
-    {
+    if (nIn + nOut > bestWidth) {
       best = i;
       bestWidth = nIn + nOut;
     }
@@ -111,9 +110,12 @@ int IPlugLV2::MainChannelIO(const IPlugBase* pPlug)
 
 void IPlugLV2::ChannelIOFragment(int nIn, int nOut, WDL_String* pFragment)
 {
-  if (nIn == nOut && nIn == 1) pFragment->Set("mono");
-  else if (nIn == nOut && nIn == 2) pFragment->Set("stereo");
-  else pFragment->SetFormatted(64, "%din%dout", nIn, nOut);
+  if (nIn == nOut && nIn == 1)
+    pFragment->Set("mono");
+  else if (nIn == nOut && nIn == 2)
+    pFragment->Set("stereo");
+  else
+    pFragment->SetFormatted(64, "%din%dout", nIn, nOut);
 }
 
 void IPlugLV2::StateKeyURI(const char* key, WDL_String* pURI) const
@@ -133,26 +135,22 @@ IPlugLV2::EPortKind IPlugLV2::PortKind(int port, int* pIdx) const
 {
   *pIdx = -1;
   if (port < 0) return kPortNone;
-  if (port < NParams())
-  {
+  if (port < NParams()) {
     *pIdx = port;
     return kPortControlIn;
   }
   port -= NParams();
-  if (port < mNAudioIn)
-  {
+  if (port < mNAudioIn) {
     *pIdx = port;
     return kPortAudioIn;
   }
   port -= mNAudioIn;
-  if (port < mNAudioOut)
-  {
+  if (port < mNAudioOut) {
     *pIdx = port;
     return kPortAudioOut;
   }
   port -= mNAudioOut;
-  if (OffersQuality() && port < 2)
-  {
+  if (OffersQuality() && port < 2) {
     *pIdx = 0;
     return port ? kPortLatency : kPortQuality;
   }
@@ -164,46 +162,42 @@ void IPlugLV2::MakePortSymbols() const
   mPortSymbols.Empty(true);
   mPortNames.Empty(true);
   static const char* const kStereo[2] = {"l", "r"};
-  for (int port = 0; port < NPorts(); ++port)
-  {
+  for (int port = 0; port < NPorts(); ++port) {
     int idx;
     const EPortKind kind = PortKind(port, &idx);
     WDL_String* pSymbol = new WDL_String;
     WDL_String* pName = new WDL_String;
-    if (kind == kPortControlIn)
-    {
+    if (kind == kPortControlIn) {
       char fallback[32];
       snprintf(fallback, sizeof(fallback), "param%d", idx);
       pName->Set(mParams.Get(idx)->GetNameForHost());
       MakeIdentifier(pName->Get(), fallback, pSymbol);
       if (!pName->GetLength()) pName->Set(fallback);
-    }
-    else if (kind == kPortQuality)
-    {
+    } else if (kind == kPortQuality) {
       pSymbol->Set("quality");
       pName->Set("Quality");
-    }
-    else if (kind == kPortLatency)
-    {
+    } else if (kind == kPortLatency) {
       pSymbol->Set("latency");
       pName->Set("Latency");
-    }
-    else
-    {
+    } else {
       const bool in = kind == kPortAudioIn;
       const int n = in ? mNAudioIn : mNAudioOut;
       const char* what = in ? "in" : "out";
-      if (n == 1) pSymbol->Set(what);
-      else if (n == 2) pSymbol->SetFormatted(16, "%s_%s", what, kStereo[idx]);
-      else pSymbol->SetFormatted(32, "%s_%d", what, idx + 1);
+      if (n == 1)
+        pSymbol->Set(what);
+      else if (n == 2)
+        pSymbol->SetFormatted(16, "%s_%s", what, kStereo[idx]);
+      else
+        pSymbol->SetFormatted(32, "%s_%d", what, idx + 1);
       pName->SetFormatted(32, "%s", in ? "Input" : "Output");
-      if (n == 2) pName->AppendFormatted(8, " %c", idx ? 'R' : 'L');
-      else if (n > 2) pName->AppendFormatted(16, " %d", idx + 1);
+      if (n == 2)
+        pName->AppendFormatted(8, " %c", idx ? 'R' : 'L');
+      else if (n > 2)
+        pName->AppendFormatted(16, " %d", idx + 1);
     }
     // Symbols are unique among the ports: a repeated one takes the first free suffix.
     WDL_String unique(pSymbol->Get());
-    for (int suffix = 2;; ++suffix)
-    {
+    for (int suffix = 2;; ++suffix) {
       bool taken = false;
       for (int j = 0; j < mPortSymbols.GetSize() && !taken; ++j)
         taken = !strcmp(mPortSymbols.Get(j)->Get(), unique.Get());
@@ -237,12 +231,10 @@ bool IPlugLV2::Init(double sampleRate, const LV2_Feature* const* features)
   mMap = (LV2_URID_Map*)FindFeature(features, LV2_URID__map);
   int blockSize = kDefaultBlockSize;
   const LV2_Options_Option* pOptions = (const LV2_Options_Option*)FindFeature(features, LV2_OPTIONS__options);
-  if (mMap && pOptions)
-  {
+  if (mMap && pOptions) {
     const LV2_URID maxBlock = mMap->map(mMap->handle, LV2_BUF_SIZE__maxBlockLength);
     const LV2_URID atomInt = mMap->map(mMap->handle, LV2_ATOM__Int);
-    for (const LV2_Options_Option* o = pOptions; o->key || o->value; ++o)
-    {
+    for (const LV2_Options_Option* o = pOptions; o->key || o->value; ++o) {
       if (o->context != LV2_OPTIONS_INSTANCE || o->key != maxBlock || o->type != atomInt ||
           o->size != sizeof(int32_t) || !o->value)
         continue;
@@ -256,8 +248,7 @@ bool IPlugLV2::Init(double sampleRate, const LV2_Feature* const* features)
   SetBlockSize(blockSize);
   mSilence.Resize(blockSize);
   mDiscard.Resize(blockSize);
-  if (GetBlockSize() != blockSize || mSilence.GetSize() != blockSize || mDiscard.GetSize() != blockSize)
-    return false;
+  if (GetBlockSize() != blockSize || mSilence.GetSize() != blockSize || mDiscard.GetSize() != blockSize) return false;
   ZeroFloats(&mSilence);
   OnParamReset();
   return true;
@@ -266,14 +257,24 @@ bool IPlugLV2::Init(double sampleRate, const LV2_Feature* const* features)
 void IPlugLV2::ConnectPort(uint32_t port, void* pData)
 {
   int idx;
-  switch (PortKind(port > 0x7fffffff ? -1 : (int)port, &idx))
-  {
-    case kPortControlIn: mControls.Get()[idx] = (const float*)pData; break;
-    case kPortAudioIn: mAudioIn.Get()[idx] = (const float*)pData; break;
-    case kPortAudioOut: mAudioOut.Get()[idx] = (float*)pData; break;
-    case kPortQuality: mQualityControl = (const float*)pData; break;
-    case kPortLatency: mLatencyOut = (float*)pData; break;
-    case kPortNone: break;
+  switch (PortKind(port > 0x7fffffff ? -1 : (int)port, &idx)) {
+    case kPortControlIn:
+      mControls.Get()[idx] = (const float*)pData;
+      break;
+    case kPortAudioIn:
+      mAudioIn.Get()[idx] = (const float*)pData;
+      break;
+    case kPortAudioOut:
+      mAudioOut.Get()[idx] = (float*)pData;
+      break;
+    case kPortQuality:
+      mQualityControl = (const float*)pData;
+      break;
+    case kPortLatency:
+      mLatencyOut = (float*)pData;
+      break;
+    case kPortNone:
+      break;
   }
 }
 
@@ -303,16 +304,14 @@ void IPlugLV2::Run(uint32_t nFrames)
 {
   WDL_MutexLock lock(&mMutex);
   const float* const* controls = mControls.Get();
-  for (int i = 0, n = mControls.GetSize(); i < n; ++i)
-  {
+  for (int i = 0, n = mControls.GetSize(); i < n; ++i) {
     if (!controls[i]) continue;
     const float value = *controls[i];
     // A value that is not a number is refused, as a host-set parameter is.
     if (!(value == mLastControls.Get()[i]) && !isnan(value)) ApplyControl(i, value);
   }
   // The quality, rounded and clamped into 0 ... 127; the plug-in's buffers serve every quality.
-  if (mQualityControl && !(*mQualityControl == mLastQuality) && !isnan(*mQualityControl))
-  {
+  if (mQualityControl && !(*mQualityControl == mLastQuality) && !isnan(*mQualityControl)) {
     mLastQuality = *mQualityControl;
     const float q = mLastQuality < 0.0f ? 0.0f : mLastQuality > 127.0f ? 127.0f : mLastQuality;
     SetRenderQuality((int)lrintf(q));
@@ -325,24 +324,23 @@ void IPlugLV2::Run(uint32_t nFrames)
   float* const* audioOut = mAudioOut.Get();
   float** inPieces = mInPieces.Get();
   float** outPieces = mOutPieces.Get();
-  for (uint32_t done = 0; done < nFrames;)
-  {
+  for (uint32_t done = 0; done < nFrames;) {
     const int n = (int)(nFrames - done < block ? nFrames - done : block);
-    for (int c = 0; c < mNAudioIn; ++c)
-      inPieces[c] = audioIn[c] ? (float*)audioIn[c] + done : mSilence.Get();
+    for (int c = 0; c < mNAudioIn; ++c) inPieces[c] = audioIn[c] ? (float*)audioIn[c] + done : mSilence.Get();
     for (int c = 0; c < mNAudioOut; ++c) outPieces[c] = audioOut[c] ? audioOut[c] + done : mDiscard.Get();
     AttachInputBuffers(0, mNAudioIn, inPieces, n);
     AttachOutputBuffers(0, mNAudioOut, outPieces);
-    if (IsBypassed()) PassThroughBuffers(0.0f, n);
-    else ProcessBuffers(0.0f, n);
+    if (IsBypassed())
+      PassThroughBuffers(0.0f, n);
+    else
+      ProcessBuffers(0.0f, n);
     done += (uint32_t)n;
   }
 }
 
 // The descriptors.
 
-namespace
-{
+namespace {
 const int kMaxDescriptors = 16;
 const int kMaxURILength = 512;
 
@@ -366,41 +364,25 @@ LV2_Handle Instantiate(const LV2_Descriptor* descriptor, double sampleRate, cons
   info.mURI.Set(sTable.mFactory->mURI);
   info.mChannelIOIdx = sTable.mChannelIO[idx];
   IPlugLV2* pPlug = sTable.mFactory->mMake(info);
-  if (pPlug && !pPlug->Init(sampleRate, features))
-  {
+  if (pPlug && !pPlug->Init(sampleRate, features)) {
     delete pPlug;
     pPlug = nullptr;
   }
   return pPlug;
 }
 
-void ConnectPort(LV2_Handle instance, uint32_t port, void* data)
-{
-  ((IPlugLV2*)instance)->ConnectPort(port, data);
-}
+void ConnectPort(LV2_Handle instance, uint32_t port, void* data) { ((IPlugLV2*)instance)->ConnectPort(port, data); }
 
-void Activate(LV2_Handle instance)
-{
-  ((IPlugLV2*)instance)->Activate();
-}
+void Activate(LV2_Handle instance) { ((IPlugLV2*)instance)->Activate(); }
 
-void Run(LV2_Handle instance, uint32_t nFrames)
-{
-  ((IPlugLV2*)instance)->Run(nFrames);
-}
+void Run(LV2_Handle instance, uint32_t nFrames) { ((IPlugLV2*)instance)->Run(nFrames); }
 
-void Deactivate(LV2_Handle instance)
-{
-  ((IPlugLV2*)instance)->Deactivate();
-}
+void Deactivate(LV2_Handle instance) { ((IPlugLV2*)instance)->Deactivate(); }
 
-void Cleanup(LV2_Handle instance)
-{
-  delete (IPlugLV2*)instance;
-}
+void Cleanup(LV2_Handle instance) { delete (IPlugLV2*)instance; }
 
-LV2_State_Status SaveState(LV2_Handle instance, LV2_State_Store_Function store, LV2_State_Handle handle,
-                           uint32_t flags, const LV2_Feature* const* features)
+LV2_State_Status SaveState(LV2_Handle instance, LV2_State_Store_Function store, LV2_State_Handle handle, uint32_t flags,
+                           const LV2_Feature* const* features)
 {
   return ((IPlugLV2*)instance)->SaveState(store, handle, flags, features);
 }
@@ -430,29 +412,26 @@ bool BuildTable(const IPlugLV2Factory& factory)
   if (!pPlug) return false;
   const int main = IPlugLV2::MainChannelIO(pPlug);
   bool ok = true;
-  for (int k = -1; k < pPlug->NChannelIO() && sTable.mN < kMaxDescriptors; ++k)
-  {
+  for (int k = -1; k < pPlug->NChannelIO() && sTable.mN < kMaxDescriptors; ++k) {
     if (k == main) continue;
     const int layout = k < 0 ? main : k;
     WDL_String uri(factory.mURI);
-    if (layout != main)
-    {
+    if (layout != main) {
       int nIn, nOut;
       pPlug->GetChannelIO(layout, &nIn, &nOut);
       WDL_String fragment;
       IPlugLV2::ChannelIOFragment(nIn, nOut, &fragment);
       uri.AppendFormatted(fragment.GetLength() + 2, "#%s", fragment.Get());
     }
-    if (uri.GetLength() >= kMaxURILength)
-    {
+    if (uri.GetLength() >= kMaxURILength) {
       ok = false;
       break;
     }
     const int i = sTable.mN++;
     sTable.mChannelIO[i] = layout;
     memcpy(sTable.mURI[i], uri.Get(), (size_t)uri.GetLength() + 1);
-    sTable.mDescriptor[i] = {sTable.mURI[i], Instantiate, ConnectPort, Activate, Run, Deactivate, Cleanup,
-                             ExtensionData};
+    sTable.mDescriptor[i] = {sTable.mURI[i], Instantiate, ConnectPort,  Activate, Run,
+                             Deactivate,     Cleanup,     ExtensionData};
   }
   delete pPlug;
   if (!ok) sTable.mN = 0;

@@ -41,15 +41,13 @@ class IPlugLV2 : public IPlugBase
 {
 public:
   // The base's construction; the side-chain channel count is not used.
-  IPlugLV2(IPlugInstanceInfo instanceInfo, int nParams, const char* channelIOStr, int nPresets,
-           const char* effectName, const char* productName, const char* mfrName, int vendorVersion,
-           int uniqueID, int mfrID, int latency, bool plugDoesMidi, bool plugDoesChunks, bool plugIsInst,
-           int plugScChans);
+  IPlugLV2(IPlugInstanceInfo instanceInfo, int nParams, const char* channelIOStr, int nPresets, const char* effectName,
+           const char* productName, const char* mfrName, int vendorVersion, int uniqueID, int mfrID, int latency,
+           bool plugDoesMidi, bool plugDoesChunks, bool plugIsInst, int plugScChans);
   ~IPlugLV2() override;
 
   // --- the plug-in as LV2 sees it ---
-  enum EPortKind
-  {
+  enum EPortKind {
     kPortControlIn,
     kPortAudioIn,
     kPortAudioOut,
@@ -102,8 +100,8 @@ public:
   // The state extension: the state bytes and their identity (see IPlugLV2_state.cpp).
   LV2_State_Status SaveState(LV2_State_Store_Function store, LV2_State_Handle handle, uint32_t flags,
                              const LV2_Feature* const* features);
-  LV2_State_Status RestoreState(LV2_State_Retrieve_Function retrieve, LV2_State_Handle handle,
-                                uint32_t flags, const LV2_Feature* const* features);
+  LV2_State_Status RestoreState(LV2_State_Retrieve_Function retrieve, LV2_State_Handle handle, uint32_t flags,
+                                const LV2_Feature* const* features);
 
   // The descriptor of plug-in index of a product (null past the last), built once per load from
   // an instance the factory makes; the URIs and names live in static storage.

@@ -10,22 +10,21 @@
 #include "IPlugLV2.h"
 #include "base/mutex.h"
 
-#define IPLUG_LV2_ENTRY_POINTS(PLUG_CLASS, URI)                                                  \
-  namespace                                                                                     \
-  {                                                                                             \
-  IPlugLV2* MakeLV2Plug(const IPlugInstanceInfo& info)                                          \
-  {                                                                                             \
-    static WDL_Mutex sMutex;                                                                    \
-    WDL_MutexLock lock(&sMutex);                                                                \
-    return new (std::nothrow) PLUG_CLASS(info);                                                 \
-  }                                                                                             \
-  }                                                                                             \
-  const IPlugLV2Factory& GetIPlugLV2Factory()                                                   \
-  {                                                                                             \
-    static const IPlugLV2Factory kFactory = {URI, MakeLV2Plug};                                 \
-    return kFactory;                                                                            \
-  }                                                                                             \
+#define IPLUG_LV2_ENTRY_POINTS(PLUG_CLASS, URI)                                                          \
+  namespace {                                                                                            \
+  IPlugLV2* MakeLV2Plug(const IPlugInstanceInfo& info)                                                   \
+  {                                                                                                      \
+    static WDL_Mutex sMutex;                                                                             \
+    WDL_MutexLock lock(&sMutex);                                                                         \
+    return new (std::nothrow) PLUG_CLASS(info);                                                          \
+  }                                                                                                      \
+  }                                                                                                      \
+  const IPlugLV2Factory& GetIPlugLV2Factory()                                                            \
+  {                                                                                                      \
+    static const IPlugLV2Factory kFactory = {URI, MakeLV2Plug};                                          \
+    return kFactory;                                                                                     \
+  }                                                                                                      \
   extern "C" __attribute__((visibility("default"))) const LV2_Descriptor* lv2_descriptor(uint32_t index) \
-  {                                                                                             \
-    return IPlugLV2::Descriptor(index, GetIPlugLV2Factory());                                   \
+  {                                                                                                      \
+    return IPlugLV2::Descriptor(index, GetIPlugLV2Factory());                                            \
   }

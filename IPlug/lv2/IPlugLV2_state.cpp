@@ -12,8 +12,7 @@
 
 #include <string.h>
 
-namespace
-{
+namespace {
 // The urid:map the host gave at instantiation, else one among the call's features.
 LV2_URID_Map* FindMap(LV2_URID_Map* pInstanceMap, const LV2_Feature* const* features)
 {
@@ -36,8 +35,7 @@ struct StateURIDs
     WDL_String uri;
     LV2_URID* keys[5] = {&mState, &mVersion, &mUniqueID, &mManufacturer, &mPreset};
     const char* names[5] = {"state", "version", "uniqueID", "manufacturer", "preset"};
-    for (int i = 0; i < 5; ++i)
-    {
+    for (int i = 0; i < 5; ++i) {
       pPlug->StateKeyURI(names[i], &uri);
       *keys[i] = pMap->map(pMap->handle, uri.Get());
     }
@@ -99,8 +97,7 @@ LV2_State_Status IPlugLV2::RestoreState(LV2_State_Retrieve_Function retrieve, LV
   if (r == LV2_STATE_SUCCESS) r = RetrieveInt(retrieve, handle, ids.mUniqueID, ids, &uniqueID);
   if (r == LV2_STATE_SUCCESS) r = RetrieveInt(retrieve, handle, ids.mManufacturer, ids, &mfr);
   if (r != LV2_STATE_SUCCESS) return r;
-  if (uniqueID != GetUniqueID() || mfr != GetMfrID() || version > GetEffectVersion(false))
-    return LV2_STATE_ERR_UNKNOWN;
+  if (uniqueID != GetUniqueID() || mfr != GetMfrID() || version > GetEffectVersion(false)) return LV2_STATE_ERR_UNKNOWN;
 
   size_t size = 0;
   uint32_t type = 0, flags = 0;
@@ -121,8 +118,7 @@ LV2_State_Status IPlugLV2::RestoreState(LV2_State_Retrieve_Function retrieve, LV
   const int presetIdx = GetCurrentPresetIdx();
   RestorePreset(presetName.Get());
   // The bytes must read through exactly: a chunk of another length is another plug-in's layout.
-  if (UnserializeState(&chunk, 0) != (int)size)
-  {
+  if (UnserializeState(&chunk, 0) != (int)size) {
     UnserializeState(&backup, 0);
     mCurrentPresetIdx = presetIdx;
     return LV2_STATE_ERR_BAD_TYPE;

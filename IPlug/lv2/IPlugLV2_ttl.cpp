@@ -8,8 +8,7 @@
 
 #include <memory>
 
-namespace
-{
+namespace {
 const char* const kPrefixes =
     "@prefix doap:  <http://usefulinc.com/ns/doap#> .\n"
     "@prefix foaf:  <http://xmlns.com/foaf/0.1/> .\n"
@@ -29,23 +28,29 @@ const char* const kPluginPrefixes =
 std::string Literal(const char* text)
 {
   std::string out = "\"";
-  for (const unsigned char* p = (const unsigned char*)text; *p; ++p)
-  {
+  for (const unsigned char* p = (const unsigned char*)text; *p; ++p) {
     char esc[8];
-    switch (*p)
-    {
-      case '"': out += "\\\""; break;
-      case '\\': out += "\\\\"; break;
-      case '\n': out += "\\n"; break;
-      case '\r': out += "\\r"; break;
-      case '\t': out += "\\t"; break;
+    switch (*p) {
+      case '"':
+        out += "\\\"";
+        break;
+      case '\\':
+        out += "\\\\";
+        break;
+      case '\n':
+        out += "\\n";
+        break;
+      case '\r':
+        out += "\\r";
+        break;
+      case '\t':
+        out += "\\t";
+        break;
       default:
-        if (*p < 0x20)
-        {
+        if (*p < 0x20) {
           snprintf(esc, sizeof(esc), "\\u%04X", *p);
           out += esc;
-        }
-        else
+        } else
           out += (char)*p;
     }
   }
@@ -66,8 +71,8 @@ std::string Number(double value)
 // The units vocabulary's term for a parameter label, or null.
 const char* UnitFor(const char* label)
 {
-  static const char* const kUnits[][2] = {{"dB", "units:db"}, {"Hz", "units:hz"}, {"kHz", "units:khz"},
-                                          {"ms", "units:ms"},  {"s", "units:s"},   {"%", "units:pc"},
+  static const char* const kUnits[][2] = {{"dB", "units:db"},           {"Hz", "units:hz"}, {"kHz", "units:khz"},
+                                          {"ms", "units:ms"},           {"s", "units:s"},   {"%", "units:pc"},
                                           {"st", "units:semitone12TET"}};
   for (const auto& unit : kUnits)
     if (!strcmp(label, unit[0])) return unit[1];
@@ -94,8 +99,7 @@ std::string ControlPort(IPlugLV2* pPlug, int port, int paramIdx)
   if (type == IParam::kTypeEnum) props += ", lv2:enumeration";
   if (!props.empty()) out += " ;\n\t\tlv2:portProperty " + props;
   if (const char* unit = UnitFor(pParam->GetLabelForHost())) out += std::string(" ;\n\t\tunits:unit ") + unit;
-  for (int i = 0; i < pParam->GetNDisplayTexts(); ++i)
-  {
+  for (int i = 0; i < pParam->GetNDisplayTexts(); ++i) {
     int value = 0;
     const char* text = pParam->GetDisplayTextAtIdx(i, &value);
     out += " ;\n\t\tlv2:scalePoint [ rdfs:label " + Literal(text) + " ; rdf:value " + Number(value) + " ]";
@@ -123,8 +127,8 @@ std::string QualityPort(IPlugLV2* pPlug, int port)
   out += "\t\tlv2:minimum 0.0 ;\n\t\tlv2:maximum 127.0 ;\n";
   out += "\t\tlv2:portProperty lv2:integer , lv2:enumeration";
   for (const IPlugLV2::QualityLevel& level : IPlugLV2::kQualityLevels)
-    out += " ;\n\t\tlv2:scalePoint [ rdfs:label " + Literal(level.mName) + " ; rdf:value " +
-           Number(level.mQuality) + " ]";
+    out +=
+        " ;\n\t\tlv2:scalePoint [ rdfs:label " + Literal(level.mName) + " ; rdf:value " + Number(level.mQuality) + " ]";
   return out;
 }
 
@@ -148,7 +152,8 @@ std::string Plugin(IPlugLV2* pPlug, const LV2BundleOptions& options)
   snprintf(revision, sizeof(revision), "%d.%d.%d", (version >> 16) & 0xffff, (version >> 8) & 0xff, version & 0xff);
 
   std::string out = "<" + std::string(pPlug->PluginURI()) + ">\n";
-  out += pPlug->IsInst() ? "\ta lv2:Plugin , lv2:InstrumentPlugin , doap:Project ;\n" : "\ta lv2:Plugin , doap:Project ;\n";
+  out += pPlug->IsInst() ? "\ta lv2:Plugin , lv2:InstrumentPlugin , doap:Project ;\n"
+                         : "\ta lv2:Plugin , doap:Project ;\n";
   out += "\tdoap:name " + Literal(pPlug->PluginName()) + " ;\n";
   out += "\tdoap:maintainer [ foaf:name " + Literal(pPlug->GetMfrName()) + " ] ;\n";
   out += "\tdoap:release [ doap:revision " + Literal(revision) + " ] ;\n";
@@ -159,17 +164,23 @@ std::string Plugin(IPlugLV2* pPlug, const LV2BundleOptions& options)
   out += "\tlv2:extensionData state:interface ;\n";
   if (!options.mUIURI.empty()) out += "\tui:ui <" + options.mUIURI + "> ;\n";
   out += "\tlv2:port [\n";
-  for (int port = 0; port < pPlug->NPorts(); ++port)
-  {
+  for (int port = 0; port < pPlug->NPorts(); ++port) {
     int idx;
     const IPlugLV2::EPortKind kind = pPlug->PortKind(port, &idx);
     if (port) out += "\n\t] , [\n";
-    switch (kind)
-    {
-      case IPlugLV2::kPortControlIn: out += ControlPort(pPlug, port, idx); break;
-      case IPlugLV2::kPortQuality: out += QualityPort(pPlug, port); break;
-      case IPlugLV2::kPortLatency: out += LatencyPort(pPlug, port); break;
-      default: out += AudioPort(pPlug, port, kind == IPlugLV2::kPortAudioIn); break;
+    switch (kind) {
+      case IPlugLV2::kPortControlIn:
+        out += ControlPort(pPlug, port, idx);
+        break;
+      case IPlugLV2::kPortQuality:
+        out += QualityPort(pPlug, port);
+        break;
+      case IPlugLV2::kPortLatency:
+        out += LatencyPort(pPlug, port);
+        break;
+      default:
+        out += AudioPort(pPlug, port, kind == IPlugLV2::kPortAudioIn);
+        break;
     }
   }
   out += "\n\t] .\n";
@@ -191,23 +202,19 @@ bool MakeLV2BundleText(const IPlugLV2Factory& factory, const LV2BundleOptions& o
   std::string manifest = kPrefixes, plugins = std::string(kPrefixes) + kPluginPrefixes, presets = kPrefixes;
   std::string appliesTo;
   std::unique_ptr<IPlugLV2> pMain;
-  for (uint32_t i = 0; const LV2_Descriptor* pDescriptor = IPlugLV2::Descriptor(i, factory); ++i)
-  {
+  for (uint32_t i = 0; const LV2_Descriptor* pDescriptor = IPlugLV2::Descriptor(i, factory); ++i) {
     // The descriptor's own layout, as its instances get it.
     IPlugInstanceInfo info;
     info.mURI.Set(factory.mURI);
     std::unique_ptr<IPlugLV2> pPlug(factory.mMake(info));
-    if (!pPlug)
-    {
+    if (!pPlug) {
       *pError = "cannot make an instance of " + std::string(pDescriptor->URI);
       return false;
     }
-    for (int k = 0; k < pPlug->NChannelIO() && strcmp(pPlug->PluginURI(), pDescriptor->URI); ++k)
-    {
+    for (int k = 0; k < pPlug->NChannelIO() && strcmp(pPlug->PluginURI(), pDescriptor->URI); ++k) {
       info.mChannelIOIdx = k;
       pPlug.reset(factory.mMake(info));
-      if (!pPlug)
-      {
+      if (!pPlug) {
         *pError = "cannot make an instance of " + std::string(pDescriptor->URI);
         return false;
       }
@@ -219,22 +226,20 @@ bool MakeLV2BundleText(const IPlugLV2Factory& factory, const LV2BundleOptions& o
     appliesTo += (appliesTo.empty() ? "" : " , ") + uri;
     if (!pMain) pMain = std::move(pPlug);
   }
-  if (!pMain)
-  {
+  if (!pMain) {
     *pError = "the plug-in has no channel layout";
     return false;
   }
 
   // Factory presets, as the control values each one sets; they apply to every layout.
-  for (int i = 0, n = pMain->NPresets(); i < n; ++i)
-  {
+  for (int i = 0, n = pMain->NPresets(); i < n; ++i) {
     if (!pMain->HasPreset(i) || !pMain->RestorePreset(i)) continue;
     const std::string uri = "<" + std::string(factory.mURI) + "#preset" + std::to_string(i + 1) + ">";
-    manifest += "\n" + uri + "\n\ta pset:Preset ;\n\tlv2:appliesTo " + appliesTo + " ;\n\trdfs:seeAlso <presets.ttl> .\n";
+    manifest +=
+        "\n" + uri + "\n\ta pset:Preset ;\n\tlv2:appliesTo " + appliesTo + " ;\n\trdfs:seeAlso <presets.ttl> .\n";
     presets += "\n" + uri + "\n\ta pset:Preset ;\n\tlv2:appliesTo " + appliesTo + " ;\n\trdfs:label " +
                Literal(pMain->GetPresetName(i)) + " ;\n\tlv2:port";
-    for (int p = 0; p < pMain->NParams(); ++p)
-    {
+    for (int p = 0; p < pMain->NParams(); ++p) {
       presets += p ? " , [\n" : " [\n";
       presets += "\t\tlv2:symbol " + Literal(pMain->PortSymbol(p)) + " ;\n\t\tpset:value " +
                  Number(pMain->GetParam(p)->Value()) + "\n\t]";

@@ -29,5 +29,4 @@ struct LV2BundleOptions
 bool MakeLV2BundleText(const IPlugLV2Factory& factory, const LV2BundleOptions& options, LV2BundleText* pText,
                        std::string* pError);
 // Writes the three files into dir, each whole or not at all; false with *pError set on failure.
-bool WriteLV2Bundle(const char* dir, const LV2BundleOptions& options, const LV2BundleText& text,
-                    std::string* pError);
+bool WriteLV2Bundle(const char* dir, const LV2BundleOptions& options, const LV2BundleText& text, std::string* pError);

@@ -31,8 +31,8 @@ const LV2UI_Descriptor* IPlugLV2UI::Descriptor(uint32_t index, const IPlugLV2UIF
 {
   if (index != 0) return nullptr;
   sFactory = &factory;
-  static LV2UI_Descriptor descriptor = {nullptr, &IPlugLV2UI::Instantiate, &IPlugLV2UI::Cleanup,
-                                        &IPlugLV2UI::PortEvent, &IPlugLV2UI::ExtensionData};
+  static LV2UI_Descriptor descriptor = {nullptr, &IPlugLV2UI::Instantiate, &IPlugLV2UI::Cleanup, &IPlugLV2UI::PortEvent,
+                                        &IPlugLV2UI::ExtensionData};
   descriptor.URI = factory.mURI;
   return &descriptor;
 }
@@ -77,10 +77,7 @@ IPlugLV2UI::~IPlugLV2UI()
   delete mModel;  // and with it the editor
 }
 
-void IPlugLV2UI::Cleanup(LV2UI_Handle handle)
-{
-  delete static_cast<IPlugLV2UI*>(handle);
-}
+void IPlugLV2UI::Cleanup(LV2UI_Handle handle) { delete static_cast<IPlugLV2UI*>(handle); }
 
 void IPlugLV2UI::PortEvent(LV2UI_Handle handle, uint32_t port, uint32_t bufferSize, uint32_t format, const void* buffer)
 {

@@ -46,8 +46,8 @@ private:
   IPlugLV2UI& operator=(const IPlugLV2UI&) = delete;
 
   static LV2UI_Handle Instantiate(const LV2UI_Descriptor* descriptor, const char* pluginURI, const char* bundlePath,
-                                  LV2UI_Write_Function writeFunction, LV2UI_Controller controller,
-                                  LV2UI_Widget* widget, const LV2_Feature* const* features);
+                                  LV2UI_Write_Function writeFunction, LV2UI_Controller controller, LV2UI_Widget* widget,
+                                  const LV2_Feature* const* features);
   static void Cleanup(LV2UI_Handle handle);
   static void PortEvent(LV2UI_Handle handle, uint32_t port, uint32_t bufferSize, uint32_t format, const void* buffer);
   static const void* ExtensionData(const char* uri);

@@ -10,18 +10,17 @@
 #include "IPlugLV2UI.h"
 #include "base/mutex.h"
 
-#define IPLUG_LV2UI_ENTRY_POINTS(PLUG_CLASS, PLUGIN_URI, UI_URI)                                  \
-  namespace                                                                                     \
-  {                                                                                             \
-  IPlugLV2* MakeLV2UIModel(const IPlugInstanceInfo& info, IPlugLV2UI* pUI)                      \
-  {                                                                                             \
-    static WDL_Mutex sMutex;                                                                    \
-    WDL_MutexLock lock(&sMutex);                                                                \
-    return new (std::nothrow) IPlugLV2UIModel<PLUG_CLASS>(info, pUI);                           \
-  }                                                                                             \
-  const IPlugLV2UIFactory kLV2UIFactory = {UI_URI, PLUGIN_URI, MakeLV2UIModel};                 \
-  }                                                                                             \
+#define IPLUG_LV2UI_ENTRY_POINTS(PLUG_CLASS, PLUGIN_URI, UI_URI)                                             \
+  namespace {                                                                                                \
+  IPlugLV2* MakeLV2UIModel(const IPlugInstanceInfo& info, IPlugLV2UI* pUI)                                   \
+  {                                                                                                          \
+    static WDL_Mutex sMutex;                                                                                 \
+    WDL_MutexLock lock(&sMutex);                                                                             \
+    return new (std::nothrow) IPlugLV2UIModel<PLUG_CLASS>(info, pUI);                                        \
+  }                                                                                                          \
+  const IPlugLV2UIFactory kLV2UIFactory = {UI_URI, PLUGIN_URI, MakeLV2UIModel};                              \
+  }                                                                                                          \
   extern "C" __attribute__((visibility("default"))) const LV2UI_Descriptor* lv2ui_descriptor(uint32_t index) \
-  {                                                                                             \
-    return IPlugLV2UI::Descriptor(index, kLV2UIFactory);                                        \
+  {                                                                                                          \
+    return IPlugLV2UI::Descriptor(index, kLV2UIFactory);                                                     \
   }

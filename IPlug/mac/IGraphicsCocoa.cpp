@@ -32,12 +32,18 @@ IMouseMod RightMods(NSEvent* event)
 int KeyNumber(NSEvent* event, unichar c)
 {
   switch (event->keyCode()) {
-    case 49: return 0;
-    case 126: return 1;
-    case 125: return 2;
-    case 123: return 3;
-    case 124: return 4;
-    default: break;
+    case 49:
+      return 0;
+    case 126:
+      return 1;
+    case 125:
+      return 2;
+    case 123:
+      return 3;
+    case 124:
+      return 4;
+    default:
+      break;
   }
   if (c >= '0' && c <= '9') return c - 43;
   if (c >= 'A' && c <= 'Z') return c - 50;
@@ -67,10 +73,7 @@ IGraphicsCocoa_vKelvo_au::~IGraphicsCocoa_vKelvo_au()
   if (mTextFieldView) mTextFieldView->release();
 }
 
-int IGraphicsCocoa_vKelvo_au::EditorHeight() const
-{
-  return mGraphics->Height();
-}
+int IGraphicsCocoa_vKelvo_au::EditorHeight() const { return mGraphics->Height(); }
 
 BOOL IGraphicsCocoa_vKelvo_au::respondsToSelector(SEL sel) const
 {
@@ -129,8 +132,10 @@ void IGraphicsCocoa_vKelvo_au::mouseDown(NSEvent* event)
   int x, y;
   IMouseMod mod;
   if (!TakeMouse(event, false, &x, &y, &mod)) return;
-  if (event->clickCount() < 2) mGraphics->OnMouseDown(x, y, &mod);
-  else mGraphics->OnMouseDblClick(x, y, &mod);
+  if (event->clickCount() < 2)
+    mGraphics->OnMouseDown(x, y, &mod);
+  else
+    mGraphics->OnMouseDblClick(x, y, &mod);
 }
 
 void IGraphicsCocoa_vKelvo_au::mouseUp(NSEvent* event)
@@ -222,19 +227,31 @@ void IGraphicsCocoa_vKelvo_au::createTextEntry(IControl* pControl, IParam* pPara
   NSTextField* field = NSTextField::alloc()->initWithFrame(rect);
   field->setFont(NSFont::fontWithName(NSStr(text.mFont), (CGFloat)(float)(int)(text.mSize * 0.9)));
   switch (text.mAlign) {
-    case IText::kAlignNear: field->setAlignment(NSLeftTextAlignment); break;
-    case IText::kAlignCenter: field->setAlignment(NSCenterTextAlignment); break;
-    case IText::kAlignFar: field->setAlignment(NSRightTextAlignment); break;
-    default: break;
+    case IText::kAlignNear:
+      field->setAlignment(NSLeftTextAlignment);
+      break;
+    case IText::kAlignCenter:
+      field->setAlignment(NSCenterTextAlignment);
+      break;
+    case IText::kAlignFar:
+      field->setAlignment(NSRightTextAlignment);
+      break;
+    default:
+      break;
   }
   if (pParam) {
     NSMutableCharacterSet* set = NSMutableCharacterSet::alloc()->init();
     switch (pParam->Type()) {
       case IParam::kTypeBool:
       case IParam::kTypeInt:
-      case IParam::kTypeEnum: set->addCharactersInString(NSStr("0123456789-+")); break;
-      case IParam::kTypeDouble: set->addCharactersInString(NSStr("0123456789.-+")); break;
-      default: break;
+      case IParam::kTypeEnum:
+        set->addCharactersInString(NSStr("0123456789-+"));
+        break;
+      case IParam::kTypeDouble:
+        set->addCharactersInString(NSStr("0123456789.-+"));
+        break;
+      default:
+        break;
     }
     CocoaFormatter_vKelvo_au* formatter = ns_autorelease(CocoaFormatter_vKelvo_au::alloc());
     formatter->setAcceptableCharacterSet(set);
@@ -293,13 +310,15 @@ void IGraphicsCocoa_vKelvo_au::endUserInput()
 IPopupMenu* IGraphicsCocoa_vKelvo_au::createIPopupMenu(IPopupMenu* pMenu, NSRect rect)
 {
   if (!pMenu) return nullptr;
-  auto* receiver = ns_autorelease(static_cast<IGraphicsMenuRcvr_vKelvo_au*>(IGraphicsMenuRcvr_vKelvo_au::alloc()->initWithFrame(rect)));
+  auto* receiver = ns_autorelease(
+      static_cast<IGraphicsMenuRcvr_vKelvo_au*>(IGraphicsMenuRcvr_vKelvo_au::alloc()->initWithFrame(rect)));
   auto* menu = ns_autorelease(IGraphicsNSMenu_vKelvo_au::alloc()->initWithIPopupMenuAndReciever(pMenu, receiver));
 
   NSPoint at = convertPointToBase(NSMakePoint(rect.origin.x, rect.origin.y - 4));
   NSWindow* w = window();
   NSScreen* screen = w ? w->screen() : nullptr;
-  const float scale = (screen && screen->respondsToSelector(kBackingScaleFactor)) ? (float)screen->backingScaleFactor() : 1.0f;
+  const float scale =
+      (screen && screen->respondsToSelector(kBackingScaleFactor)) ? (float)screen->backingScaleFactor() : 1.0f;
   at = NSMakePoint(at.x / scale, at.y / scale);
   NSEvent* event = NSEvent::otherEventWithType(NSApplicationDefined, at, 15, 0, w ? w->windowNumber() : 0,
                                                NSGraphicsContext::currentContext(), 0, 0, 0);
@@ -352,10 +371,7 @@ BOOL CocoaFormatter_vKelvo_au::isPartialStringValid(NSString* partial, NSString*
   return YES;
 }
 
-NSString* CocoaFormatter_vKelvo_au::stringForObjectValue(id obj)
-{
-  return ns_cast<NSString>(obj);
-}
+NSString* CocoaFormatter_vKelvo_au::stringForObjectValue(id obj) { return ns_cast<NSString>(obj); }
 
 BOOL CocoaFormatter_vKelvo_au::getObjectValue(id* obj, NSString* string, NSString**)
 {
@@ -389,7 +405,8 @@ id IGraphicsMenuRcvr_vKelvo_au::performSelector(SEL sel, id arg)
   return nullptr;
 }
 
-IGraphicsNSMenu_vKelvo_au* IGraphicsNSMenu_vKelvo_au::initWithIPopupMenuAndReciever(IPopupMenu* pMenu, NSView* pReceiver)
+IGraphicsNSMenu_vKelvo_au* IGraphicsNSMenu_vKelvo_au::initWithIPopupMenuAndReciever(IPopupMenu* pMenu,
+                                                                                    NSView* pReceiver)
 {
   initWithTitle(NSStr(""));
   setAutoenablesItems(NO);

@@ -98,7 +98,8 @@ bool IGraphicsMac::DrawScreen(IRECT* pR)
   if (!mGraphicsCocoa) return false;
   ScopedPool pool;
   NSGraphicsContext* current = NSGraphicsContext::currentContext();
-  NSGraphicsContext* ctx = current ? NSGraphicsContext::graphicsContextWithGraphicsPort(current->graphicsPort(), YES) : nullptr;
+  NSGraphicsContext* ctx =
+      current ? NSGraphicsContext::graphicsContextWithGraphicsPort(current->graphicsPort(), YES) : nullptr;
   CGContextRef cg = ctx ? (CGContextRef)ctx->graphicsPort() : nullptr;
   if (!cg) return false;
 
@@ -106,10 +107,11 @@ bool IGraphicsMac::DrawScreen(IRECT* pR)
   LICE_SysBitmap* bmp = GetDrawBitmap();
   if (!bmp || !bmp->getBits()) return true;
   const size_t rowBytes = (size_t)bmp->getRowSpan() * 4;
-  CGDataProviderRef provider = CGDataProviderCreateWithData(nullptr, bmp->getBits(), (size_t)bmp->getHeight() * rowBytes, nullptr);
+  CGDataProviderRef provider =
+      CGDataProviderCreateWithData(nullptr, bmp->getBits(), (size_t)bmp->getHeight() * rowBytes, nullptr);
   CGImageRef image = provider ? CGImageCreate((size_t)bmp->getWidth(), (size_t)bmp->getHeight(), 8, 32, rowBytes, space,
-                                              kCGBitmapByteOrder32Little | kCGImageAlphaNoneSkipFirst, provider, nullptr,
-                                              false, kCGRenderingIntentDefault)
+                                              kCGBitmapByteOrder32Little | kCGImageAlphaNoneSkipFirst, provider,
+                                              nullptr, false, kCGRenderingIntentDefault)
                               : nullptr;
   if (provider) CGDataProviderRelease(provider);
   if (!image) return true;
@@ -151,21 +153,29 @@ int IGraphicsMac::ShowMessageBox(const char* str, const char* caption, int type)
       alternateButton = CFSTR("No");
       otherButton = CFSTR("Cancel");
       break;
-    case 1: alternateButton = CFSTR("Cancel"); break;
-    default: break;
+    case 1:
+      alternateButton = CFSTR("Cancel");
+      break;
+    default:
+      break;
   }
   CFOptionFlags response = 0;
-  const SInt32 err = CFUserNotificationDisplayAlert(0, kCFUserNotificationNoteAlertLevel, nullptr, nullptr, nullptr, header,
-                                                    message, defaultButton, alternateButton, otherButton, &response);
+  const SInt32 err =
+      CFUserNotificationDisplayAlert(0, kCFUserNotificationNoteAlertLevel, nullptr, nullptr, nullptr, header, message,
+                                     defaultButton, alternateButton, otherButton, &response);
   if (message) CFRelease(message);
   if (header) CFRelease(header);
   if (err != 0) return 0;
   switch (response) {
-    case kCFUserNotificationDefaultResponse: return 1;
+    case kCFUserNotificationDefaultResponse:
+      return 1;
     // The alternate button of an OK/Cancel box is Cancel, not No.
-    case kCFUserNotificationAlternateResponse: return type == 1 ? 2 : 7;
-    case kCFUserNotificationOtherResponse: return 2;
-    default: return 0;
+    case kCFUserNotificationAlternateResponse:
+      return type == 1 ? 2 : 7;
+    case kCFUserNotificationOtherResponse:
+      return 2;
+    default:
+      return 0;
   }
 }
 
@@ -184,10 +194,7 @@ void IGraphicsMac::CreateTextEntry(IControl* pControl, IText* pText, IRECT* pTex
   mGraphicsCocoa->createTextEntry(pControl, pParam, pText, str, ToViewRect(pTextRect));
 }
 
-NSBundle* IGraphicsMac::PluginBundle() const
-{
-  return NSBundle::bundleWithIdentifier(NSStr(mBundleID.Get()));
-}
+NSBundle* IGraphicsMac::PluginBundle() const { return NSBundle::bundleWithIdentifier(NSStr(mBundleID.Get())); }
 
 void IGraphicsMac::HostPath(WDL_String* pPath)
 {
@@ -272,7 +279,8 @@ bool IGraphicsMac::PromptForColor(IColor* pColor, char* prompt)
   return false;
 }
 
-bool IGraphicsMac::OpenURL(const char* url, const char* msgWindowTitle, const char* confirmMsg, const char* errMsgOnFailure)
+bool IGraphicsMac::OpenURL(const char* url, const char* msgWindowTitle, const char* confirmMsg,
+                           const char* errMsgOnFailure)
 {
   (void)msgWindowTitle;
   (void)confirmMsg;
@@ -384,7 +392,8 @@ void IGraphicsMac::UpdateTooltips()
   mGraphicsCocoa->removeAllToolTips();
   for (int i = 0; i < mControls.GetSize(); ++i) {
     IControl* control = mControls.Get(i);
-    if (!control->IsHidden() && !control->GetTargetRECT().Empty()) mGraphicsCocoa->registerToolTip(control->GetTargetRECTPtr());
+    if (!control->IsHidden() && !control->GetTargetRECT().Empty())
+      mGraphicsCocoa->registerToolTip(control->GetTargetRECTPtr());
   }
 }
 

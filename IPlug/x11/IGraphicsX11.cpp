@@ -67,15 +67,9 @@ IGraphicsX11::IGraphicsX11(IPlugBase* pPlug, int w, int h, int refreshFPS) : IGr
   mPictureDir.Set(dir.empty() ? FolderOf(ThisBinary()).c_str() : dir.c_str());
 }
 
-void IGraphicsX11::SetDefaultPictureDir(const char* dir)
-{
-  DefaultPictureDir() = dir ? dir : "";
-}
+void IGraphicsX11::SetDefaultPictureDir(const char* dir) { DefaultPictureDir() = dir ? dir : ""; }
 
-IGraphicsX11::~IGraphicsX11()
-{
-  CloseWindow();
-}
+IGraphicsX11::~IGraphicsX11() { CloseWindow(); }
 
 LICE_IBitmap* IGraphicsX11::OSLoadBitmap(int ID, const char* name)
 {
@@ -113,7 +107,7 @@ void* IGraphicsX11::OpenWindow(void* pParent)
     return nullptr;
   }
   mTopLevel = pParent == nullptr;
-  const Window parent = mTopLevel ? RootWindow(mDisplay, screen) : (Window)reinterpret_cast<uintptr_t>(pParent);
+  const Window parent = mTopLevel ? RootWindow(mDisplay, screen) : (Window) reinterpret_cast<uintptr_t>(pParent);
   XSetWindowAttributes attrs;
   attrs.colormap = mVisual.colormap;
   attrs.border_pixel = 0;
@@ -302,15 +296,20 @@ void IGraphicsX11::Dispatch(XEvent* ev)
         OnMouseOut();
       }
       break;
-    case KeyPress: OnKey(&ev->xkey); break;
+    case KeyPress:
+      OnKey(&ev->xkey);
+      break;
     case DestroyNotify:
-      if (ev->xdestroywindow.window == mWindow) WindowGone();
-      else if (fieldWindow && ev->xdestroywindow.window == fieldWindow) mTextField->Forget();
+      if (ev->xdestroywindow.window == mWindow)
+        WindowGone();
+      else if (fieldWindow && ev->xdestroywindow.window == fieldWindow)
+        mTextField->Forget();
       break;
     case ClientMessage:
       if (mTopLevel && ev->xclient.window == mWindow && (Atom)ev->xclient.data.l[0] == mDeleteAtom) CloseWindow();
       break;
-    default: break;
+    default:
+      break;
   }
 }
 
@@ -337,8 +336,10 @@ void IGraphicsX11::OnButtonPress(XButtonEvent* ev)
   const bool dbl = ev->button == Button1 ? mClicks.Press(ev->time, x, y) : (mClicks.Reset(), false);
   // A prompt opened by this press runs (the menu) or starts (the field) inside the call.
   mModalRan = false;
-  if (dbl) OnMouseDblClick(x, y, &mod);
-  else OnMouseDown(x, y, &mod);
+  if (dbl)
+    OnMouseDblClick(x, y, &mod);
+  else
+    OnMouseDown(x, y, &mod);
   if (!mWindow) return;  // the window went away while a menu was open
   if (mModalRan) {
     mModalRan = false;
@@ -404,10 +405,7 @@ void IGraphicsX11::OnKey(XKeyEvent* ev)
 
 // --- prompts ---
 
-Window IGraphicsX11::TextEntryWindow() const
-{
-  return mTextField ? mTextField->GetWindow() : 0;
-}
+Window IGraphicsX11::TextEntryWindow() const { return mTextField ? mTextField->GetWindow() : 0; }
 
 void IGraphicsX11::CreateTextEntry(IControl* pControl, IText* pText, IRECT* pTextRect, const char* str, IParam* pParam)
 {
@@ -437,16 +435,15 @@ void IGraphicsX11::EndTextEntry(bool apply)
   }
   if (apply && control) {
     std::string copy = text;
-    if (param) SetFromStringAfterPrompt(control, param, &copy[0]);
-    else control->TextFromTextEntry(copy.c_str());
+    if (param)
+      SetFromStringAfterPrompt(control, param, &copy[0]);
+    else
+      control->TextFromTextEntry(copy.c_str());
   }
   SetAllControlsDirty();
 }
 
-void IGraphicsX11::ForceEndUserEdit()
-{
-  EndTextEntry(false);
-}
+void IGraphicsX11::ForceEndUserEdit() { EndTextEntry(false); }
 
 void IGraphicsX11::ToRoot(int x, int y, int* pRootX, int* pRootY)
 {
@@ -454,7 +451,8 @@ void IGraphicsX11::ToRoot(int x, int y, int* pRootX, int* pRootY)
   *pRootX = x;
   *pRootY = y;
   if (mWindow)
-    XTranslateCoordinates(mDisplay, mWindow, RootWindow(mDisplay, DefaultScreen(mDisplay)), x, y, pRootX, pRootY, &child);
+    XTranslateCoordinates(mDisplay, mWindow, RootWindow(mDisplay, DefaultScreen(mDisplay)), x, y, pRootX, pRootY,
+                          &child);
 }
 
 IPopupMenu* IGraphicsX11::CreateIPopupMenu(IPopupMenu* pMenu, IRECT* pAreaRect)
@@ -495,7 +493,8 @@ int IGraphicsX11::ShowMessageBox(const char* str, const char* caption, int type)
     start = end + 1;
   }
   box.AddSeparator(-1);
-  struct Button {
+  struct Button
+  {
     const char* text;
     int answer;
   };
@@ -503,10 +502,17 @@ int IGraphicsX11::ShowMessageBox(const char* str, const char* caption, int type)
   Button buttons[3] = {ok, ok, ok};
   int nButtons = 1;
   switch (type) {
-    case 4: buttons[0] = yes, buttons[1] = no, nButtons = 2; break;
-    case 3: buttons[0] = yes, buttons[1] = no, buttons[2] = cancel, nButtons = 3; break;
-    case 1: buttons[1] = cancel, nButtons = 2; break;
-    default: break;
+    case 4:
+      buttons[0] = yes, buttons[1] = no, nButtons = 2;
+      break;
+    case 3:
+      buttons[0] = yes, buttons[1] = no, buttons[2] = cancel, nButtons = 3;
+      break;
+    case 1:
+      buttons[1] = cancel, nButtons = 2;
+      break;
+    default:
+      break;
   }
   const int first = box.GetNItems();
   for (int i = 0; i < nButtons; ++i) box.AddItem(buttons[i].text, -1, IPopupMenuItem::kNoFlags);
@@ -578,8 +584,8 @@ void IGraphicsX11::ShowTooltip()
   attrs.colormap = mVisual.colormap;
   attrs.border_pixel = 0;
   attrs.background_pixmap = None;
-  mTipWindow = XCreateWindow(mDisplay, RootWindow(mDisplay, DefaultScreen(mDisplay)), rx, ry, (unsigned)w, (unsigned)h, 0,
-                             mVisual.depth, InputOutput, mVisual.visual,
+  mTipWindow = XCreateWindow(mDisplay, RootWindow(mDisplay, DefaultScreen(mDisplay)), rx, ry, (unsigned)w, (unsigned)h,
+                             0, mVisual.depth, InputOutput, mVisual.visual,
                              CWOverrideRedirect | CWColormap | CWBorderPixel | CWBackPixmap, &attrs);
   XMapRaised(mDisplay, mTipWindow);
   XSync(mDisplay, False);
@@ -595,7 +601,8 @@ void IGraphicsX11::HideTooltip()
 
 // --- the system ---
 
-bool IGraphicsX11::OpenURL(const char* url, const char* msgWindowTitle, const char* confirmMsg, const char* errMsgOnFailure)
+bool IGraphicsX11::OpenURL(const char* url, const char* msgWindowTitle, const char* confirmMsg,
+                           const char* errMsgOnFailure)
 {
   (void)msgWindowTitle;
   (void)confirmMsg;
@@ -648,8 +655,8 @@ bool IGraphicsX11::GetTextFromClipboard(WDL_String* pStr)
   unsigned long n, left;
   unsigned char* data = nullptr;
   bool got = false;
-  if (XGetWindowProperty(mDisplay, mWindow, target, 0, 1 << 20, True, AnyPropertyType, &type, &format, &n, &left, &data) ==
-          Success &&
+  if (XGetWindowProperty(mDisplay, mWindow, target, 0, 1 << 20, True, AnyPropertyType, &type, &format, &n, &left,
+                         &data) == Success &&
       data && format == 8) {
     if (pStr) pStr->Set(reinterpret_cast<const char*>(data), (int)n);
     got = true;

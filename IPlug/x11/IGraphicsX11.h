@@ -5,7 +5,6 @@
 // raster library. Nothing runs by itself: whoever shows the editor calls Idle() often (an LV2 host's
 // idle callback, or WaitAndIdle in a loop of one's own).
 
-
 #include <memory>
 
 #include "X11Lib.h"

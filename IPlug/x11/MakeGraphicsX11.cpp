@@ -2,7 +2,4 @@
 #include "IGraphicsX11.h"
 #include "MakeGraphics.h"
 
-IGraphics* MakeGraphics(IPlugBase* plug, int w, int h, int fps)
-{
-  return new IGraphicsX11(plug, w, h, fps);
-}
+IGraphics* MakeGraphics(IPlugBase* plug, int w, int h, int fps) { return new IGraphicsX11(plug, w, h, fps); }

@@ -26,10 +26,7 @@ X11ErrorTrap::~X11ErrorTrap()
   sPrevious = nullptr;
 }
 
-long X11ErrorTrap::Total()
-{
-  return sTotal;
-}
+long X11ErrorTrap::Total() { return sTotal; }
 
 int X11ErrorTrap::Handler(Display* pDisplay, XErrorEvent* pEvent)
 {

@@ -1,6 +1,5 @@
 #include "X11Input.h"
 
-
 #include <cstdlib>
 #include <cstring>
 
@@ -9,12 +8,18 @@
 int X11KeyNumber(KeySym sym)
 {
   switch (sym) {
-    case XK_space: return 0;
-    case XK_Up: return 1;
-    case XK_Down: return 2;
-    case XK_Left: return 3;
-    case XK_Right: return 4;
-    default: break;
+    case XK_space:
+      return 0;
+    case XK_Up:
+      return 1;
+    case XK_Down:
+      return 2;
+    case XK_Left:
+      return 3;
+    case XK_Right:
+      return 4;
+    default:
+      break;
   }
   if (sym >= XK_0 && sym <= XK_9) return 5 + (int)(sym - XK_0);
   if (sym >= XK_a && sym <= XK_z) return 15 + (int)(sym - XK_a);
@@ -53,9 +58,12 @@ const char* X11EntryCharacters(const IParam* pParam)
   switch (pParam->Type()) {
     case IParam::kTypeBool:
     case IParam::kTypeInt:
-    case IParam::kTypeEnum: return "0123456789-+";
-    case IParam::kTypeDouble: return "0123456789.-+";
-    default: return "";
+    case IParam::kTypeEnum:
+      return "0123456789-+";
+    case IParam::kTypeDouble:
+      return "0123456789.-+";
+    default:
+      return "";
   }
 }
 

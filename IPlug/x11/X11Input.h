@@ -2,7 +2,6 @@
 // How X input becomes the editor's: key numbers, mouse buttons and modifiers, double clicks, and
 // the characters a typed value may hold.
 
-
 #include "X11Lib.h"
 #include "IGraphicsStructs.h"
 

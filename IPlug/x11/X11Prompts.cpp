@@ -49,7 +49,8 @@ bool Selectable(const IPopupMenuItem* item)
 }
 
 // One open menu window: a menu model, where it lies on the screen and its items' rows.
-struct MenuLevel {
+struct MenuLevel
+{
   IPopupMenu* menu = nullptr;
   Window window = 0;
   GC gc = nullptr;
@@ -128,7 +129,8 @@ private:
     if (level->w < kMinWidth) level->w = kMinWidth;
     level->h = level->tops.back() + 1;
     // Keep the menu on the screen.
-    const int sw = DisplayWidth(mDisplay, DefaultScreen(mDisplay)), sh = DisplayHeight(mDisplay, DefaultScreen(mDisplay));
+    const int sw = DisplayWidth(mDisplay, DefaultScreen(mDisplay)),
+              sh = DisplayHeight(mDisplay, DefaultScreen(mDisplay));
     if (x + level->w > sw) x = sw - level->w;
     if (y + level->h > sh) y = sh - level->h;
     level->x = x < 0 ? 0 : x;
@@ -139,8 +141,8 @@ private:
     attrs.colormap = mVisual.colormap;
     attrs.border_pixel = 0;
     attrs.background_pixmap = None;
-    attrs.event_mask = ExposureMask | ButtonPressMask | ButtonReleaseMask | PointerMotionMask | KeyPressMask |
-                       StructureNotifyMask;
+    attrs.event_mask =
+        ExposureMask | ButtonPressMask | ButtonReleaseMask | PointerMotionMask | KeyPressMask | StructureNotifyMask;
     level->window = XCreateWindow(mDisplay, RootWindow(mDisplay, DefaultScreen(mDisplay)), level->x, level->y,
                                   (unsigned)level->w, (unsigned)level->h, 0, mVisual.depth, InputOutput, mVisual.visual,
                                   CWOverrideRedirect | CWColormap | CWBorderPixel | CWBackPixmap | CWEventMask, &attrs);
@@ -230,7 +232,8 @@ private:
   {
     MenuLevel& level = *mLevels[depth];
     // Leaving an item closes the submenus opened below it.
-    while (mLevels.size() > depth + 1 && (item < 0 || level.menu->GetItem(item)->GetSubmenu() != mLevels[depth + 1]->menu))
+    while (mLevels.size() > depth + 1 &&
+           (item < 0 || level.menu->GetItem(item)->GetSubmenu() != mLevels[depth + 1]->menu))
       CloseDeepest();
     if (level.hover != item) {
       level.hover = item;
@@ -269,9 +272,15 @@ private:
     const KeySym sym = XLookupKeysym(key, 0);
     MenuLevel& deepest = *mLevels.back();
     switch (sym) {
-      case XK_Escape: mDone = true; break;
-      case XK_Up: Step(-1); break;
-      case XK_Down: Step(1); break;
+      case XK_Escape:
+        mDone = true;
+        break;
+      case XK_Up:
+        Step(-1);
+        break;
+      case XK_Down:
+        Step(1);
+        break;
       case XK_Left:
         if (mLevels.size() > 1) CloseDeepest();
         break;
@@ -285,7 +294,8 @@ private:
       case XK_KP_Enter:
         if (deepest.hover >= 0 && Selectable(deepest.menu->GetItem(deepest.hover))) Choose(deepest, deepest.hover);
         break;
-      default: break;
+      default:
+        break;
     }
   }
 
@@ -343,10 +353,17 @@ std::string X11MenuItemTitle(const IPopupMenu* pMenu, int i)
   const char* text = pMenu->GetItem(i)->GetText();
   char prefix[16] = "";
   switch (pMenu->GetPrefix()) {
-    case 1: std::snprintf(prefix, sizeof(prefix), "%1d: ", i + 1); break;
-    case 2: std::snprintf(prefix, sizeof(prefix), "%02d: ", i + 1); break;
-    case 3: std::snprintf(prefix, sizeof(prefix), "%03d: ", i + 1); break;
-    default: break;
+    case 1:
+      std::snprintf(prefix, sizeof(prefix), "%1d: ", i + 1);
+      break;
+    case 2:
+      std::snprintf(prefix, sizeof(prefix), "%02d: ", i + 1);
+      break;
+    case 3:
+      std::snprintf(prefix, sizeof(prefix), "%03d: ", i + 1);
+      break;
+    default:
+      break;
   }
   return std::string(prefix) + (text ? text : "");
 }
@@ -363,7 +380,11 @@ IPopupMenu* X11RunPopupMenu(Display* pDisplay, const X11Visual& visual, IPopupMe
 
 X11TextField::X11TextField(Display* pDisplay, const X11Visual& visual, Window parent, const IRECT& rect,
                            const IText& style, const char* str, const char* allowed, int maxLength)
-    : mDisplay(pDisplay), mSurface(pDisplay, visual), mStyle(style), mText(str ? str : ""), mAllowed(allowed),
+    : mDisplay(pDisplay),
+      mSurface(pDisplay, visual),
+      mStyle(style),
+      mText(str ? str : ""),
+      mAllowed(allowed),
       mMaxLength(maxLength)
 {
   mStyle.mSize = (int)(style.mSize * 0.9);
@@ -394,7 +415,9 @@ void X11TextField::Render()
   const int w = mBitmap.getWidth(), h = mBitmap.getHeight();
   LICE_FillRect(&mBitmap, 0, 0, w, h, mStyle.mTextEntryBGColor.ToPixel() | 0xFF000000u, 1.0f, LICE_BLIT_MODE_COPY);
   LICE_IFont* font = IGraphics::CacheFont(&mStyle);
-  const UINT align = mStyle.mAlign == IText::kAlignCenter ? DT_CENTER : mStyle.mAlign == IText::kAlignFar ? DT_RIGHT : DT_LEFT;
+  const UINT align = mStyle.mAlign == IText::kAlignCenter ? DT_CENTER
+                     : mStyle.mAlign == IText::kAlignFar  ? DT_RIGHT
+                                                          : DT_LEFT;
   RECT r = {1, 0, w - 1, h};
   // Where the text lies, for the selection and the caret.
   int textW = TextWidth(font, mText.c_str());
@@ -421,16 +444,21 @@ X11TextField::EResult X11TextField::OnKey(XKeyEvent* pEvent)
   const int n = XLookupString(pEvent, buf, (int)sizeof(buf) - 1, &sym, nullptr);
   switch (sym) {
     case XK_Return:
-    case XK_KP_Enter: return kApply;
-    case XK_Escape: return kCancel;
+    case XK_KP_Enter:
+      return kApply;
+    case XK_Escape:
+      return kCancel;
     case XK_BackSpace:
     case XK_Delete:
-      if (mSelected) mText.clear();
-      else if (!mText.empty()) mText.pop_back();
+      if (mSelected)
+        mText.clear();
+      else if (!mText.empty())
+        mText.pop_back();
       mSelected = false;
       Render();
       return kEditing;
-    default: break;
+    default:
+      break;
   }
   // Printable ASCII only: XLookupString gives Latin-1, which is not the editor's UTF-8.
   if (n != 1 || (pEvent->state & ControlMask)) return kEditing;

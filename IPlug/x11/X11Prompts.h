@@ -2,7 +2,6 @@
 // The editor's two prompts on X11, each in a window of its own drawn with the raster library:
 // the popup menu (modal, with submenus) and the in-place text field for a typed value.
 
-
 #include <functional>
 #include <memory>
 #include <string>
@@ -18,7 +17,8 @@ class IPopupMenu;
 class LICE_IFont;
 
 // What a modal prompt asks of the window that opened it while it runs.
-struct X11ModalHooks {
+struct X11ModalHooks
+{
   // An event for a window other than the prompt's (the editor's own, for example).
   std::function<void(XEvent*)> otherEvent;
   // Called at the editor's refresh rate; false ends the prompt without a choice (window gone).

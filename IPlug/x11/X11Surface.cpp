@@ -9,10 +9,7 @@
 #include "raster/lice.h"
 
 namespace {
-bool RasterMasks(const Visual* v)
-{
-  return v->red_mask == 0xFF0000 && v->green_mask == 0xFF00 && v->blue_mask == 0xFF;
-}
+bool RasterMasks(const Visual* v) { return v->red_mask == 0xFF0000 && v->green_mask == 0xFF00 && v->blue_mask == 0xFF; }
 
 // Whether images of this depth hold 32 bits per pixel on the server.
 bool ThirtyTwoBitsPerPixel(Display* pDisplay, int depth)
@@ -54,14 +51,14 @@ void X11FreeVisual(Display* pDisplay, X11Visual* pVisual)
 }
 
 X11Surface::X11Surface(Display* pDisplay, const X11Visual& visual, bool allowShm)
-    : mDisplay(pDisplay), mVisual(visual.visual), mDepth(visual.depth), mTryShm(allowShm && XShmQueryExtension(pDisplay))
+    : mDisplay(pDisplay),
+      mVisual(visual.visual),
+      mDepth(visual.depth),
+      mTryShm(allowShm && XShmQueryExtension(pDisplay))
 {
 }
 
-X11Surface::~X11Surface()
-{
-  FreeShared();
-}
+X11Surface::~X11Surface() { FreeShared(); }
 
 void X11Surface::FreeShared()
 {
@@ -78,7 +75,8 @@ bool X11Surface::EnsureShared(int w, int h)
 {
   if (mShmImage && mShmImage->width >= w && mShmImage->height >= h) return true;
   FreeShared();
-  XImage* image = XShmCreateImage(mDisplay, mVisual, (unsigned)mDepth, ZPixmap, nullptr, &mShm, (unsigned)w, (unsigned)h);
+  XImage* image =
+      XShmCreateImage(mDisplay, mVisual, (unsigned)mDepth, ZPixmap, nullptr, &mShm, (unsigned)w, (unsigned)h);
   if (!image) {
     mTryShm = false;
     return false;
@@ -142,8 +140,8 @@ bool X11Surface::Put(Drawable drawable, GC gc, LICE_IBitmap* pBitmap, int x, int
     XSync(mDisplay, False);
     return true;
   }
-  XImage* image = XCreateImage(mDisplay, mVisual, (unsigned)mDepth, ZPixmap, 0, reinterpret_cast<char*>(pBitmap->getBits()),
-                               (unsigned)bw, (unsigned)bh, 32, span * 4);
+  XImage* image = XCreateImage(mDisplay, mVisual, (unsigned)mDepth, ZPixmap, 0,
+                               reinterpret_cast<char*>(pBitmap->getBits()), (unsigned)bw, (unsigned)bh, 32, span * 4);
   if (!image) return false;
   image->byte_order = LSBFirst;  // raster pixels are little-endian words; Xlib swaps for other servers
   XPutImage(mDisplay, drawable, gc, image, x, y, x, y, (unsigned)w, (unsigned)h);

@@ -10,7 +10,8 @@ class LICE_IBitmap;
 
 // A 24-bit TrueColor visual with red 0xFF0000, green 0xFF00, blue 0xFF and 32 bits per pixel,
 // so raster pixels (B, G, R, A in memory) go to the server unconverted; its colormap.
-struct X11Visual {
+struct X11Visual
+{
   Visual* visual = nullptr;
   int depth = 0;
   Colormap colormap = 0;

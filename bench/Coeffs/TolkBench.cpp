@@ -8,13 +8,15 @@
 
 namespace {
 
-std::vector<double> Signal(int n) {
+std::vector<double> Signal(int n)
+{
   std::vector<double> x(n);
   for (int i = 0; i < n; ++i) x[i] = 0.4 * std::sin(i * 0.031) + 0.1 * std::sin(i * 0.57);
   return x;
 }
 
-void BM_TolkCalcProcess(benchmark::State& state) {
+void BM_TolkCalcProcess(benchmark::State& state)
+{
   const std::vector<double> x = Signal(4096);
   Tolk tolk;
   double control = 0.02, sum = 0.0;
@@ -27,13 +29,13 @@ void BM_TolkCalcProcess(benchmark::State& state) {
     benchmark::DoNotOptimize(sum);
   }
   state.SetItemsProcessed(state.iterations() * x.size());
-  state.counters["ns/sample"] = benchmark::Counter(
-      static_cast<double>(state.iterations() * x.size()),
-      benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+  state.counters["ns/sample"] = benchmark::Counter(static_cast<double>(state.iterations() * x.size()),
+                                                   benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 BENCHMARK(BM_TolkCalcProcess);
 
-void BM_TolkProcessOnly(benchmark::State& state) {
+void BM_TolkProcessOnly(benchmark::State& state)
+{
   const std::vector<double> x = Signal(4096);
   Tolk tolk;
   tolk.Calc(44100.0, 0.5);
@@ -42,9 +44,8 @@ void BM_TolkProcessOnly(benchmark::State& state) {
     for (double in : x) sum += tolk.Process(in);
     benchmark::DoNotOptimize(sum);
   }
-  state.counters["ns/sample"] = benchmark::Counter(
-      static_cast<double>(state.iterations() * x.size()),
-      benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+  state.counters["ns/sample"] = benchmark::Counter(static_cast<double>(state.iterations() * x.size()),
+                                                   benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 BENCHMARK(BM_TolkProcessOnly);
 

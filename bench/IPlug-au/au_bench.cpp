@@ -17,8 +17,7 @@
 #include <string>
 #include <vector>
 
-namespace
-{
+namespace {
 const UInt32 kFrames = 512;
 
 std::string BundlePath()
@@ -140,8 +139,7 @@ void BM_AUOverDirect(benchmark::State& state)
   DirectRig direct;
   if (!au.Open()) return state.SkipWithError("cannot open the Kelvo unit");
   double auTime = 0, directTime = 0;
-  for (auto _ : state)
-  {
+  for (auto _ : state) {
     auto t0 = std::chrono::steady_clock::now();
     au.Render();
     auto t1 = std::chrono::steady_clock::now();

@@ -10,7 +10,8 @@
 
 namespace {
 
-struct BenchEditor {
+struct BenchEditor
+{
   BenchEditor() : gui(new kelvo_test::RecordingGraphics(&plug, 367, 630))
   {
     // The background is loaded as the product loads its opaque panel picture.

@@ -13,14 +13,20 @@ namespace {
 class BenchPlug : public IPlugBase
 {
 public:
-  BenchPlug() : IPlugBase(1, "1-1 2-2", 1, "Bench", "Bench", "Bench", 0x10000, 0x42656e31, 0x42656e63, 0, false, false, false, kAPIAU) {}
+  BenchPlug()
+      : IPlugBase(1, "1-1 2-2", 1, "Bench", "Bench", "Bench", 0x10000, 0x42656e31, 0x42656e63, 0, false, false, false,
+                  kAPIAU)
+  {
+  }
 };
 
-struct Editor {
+struct Editor
+{
   static constexpr int W = 367, H = 630;
   BenchPlug plug;
   IGraphicsMac* graphics = new IGraphicsMac(&plug, W, H);
-  NSWindow* window = NSWindow::alloc()->initWithContentRect(NSMakeRect(0, 0, W, H), NSTitledWindowMask, NSBackingStoreBuffered, NO);
+  NSWindow* window =
+      NSWindow::alloc()->initWithContentRect(NSMakeRect(0, 0, W, H), NSTitledWindowMask, NSBackingStoreBuffered, NO);
   Editor()
   {
     plug.AttachGraphics(graphics);
@@ -51,7 +57,8 @@ void BM_DrawScreenOnly(benchmark::State& state)
 {
   NSAutoreleasePool* pool = new NSAutoreleasePool();
   Editor e;
-  NSGraphicsContext::setCurrentContext(NSGraphicsContext::graphicsContextWithGraphicsPort(e.window->backingContext(), NO));
+  NSGraphicsContext::setCurrentContext(
+      NSGraphicsContext::graphicsContextWithGraphicsPort(e.window->backingContext(), NO));
   for (auto _ : state) benchmark::DoNotOptimize(e.graphics->DrawScreen(nullptr));
   NSGraphicsContext::setCurrentContext(nullptr);
   pool->drain();

@@ -29,7 +29,8 @@ std::string BinDir()
   return path.substr(0, path.rfind('/'));
 }
 
-struct OpenEditor {
+struct OpenEditor
+{
   OpenEditor()
   {
     server = kelvo_test::SharedXvfb();

@@ -18,9 +18,11 @@ constexpr int kBlocks = 64;
 constexpr double kRate = 44100.0;
 
 // Plucked notes with a decaying envelope, a different note on each channel.
-struct Signal {
+struct Signal
+{
   std::vector<double> left, right, outL, outR;
-  Signal() : left(kBlock * kBlocks), right(kBlock * kBlocks), outL(kBlock), outR(kBlock) {
+  Signal() : left(kBlock * kBlocks), right(kBlock * kBlocks), outL(kBlock), outR(kBlock)
+  {
     for (int i = 0; i < kBlock * kBlocks; ++i) {
       const double t = (i % 11025) / kRate, env = 0.6 * std::exp(-6.0 * t);
       left[i] = env * (std::sin(2 * M_PI * 110.0 * t) + 0.3 * std::sin(2 * M_PI * 330.0 * t));
@@ -29,7 +31,8 @@ struct Signal {
   }
 };
 
-std::unique_ptr<Kelvo> MakeKelvo() {
+std::unique_ptr<Kelvo> MakeKelvo()
+{
   IPlugInstanceInfo info;
   info.mBundleID.Set("com.Quillmarsh.audiounit.Kelvo");
   std::unique_ptr<Kelvo> plug(new Kelvo(info));
@@ -40,7 +43,8 @@ std::unique_ptr<Kelvo> MakeKelvo() {
 
 // All blocks of the signal through the effect; the control glides between two settings, as when
 // a knob is moved now and then.
-void RunKelvo(Kelvo& plug, Signal& sig, int& block) {
+void RunKelvo(Kelvo& plug, Signal& sig, int& block)
+{
   for (int k = 0; k < kBlocks; ++k, ++block) {
     if (block % 40 == 0) {
       plug.GetParam(kGainL)->Set((block / 40) % 2 ? 0.9 : 0.2);
@@ -54,16 +58,19 @@ void RunKelvo(Kelvo& plug, Signal& sig, int& block) {
 }
 
 // The floor: both channels' recursions with fixed coefficients, and the smoother.
-struct Floor {
+struct Floor
+{
   TolkCoeffs<double> c;
   double x[2][3] = {}, y[2][3] = {};
   double z = 0.0, keep, step;
-  Floor() : keep(std::exp((1.0 / kRate) * -6.283185307179586)), step((1.0 - keep) * 0.5) {
+  Floor() : keep(std::exp((1.0 / kRate) * -6.283185307179586)), step((1.0 - keep) * 0.5)
+  {
     Tolk tolk;
     tolk.Calc(kRate, 0.5);
     c = tolk.Coeffs();
   }
-  void Run(Signal& sig) {
+  void Run(Signal& sig)
+  {
     for (int k = 0; k < kBlocks; ++k) {
       const double* in[2] = {&sig.left[k * kBlock], &sig.right[k * kBlock]};
       double* out[2] = {sig.outL.data(), sig.outR.data()};
@@ -71,9 +78,8 @@ struct Floor {
         z = keep * z + step;
         z = keep * z + step;
         for (int ch = 0; ch < 2; ++ch) {
-          const double v = (c.b[0] * in[ch][s] + c.b[1] * x[ch][0] + c.b[2] * x[ch][1] +
-                            c.b[3] * x[ch][2] - c.a[1] * y[ch][0] - c.a[2] * y[ch][1] -
-                            c.a[3] * y[ch][2]) /
+          const double v = (c.b[0] * in[ch][s] + c.b[1] * x[ch][0] + c.b[2] * x[ch][1] + c.b[3] * x[ch][2] -
+                            c.a[1] * y[ch][0] - c.a[2] * y[ch][1] - c.a[3] * y[ch][2]) /
                            c.a[0];
           x[ch][2] = x[ch][1], x[ch][1] = x[ch][0], x[ch][0] = in[ch][s];
           y[ch][2] = y[ch][1], y[ch][1] = y[ch][0], y[ch][0] = v;
@@ -86,11 +92,13 @@ struct Floor {
   }
 };
 
-benchmark::Counter PerFrame(double frames) {
+benchmark::Counter PerFrame(double frames)
+{
   return benchmark::Counter(frames, benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 
-void BM_KelvoProcess(benchmark::State& state) {
+void BM_KelvoProcess(benchmark::State& state)
+{
   Signal sig;
   std::unique_ptr<Kelvo> plug = MakeKelvo();
   int block = 0;
@@ -99,7 +107,8 @@ void BM_KelvoProcess(benchmark::State& state) {
 }
 BENCHMARK(BM_KelvoProcess);
 
-void BM_RecursionFloor(benchmark::State& state) {
+void BM_RecursionFloor(benchmark::State& state)
+{
   Signal sig;
   Floor floor;
   for (auto _ : state) floor.Run(sig);
@@ -108,14 +117,16 @@ void BM_RecursionFloor(benchmark::State& state) {
 BENCHMARK(BM_RecursionFloor);
 
 // Processor time of the calling thread in seconds (the machine may be shared).
-double ThreadSeconds() {
+double ThreadSeconds()
+{
   timespec t;
   clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
   return t.tv_sec + t.tv_nsec * 1e-9;
 }
 
 // Both, alternating within each iteration, so that the ratio sees the same machine state.
-void BM_KelvoOverFloor(benchmark::State& state) {
+void BM_KelvoOverFloor(benchmark::State& state)
+{
   Signal sig;
   std::unique_ptr<Kelvo> plug = MakeKelvo();
   Floor floor;
@@ -144,7 +155,8 @@ namespace {
 // Each render quality against the standard one, alternating within each iteration on two
 // instances fed the same signal, so that the ratio sees the same machine state. Argument: the
 // host's render quality (64 high, 127 best).
-void BM_QualityOverStandard(benchmark::State& state) {
+void BM_QualityOverStandard(benchmark::State& state)
+{
   Signal sig, sig2;
   std::unique_ptr<Kelvo> plug = MakeKelvo(), standard = MakeKelvo();
   plug->SetRenderQuality(static_cast<int>(state.range(0)));
@@ -169,7 +181,8 @@ BENCHMARK(BM_QualityOverStandard)->Arg(64)->Arg(127)->MinTime(1.0);
 // A silent tail against sound at each quality: the signal's blocks, then as many blocks of
 // silence after it, through the processing frame (whose flushing of subnormals a host's render
 // call has too). The ratio tail / sound stays at or below 1.
-void BM_SilentTailOverSound(benchmark::State& state) {
+void BM_SilentTailOverSound(benchmark::State& state)
+{
   Signal sig;
   std::vector<double> zeros(kBlock, 0.0);
   std::unique_ptr<Kelvo> plug = MakeKelvo();
@@ -182,8 +195,7 @@ void BM_SilentTailOverSound(benchmark::State& state) {
     for (int pass = 0; pass < 2; ++pass) {
       const double t0 = ThreadSeconds();
       for (int k = 0; k < kBlocks; ++k) {
-        double* in[2] = {pass ? zeros.data() : &sig.left[k * kBlock],
-                         pass ? zeros.data() : &sig.right[k * kBlock]};
+        double* in[2] = {pass ? zeros.data() : &sig.left[k * kBlock], pass ? zeros.data() : &sig.right[k * kBlock]};
         double* out[2] = {sig.outL.data(), sig.outR.data()};
         plug->AttachInputBuffers(0, 2, in, kBlock);
         plug->AttachOutputBuffers(0, 2, out);

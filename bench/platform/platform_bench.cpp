@@ -9,32 +9,41 @@
 
 namespace {
 
-struct Unit {
+struct Unit
+{
   AudioComponentPlugInInterface iface;
   Float32 value = 0.5f;
 };
 
-OSStatus GetParameter(void* self, AudioUnitParameterID, AudioUnitScope, AudioUnitElement, AudioUnitParameterValue* v) {
+OSStatus GetParameter(void* self, AudioUnitParameterID, AudioUnitScope, AudioUnitElement, AudioUnitParameterValue* v)
+{
   *v = ((Unit*)self)->value;
   return noErr;
 }
-OSStatus Render(void*, AudioUnitRenderActionFlags*, const AudioTimeStamp*, UInt32, UInt32, AudioBufferList*) { return noErr; }
-AudioComponentMethod Lookup(SInt16 sel) {
+OSStatus Render(void*, AudioUnitRenderActionFlags*, const AudioTimeStamp*, UInt32, UInt32, AudioBufferList*)
+{
+  return noErr;
+}
+AudioComponentMethod Lookup(SInt16 sel)
+{
   if (sel == kAudioUnitGetParameterSelect) return (AudioComponentMethod)GetParameter;
   if (sel == kAudioUnitRenderSelect) return (AudioComponentMethod)Render;
   return nullptr;
 }
 OSStatus Open(void*, AudioComponentInstance) { return noErr; }
-OSStatus Close(void* self) {
+OSStatus Close(void* self)
+{
   free(self);
   return noErr;
 }
-AudioComponentPlugInInterface* Factory(const AudioComponentDescription*) {
+AudioComponentPlugInInterface* Factory(const AudioComponentDescription*)
+{
   Unit* u = new (malloc(sizeof(Unit))) Unit;
   u->iface = {Open, Close, Lookup, nullptr};
   return &u->iface;
 }
-ComponentResult Entry(ComponentParameters* p, Handle storage) {
+ComponentResult Entry(ComponentParameters* p, Handle storage)
+{
   if (p->what == kComponentOpenSelect) {
     ComponentInstance ci;
     memcpy(&ci, &p->params[1], sizeof ci);
@@ -50,7 +59,8 @@ ComponentResult Entry(ComponentParameters* p, Handle storage) {
   return badComponentSelector;
 }
 
-void BM_GetParameterThroughLookup(benchmark::State& state) {
+void BM_GetParameterThroughLookup(benchmark::State& state)
+{
   AudioComponentDescription d = {kAudioUnitType_Effect, 'bnch', 'Test', 0, 0};
   static AudioComponent c = AudioComponentRegister(&d, CFSTR("Bench"), 1, Factory);
   AudioUnit u;
@@ -64,7 +74,8 @@ void BM_GetParameterThroughLookup(benchmark::State& state) {
 }
 BENCHMARK(BM_GetParameterThroughLookup);
 
-void BM_GetParameterThroughEntry(benchmark::State& state) {
+void BM_GetParameterThroughEntry(benchmark::State& state)
+{
   ComponentDescription d = {kAudioUnitType_Effect, 'bnce', 'Test', 0, 0};
   static Component c = RegisterComponent(&d, Entry, 0, nullptr, nullptr, nullptr);
   ComponentInstance u;
@@ -78,9 +89,10 @@ void BM_GetParameterThroughEntry(benchmark::State& state) {
 }
 BENCHMARK(BM_GetParameterThroughEntry);
 
-CFDictionaryRef makeState() {
-  CFMutableDictionaryRef d = CFDictionaryCreateMutable(nullptr, 0, &kCFTypeDictionaryKeyCallBacks,
-                                                       &kCFTypeDictionaryValueCallBacks);
+CFDictionaryRef makeState()
+{
+  CFMutableDictionaryRef d =
+      CFDictionaryCreateMutable(nullptr, 0, &kCFTypeDictionaryKeyCallBacks, &kCFTypeDictionaryValueCallBacks);
   const char* keys[] = {"version", "type", "subtype", "manufacturer"};
   SInt32 values[] = {65536, 'aufx', 'Kel1', 'Qlmh'};
   for (int i = 0; i < 4; i++) {
@@ -98,14 +110,16 @@ CFDictionaryRef makeState() {
   return d;
 }
 
-void BM_DictionaryLookup(benchmark::State& state) {
+void BM_DictionaryLookup(benchmark::State& state)
+{
   CFDictionaryRef d = makeState();
   for (auto _ : state) benchmark::DoNotOptimize(CFDictionaryGetValue(d, CFSTR("manufacturer")));
   CFRelease(d);
 }
 BENCHMARK(BM_DictionaryLookup);
 
-void BM_StatePlistRoundTrip(benchmark::State& state) {
+void BM_StatePlistRoundTrip(benchmark::State& state)
+{
   CFDictionaryRef d = makeState();
   for (auto _ : state) {
     CFDataRef xml = CFPropertyListCreateData(nullptr, d, kCFPropertyListXMLFormat_v1_0, 0, nullptr);

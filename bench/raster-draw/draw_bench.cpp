@@ -5,8 +5,7 @@
 #include "raster/draw.h"
 #include "raster/text.h"
 
-namespace
-{
+namespace {
 LICE_MemBitmap& canvas()
 {
   static LICE_MemBitmap bm(367, 630);
@@ -19,8 +18,7 @@ void BM_Line(benchmark::State& state)
   const bool aa = state.range(0) != 0;
   const float weight = aa ? 0.6f : 1.0f;
   int i = 0;
-  for (auto _ : state)
-  {
+  for (auto _ : state) {
     const int k = i++ & 255;
     LICE_Line(&canvas(), 10 + k, 20, 350 - k, 600, 0xFF336699u, weight, 0, aa);
   }
@@ -62,8 +60,7 @@ void BM_CachedFontText(benchmark::State& state)
 {
   static LICE_CachedFont font;
   static bool ready = false;
-  if (!ready)
-  {
+  if (!ready) {
     font.SetFromHFont(CreateFont(14, 0, 0, 0, FW_NORMAL, 0, 0, 0, 0, 0, 0, ANTIALIASED_QUALITY, 0, "DejaVu Sans"),
                       LICE_FONT_FLAG_OWNS_HFONT | LICE_FONT_FLAG_FORCE_NATIVE);
     font.SetTextColor(0x80202020u);
@@ -74,8 +71,7 @@ void BM_CachedFontText(benchmark::State& state)
   static LICE_SysBitmap sys(367, 630);
   const UINT flags = DT_CENTER | (kind == 1 ? DT_CALCRECT : 0) | (kind == 2 ? 0 : LICE_DT_USEFGALPHA);
   LICE_IBitmap* dest = kind == 2 ? static_cast<LICE_IBitmap*>(&sys) : &canvas();
-  for (auto _ : state)
-  {
+  for (auto _ : state) {
     RECT r = {20, 40, 300, 60};
     benchmark::DoNotOptimize(font.DrawText(dest, "Output 12.5 dB", -1, &r, flags));
   }

@@ -23,8 +23,7 @@ void FillSource(LICE_IBitmap* bm)
 void BM_MemcpySameBytes(benchmark::State& state)
 {
   std::vector<LICE_pixel> a((size_t)kW * kH, 0x80402010), b((size_t)kW * kH);
-  for (auto _ : state)
-  {
+  for (auto _ : state) {
     memcpy(b.data(), a.data(), a.size() * sizeof(LICE_pixel));
     benchmark::ClobberMemory();
   }
@@ -36,8 +35,7 @@ void BM_CopyBlit(benchmark::State& state)
 {
   LICE_MemBitmap src(kW, kH), dest(kW, kH);
   FillSource(&src);
-  for (auto _ : state)
-  {
+  for (auto _ : state) {
     LICE_Blit(&dest, &src, 0, 0, nullptr, 1.0f, LICE_BLIT_MODE_COPY);
     benchmark::ClobberMemory();
   }
@@ -51,8 +49,7 @@ void BM_SourceAlphaBlit(benchmark::State& state)
   FillSource(&src);
   LICE_Clear(&dest, 0xFF808080);
   const float weight = state.range(0) / 100.0f;
-  for (auto _ : state)
-  {
+  for (auto _ : state) {
     LICE_Blit(&dest, &src, 0, 0, nullptr, weight, LICE_BLIT_MODE_COPY | LICE_BLIT_USE_ALPHA);
     benchmark::ClobberMemory();
   }
@@ -67,8 +64,7 @@ void BM_ScaledBlit(benchmark::State& state)
   FillSource(&src);
   const int w = kW * (int)state.range(0) / 100, h = kH * (int)state.range(0) / 100;
   const int mode = (int)state.range(1);
-  for (auto _ : state)
-  {
+  for (auto _ : state) {
     LICE_ScaledBlit(&dest, &src, 0, 0, w, h, 0, 0, kW, kH, 1.0f, mode);
     benchmark::ClobberMemory();
   }
@@ -84,8 +80,7 @@ void BM_RotatedBlit(benchmark::State& state)
 {
   LICE_MemBitmap src(kW, kH), dest(kW, kH);
   FillSource(&src);
-  for (auto _ : state)
-  {
+  for (auto _ : state) {
     LICE_RotatedBlit(&dest, &src, 0, 0, kW, kH, 0, 0, kW, kH, 0.3f, false, 1.0f,
                      LICE_BLIT_FILTER_BILINEAR | LICE_BLIT_USE_ALPHA);
     benchmark::ClobberMemory();

@@ -10,18 +10,21 @@
 namespace {
 
 // The amplitude and phase of a settled sine of frequency f (a fraction of the rate) in a series.
-std::complex<double> Component(const std::vector<double>& x, double f, size_t from) {
+std::complex<double> Component(const std::vector<double>& x, double f, size_t from)
+{
   std::complex<double> sum = 0.0;
   for (size_t n = from; n < x.size(); ++n) sum += x[n] * std::polar(1.0, -2.0 * M_PI * f * n);
   return sum * (2.0 / (x.size() - from));
 }
 
-struct HalfbandCase {
+struct HalfbandCase
+{
   int count;
   double transition, stopDb;  // the worst stopband gain the design must reach
 };
 
-TEST(Halfband, DesignsReachTheirStopbandAndKeepThePassbandFlat) {
+TEST(Halfband, DesignsReachTheirStopbandAndKeepThePassbandFlat)
+{
   const HalfbandCase cases[] = {
       {4, 0.125, -116}, {6, 0.01, -61}, {8, 0.01, -81}, {10, 0.01, -102}, {2, 0.1, -52},
   };
@@ -44,7 +47,8 @@ TEST(Halfband, DesignsReachTheirStopbandAndKeepThePassbandFlat) {
   }
 }
 
-TEST(Halfband, UpThenDownKeepsASineAndDelaysItByTheDesignsDelay) {
+TEST(Halfband, UpThenDownKeepsASineAndDelaysItByTheDesignsDelay)
+{
   // Channel 0 a sine well inside the passband, channel 1 silent: up and down give the sine back
   // at full level, as late as the design says: the design's delay at twice the rate, twice,
   // less the half sample by which the later sample of each pair, which the output stands for,
@@ -74,7 +78,8 @@ TEST(Halfband, UpThenDownKeepsASineAndDelaysItByTheDesignsDelay) {
   }
 }
 
-TEST(Halfband, ANonFiniteSampleIsClearedFromItsChannelOnly) {
+TEST(Halfband, ANonFiniteSampleIsClearedFromItsChannelOnly)
+{
   HalfbandPair<4> p;
   p.Set(HalfbandDesign(4, 0.125));
   const TolkLanes in[2] = {{NAN, 1.0}, {0.5, 0.5}};
@@ -87,15 +92,19 @@ TEST(Halfband, ANonFiniteSampleIsClearedFromItsChannelOnly) {
   EXPECT_NE(p.later.state[0][1], 0.0);  // the other channel kept its history
 }
 
-struct EllipticCase {
+struct EllipticCase
+{
   int order;
   double pass, stop, ripple, atLeastDb;
 };
 
-TEST(Elliptic, DesignsMeetTheirEdgesAndPredictTheirStopband) {
+TEST(Elliptic, DesignsMeetTheirEdgesAndPredictTheirStopband)
+{
   const EllipticCase cases[] = {
-      {11, 20000.0 / 88200.0, 0.25, 0.05, 85}, {9, 20000.0 / 88200.0, 0.25, 0.05, 64},
-      {4, 0.1, 0.2, 0.5, 30},                  {1, 0.1, 0.3, 1.0, 5},
+      {11, 20000.0 / 88200.0, 0.25, 0.05, 85},
+      {9, 20000.0 / 88200.0, 0.25, 0.05, 64},
+      {4, 0.1, 0.2, 0.5, 30},
+      {1, 0.1, 0.3, 1.0, 5},
       {6, 0.2, 0.22, 0.01, 20},
   };
   for (const EllipticCase& c : cases) {
@@ -109,7 +118,7 @@ TEST(Elliptic, DesignsMeetTheirEdgesAndPredictTheirStopband) {
       passLow = std::min(passLow, d.GainDb(f));
       passHigh = std::max(passHigh, d.GainDb(f));
     }
-    EXPECT_NEAR(stop, -d.StopbandDb(), 0.05);   // equiripple: the stopband's peaks reach it
+    EXPECT_NEAR(stop, -d.StopbandDb(), 0.05);  // equiripple: the stopband's peaks reach it
     EXPECT_NEAR(passHigh - passLow, c.ripple, 0.005);
     EXPECT_NEAR(d.GainDb(0.0), c.order % 2 ? 0.0 : -c.ripple, 1e-9);
     EXPECT_NEAR(passHigh, 0.0, 1e-4);
@@ -121,7 +130,8 @@ TEST(Elliptic, DesignsMeetTheirEdgesAndPredictTheirStopband) {
   }
 }
 
-TEST(Elliptic, TheCascadeRunsTheDesignsResponse) {
+TEST(Elliptic, TheCascadeRunsTheDesignsResponse)
+{
   // Sines through the running cascade come out at the design's gain, in the passband and deep
   // in the stopband alike; decimating keeps every second output.
   const EllipticDesign d(11, 20000.0 / 88200.0, 0.25, 0.05);

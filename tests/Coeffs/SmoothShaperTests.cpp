@@ -18,9 +18,10 @@ const double kScale = 142.14300537109375;
 
 bool SameBits(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }
 
-TEST(TolkCurve, IsTheShaperOnTheScaledInput) {
-  const double ys[] = {0.0,  -0.0,  1e-300, -1e-300, 1 / kScale, -1 / kScale, 0.0035, -0.0035,
-                       0.5,  -0.5,  1.3999, -1.3999, 199 / kScale, 1.5, -1.5, 1e10, kInf, -kInf};
+TEST(TolkCurve, IsTheShaperOnTheScaledInput)
+{
+  const double ys[] = {0.0,  -0.0,   1e-300,  -1e-300,      1 / kScale, -1 / kScale, 0.0035, -0.0035, 0.5,
+                       -0.5, 1.3999, -1.3999, 199 / kScale, 1.5,        -1.5,        1e10,   kInf,    -kInf};
   for (double y : ys) {
     SCOPED_TRACE(y);
     EXPECT_NEAR(TolkCurve(y * kScale), TolkShape(y), 1e-16);
@@ -29,11 +30,11 @@ TEST(TolkCurve, IsTheShaperOnTheScaledInput) {
   }
 }
 
-TEST(TolkCurve, AntiderivativesDifferentiateToTheCurve) {
+TEST(TolkCurve, AntiderivativesDifferentiateToTheCurve)
+{
   // Central differences inside a piece are exact for the quadratic and cubic pieces, up to
   // rounding; across the knots the antiderivatives are continuous.
-  const double us[] = {0.5, 1.5, 2.25, 57.3, 120.8, 198.6, 230.0, 1e4,
-                       -0.5, -1.5, -3.2, -99.9, -198.4, -300.0, -1e4};
+  const double us[] = {0.5, 1.5, 2.25, 57.3, 120.8, 198.6, 230.0, 1e4, -0.5, -1.5, -3.2, -99.9, -198.4, -300.0, -1e4};
   const double h = 1e-4;
   for (double U : us) {
     SCOPED_TRACE(U);
@@ -59,7 +60,8 @@ TEST(TolkCurve, AntiderivativesDifferentiateToTheCurve) {
 // Runs one channel's inputs through a shaper of the given order, in blocks of `block` (the
 // other channel carries the negated inputs); returns channel 0's outputs.
 template <int Order>
-std::vector<double> Shape(const std::vector<double>& in, int block, std::vector<double>* other = nullptr) {
+std::vector<double> Shape(const std::vector<double>& in, int block, std::vector<double>* other = nullptr)
+{
   TolkSmoothShaper<Order, 64> shaper;
   std::vector<double> out;
   for (size_t s = 0; s < in.size(); s += block) {
@@ -76,7 +78,8 @@ std::vector<double> Shape(const std::vector<double>& in, int block, std::vector<
 }
 
 template <int Order>
-void ExpectConstantGivesTheCurve() {
+void ExpectConstantGivesTheCurve()
+{
   for (double c : {0.0, -0.0, 0.3, -0.3, 1.0, -1.0, 57.5, -150.25, 1e6, -1e6}) {
     SCOPED_TRACE(testing::Message() << "order " << Order << " input " << c);
     const std::vector<double> out = Shape<Order>(std::vector<double>(100, c), 7);
@@ -84,15 +87,18 @@ void ExpectConstantGivesTheCurve() {
   }
 }
 
-TEST(TolkSmoothShaper, AConstantGivesTheCurveAtIt) {
+TEST(TolkSmoothShaper, AConstantGivesTheCurveAtIt)
+{
   ExpectConstantGivesTheCurve<1>();
   ExpectConstantGivesTheCurve<2>();
 }
 
-TEST(TolkSmoothShaper, ARampInsideOnePieceGivesTheCurveAtItsCentre) {
+TEST(TolkSmoothShaper, ARampInsideOnePieceGivesTheCurveAtItsCentre)
+{
   // The curve is linear inside a piece: the first-order mean is its value halfway back, the
   // second-order one its value one sample back.
-  struct Ramp {
+  struct Ramp
+  {
     double start, step;
   };
   const Ramp ramps[] = {{10.1, 0.01}, {-20.9, 0.008}, {0.05, 0.009}, {-0.95, 0.009}, {250, 3}};
@@ -108,7 +114,8 @@ TEST(TolkSmoothShaper, ARampInsideOnePieceGivesTheCurveAtItsCentre) {
   }
 }
 
-TEST(TolkSmoothShaper, InputsCloseTogetherAcrossTheSharpKnotsStayAccurate) {
+TEST(TolkSmoothShaper, InputsCloseTogetherAcrossTheSharpKnotsStayAccurate)
+{
   // Around 0 and +-1 the curve turns sharply. Steps far below the inputs' size are taken from
   // the curve directly; steps just above it from the antiderivatives, which keep their digits.
   for (double knot : {0.0, 1.0, -1.0, 37.0}) {
@@ -123,10 +130,10 @@ TEST(TolkSmoothShaper, InputsCloseTogetherAcrossTheSharpKnotsStayAccurate) {
         const double hi1 = std::max(TolkCurve(in[s]), TolkCurve(in[s - 1]));
         EXPECT_GE(one[s], lo1 - 1e-9) << s;
         EXPECT_LE(one[s], hi1 + 1e-9) << s;
-        const double lo2 = std::min({TolkCurve(in[s]), TolkCurve(in[s - 1]), TolkCurve(in[s - 2]),
-                                     TolkCurve(std::round(in[s - 1]))});
-        const double hi2 = std::max({TolkCurve(in[s]), TolkCurve(in[s - 1]), TolkCurve(in[s - 2]),
-                                     TolkCurve(std::round(in[s - 1]))});
+        const double lo2 =
+            std::min({TolkCurve(in[s]), TolkCurve(in[s - 1]), TolkCurve(in[s - 2]), TolkCurve(std::round(in[s - 1]))});
+        const double hi2 =
+            std::max({TolkCurve(in[s]), TolkCurve(in[s - 1]), TolkCurve(in[s - 2]), TolkCurve(std::round(in[s - 1]))});
         EXPECT_GE(two[s], lo2 - 1e-7) << s;
         EXPECT_LE(two[s], hi2 + 1e-7) << s;
       }
@@ -134,7 +141,8 @@ TEST(TolkSmoothShaper, InputsCloseTogetherAcrossTheSharpKnotsStayAccurate) {
   }
 }
 
-TEST(TolkSmoothShaper, OutputsAreMeansOfTheCurveForWildInputs) {
+TEST(TolkSmoothShaper, OutputsAreMeansOfTheCurveForWildInputs)
+{
   // Random jumps of every size, sign and position: each output lies within the curve's range
   // over the inputs it saw, and the two channels mirror inputs of opposite sign.
   std::mt19937 rng(7);
@@ -157,7 +165,8 @@ TEST(TolkSmoothShaper, OutputsAreMeansOfTheCurveForWildInputs) {
 }
 
 template <int Order>
-void ExpectBlockSizeChangesNothing(const std::vector<double>& in) {
+void ExpectBlockSizeChangesNothing(const std::vector<double>& in)
+{
   const std::vector<double> whole = Shape<Order>(in, 64);
   for (int block : {1, 2, 3, 31, 63}) {
     const std::vector<double> split = Shape<Order>(in, block);
@@ -167,7 +176,8 @@ void ExpectBlockSizeChangesNothing(const std::vector<double>& in) {
   }
 }
 
-TEST(TolkSmoothShaper, BlockSizeChangesNoBit) {
+TEST(TolkSmoothShaper, BlockSizeChangesNoBit)
+{
   // A signal with stretches of silence, of constant values and of fine steps, so that every
   // way through is taken across block ends.
   std::vector<double> in;
@@ -181,7 +191,8 @@ TEST(TolkSmoothShaper, BlockSizeChangesNoBit) {
 }
 
 template <int Order>
-void ExpectNonFiniteSilencesItsChannel(double bad) {
+void ExpectNonFiniteSilencesItsChannel(double bad)
+{
   // In the middle of a block: zeros for a NaN, finite values for an infinity while it is among
   // the inputs averaged, then the curve's means again. At the end of one: the history says so
   // until the channel is cleared.
@@ -210,7 +221,8 @@ void ExpectNonFiniteSilencesItsChannel(double bad) {
   EXPECT_TRUE(shaper.Finite(0));
 }
 
-TEST(TolkSmoothShaper, ANonFiniteInputGivesFiniteOutputsOnItsChannelOnly) {
+TEST(TolkSmoothShaper, ANonFiniteInputGivesFiniteOutputsOnItsChannelOnly)
+{
   for (double bad : {kNaN, kInf, -kInf}) {
     SCOPED_TRACE(bad);
     ExpectNonFiniteSilencesItsChannel<1>(bad);

@@ -18,14 +18,16 @@ const double kScale = 142.14300537109375;
 
 bool SameBits(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }
 
-struct TableCase {
+struct TableCase
+{
   const char* name;
   const TolkShaperTable& table;
   double first;  // point 1, the largest magnitude
   double last;   // point 199
 };
 
-TEST(TolkTables, ShapeOfBothTables) {
+TEST(TolkTables, ShapeOfBothTables)
+{
   const TableCase cases[] = {
       {"positive", shaper_pos_table, 0.0378332436, 0.0090815844014287},
       {"negative", shaper_neg_table, -0.364705026, -0.0769943967461586},
@@ -52,13 +54,13 @@ TEST(TolkTables, ShapeOfBothTables) {
   }
 }
 
-TEST(TolkTables, NumeratorBlocksDcAndDenominatorIsBalanced) {
+TEST(TolkTables, NumeratorBlocksDcAndDenominatorIsBalanced)
+{
   // The stored pairs per term cancel across b0..b3 (the numerator sums to zero for every rate
   // and control), and the constant row of the denominator stands 1 : 3 : 3 : 1.
   for (int t = 0; t < kTolkNumTerms; ++t) {
     for (int k = 0; k < 2; ++k) {
-      const double sum = kTolkNum[t][0][k] + kTolkNum[t][1][k] + kTolkNum[t][2][k] +
-                         kTolkNum[t][3][k];
+      const double sum = kTolkNum[t][0][k] + kTolkNum[t][1][k] + kTolkNum[t][2][k] + kTolkNum[t][3][k];
       EXPECT_NEAR(sum, 0.0, 1e-26) << t << "," << k;
     }
   }
@@ -67,20 +69,23 @@ TEST(TolkTables, NumeratorBlocksDcAndDenominatorIsBalanced) {
   EXPECT_EQ(kTolkDen[0][0], kTolkDen[0][3]);
 }
 
-struct ShapeCase {
+struct ShapeCase
+{
   const char* name;
   double y;
   double expected;
 };
 
 // Smallest y whose scaled magnitude reaches u (in either direction of sign).
-double AtScaled(double u, double sign) {
+double AtScaled(double u, double sign)
+{
   double y = u / kScale;
   while (y * kScale < u) y = std::nextafter(y, kInf);
   return std::copysign(y, sign);
 }
 
-TEST(TolkShape, TableCasesAndLimits) {
+TEST(TolkShape, TableCasesAndLimits)
+{
   const double pos1 = shaper_pos_table.points[1], neg1 = shaper_neg_table.points[1];
   const double posEnd = 0.0090815844014287, negEnd = -0.0769943967461586;
   const ShapeCase cases[] = {
@@ -88,9 +93,7 @@ TEST(TolkShape, TableCasesAndLimits) {
       {"-0", -0.0, -0.0},
       {"u = 1", AtScaled(1.0, 1), pos1},
       {"u = -1", AtScaled(1.0, -1), neg1},
-      {"u = 1.5",
-       AtScaled(1.5, 1),
-       (static_cast<double>(shaper_pos_table.points[1]) + shaper_pos_table.points[2]) / 2},
+      {"u = 1.5", AtScaled(1.5, 1), (static_cast<double>(shaper_pos_table.points[1]) + shaper_pos_table.points[2]) / 2},
       {"last point", AtScaled(199.0, 1), static_cast<float>(posEnd)},
       {"last point negative", AtScaled(199.0, -1), static_cast<float>(negEnd)},
       {"beyond", 2.0, static_cast<float>(posEnd)},
@@ -101,14 +104,14 @@ TEST(TolkShape, TableCasesAndLimits) {
       {"-NaN", -kNaN, -0.0},
   };
   for (const ShapeCase& c : cases) {
-    EXPECT_TRUE(SameBits(TolkShape(c.y), c.expected))
-        << c.name << ": " << TolkShape(c.y) << " expected " << c.expected;
+    EXPECT_TRUE(SameBits(TolkShape(c.y), c.expected)) << c.name << ": " << TolkShape(c.y) << " expected " << c.expected;
   }
   EXPECT_NEAR(TolkShape(AtScaled(199.0, 1)), posEnd, 1e-16);
   EXPECT_NEAR(TolkShape(AtScaled(199.0, -1)), negEnd, 1e-16);
 }
 
-TEST(TolkShape, ContinuousAndMatchesPlainLookup) {
+TEST(TolkShape, ContinuousAndMatchesPlainLookup)
+{
   // Just below the last point the interpolation meets the end value.
   const double below = std::nextafter(AtScaled(199.0, 1), 0.0);
   EXPECT_NEAR(TolkShape(below), TolkShape(2.0), 1e-12);
@@ -122,7 +125,8 @@ TEST(TolkShape, ContinuousAndMatchesPlainLookup) {
   }
 }
 
-TEST(Tolk, CalcAndProcessGiveThePlainEvaluationsBits) {
+TEST(Tolk, CalcAndProcessGiveThePlainEvaluationsBits)
+{
   const double rates[] = {8000, 22050, 44100, 44100.5, 48000, 88200, 96000, 192000};
   const double controls[] = {0.0, 0.02, 0.3, 0.5, 0.70000000000000007, 0.95};
   std::mt19937_64 rng(11);
@@ -146,7 +150,8 @@ TEST(Tolk, CalcAndProcessGiveThePlainEvaluationsBits) {
   }
 }
 
-TEST(Tolk, SilenceGivesExactZeros) {
+TEST(Tolk, SilenceGivesExactZeros)
+{
   Tolk tolk;
   tolk.Calc(44100, 0.7);
   for (int n = 0; n < 44100; ++n) {
@@ -155,7 +160,8 @@ TEST(Tolk, SilenceGivesExactZeros) {
   }
 }
 
-TEST(Tolk, ConstantInputSettlesToZero) {
+TEST(Tolk, ConstantInputSettlesToZero)
+{
   const double levels[] = {0.5, -0.25, 1.0};
   for (double level : levels) {
     Tolk tolk;
@@ -167,7 +173,8 @@ TEST(Tolk, ConstantInputSettlesToZero) {
   }
 }
 
-TEST(Tolk, HistoryHoldsTheUnshapedOutput) {
+TEST(Tolk, HistoryHoldsTheUnshapedOutput)
+{
   Tolk tolk;
   tolk.Calc(44100, 0.2);
   const double first = tolk.Process(1.0);
@@ -178,7 +185,8 @@ TEST(Tolk, HistoryHoldsTheUnshapedOutput) {
   EXPECT_NE(first, h.y1);
 }
 
-TEST(Tolk, RecoverRestartsAChannelThatANonFiniteSampleSilenced) {
+TEST(Tolk, RecoverRestartsAChannelThatANonFiniteSampleSilenced)
+{
   // A NaN or infinite sample (or an overflowing one) leaves the history not finite and the
   // shaped output at signed zeros; Recover starts the channel again from silence, after which
   // it runs as a fresh one fed the samples that follow.
@@ -204,7 +212,8 @@ TEST(Tolk, RecoverRestartsAChannelThatANonFiniteSampleSilenced) {
   }
 }
 
-TEST(TolkLanes, TwoChannelsSideBySideGiveTheBitsOfTwoRuns) {
+TEST(TolkLanes, TwoChannelsSideBySideGiveTheBitsOfTwoRuns)
+{
   // Coefficients, filter and shaper on two lanes against the single-channel code, with the
   // lanes' signs in all four combinations and the shaper's special inputs.
   TolkRate rate(44100);
@@ -236,8 +245,8 @@ TEST(TolkLanes, TwoChannelsSideBySideGiveTheBitsOfTwoRuns) {
     const TolkLanes v = TolkShape(y);
     ASSERT_TRUE(SameBits(v[0], TolkShape(y[0])) && SameBits(v[1], TolkShape(y[1])));
   }
-  const double special[] = {0.0, -0.0, kInf, -kInf, kNaN, -kNaN, 1e300, -1e-300, 2.0, -1.39,
-                            AtScaled(199.0, 1), AtScaled(1.0, -1)};
+  const double special[] = {
+      0.0, -0.0, kInf, -kInf, kNaN, -kNaN, 1e300, -1e-300, 2.0, -1.39, AtScaled(199.0, 1), AtScaled(1.0, -1)};
   for (double a : special) {
     for (double b : special) {
       const TolkLanes v = TolkShape(TolkLanes{a, b});
@@ -246,8 +255,10 @@ TEST(TolkLanes, TwoChannelsSideBySideGiveTheBitsOfTwoRuns) {
   }
 }
 
-TEST(TolkResponse, GainFollowsTheControl) {
-  struct Band {
+TEST(TolkResponse, GainFollowsTheControl)
+{
+  struct Band
+  {
     double control, freq, lo, hi;  // dB bounds
   };
   const Band bands[] = {
@@ -272,7 +283,8 @@ TEST(TolkResponse, GainFollowsTheControl) {
   }
 }
 
-TEST(TolkResponse, SameResponseAtDifferentRates) {
+TEST(TolkResponse, SameResponseAtDifferentRates)
+{
   const double controls[] = {0.02, 0.5, 0.95};
   const double freqs[] = {100, 300, 1000, 3000, 10000};
   for (double a : controls) {
@@ -283,7 +295,8 @@ TEST(TolkResponse, SameResponseAtDifferentRates) {
   }
 }
 
-TEST(TolkResponse, RefusesFrequenciesOutsideTheBand) {
+TEST(TolkResponse, RefusesFrequenciesOutsideTheBand)
+{
   EXPECT_TRUE(std::isnan(TolkGainDb(44100, 0.5, 0.0)));
   EXPECT_TRUE(std::isnan(TolkGainDb(44100, 0.5, 22050)));
   EXPECT_TRUE(std::isnan(TolkGainDb(0.0, 0.5, 1000)));

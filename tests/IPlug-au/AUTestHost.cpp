@@ -24,8 +24,7 @@ AudioComponent KelvoComponent()
   return comp;
 }
 
-namespace
-{
+namespace {
 Component EntryComponent()
 {
   static Component comp = [] {
@@ -38,17 +37,14 @@ Component EntryComponent()
 
 TestUnit::TestUnit(bool throughEntry) : mThroughEntry(throughEntry)
 {
-  if (throughEntry)
-  {
+  if (throughEntry) {
     KelvoComponent();  // makes the bundle known first
     Component comp = EntryComponent();
     EXPECT_NE(comp, nullptr);
     ComponentInstance ci = nullptr;
     EXPECT_EQ(OpenAComponent(comp, &ci), noErr);
     mUnit = ci;
-  }
-  else
-  {
+  } else {
     AudioComponent comp = KelvoComponent();
     EXPECT_NE(comp, nullptr);
     EXPECT_EQ(AudioComponentInstanceNew(comp, &mUnit), noErr);
@@ -58,8 +54,10 @@ TestUnit::TestUnit(bool throughEntry) : mThroughEntry(throughEntry)
 TestUnit::~TestUnit()
 {
   if (!mUnit) return;
-  if (mThroughEntry) CloseComponent(mUnit);
-  else AudioComponentInstanceDispose(mUnit);
+  if (mThroughEntry)
+    CloseComponent(mUnit);
+  else
+    AudioComponentInstanceDispose(mUnit);
 }
 
 OSStatus SetFormat(AudioUnit unit, AudioUnitScope scope, UInt32 channels, double sampleRate)
@@ -83,8 +81,7 @@ std::vector<float> TestSignal(size_t n, int channel)
 {
   std::vector<float> v(n);
   unsigned seed = 12345u + 777u * channel;
-  for (size_t i = 0; i < n; ++i)
-  {
+  for (size_t i = 0; i < n; ++i) {
     seed = seed * 1664525u + 1013904223u;
     double noise = ((seed >> 8) / 16777216.0 - 0.5) * 0.02;
     double t = (double)i / 44100.0;
@@ -109,12 +106,10 @@ OSStatus RenderHarness::Feed(void* refCon, AudioUnitRenderActionFlags*, const Au
 {
   RenderHarness* h = (RenderHarness*)refCon;
   ++h->callbacks;
-  for (UInt32 c = 0; c < ioData->mNumberBuffers && c < 2; ++c)
-  {
+  for (UInt32 c = 0; c < ioData->mNumberBuffers && c < 2; ++c) {
     float* dst = (float*)ioData->mBuffers[c].mData;
     h->lastScratch[c] = dst;
-    for (UInt32 i = 0; i < nFrames; ++i)
-    {
+    for (UInt32 i = 0; i < nFrames; ++i) {
       size_t k = h->mPos + i;
       dst[i] = k < h->source[c].size() ? h->source[c][k] : 0.0f;
     }
@@ -126,8 +121,7 @@ OSStatus RenderHarness::Feed(void* refCon, AudioUnitRenderActionFlags*, const Au
 OSStatus RenderHarness::RenderBlock(UInt32 n, bool nullOutputPointers)
 {
   mList.mNumberBuffers = mChannels;
-  for (int c = 0; c < mChannels; ++c)
-  {
+  for (int c = 0; c < mChannels; ++c) {
     mOut[c].assign(n, 0.0f);
     mList.mBuffers[c].mNumberChannels = 1;
     mList.mBuffers[c].mDataByteSize = n * sizeof(float);
@@ -140,8 +134,7 @@ OSStatus RenderHarness::RenderBlock(UInt32 n, bool nullOutputPointers)
   AudioUnitRenderActionFlags flags = 0;
   OSStatus r = AudioUnitRender(mUnit, &flags, &ts, 0, n, (AudioBufferList*)&mList);
   if (r != noErr) return r;
-  for (int c = 0; c < mChannels; ++c)
-  {
+  for (int c = 0; c < mChannels; ++c) {
     const float* p = (const float*)mList.mBuffers[c].mData;
     output[c].insert(output[c].end(), p, p + n);
   }
@@ -155,8 +148,7 @@ OSStatus RenderHarness::RenderBlock(UInt32 n, bool nullOutputPointers)
 int TestGenerator::renders = 0;
 int TestGenerator::fastRenders = 0;
 
-namespace
-{
+namespace {
 struct GeneratorRecord
 {
   AudioComponentPlugInInterface iface;
@@ -172,11 +164,9 @@ OSStatus GenRender(GeneratorRecord* g, const AudioTimeStamp* ts, UInt32 nFrames,
 {
   ++TestGenerator::renders;
   size_t start = (size_t)ts->mSampleTime;
-  for (UInt32 c = 0; c < io->mNumberBuffers && c < 2; ++c)
-  {
+  for (UInt32 c = 0; c < io->mNumberBuffers && c < 2; ++c) {
     if (g->signal[c].size() < start + nFrames) g->signal[c] = TestSignal(start + nFrames + 44100, (int)c);
-    if (!io->mBuffers[c].mData)
-    {
+    if (!io->mBuffers[c].mData) {
       g->own[c].resize(nFrames);
       io->mBuffers[c].mData = g->own[c].data();
       io->mBuffers[c].mDataByteSize = nFrames * sizeof(float);
@@ -204,15 +194,13 @@ OSStatus GenGetProperty(void* self, AudioUnitPropertyID id, AudioUnitScope scope
                         UInt32* size)
 {
   GeneratorRecord* g = (GeneratorRecord*)self;
-  if (id == kAudioUnitProperty_StreamFormat && scope == kAudioUnitScope_Output && elem == 0)
-  {
+  if (id == kAudioUnitProperty_StreamFormat && scope == kAudioUnitScope_Output && elem == 0) {
     if (*size < sizeof(AudioStreamBasicDescription)) return kAudioUnitErr_InvalidPropertyValue;
     *(AudioStreamBasicDescription*)data = FloatFormat(2);
     *size = sizeof(AudioStreamBasicDescription);
     return noErr;
   }
-  if (id == kAudioUnitProperty_FastDispatch && elem == kAudioUnitRenderSelect && g->fastDispatch)
-  {
+  if (id == kAudioUnitProperty_FastDispatch && elem == kAudioUnitRenderSelect && g->fastDispatch) {
     *(AudioUnitRenderProc*)data = GenFastRender;
     *size = sizeof(AudioUnitRenderProc);
     return noErr;
@@ -220,20 +208,20 @@ OSStatus GenGetProperty(void* self, AudioUnitPropertyID id, AudioUnitScope scope
   return kAudioUnitErr_InvalidProperty;
 }
 
-OSStatus GenNoop(void*)
-{
-  return noErr;
-}
+OSStatus GenNoop(void*) { return noErr; }
 
 AudioComponentMethod GenLookup(SInt16 selector)
 {
-  switch (selector)
-  {
+  switch (selector) {
     case kAudioUnitInitializeSelect:
-    case kAudioUnitUninitializeSelect: return (AudioComponentMethod)GenNoop;
-    case kAudioUnitGetPropertySelect: return (AudioComponentMethod)GenGetProperty;
-    case kAudioUnitRenderSelect: return (AudioComponentMethod)GenMethodRender;
-    default: return nullptr;
+    case kAudioUnitUninitializeSelect:
+      return (AudioComponentMethod)GenNoop;
+    case kAudioUnitGetPropertySelect:
+      return (AudioComponentMethod)GenGetProperty;
+    case kAudioUnitRenderSelect:
+      return (AudioComponentMethod)GenMethodRender;
+    default:
+      return nullptr;
   }
 }
 
@@ -262,25 +250,18 @@ AudioComponentPlugInInterface* MakeGenerator(bool fast)
   return &g->iface;
 }
 
-AudioComponentPlugInInterface* GenFactoryFast(const AudioComponentDescription*)
-{
-  return MakeGenerator(true);
-}
-AudioComponentPlugInInterface* GenFactorySlow(const AudioComponentDescription*)
-{
-  return MakeGenerator(false);
-}
+AudioComponentPlugInInterface* GenFactoryFast(const AudioComponentDescription*) { return MakeGenerator(true); }
+AudioComponentPlugInInterface* GenFactorySlow(const AudioComponentDescription*) { return MakeGenerator(false); }
 }  // namespace
 
 AudioComponent TestGenerator::Component(bool fastDispatch)
 {
   static AudioComponent fast = nullptr, slow = nullptr;
   AudioComponent& comp = fastDispatch ? fast : slow;
-  if (!comp)
-  {
-    AudioComponentDescription desc = {kAudioUnitType_Generator, fastDispatch ? FourCC("TGnF") : FourCC("TGnS"), FourCC("Test"), 0, 0};
-    comp = AudioComponentRegister(&desc, CFSTR("Test: generator"), 1,
-                                  fastDispatch ? GenFactoryFast : GenFactorySlow);
+  if (!comp) {
+    AudioComponentDescription desc = {kAudioUnitType_Generator, fastDispatch ? FourCC("TGnF") : FourCC("TGnS"),
+                                      FourCC("Test"), 0, 0};
+    comp = AudioComponentRegister(&desc, CFSTR("Test: generator"), 1, fastDispatch ? GenFactoryFast : GenFactorySlow);
   }
   return comp;
 }
@@ -288,8 +269,5 @@ AudioComponent TestGenerator::Component(bool fastDispatch)
 #if defined(__SANITIZE_ADDRESS__)
 // The AppKit stand-in keeps one NSBundle per bundle for the life of the process and leaves them
 // when its cache is destroyed at exit; that is not a leak of the code under test.
-extern "C" const char* __lsan_default_suppressions()
-{
-  return "leak:NSBundle.cpp\n";
-}
+extern "C" const char* __lsan_default_suppressions() { return "leak:NSBundle.cpp\n"; }
 #endif

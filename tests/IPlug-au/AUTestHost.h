@@ -63,9 +63,9 @@ public:
   // Renders one block of n frames at the harness's running sample time; out gets the samples.
   OSStatus RenderBlock(UInt32 n, bool nullOutputPointers = false);
 
-  std::vector<float> source[2];   // input samples, one vector per channel, read from mPos on
-  std::vector<float> output[2];   // appended by every successful RenderBlock
-  int callbacks = 0;              // number of times the unit asked for input
+  std::vector<float> source[2];  // input samples, one vector per channel, read from mPos on
+  std::vector<float> output[2];  // appended by every successful RenderBlock
+  int callbacks = 0;             // number of times the unit asked for input
   double sampleTime = 0.0;
   UInt32 timestampFlags = kAudioTimeStampSampleTimeValid;
   AudioBufferList* lastList() { return (AudioBufferList*)&mList; }
@@ -95,6 +95,6 @@ std::vector<float> TestSignal(size_t n, int channel);
 struct TestGenerator
 {
   static AudioComponent Component(bool fastDispatch);
-  static int renders;       // render calls, through either road
-  static int fastRenders;   // of which through the fast-dispatch function
+  static int renders;      // render calls, through either road
+  static int fastRenders;  // of which through the fast-dispatch function
 };

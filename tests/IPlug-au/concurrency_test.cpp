@@ -21,8 +21,7 @@
 extern "C" void* __libc_malloc(size_t);
 extern "C" void* __libc_calloc(size_t, size_t);
 extern "C" void* __libc_realloc(void*, size_t);
-namespace
-{
+namespace {
 std::atomic<bool> gCounting(false);
 std::atomic<long> gAllocations(0);
 inline void Count()
@@ -47,8 +46,7 @@ extern "C" void* realloc(void* p, size_t n)
 }
 #endif
 
-namespace
-{
+namespace {
 struct StereoUnit
 {
   TestUnit unit;
@@ -83,8 +81,7 @@ TEST(AUConcurrency, RenderAllocatesNothing)
   ts.mFlags = kAudioTimeStampSampleTimeValid;
   gAllocations = 0;
   gCounting = true;
-  for (int i = 1; i <= 200; ++i)
-  {
+  for (int i = 1; i <= 200; ++i) {
     ts.mSampleTime = 512.0 * i;
     AudioUnitRenderActionFlags flags = 0;
     ASSERT_EQ(AudioUnitRender(s.unit, &flags, &ts, 0, 512, list), noErr);
@@ -115,8 +112,7 @@ TEST(AUConcurrency, RenderWhileTheHostChangesEverything)
   std::atomic<int> renderErrors(0);
   std::thread audio([&] {
     RenderHarness& h = s.h;
-    while (!stop.load())
-    {
+    while (!stop.load()) {
       if (h.RenderBlock(256) != noErr) ++renderErrors;
       ++renders;
       if (h.output[0].size() > 100000)
@@ -127,14 +123,13 @@ TEST(AUConcurrency, RenderWhileTheHostChangesEverything)
 
   int torn = 0, failures = 0;
   auto until = std::chrono::steady_clock::now() + std::chrono::seconds(2);
-  for (int i = 0; std::chrono::steady_clock::now() < until; ++i)
-  {
-    failures += AudioUnitSetParameter(s.unit, i % 4, 0, 0, (float)(i % 10) / 10.f - (i % 4 == 0 ? 1.f : 0.f), 0) != noErr;
+  for (int i = 0; std::chrono::steady_clock::now() < until; ++i) {
+    failures +=
+        AudioUnitSetParameter(s.unit, i % 4, 0, 0, (float)(i % 10) / 10.f - (i % 4 == 0 ? 1.f : 0.f), 0) != noErr;
     failures += SetProp(s.unit, kAudioUnitProperty_ClassInfo, 0, 0, (i & 1) ? stateA : stateB) != noErr;
     CFPropertyListRef now = nullptr;
     failures += GetProp(s.unit, kAudioUnitProperty_ClassInfo, 0, 0, now) != noErr;
-    if (now)
-    {
+    if (now) {
       torn += !SameData((CFDictionaryRef)now, (CFDictionaryRef)((i & 1) ? stateA : stateB));
       CFRelease(now);
     }

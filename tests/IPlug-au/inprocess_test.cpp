@@ -8,15 +8,14 @@
 #include <string.h>
 #include <vector>
 
-namespace
-{
+namespace {
 // Effect with typed, grouped parameters and a side-chain input: "2-2 3-2", one side-chain channel.
 class GroupedPlug : public IPlugAU
 {
 public:
   GroupedPlug()
-    : IPlugAU(IPlugInstanceInfo(), 5, "2-2 3-2", 1, "Grouped", "", "Tests", 0x10203, 0x47727031, 0x54657374, 0,
-              false, false, false, 1)
+      : IPlugAU(IPlugInstanceInfo(), 5, "2-2 3-2", 1, "Grouped", "", "Tests", 0x10203, 0x47727031, 0x54657374, 0, false,
+                false, false, 1)
   {
     GetParam(0)->InitBool("Switch", false, "", "GroupA");
     GetParam(1)->InitDouble("Gain", 0.0, -10.0, 10.0, 0.1, "dB", "GroupB");
@@ -37,8 +36,8 @@ class InstrumentPlug : public IPlugAU
 {
 public:
   InstrumentPlug()
-    : IPlugAU(IPlugInstanceInfo(), 1, "0-4", 1, "Instrument", "", "Tests", 0x10000, 0x496E7331, 0x54657374, 0,
-              true, false, true, 0)
+      : IPlugAU(IPlugInstanceInfo(), 1, "0-4", 1, "Instrument", "", "Tests", 0x10000, 0x496E7331, 0x54657374, 0, true,
+                false, true, 0)
   {
     GetParam(0)->InitDouble("Level", 0.5, 0.0, 1.0, 0.01);
     MakeDefaultPreset("start", 1);
@@ -83,10 +82,7 @@ long FloatArg(float f)
 }  // namespace
 
 // The component entry's open selector builds this; unused by the tests, which build directly.
-void* MakePlug(void* memory)
-{
-  return memory ? new (memory) InstrumentPlug() : new InstrumentPlug();
-}
+void* MakePlug(void* memory) { return memory ? new (memory) InstrumentPlug() : new InstrumentPlug(); }
 
 TEST(AUInProcess, ParameterInfoFollowsTypeFlagsAndGroups)
 {
@@ -99,22 +95,23 @@ TEST(AUInProcess, ParameterInfoFollowsTypeFlagsAndGroups)
     const char* unitName;
     UInt32 clump;
   } cases[] = {
-    // Asked in this order, GroupB becomes clump 1 and GroupA clump 2.
-    {1, 0xC8100010, kAudioUnitParameterUnit_CustomUnit, "dB", 1},
-    {0, 0xC8100010, kAudioUnitParameterUnit_Boolean, nullptr, 2},
-    {2, 0xC8100010, kAudioUnitParameterUnit_Generic, nullptr, 2},
-    {3, 0x48000010, kAudioUnitParameterUnit_Indexed, nullptr, 0},
-    {4, 0xE8000010, kAudioUnitParameterUnit_Indexed, nullptr, 0},
+      // Asked in this order, GroupB becomes clump 1 and GroupA clump 2.
+      {1, 0xC8100010, kAudioUnitParameterUnit_CustomUnit, "dB", 1},
+      {0, 0xC8100010, kAudioUnitParameterUnit_Boolean, nullptr, 2},
+      {2, 0xC8100010, kAudioUnitParameterUnit_Generic, nullptr, 2},
+      {3, 0x48000010, kAudioUnitParameterUnit_Indexed, nullptr, 0},
+      {4, 0xE8000010, kAudioUnitParameterUnit_Indexed, nullptr, 0},
   };
-  for (const Case& c : cases)
-  {
+  for (const Case& c : cases) {
     AudioUnitParameterInfo info;
     ASSERT_EQ(Get(&plug, kAudioUnitProperty_ParameterInfo, 0, c.idx, &info, sizeof(info)), noErr);
     EXPECT_EQ(info.flags, c.flags) << c.idx;
     EXPECT_EQ(info.unit, c.unit) << c.idx;
     EXPECT_EQ(info.clumpID, c.clump) << c.idx;
-    if (c.unitName) EXPECT_EQ(Text(info.unitName), c.unitName);
-    else EXPECT_EQ(info.unitName, nullptr);
+    if (c.unitName)
+      EXPECT_EQ(Text(info.unitName), c.unitName);
+    else
+      EXPECT_EQ(info.unitName, nullptr);
     if (info.unitName) CFRelease(info.unitName);
     CFRelease(info.cfNameString);
   }
@@ -129,10 +126,11 @@ TEST(AUInProcess, ParameterInfoFollowsTypeFlagsAndGroups)
     UInt32 id;
     OSStatus status;
     const char* name;
-  } clumps[] = {{1, noErr, "GroupB"}, {2, noErr, "GroupA"}, {3, kAudioUnitErr_InvalidElement, ""},
+  } clumps[] = {{1, noErr, "GroupB"},
+                {2, noErr, "GroupA"},
+                {3, kAudioUnitErr_InvalidElement, ""},
                 {0, kAudioUnitErr_PropertyNotInUse, ""}};
-  for (const ClumpCase& c : clumps)
-  {
+  for (const ClumpCase& c : clumps) {
     AudioUnitParameterNameInfo nameInfo = {c.id, 2, nullptr};
     EXPECT_EQ(Get(&plug, kAudioUnitProperty_ParameterClumpName, 0, 0, &nameInfo, sizeof(nameInfo)), c.status);
     EXPECT_EQ(Text(nameInfo.outName), c.name) << "the desired length is not applied";
@@ -148,8 +146,7 @@ TEST(AUInProcess, DisplayTextsBothWays)
     int idx;
     std::vector<std::string> texts;
   } cases[] = {{0, {"off", "on"}}, {3, {"A", "B", "C"}}};
-  for (const Case& c : cases)
-  {
+  for (const Case& c : cases) {
     CFArrayRef array = nullptr;
     ASSERT_EQ(Get(&plug, kAudioUnitProperty_ParameterValueStrings, 0, c.idx, &array, sizeof(array)), noErr);
     ASSERT_EQ(CFArrayGetCount(array), (CFIndex)c.texts.size());
@@ -163,8 +160,7 @@ TEST(AUInProcess, DisplayTextsBothWays)
     CFStringRef text;
     float value;
   } fromStrings[] = {{3, CFSTR("B"), 1.f}, {3, CFSTR("Z"), 42.f}, {0, CFSTR("on"), 1.f}, {1, CFSTR("-2.5"), -2.5f}};
-  for (const FromString& c : fromStrings)
-  {
+  for (const FromString& c : fromStrings) {
     AudioUnitParameterValueFromString vfs = {(UInt32)c.idx, c.text, 42.f};
     EXPECT_EQ(Get(&plug, kAudioUnitProperty_ParameterValueFromString, 0, 0, &vfs, sizeof(vfs)), noErr);
     EXPECT_FLOAT_EQ(vfs.outValue, c.value) << c.idx;
@@ -193,18 +189,16 @@ TEST(AUInProcess, SideChainBusesAndLegalIO)
   {
     AudioUnitElement bus;
     int nIn;
-    int nChannelsBefore;   // host channels on the other bus first (-1: unset)
+    int nChannelsBefore;  // host channels on the other bus first (-1: unset)
     bool legal;
   } cases[] = {{0, 2, -1, true}, {1, 1, 2, true}, {1, 2, 2, false}, {0, 3, -1, true}, {1, 1, -1, false}};
-  for (const Case& c : cases)
-  {
+  for (const Case& c : cases) {
     GroupedPlug p;
-    if (c.nChannelsBefore >= 0)
-    {
+    if (c.nChannelsBefore >= 0) {
       AudioStreamBasicDescription f = FloatFormat(c.nChannelsBefore);
-      ASSERT_EQ(IPlugAU::DoSetProperty(&p, kAudioUnitProperty_StreamFormat, kAudioUnitScope_Input, 1 - c.bus, &f,
-                                       sizeof(f)),
-                noErr);
+      ASSERT_EQ(
+          IPlugAU::DoSetProperty(&p, kAudioUnitProperty_StreamFormat, kAudioUnitScope_Input, 1 - c.bus, &f, sizeof(f)),
+          noErr);
     }
     EXPECT_EQ(p.CheckLegalIO(kAudioUnitScope_Input, (int)c.bus, c.nIn), c.legal) << c.bus << ":" << c.nIn;
   }
@@ -224,7 +218,9 @@ TEST(AUInProcess, LayoutTagsAndDefaultFormats)
   {
     int n;
     UInt32 tag;
-  } tags[] = {{1, kAudioChannelLayoutTag_Mono}, {2, kAudioChannelLayoutTag_Stereo}, {6, kAudioChannelLayoutTag_Unknown},
+  } tags[] = {{1, kAudioChannelLayoutTag_Mono},
+              {2, kAudioChannelLayoutTag_Stereo},
+              {6, kAudioChannelLayoutTag_Unknown},
               {0, kAudioChannelLayoutTag_Unknown}};
   for (const TagCase& c : tags) EXPECT_EQ(IPlugAU::GetTagForNumChannels(c.n), c.tag) << c.n;
   struct FormatCase
@@ -233,8 +229,7 @@ TEST(AUInProcess, LayoutTagsAndDefaultFormats)
     bool interleaved;
     UInt32 flags, bytes;
   } formats[] = {{2, true, 0x09, 8}, {2, false, 0x29, 4}, {1, true, 0x09, 4}, {6, true, 0x09, 24}};
-  for (const FormatCase& c : formats)
-  {
+  for (const FormatCase& c : formats) {
     AudioStreamBasicDescription f;
     memset(&f, 0xff, sizeof(f));
     IPlugAU::MakeDefaultASBD(&f, 48000.0, c.n, c.interleaved);
@@ -254,8 +249,7 @@ TEST(AUInProcess, InstrumentBusesRenderOnceOnTheLastConnectedBus)
   EXPECT_EQ(n, 2u);
   ASSERT_EQ(Get(&plug, kAudioUnitProperty_ElementCount, kAudioUnitScope_Input, 0, &n, sizeof(n)), noErr);
   EXPECT_EQ(n, 0u);
-  for (int bus = 0; bus < 2; ++bus)
-  {
+  for (int bus = 0; bus < 2; ++bus) {
     CFStringRef name = nullptr;
     ASSERT_EQ(Get(&plug, kAudioUnitProperty_ElementName, kAudioUnitScope_Output, bus, &name, sizeof(name)), noErr);
     EXPECT_EQ(Text(name), bus ? "output 2" : "output 1");
@@ -278,8 +272,7 @@ TEST(AUInProcess, InstrumentBusesRenderOnceOnTheLastConnectedBus)
     UInt32 n;
     AudioBuffer b[2];
   } lists[2];
-  for (int bus = 0; bus < 2; ++bus)
-  {
+  for (int bus = 0; bus < 2; ++bus) {
     lists[bus].n = 2;
     for (int c = 0; c < 2; ++c) lists[bus].b[c] = {1, sizeof(out[bus][c]), out[bus][c]};
   }

@@ -6,8 +6,7 @@
 
 #include <string.h>
 
-namespace
-{
+namespace {
 // The bundle's executable, opened a second time to reach its exported symbols.
 void* BundleSymbol(const char* name)
 {
@@ -67,7 +66,8 @@ TEST(AULifecycle, EntryAnswersCanDoVersionAndRefusesMidi)
   {
     int selector;
     ComponentResult canDo;
-  } cases[] = {{1, 1}, {7, 1}, {8, 0}, {9, 1}, {11, 1}, {12, 0}, {13, 0}, {14, 1}, {17, 1}, {18, 0}, {0, 0}, {0x101, 0}};
+  } cases[] = {{1, 1},  {7, 1},  {8, 0},  {9, 1},  {11, 1}, {12, 0},
+               {13, 0}, {14, 1}, {17, 1}, {18, 0}, {0, 0},  {0x101, 0}};
   for (const Case& c : cases) EXPECT_EQ(ComponentFunctionImplemented(unit, (SInt16)c.selector), c.canDo) << c.selector;
   EXPECT_EQ(GetComponentVersion(unit), 0x10000);
   EXPECT_EQ(Call(unit, kMusicDeviceMIDIEventSelect, {0x90, 60, 100, 0}), (ComponentResult)badComponentSelector);
@@ -97,19 +97,30 @@ TEST(AULifecycle, InitializeChecksTheChannelConfiguration)
 {
   struct Case
   {
-    int in, out;          // channels to set; 0 = leave unset, -3 = set 3 (refused, leaves 0)
+    int in, out;  // channels to set; 0 = leave unset, -3 = set 3 (refused, leaves 0)
     OSStatus initResult;
   } cases[] = {
-    {0, 0, noErr}, {1, 1, noErr}, {2, 2, noErr}, {1, 0, noErr}, {0, 2, noErr},
-    {1, 2, (OSStatus)badComponentSelector}, {2, 1, (OSStatus)badComponentSelector},
-    {-3, 0, (OSStatus)badComponentSelector}, {-3, 2, (OSStatus)badComponentSelector},
+      {0, 0, noErr},
+      {1, 1, noErr},
+      {2, 2, noErr},
+      {1, 0, noErr},
+      {0, 2, noErr},
+      {1, 2, (OSStatus)badComponentSelector},
+      {2, 1, (OSStatus)badComponentSelector},
+      {-3, 0, (OSStatus)badComponentSelector},
+      {-3, 2, (OSStatus)badComponentSelector},
   };
-  for (const Case& c : cases)
-  {
+  for (const Case& c : cases) {
     TestUnit unit;
-    if (c.in > 0) { EXPECT_EQ(SetFormat(unit, kAudioUnitScope_Input, c.in), noErr); }
-    if (c.in < 0) { EXPECT_EQ(SetFormat(unit, kAudioUnitScope_Input, -c.in), kAudioUnitErr_InvalidProperty); }
-    if (c.out > 0) { EXPECT_EQ(SetFormat(unit, kAudioUnitScope_Output, c.out), noErr); }
+    if (c.in > 0) {
+      EXPECT_EQ(SetFormat(unit, kAudioUnitScope_Input, c.in), noErr);
+    }
+    if (c.in < 0) {
+      EXPECT_EQ(SetFormat(unit, kAudioUnitScope_Input, -c.in), kAudioUnitErr_InvalidProperty);
+    }
+    if (c.out > 0) {
+      EXPECT_EQ(SetFormat(unit, kAudioUnitScope_Output, c.out), noErr);
+    }
     EXPECT_EQ(AudioUnitInitialize(unit), c.initResult) << c.in << "-" << c.out;
     EXPECT_EQ(AudioUnitUninitialize(unit), noErr);
     EXPECT_EQ(AudioUnitInitialize(unit), c.initResult) << "again " << c.in << "-" << c.out;
@@ -131,8 +142,7 @@ TEST(AULifecycle, FormatChangesOnceInitializedMustFitTheOtherSide)
 
 TEST(AULifecycle, ManyInstancesOpenAndCloseCleanly)
 {
-  for (int i = 0; i < 8; ++i)
-  {
+  for (int i = 0; i < 8; ++i) {
     TestUnit a, b(true);
     EXPECT_NE(a.Get(), nullptr);
     EXPECT_NE(b.Get(), nullptr);

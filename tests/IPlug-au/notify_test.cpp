@@ -7,8 +7,7 @@
 #include <string.h>
 #include <vector>
 
-namespace
-{
+namespace {
 IPlugAU* PlugOf(AudioUnit unit)
 {
   IPlugAU* plug = nullptr;
@@ -68,8 +67,8 @@ OSStatus MusicalTime(void*, UInt32* offset, Float32* num, UInt32* denom, Float64
   if (downBeat) *downBeat = gTransport.downBeat;
   return noErr;
 }
-OSStatus TransportState(void*, Boolean* playing, Boolean* changed, Float64* sample, Boolean* cycling,
-                        Float64* start, Float64* end)
+OSStatus TransportState(void*, Boolean* playing, Boolean* changed, Float64* sample, Boolean* cycling, Float64* start,
+                        Float64* end)
 {
   if (playing) *playing = gTransport.playing;
   if (changed) *changed = false;
@@ -87,8 +86,7 @@ TEST(AUNotify, GesturesAndChangesReachEventListeners)
   AUEventListenerRef listener = nullptr;
   ASSERT_EQ(AUEventListenerCreate(OnEvent, nullptr, nullptr, nullptr, 0.f, 0.f, &listener), noErr);
   for (AudioUnitEventType type : {kAudioUnitEvent_ParameterValueChange, kAudioUnitEvent_BeginParameterChangeGesture,
-                                  kAudioUnitEvent_EndParameterChangeGesture})
-  {
+                                  kAudioUnitEvent_EndParameterChangeGesture}) {
     AudioUnitEvent e;
     memset(&e, 0, sizeof(e));
     e.mEventType = type;
@@ -104,8 +102,7 @@ TEST(AUNotify, GesturesAndChangesReachEventListeners)
   plug->EndInformHostOfParamChange(2);
   ASSERT_EQ(gEvents.size(), 5u);
   std::vector<AudioUnitEventType> want = {1, 0, 0, 0, 2};
-  for (size_t i = 0; i < gEvents.size(); ++i)
-  {
+  for (size_t i = 0; i < gEvents.size(); ++i) {
     EXPECT_EQ(gEvents[i].type, want[i]);
     EXPECT_EQ(gEvents[i].unit, unit.Get());
     EXPECT_EQ(gEvents[i].id, 2u);

@@ -8,8 +8,7 @@
 #include <string>
 #include <vector>
 
-namespace
-{
+namespace {
 const OSStatus kInvalidProperty = kAudioUnitErr_InvalidProperty;
 const OSStatus kInvalidElement = kAudioUnitErr_InvalidElement;
 const OSStatus kInvalidValue = kAudioUnitErr_InvalidPropertyValue;
@@ -36,10 +35,7 @@ void Listener(void*, AudioUnit, AudioUnitPropertyID id, AudioUnitScope, AudioUni
   ++gListenerCalls;
   gListenerLog.push_back(id);
 }
-void OtherListener(void*, AudioUnit, AudioUnitPropertyID, AudioUnitScope, AudioUnitElement)
-{
-  gListenerCalls += 100;
-}
+void OtherListener(void*, AudioUnit, AudioUnitPropertyID, AudioUnitScope, AudioUnitElement) { gListenerCalls += 100; }
 }  // namespace
 
 TEST(AUProperties, InfoTable)
@@ -54,55 +50,53 @@ TEST(AUProperties, InfoTable)
     UInt32 size;
     bool writable;
   } cases[] = {
-    {kAudioUnitProperty_ClassInfo, 0, 0, noErr, 8, false},
-    {kAudioUnitProperty_MakeConnection, 1, 0, noErr, 16, true},
-    {kAudioUnitProperty_MakeConnection, 2, 0, kInvalidProperty, 0, false},
-    {kAudioUnitProperty_SampleRate, 0, 0, noErr, 8, true},
-    {kAudioUnitProperty_ParameterList, 0, 0, noErr, 16, false},
-    {kAudioUnitProperty_ParameterList, 1, 0, noErr, 0, false},
-    {kAudioUnitProperty_ParameterInfo, 0, 3, noErr, 104, false},
-    {kAudioUnitProperty_ParameterInfo, 0, 4, kInvalidElement, 0, false},
-    {kAudioUnitProperty_ParameterInfo, 1, 0, kInvalidProperty, 0, false},
-    {kAudioUnitProperty_FastDispatch, 0, kAudioUnitRenderSelect, kInvalidElement, 0, false},
-    {kAudioUnitProperty_StreamFormat, 1, 0, noErr, 40, true},
-    {kAudioUnitProperty_StreamFormat, 1, 1, kInvalidProperty, 0, false},
-    {kAudioUnitProperty_StreamFormat, 3, 0, kInvalidProperty, 0, false},
-    {kAudioUnitProperty_ElementCount, 3, 0, noErr, 4, false},
-    {kAudioUnitProperty_Latency, 0, 0, noErr, 8, false},
-    {kAudioUnitProperty_Latency, 1, 0, kInvalidProperty, 0, false},
-    {kAudioUnitProperty_RenderQuality, 0, 0, noErr, 4, true},
-    {kAudioUnitProperty_RenderQuality, 1, 0, kInvalidProperty, 0, false},
-    {kAudioUnitProperty_SupportedNumChannels, 0, 0, noErr, 8, false},
-    {kAudioUnitProperty_MaximumFramesPerSlice, 0, 0, noErr, 4, true},
-    {kAudioUnitProperty_ParameterValueStrings, 0, 0, kInvalidProperty, 0, false},
-    {kAudioUnitProperty_ParameterValueStrings, 0, 9, kInvalidElement, 0, false},
-    {kAudioUnitProperty_AudioChannelLayout, 0, 0, kInvalidValue, 0, false},
-    {kAudioUnitProperty_TailTime, 0, 0, noErr, 8, false},
-    {kAudioUnitProperty_BypassEffect, 0, 0, noErr, 4, true},
-    {kAudioUnitProperty_LastRenderError, 0, 0, noErr, 4, false},
-    {kAudioUnitProperty_SetRenderCallback, 1, 0, noErr, 16, true},
-    {kAudioUnitProperty_SetRenderCallback, 1, 1, kInvalidProperty, 0, false},
-    {kAudioUnitProperty_FactoryPresets, 0, 0, noErr, 8, false},
-    {kAudioUnitProperty_HostCallbacks, 0, 0, noErr, 32, true},
-    {kAudioUnitProperty_CurrentPreset, 0, 0, noErr, 16, true},
-    {kAudioUnitProperty_PresentPreset, 2, 0, noErr, 16, true},
-    {kAudioUnitProperty_ElementName, 1, 0, kInvalidProperty, 0, false},
-    {kAudioUnitProperty_SupportedChannelLayoutTags, 2, 0, kInvalidProperty, 0, false},
-    {kAudioUnitProperty_ParameterStringFromValue, 0, 0, noErr, 24, false},
-    {kAudioUnitProperty_ParameterIDName, 0, 0, noErr, 16, false},
-    {kAudioUnitProperty_ParameterClumpName, 0, 0, noErr, 16, false},
-    {kAudioUnitProperty_ParameterValueFromString, 0, 0, noErr, 24, false},
-    {(AudioUnitPropertyID)-101, 0, 0, noErr, 8, false},
-    {kMusicDeviceProperty_InstrumentCount, 0, 0, kInvalidProperty, 0, false},
-    {kAudioUnitProperty_OfflineRender, 0, 0, kInvalidProperty, 0, false},
-    {9999, 0, 0, kInvalidProperty, 0, false},
+      {kAudioUnitProperty_ClassInfo, 0, 0, noErr, 8, false},
+      {kAudioUnitProperty_MakeConnection, 1, 0, noErr, 16, true},
+      {kAudioUnitProperty_MakeConnection, 2, 0, kInvalidProperty, 0, false},
+      {kAudioUnitProperty_SampleRate, 0, 0, noErr, 8, true},
+      {kAudioUnitProperty_ParameterList, 0, 0, noErr, 16, false},
+      {kAudioUnitProperty_ParameterList, 1, 0, noErr, 0, false},
+      {kAudioUnitProperty_ParameterInfo, 0, 3, noErr, 104, false},
+      {kAudioUnitProperty_ParameterInfo, 0, 4, kInvalidElement, 0, false},
+      {kAudioUnitProperty_ParameterInfo, 1, 0, kInvalidProperty, 0, false},
+      {kAudioUnitProperty_FastDispatch, 0, kAudioUnitRenderSelect, kInvalidElement, 0, false},
+      {kAudioUnitProperty_StreamFormat, 1, 0, noErr, 40, true},
+      {kAudioUnitProperty_StreamFormat, 1, 1, kInvalidProperty, 0, false},
+      {kAudioUnitProperty_StreamFormat, 3, 0, kInvalidProperty, 0, false},
+      {kAudioUnitProperty_ElementCount, 3, 0, noErr, 4, false},
+      {kAudioUnitProperty_Latency, 0, 0, noErr, 8, false},
+      {kAudioUnitProperty_Latency, 1, 0, kInvalidProperty, 0, false},
+      {kAudioUnitProperty_RenderQuality, 0, 0, noErr, 4, true},
+      {kAudioUnitProperty_RenderQuality, 1, 0, kInvalidProperty, 0, false},
+      {kAudioUnitProperty_SupportedNumChannels, 0, 0, noErr, 8, false},
+      {kAudioUnitProperty_MaximumFramesPerSlice, 0, 0, noErr, 4, true},
+      {kAudioUnitProperty_ParameterValueStrings, 0, 0, kInvalidProperty, 0, false},
+      {kAudioUnitProperty_ParameterValueStrings, 0, 9, kInvalidElement, 0, false},
+      {kAudioUnitProperty_AudioChannelLayout, 0, 0, kInvalidValue, 0, false},
+      {kAudioUnitProperty_TailTime, 0, 0, noErr, 8, false},
+      {kAudioUnitProperty_BypassEffect, 0, 0, noErr, 4, true},
+      {kAudioUnitProperty_LastRenderError, 0, 0, noErr, 4, false},
+      {kAudioUnitProperty_SetRenderCallback, 1, 0, noErr, 16, true},
+      {kAudioUnitProperty_SetRenderCallback, 1, 1, kInvalidProperty, 0, false},
+      {kAudioUnitProperty_FactoryPresets, 0, 0, noErr, 8, false},
+      {kAudioUnitProperty_HostCallbacks, 0, 0, noErr, 32, true},
+      {kAudioUnitProperty_CurrentPreset, 0, 0, noErr, 16, true},
+      {kAudioUnitProperty_PresentPreset, 2, 0, noErr, 16, true},
+      {kAudioUnitProperty_ElementName, 1, 0, kInvalidProperty, 0, false},
+      {kAudioUnitProperty_SupportedChannelLayoutTags, 2, 0, kInvalidProperty, 0, false},
+      {kAudioUnitProperty_ParameterStringFromValue, 0, 0, noErr, 24, false},
+      {kAudioUnitProperty_ParameterIDName, 0, 0, noErr, 16, false},
+      {kAudioUnitProperty_ParameterClumpName, 0, 0, noErr, 16, false},
+      {kAudioUnitProperty_ParameterValueFromString, 0, 0, noErr, 24, false},
+      {(AudioUnitPropertyID)-101, 0, 0, noErr, 8, false},
+      {kMusicDeviceProperty_InstrumentCount, 0, 0, kInvalidProperty, 0, false},
+      {kAudioUnitProperty_OfflineRender, 0, 0, kInvalidProperty, 0, false},
+      {9999, 0, 0, kInvalidProperty, 0, false},
   };
-  for (const Case& c : cases)
-  {
+  for (const Case& c : cases) {
     Info info = GetInfo(unit, c.id, c.scope, c.elem);
     EXPECT_EQ(info.status, c.status) << "property " << (int)c.id << " scope " << c.scope;
-    if (c.status == noErr)
-    {
+    if (c.status == noErr) {
       EXPECT_EQ(info.size, c.size) << "property " << (int)c.id;
       EXPECT_EQ(!!info.writable, c.writable) << "property " << (int)c.id;
     }
@@ -119,14 +113,13 @@ TEST(AUProperties, ShortBuffersAreRefusedOnGetAndSet)
     AudioUnitScope scope;
     UInt32 size;
   } cases[] = {
-    {kAudioUnitProperty_SampleRate, 0, 4},       {kAudioUnitProperty_ParameterList, 0, 12},
-    {kAudioUnitProperty_ParameterInfo, 0, 100},  {kAudioUnitProperty_StreamFormat, 2, 39},
-    {kAudioUnitProperty_ClassInfo, 0, 4},        {kAudioUnitProperty_SupportedNumChannels, 0, 4},
-    {kAudioUnitProperty_CurrentPreset, 0, 8},    {kAudioUnitProperty_ElementName, 1, 4},
-    {kAudioUnitProperty_FactoryPresets, 0, 0},   {(AudioUnitPropertyID)-101, 0, 7},
+      {kAudioUnitProperty_SampleRate, 0, 4},      {kAudioUnitProperty_ParameterList, 0, 12},
+      {kAudioUnitProperty_ParameterInfo, 0, 100}, {kAudioUnitProperty_StreamFormat, 2, 39},
+      {kAudioUnitProperty_ClassInfo, 0, 4},       {kAudioUnitProperty_SupportedNumChannels, 0, 4},
+      {kAudioUnitProperty_CurrentPreset, 0, 8},   {kAudioUnitProperty_ElementName, 1, 4},
+      {kAudioUnitProperty_FactoryPresets, 0, 0},  {(AudioUnitPropertyID)-101, 0, 7},
   };
-  for (const Case& c : cases)
-  {
+  for (const Case& c : cases) {
     UInt32 size = c.size;
     memset(buf, 0x5a, sizeof(buf));
     EXPECT_EQ(AudioUnitGetProperty(unit, c.id, c.scope, 0, buf, &size), kInvalidValue) << (int)c.id;
@@ -138,11 +131,16 @@ TEST(AUProperties, ShortBuffersAreRefusedOnGetAndSet)
     AudioUnitScope scope;
     UInt32 size;
   } sets[] = {
-    {kAudioUnitProperty_SampleRate, 0, 4},          {kAudioUnitProperty_StreamFormat, 1, 20},
-    {kAudioUnitProperty_MaximumFramesPerSlice, 0, 2}, {kAudioUnitProperty_BypassEffect, 0, 1},
-    {kAudioUnitProperty_SetRenderCallback, 1, 8},   {kAudioUnitProperty_HostCallbacks, 0, 16},
-    {kAudioUnitProperty_ClassInfo, 0, 4},           {kAudioUnitProperty_MakeConnection, 1, 8},
-    {kAudioUnitProperty_PresentPreset, 0, 4},       {kAudioUnitProperty_AUHostIdentifier, 0, 8},
+      {kAudioUnitProperty_SampleRate, 0, 4},
+      {kAudioUnitProperty_StreamFormat, 1, 20},
+      {kAudioUnitProperty_MaximumFramesPerSlice, 0, 2},
+      {kAudioUnitProperty_BypassEffect, 0, 1},
+      {kAudioUnitProperty_SetRenderCallback, 1, 8},
+      {kAudioUnitProperty_HostCallbacks, 0, 16},
+      {kAudioUnitProperty_ClassInfo, 0, 4},
+      {kAudioUnitProperty_MakeConnection, 1, 8},
+      {kAudioUnitProperty_PresentPreset, 0, 4},
+      {kAudioUnitProperty_AUHostIdentifier, 0, 8},
   };
   memset(buf, 0, sizeof(buf));
   for (const SetCase& c : sets)
@@ -161,8 +159,7 @@ TEST(AUProperties, ElementCountAndNames)
     AudioUnitScope scope;
     UInt32 count;
   } counts[] = {{0, 1}, {1, 1}, {2, 1}, {3, 0}};
-  for (const Case& c : counts)
-  {
+  for (const Case& c : counts) {
     EXPECT_EQ(GetProp(unit, kAudioUnitProperty_ElementCount, c.scope, 0, n), noErr);
     EXPECT_EQ(n, c.count) << c.scope;
   }
@@ -172,14 +169,12 @@ TEST(AUProperties, ElementCountAndNames)
     AudioUnitElement elem;
     OSStatus status;
     const char* name;
-  } names[] = {{1, 0, noErr, "input"}, {1, 1, noErr, "aux input"}, {1, 2, kInvalidElement, ""},
+  } names[] = {{1, 0, noErr, "input"},  {1, 1, noErr, "aux input"},  {1, 2, kInvalidElement, ""},
                {2, 0, noErr, "output"}, {2, 1, kInvalidElement, ""}, {0, 0, kAudioUnitErr_InvalidScope, ""}};
-  for (const NameCase& c : names)
-  {
+  for (const NameCase& c : names) {
     CFStringRef str = nullptr;
     EXPECT_EQ(GetProp(unit, kAudioUnitProperty_ElementName, c.scope, c.elem, str), c.status);
-    if (c.status == noErr)
-    {
+    if (c.status == noErr) {
       EXPECT_EQ(Text(str), c.name);
       CFRelease(str);
     }
@@ -204,8 +199,7 @@ TEST(AUProperties, ParameterListInfoAndNames)
                 {"GainM", kAudioUnitParameterUnit_Generic, 0.f, 1.f, 0.7f},
                 {"GainL", kAudioUnitParameterUnit_Generic, 0.05f, 0.98f, 0.3f},
                 {"Bypass", kAudioUnitParameterUnit_Indexed, 0.f, 1.f, 0.f}};
-  for (int i = 0; i < 4; ++i)
-  {
+  for (int i = 0; i < 4; ++i) {
     AudioUnitParameterInfo info;
     ASSERT_EQ(GetProp(unit, kAudioUnitProperty_ParameterInfo, 0, i, info), noErr);
     EXPECT_EQ(Text(info.cfNameString), params[i].name);
@@ -232,10 +226,10 @@ TEST(AUProperties, ParameterListInfoAndNames)
     SInt32 length;
     OSStatus status;
     const char* name;
-  } idNames[] = {{3, 3, noErr, "Byp"}, {3, kAudioUnitParameterName_Full, noErr, "Bypass"}, {0, 0, noErr, ""},
-                 {2, 200, noErr, "GainL"}, {4, 3, kInvalidElement, ""}, {0xFFFFFFFF, 3, kInvalidElement, ""}};
-  for (const IDNameCase& c : idNames)
-  {
+  } idNames[] = {{3, 3, noErr, "Byp"},        {3, kAudioUnitParameterName_Full, noErr, "Bypass"},
+                 {0, 0, noErr, ""},           {2, 200, noErr, "GainL"},
+                 {4, 3, kInvalidElement, ""}, {0xFFFFFFFF, 3, kInvalidElement, ""}};
+  for (const IDNameCase& c : idNames) {
     AudioUnitParameterIDName idName = {c.id, c.length, nullptr};
     EXPECT_EQ(GetProp(unit, kAudioUnitProperty_ParameterIDName, 0, 0, idName), c.status);
     EXPECT_EQ(Text(idName.outName), c.name);
@@ -247,8 +241,7 @@ TEST(AUProperties, ParameterListInfoAndNames)
     UInt32 id;
     OSStatus status;
   } clumps[] = {{0, kAudioUnitErr_PropertyNotInUse}, {1, kInvalidElement}, {77, kInvalidElement}};
-  for (const ClumpCase& c : clumps)
-  {
+  for (const ClumpCase& c : clumps) {
     AudioUnitParameterNameInfo nameInfo = {c.id, kAudioUnitParameterName_Full, nullptr};
     EXPECT_EQ(GetProp(unit, kAudioUnitProperty_ParameterClumpName, 0, 0, nameInfo), c.status) << c.id;
     EXPECT_EQ(nameInfo.outName, nullptr);
@@ -264,10 +257,9 @@ TEST(AUProperties, ParameterStringsBothWays)
     float value;
     OSStatus status;
     const char* text;
-  } toStrings[] = {{0, -15.f, noErr, "-15.00"}, {2, 0.5f, noErr, "0.50"}, {3, 1.f, noErr, "1"},
-                   {4, 0.f, kInvalidElement, ""}};
-  for (const ToString& c : toStrings)
-  {
+  } toStrings[] = {
+      {0, -15.f, noErr, "-15.00"}, {2, 0.5f, noErr, "0.50"}, {3, 1.f, noErr, "1"}, {4, 0.f, kInvalidElement, ""}};
+  for (const ToString& c : toStrings) {
     AudioUnitParameterValue v = c.value;
     AudioUnitParameterStringFromValue sfv = {c.id, &v, nullptr};
     EXPECT_EQ(GetProp(unit, kAudioUnitProperty_ParameterStringFromValue, 0, 0, sfv), c.status);
@@ -280,10 +272,11 @@ TEST(AUProperties, ParameterStringsBothWays)
     CFStringRef text;
     OSStatus status;
     float value;
-  } fromStrings[] = {{0, CFSTR("-12.5"), noErr, -12.5f}, {3, CFSTR("1"), noErr, 1.f},
-                     {1, CFSTR("abc"), noErr, 0.f}, {5, CFSTR("1"), kInvalidElement, 42.f}};
-  for (const FromString& c : fromStrings)
-  {
+  } fromStrings[] = {{0, CFSTR("-12.5"), noErr, -12.5f},
+                     {3, CFSTR("1"), noErr, 1.f},
+                     {1, CFSTR("abc"), noErr, 0.f},
+                     {5, CFSTR("1"), kInvalidElement, 42.f}};
+  for (const FromString& c : fromStrings) {
     AudioUnitParameterValueFromString vfs = {c.id, c.text, 42.f};
     EXPECT_EQ(GetProp(unit, kAudioUnitProperty_ParameterValueFromString, 0, 0, vfs), c.status);
     EXPECT_FLOAT_EQ(vfs.outValue, c.value) << c.id;
@@ -312,21 +305,20 @@ TEST(AUProperties, StreamFormats)
     OSStatus status;
     UInt32 reported;  // channels the get reports afterwards
   } cases[] = {
-    {1, 1, kAudioFormatLinearPCM, 0x29, 32, noErr, 1},
-    {1, 2, kAudioFormatLinearPCM, 0x29, 32, noErr, 2},
-    {1, 3, kAudioFormatLinearPCM, 0x29, 32, kInvalidProperty, 0},
-    {1, 0, kAudioFormatLinearPCM, 0x29, 32, kInvalidProperty, 0},
-    {1, 200, kAudioFormatLinearPCM, 0x29, 32, kInvalidProperty, 0},
-    {1, 2, FourCC("aac "), 0x29, 32, kInvalidProperty, 0},
-    {1, 2, kAudioFormatLinearPCM, 0x20, 32, kInvalidProperty, 0},
-    {1, 2, kAudioFormatLinearPCM, 0x0C, 16, kInvalidProperty, 0},   // packed 16-bit integers
-    {1, 2, kAudioFormatLinearPCM, 0x09, 32, kInvalidProperty, 0},   // interleaved stereo
-    {1, 1, kAudioFormatLinearPCM, 0x09, 32, noErr, 1},              // interleaved mono is one buffer
-    {2, 1, kAudioFormatLinearPCM, 0x29, 32, noErr, 1},
-    {0, 2, kAudioFormatLinearPCM, 0x29, 32, noErr, 2},
+      {1, 1, kAudioFormatLinearPCM, 0x29, 32, noErr, 1},
+      {1, 2, kAudioFormatLinearPCM, 0x29, 32, noErr, 2},
+      {1, 3, kAudioFormatLinearPCM, 0x29, 32, kInvalidProperty, 0},
+      {1, 0, kAudioFormatLinearPCM, 0x29, 32, kInvalidProperty, 0},
+      {1, 200, kAudioFormatLinearPCM, 0x29, 32, kInvalidProperty, 0},
+      {1, 2, FourCC("aac "), 0x29, 32, kInvalidProperty, 0},
+      {1, 2, kAudioFormatLinearPCM, 0x20, 32, kInvalidProperty, 0},
+      {1, 2, kAudioFormatLinearPCM, 0x0C, 16, kInvalidProperty, 0},  // packed 16-bit integers
+      {1, 2, kAudioFormatLinearPCM, 0x09, 32, kInvalidProperty, 0},  // interleaved stereo
+      {1, 1, kAudioFormatLinearPCM, 0x09, 32, noErr, 1},             // interleaved mono is one buffer
+      {2, 1, kAudioFormatLinearPCM, 0x29, 32, noErr, 1},
+      {0, 2, kAudioFormatLinearPCM, 0x29, 32, noErr, 2},
   };
-  for (const Case& c : cases)
-  {
+  for (const Case& c : cases) {
     TestUnit u;
     AudioStreamBasicDescription in = FloatFormat(c.channels, 48000.0);
     in.mFormatID = c.formatID;
@@ -371,9 +363,9 @@ TEST(AUProperties, SupportedChannelsLatencyTailAndBlockSize)
     UInt32 frames;
     OSStatus status;
     UInt32 after;
-  } cases[] = {{512, noErr, 512}, {1, noErr, 1}, {0, kInvalidValue, 1}, {0x7FFFFFFF, kInvalidValue, 1}, {4096, noErr, 4096}};
-  for (const Case& c : cases)
-  {
+  } cases[] = {
+      {512, noErr, 512}, {1, noErr, 1}, {0, kInvalidValue, 1}, {0x7FFFFFFF, kInvalidValue, 1}, {4096, noErr, 4096}};
+  for (const Case& c : cases) {
     EXPECT_EQ(SetMaxFrames(unit, c.frames), c.status) << c.frames;
     EXPECT_EQ(GetProp(unit, kAudioUnitProperty_MaximumFramesPerSlice, 0, 0, frames), noErr);
     EXPECT_EQ(frames, c.after);
@@ -384,8 +376,7 @@ TEST(AUProperties, SupportedChannelsLatencyTailAndBlockSize)
     OSStatus status;
     Float64 after;
   } rates[] = {{96000.0, noErr, 96000.0}, {0.0, kInvalidValue, 96000.0}, {-1.0, kInvalidValue, 96000.0}};
-  for (const RateCase& c : rates)
-  {
+  for (const RateCase& c : rates) {
     EXPECT_EQ(SetProp(unit, kAudioUnitProperty_SampleRate, 0, 0, c.rate), c.status);
     Float64 rate = 0;
     EXPECT_EQ(GetProp(unit, kAudioUnitProperty_SampleRate, 0, 0, rate), noErr);
@@ -396,8 +387,7 @@ TEST(AUProperties, SupportedChannelsLatencyTailAndBlockSize)
 TEST(AUProperties, ParameterValueStringsNeedDisplayTexts)
 {
   TestUnit unit;
-  for (int i = 0; i < 4; ++i)
-  {
+  for (int i = 0; i < 4; ++i) {
     CFArrayRef texts = nullptr;
     UInt32 size = sizeof(texts);
     EXPECT_EQ(AudioUnitGetProperty(unit, kAudioUnitProperty_ParameterValueStrings, 0, i, &texts, &size),
@@ -425,8 +415,7 @@ TEST(AUProperties, BypassPresetsAndThePluginObject)
   EXPECT_EQ(Text(p->presetName), "-");
   CFRelease(presets);
 
-  for (AudioUnitPropertyID id : {kAudioUnitProperty_CurrentPreset, kAudioUnitProperty_PresentPreset})
-  {
+  for (AudioUnitPropertyID id : {kAudioUnitProperty_CurrentPreset, kAudioUnitProperty_PresentPreset}) {
     AUPreset present = {-5, nullptr};
     ASSERT_EQ(GetProp(unit, id, 0, 0, present), noErr);
     EXPECT_EQ(present.presetNumber, 0);
@@ -507,8 +496,7 @@ TEST(AUProperties, EditorPropertiesFollowTheEditor)
   EXPECT_EQ(ui.componentManufacturer, FourCC("Qlmh"));
 }
 
-namespace
-{
+namespace {
 double gLatencyHeard = -1.0;
 int gLatencyCalls = 0;
 void HearLatency(void*, AudioUnit unit, AudioUnitPropertyID, AudioUnitScope, AudioUnitElement)
@@ -529,23 +517,22 @@ TEST(AUProperties, RenderQualityChoosesThePathAndAnnouncesItsLatency)
     AudioUnitScope scope;
     UInt32 value;
     OSStatus status;
-    UInt32 after;    // the quality read back
-    int latency;     // samples; the listener hears of it when it changes
+    UInt32 after;  // the quality read back
+    int latency;   // samples; the listener hears of it when it changes
   } cases[] = {
-    {0, 127, noErr, 127, 5},
-    {0, 128, kInvalidValue, 127, 5},
-    {1, 0, kInvalidProperty, 127, 5},
-    {0, 64, noErr, 64, 1},
-    {0, 96, noErr, 96, 1},
-    {0, 0, noErr, 0, 0},
-    {0, 0xFFFFFFFFu, kInvalidValue, 0, 0},
+      {0, 127, noErr, 127, 5},
+      {0, 128, kInvalidValue, 127, 5},
+      {1, 0, kInvalidProperty, 127, 5},
+      {0, 64, noErr, 64, 1},
+      {0, 96, noErr, 96, 1},
+      {0, 0, noErr, 0, 0},
+      {0, 0xFFFFFFFFu, kInvalidValue, 0, 0},
   };
   UInt32 quality = 99;
   ASSERT_EQ(GetProp(unit, kAudioUnitProperty_RenderQuality, 0, 0, quality), noErr);
   EXPECT_EQ(quality, 0u);
   int latency = 0;
-  for (const Case& c : cases)
-  {
+  for (const Case& c : cases) {
     gLatencyCalls = 0;
     gLatencyHeard = -1.0;
     EXPECT_EQ(SetProp(unit, kAudioUnitProperty_RenderQuality, c.scope, 0, c.value), c.status) << c.value;
@@ -555,8 +542,7 @@ TEST(AUProperties, RenderQualityChoosesThePathAndAnnouncesItsLatency)
     ASSERT_EQ(GetProp(unit, kAudioUnitProperty_Latency, 0, 0, seconds), noErr);
     EXPECT_DOUBLE_EQ(seconds * rate, c.latency) << c.value;
     EXPECT_EQ(gLatencyCalls, c.latency != latency ? 1 : 0) << c.value;
-    if (gLatencyCalls)
-    {
+    if (gLatencyCalls) {
       EXPECT_DOUBLE_EQ(gLatencyHeard * rate, c.latency) << "the listener hears the new latency";
     }
     latency = c.latency;

@@ -12,17 +12,11 @@
 #include <string>
 #include <vector>
 
-namespace
-{
+namespace {
 const UInt32 kMaxFrames = 4096;
 
 // Where the input comes from.
-enum Source
-{
-  kCallback,
-  kUpstreamFast,
-  kUpstreamSlow
-};
+enum Source { kCallback, kUpstreamFast, kUpstreamSlow };
 
 // One parameter change applied before block `atFrame`.
 struct Change
@@ -32,8 +26,8 @@ struct Change
   float value;
 };
 
-const Change kChanges[] = {{30000, 2, 0.75f}, {30000, 0, -6.0f}, {200000, 1, 0.1f}, {300000, 3, 1.0f},
-                           {350000, 3, 0.0f}};
+const Change kChanges[] = {
+    {30000, 2, 0.75f}, {30000, 0, -6.0f}, {200000, 1, 0.1f}, {300000, 3, 1.0f}, {350000, 3, 0.0f}};
 
 // The product fed directly: the same float input, the same block boundaries and changes.
 std::vector<float> Reference(size_t total, UInt32 block, int channel0Or1, std::vector<float>* other)
@@ -46,16 +40,13 @@ std::vector<float> Reference(size_t total, UInt32 block, int channel0Or1, std::v
   std::vector<float> src[2] = {TestSignal(total, 0), TestSignal(total, 1)};
   std::vector<float> out[2] = {std::vector<float>(total), std::vector<float>(total)};
   std::vector<double> in[2], res[2];
-  for (int c = 0; c < 2; ++c)
-  {
+  for (int c = 0; c < 2; ++c) {
     in[c].resize(block);
     res[c].resize(block);
   }
   size_t next = 0;
-  for (size_t pos = 0; pos < total; pos += block)
-  {
-    for (; next < sizeof(kChanges) / sizeof(kChanges[0]) && kChanges[next].atFrame <= pos; ++next)
-    {
+  for (size_t pos = 0; pos < total; pos += block) {
+    for (; next < sizeof(kChanges) / sizeof(kChanges[0]) && kChanges[next].atFrame <= pos; ++next) {
       plug->GetParam(kChanges[next].param)->Set(kChanges[next].value);
       plug->OnParamChange(kChanges[next].param);
     }
@@ -91,22 +82,18 @@ void RenderThroughUnit(Source source, size_t total, UInt32 block, std::vector<fl
   ASSERT_EQ(SetFloatIO(unit, 2, 44100.0, kMaxFrames), noErr);
   RenderHarness h(unit);
   Upstream up;
-  if (source == kCallback)
-  {
+  if (source == kCallback) {
     h.source[0] = TestSignal(total, 0);
     h.source[1] = TestSignal(total, 1);
     ASSERT_EQ(h.Connect(), noErr);
-  }
-  else
-  {
+  } else {
     ASSERT_EQ(AudioComponentInstanceNew(TestGenerator::Component(source == kUpstreamFast), &up.unit), noErr);
     AudioUnitConnection conn = {up.unit, 0, 0};
     ASSERT_EQ(SetProp(unit, kAudioUnitProperty_MakeConnection, kAudioUnitScope_Input, 0, conn), noErr);
   }
   ASSERT_EQ(AudioUnitInitialize(unit), noErr);
   size_t next = 0;
-  for (size_t pos = 0; pos < total; pos += block)
-  {
+  for (size_t pos = 0; pos < total; pos += block) {
     for (; next < sizeof(kChanges) / sizeof(kChanges[0]) && kChanges[next].atFrame <= pos; ++next)
       ASSERT_EQ(AudioUnitSetParameter(unit, kChanges[next].param, 0, 0, kChanges[next].value, 0), noErr);
     ASSERT_EQ(h.RenderBlock((UInt32)std::min<size_t>(block, total - pos)), noErr);
@@ -161,8 +148,7 @@ INSTANTIATE_TEST_SUITE_P(Blocks, AURenderExact,
                                            Case{kUpstreamSlow, kMaxFrames, 441000}),
                          CaseName);
 
-namespace
-{
+namespace {
 // A unit set up for stereo with a render callback and a 512-frame maximum.
 struct Stereo
 {
@@ -378,21 +364,24 @@ TEST(AUParameters, GetSetAndSchedule)
     OSStatus status;
     float after;
   } cases[] = {
-    {0, 0, -20.f, noErr, -20.f},  {0, 0, -100.f, noErr, -40.f}, {0, 0, 5.f, noErr, 0.f},
-    {2, 0, 0.5f, noErr, 0.5f},    {2, 0, 0.f, noErr, 0.05f},    {3, 0, 1.f, noErr, 1.f},
-    {1, 1, 0.2f, kAudioUnitErr_InvalidProperty, 0.7f},          {4, 0, 0.f, kAudioUnitErr_InvalidElement, 0.f},
-    {1, 0, NAN, kAudioUnitErr_InvalidPropertyValue, 0.7f},
+      {0, 0, -20.f, noErr, -20.f},
+      {0, 0, -100.f, noErr, -40.f},
+      {0, 0, 5.f, noErr, 0.f},
+      {2, 0, 0.5f, noErr, 0.5f},
+      {2, 0, 0.f, noErr, 0.05f},
+      {3, 0, 1.f, noErr, 1.f},
+      {1, 1, 0.2f, kAudioUnitErr_InvalidProperty, 0.7f},
+      {4, 0, 0.f, kAudioUnitErr_InvalidElement, 0.f},
+      {1, 0, NAN, kAudioUnitErr_InvalidPropertyValue, 0.7f},
   };
-  for (const Case& c : cases)
-  {
+  for (const Case& c : cases) {
     EXPECT_EQ(AudioUnitSetParameter(unit, c.id, c.scope, 0, c.set, 0), c.status) << c.id << " " << c.set;
     AudioUnitParameterValue v = 0;
-    if (c.id < 4)
-    {
+    if (c.id < 4) {
       ASSERT_EQ(AudioUnitGetParameter(unit, c.id, 0, 0, &v), noErr);
       EXPECT_FLOAT_EQ(v, c.after) << c.id << " " << c.set;
-    }
-    else EXPECT_EQ(AudioUnitGetParameter(unit, c.id, 0, 0, &v), kAudioUnitErr_InvalidElement);
+    } else
+      EXPECT_EQ(AudioUnitGetParameter(unit, c.id, 0, 0, &v), kAudioUnitErr_InvalidElement);
   }
   AudioUnitParameterValue v;
   EXPECT_EQ(AudioUnitGetParameter(unit, 0, kAudioUnitScope_Input, 0, &v), kAudioUnitErr_InvalidProperty);

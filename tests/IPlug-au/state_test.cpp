@@ -8,8 +8,7 @@
 #include <string.h>
 #include <string>
 
-namespace
-{
+namespace {
 CFDictionaryRef GetState(AudioUnit unit)
 {
   CFPropertyListRef state = nullptr;
@@ -54,8 +53,10 @@ CFMutableDictionaryRef With(CFDictionaryRef state, const char* key, CFTypeRef va
 {
   CFMutableDictionaryRef copy = CFDictionaryCreateMutableCopy(kCFAllocatorDefault, 0, state);
   CFStringRef k = CFStringCreateWithCString(kCFAllocatorDefault, key, kCFStringEncodingUTF8);
-  if (value) CFDictionarySetValue(copy, k, value);
-  else CFDictionaryRemoveValue(copy, k);
+  if (value)
+    CFDictionarySetValue(copy, k, value);
+  else
+    CFDictionaryRemoveValue(copy, k);
   CFRelease(k);
   return copy;
 }
@@ -128,16 +129,20 @@ TEST(AUState, RefusedStatesChangeNothing)
     const char* key;
     CFTypeRef value;
   } cases[] = {
-    {"foreign subtype", "subtype", otherNum}, {"foreign manufacturer", "manufacturer", otherNum},
-    {"foreign type", "type", zero},           {"type as a string", "type", CFSTR("aufx")},
-    {"no version", "version", nullptr},        {"no name", "name", nullptr},
-    {"name as a number", "name", zero},       {"name too long", "name", longStr},
-    {"no data", "data", nullptr},              {"data as a string", "data", CFSTR("abc")},
+      {"foreign subtype", "subtype", otherNum},
+      {"foreign manufacturer", "manufacturer", otherNum},
+      {"foreign type", "type", zero},
+      {"type as a string", "type", CFSTR("aufx")},
+      {"no version", "version", nullptr},
+      {"no name", "name", nullptr},
+      {"name as a number", "name", zero},
+      {"name too long", "name", longStr},
+      {"no data", "data", nullptr},
+      {"data as a string", "data", CFSTR("abc")},
   };
   TestUnit unit;
   SetParams(unit, kChanged);
-  for (const Case& c : cases)
-  {
+  for (const Case& c : cases) {
     CFMutableDictionaryRef bad = With(state, c.key, c.value);
     EXPECT_EQ(SetState(unit, bad), kAudioUnitErr_InvalidPropertyValue) << c.what;
     EXPECT_EQ(Params(unit), kChanged) << c.what;
@@ -189,8 +194,7 @@ TEST(AUState, RenderQualityTravelsWithTheStateUnderItsOwnKey)
   ASSERT_EQ(SetState(b, state), noErr);
   SetParams(b, kDefaults);
   SInt32 values[] = {128, -1};
-  for (SInt32 v : values)
-  {
+  for (SInt32 v : values) {
     CFNumberRef num = CFNumberCreate(kCFAllocatorDefault, kCFNumberSInt32Type, &v);
     CFMutableDictionaryRef bad = With(state, "render-quality", num);
     EXPECT_EQ(SetState(b, bad), kAudioUnitErr_InvalidPropertyValue) << v;
@@ -215,8 +219,7 @@ TEST(AUState, ShortDataAndUnknownNames)
   double v0 = -33.0;
   UInt8 bytes[31] = {};
   memcpy(bytes, &v0, 8);
-  for (CFIndex size : {(CFIndex)12, (CFIndex)0, (CFIndex)31})
-  {
+  for (CFIndex size : {(CFIndex)12, (CFIndex)0, (CFIndex)31}) {
     CFDataRef shortData = CFDataCreate(kCFAllocatorDefault, bytes, size);
     CFMutableDictionaryRef shortState = With(state, "data", shortData);
     TestUnit unit;

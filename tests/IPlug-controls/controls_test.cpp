@@ -14,14 +14,18 @@ using kelvo_test::RecordingGraphics;
 using kelvo_test::TestPlug;
 
 // A strip of n frames w x h; frame k is grey level 10 * k + 5, fully opaque.
-struct Strip {
+struct Strip
+{
   Strip(int w, int h, int n, bool horizontal = false)
-      : bmp(horizontal ? w * n : w, horizontal ? h : h * n), handle(&bmp, bmp.getWidth(), bmp.getHeight(), n, horizontal)
+      : bmp(horizontal ? w * n : w, horizontal ? h : h * n),
+        handle(&bmp, bmp.getWidth(), bmp.getHeight(), n, horizontal)
   {
     for (int k = 0; k < n; ++k) {
       const LICE_pixel px = LICE_RGBA(10 * k + 5, 10 * k + 5, 10 * k + 5, 255);
-      if (horizontal) LICE_FillRect(&bmp, k * w, 0, w, h, px, 1.0f, 0);
-      else LICE_FillRect(&bmp, 0, k * h, w, h, px, 1.0f, 0);
+      if (horizontal)
+        LICE_FillRect(&bmp, k * w, 0, w, h, px, 1.0f, 0);
+      else
+        LICE_FillRect(&bmp, 0, k * h, w, h, px, 1.0f, 0);
     }
   }
   static int Grey(int frame) { return 10 * (frame - 1) + 5; }
@@ -30,7 +34,8 @@ struct Strip {
 };
 
 // A plug-in with four parameters and an attached editor of 200 x 200.
-struct Rig {
+struct Rig
+{
   explicit Rig(bool attachNow = false) : gui(new RecordingGraphics(&plug, 200, 200))
   {
     plug.GetParam(0)->InitDouble("Level", 0.0, -10.0, 10.0, 0.01, "dB");
@@ -60,7 +65,8 @@ IMouseMod Left() { return IMouseMod(true); }
 
 TEST(SwitchControls, StepAndWrap)
 {
-  struct Case {
+  struct Case
+  {
     int frames;
     std::vector<double> values;
   } cases[] = {{2, {1.0, 0.0, 1.0}}, {3, {0.5, 1.0, 0.0, 0.5}}, {1, {1.0, 0.0}}};
@@ -110,7 +116,8 @@ TEST(SwitchControls, ZonesContactInvisibleAndOverlay)
   IContactControl* contact = rig.Add(new IContactControl(&rig.plug, 0, 100, 1, &one.handle));
   IInvisibleSwitchControl* inv = rig.Add(new IInvisibleSwitchControl(&rig.plug, IRECT(100, 0, 120, 20), 1));
   Strip two(10, 10, 2);
-  IBitmapOverlayControl* overlay = rig.Add(new IBitmapOverlayControl(&rig.plug, 150, 150, -1, &two.handle, IRECT(150, 150, 152, 152)));
+  IBitmapOverlayControl* overlay =
+      rig.Add(new IBitmapOverlayControl(&rig.plug, 150, 150, -1, &two.handle, IRECT(150, 150, 152, 152)));
   rig.Attach();
   IMouseMod m = Left();
   frames->OnMouseDown(25, 5, &m);
@@ -138,13 +145,14 @@ TEST(SwitchControls, ZonesContactInvisibleAndOverlay)
 
 TEST(KnobControls, DragGearingFineAdjustmentAndEnds)
 {
-  struct Case {
+  struct Case
+  {
     int dY;
     bool shift, ctrl;
     double expect;
   } cases[] = {
-      {-40, false, false, 0.6}, {-40, true, false, 0.51}, {-40, false, true, 0.51}, {40, false, false, 0.4},
-      {-1000, false, false, 1.0}, {1000, false, false, 0.0},
+      {-40, false, false, 0.6}, {-40, true, false, 0.51},   {-40, false, true, 0.51},
+      {40, false, false, 0.4},  {-1000, false, false, 1.0}, {1000, false, false, 0.0},
   };
   for (const Case& c : cases) {
     Rig rig;
@@ -185,7 +193,11 @@ TEST(KnobControls, WheelDoubleClickPromptAndFrames)
   EXPECT_TRUE(rig.gui->menus.empty());
   EXPECT_EQ(rig.plug.gestures.size(), 2u);
 
-  struct { double v; int frame; } frames[] = {{0.0, 1}, {1.0, 31}, {0.5, 16}, {0.05, 3}, {-1.0, 1}, {2.0, 31}};
+  struct
+  {
+    double v;
+    int frame;
+  } frames[] = {{0.0, 1}, {1.0, 31}, {0.5, 16}, {0.05, 3}, {-1.0, 1}, {2.0, 31}};
   for (auto& f : frames) {
     knob->SetValue(f.v);
     EXPECT_EQ(knob->FrameForValue(), f.frame) << f.v;
@@ -231,7 +243,7 @@ TEST(FaderControl, HandleSnapAndWheel)
   EXPECT_EQ(fader->GetHandleRECT(1.0), IRECT(10, 10, 20, 30));
   EXPECT_EQ(fader->GetHandleRECT(0.0), IRECT(10, 110, 20, 130));
   EXPECT_EQ(fader->GetHandleRECT(0.5), IRECT(10, 60, 20, 80));
-  EXPECT_TRUE(fader->IsHit(15, 65));   // only the handle
+  EXPECT_TRUE(fader->IsHit(15, 65));  // only the handle
   EXPECT_FALSE(fader->IsHit(15, 20));
   IMouseMod m = Left();
   fader->OnMouseDown(15, 20, &m);  // centre of the handle at y = 20: the top
@@ -252,8 +264,10 @@ TEST(RadioButtons, LayoutDrawAndPress)
 {
   Rig rig;
   Strip s(10, 10, 2);  // button 10 x 10
-  IRadioButtonsControl* fwd = rig.Add(new IRadioButtonsControl(&rig.plug, IRECT(0, 0, 50, 10), 2, 3, &s.handle, kHorizontal));
-  IRadioButtonsControl* rev = rig.Add(new IRadioButtonsControl(&rig.plug, IRECT(0, 100, 10, 150), 2, 3, &s.handle, kVertical, true));
+  IRadioButtonsControl* fwd =
+      rig.Add(new IRadioButtonsControl(&rig.plug, IRECT(0, 0, 50, 10), 2, 3, &s.handle, kHorizontal));
+  IRadioButtonsControl* rev =
+      rig.Add(new IRadioButtonsControl(&rig.plug, IRECT(0, 100, 10, 150), 2, 3, &s.handle, kVertical, true));
   EXPECT_EQ(fwd->GetButton(0), IRECT(0, 0, 10, 10));
   EXPECT_EQ(fwd->GetButton(1), IRECT(20, 0, 30, 10));  // gap (50 - 30) / 2 = 10
   EXPECT_EQ(fwd->GetButton(2), IRECT(40, 0, 50, 10));
@@ -306,10 +320,12 @@ TEST(TextControls, TextCaptionAndDisplayControls)
 TEST(LinkControl, OpensTheAddressOrTheBackup)
 {
   Rig rig;
-  IURLControl* both = rig.Add(new IURLControl(&rig.plug, IRECT(0, 0, 10, 10), "https://a.example/", "https://b.example/", "sorry"));
+  IURLControl* both =
+      rig.Add(new IURLControl(&rig.plug, IRECT(0, 0, 10, 10), "https://a.example/", "https://b.example/", "sorry"));
   IURLControl* none = rig.Add(new IURLControl(&rig.plug, IRECT(20, 0, 30, 10), nullptr, "", nullptr));
   std::string longUrl(600, 'x');
-  IURLControl* bounded = rig.Add(new IURLControl(&rig.plug, IRECT(40, 0, 50, 10), longUrl.c_str(), longUrl.c_str(), std::string(3000, 'e').c_str()));
+  IURLControl* bounded = rig.Add(new IURLControl(&rig.plug, IRECT(40, 0, 50, 10), longUrl.c_str(), longUrl.c_str(),
+                                                 std::string(3000, 'e').c_str()));
   rig.Attach();
   IMouseMod m = Left();
   rig.gui->OnMouseDown(5, 5, &m);
@@ -330,7 +346,8 @@ TEST(LinkControl, OpensTheAddressOrTheBackup)
 TEST(FileSelector, PromptsAndReportsOnce)
 {
   Rig rig;
-  IFileSelectorControl* fs = rig.Add(new IFileSelectorControl(&rig.plug, IRECT(0, 0, 10, 10), -1, nullptr, kFileOpen, "/tmp", "fxp fxb"));
+  IFileSelectorControl* fs =
+      rig.Add(new IFileSelectorControl(&rig.plug, IRECT(0, 0, 10, 10), -1, nullptr, kFileOpen, "/tmp", "fxp fxb"));
   rig.Attach();
   rig.gui->fileAnswer = "/tmp/x.fxp";
   IMouseMod m = Left();
@@ -341,7 +358,7 @@ TEST(FileSelector, PromptsAndReportsOnce)
   EXPECT_EQ(fs->GetValue(), 1.0);
   EXPECT_EQ(fs->GetState(), IFileSelectorControl::kFSDone);
   fs->SetClean();
-  EXPECT_TRUE(fs->IsDirty());   // once for the finished selection
+  EXPECT_TRUE(fs->IsDirty());  // once for the finished selection
   EXPECT_FALSE(fs->IsDirty());
 }
 

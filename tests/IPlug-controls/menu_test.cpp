@@ -11,13 +11,15 @@ namespace {
 std::string Texts(const IPopupMenu& m)
 {
   std::string s;
-  for (int i = 0; i < m.GetNItems(); ++i) s += std::string(i ? "," : "") + m.GetItemText(i) + (m.IsItemChecked(i) ? "*" : "");
+  for (int i = 0; i < m.GetNItems(); ++i)
+    s += std::string(i ? "," : "") + m.GetItemText(i) + (m.IsItemChecked(i) ? "*" : "");
   return s;
 }
 
 TEST(PopupMenu, PlacementOfItems)
 {
-  struct Case {
+  struct Case
+  {
     int index;
     const char* expect;
   } cases[] = {{0, "x,a,b,c"}, {7, "a,b,c,x"}, {-5, "x,a,b,c"}, {-1, "a,b,c,x"}, {1, "a,x,b,c"}, {3, "a,b,c,x"}};
@@ -59,7 +61,8 @@ TEST(PopupMenu, ChecksPrefixSeparatorsAndSubmenus)
 }
 
 // Frame k of the font picture is grey level 10 * k; frame 1 is the space.
-struct FontPicture {
+struct FontPicture
+{
   FontPicture() : bmp(8, 10 * 96)
   {
     for (int k = 0; k < 96; ++k) LICE_FillRect(&bmp, 0, 10 * k, 8, 10, LICE_RGBA(k, k, k, 255), 1.0f, 0);

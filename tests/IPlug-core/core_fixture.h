@@ -19,8 +19,8 @@ class TestPlug : public IPlugBase
 public:
   explicit TestPlug(int nParams = 4, const char* channelIO = "1-1 2-2", int nPresets = 1, bool chunks = false,
                     const char* name = "Kelvo")
-      : IPlugBase(nParams, channelIO, nPresets, name, "", "Quillmarsh", 0x10000, kUniqueID, kMfrID, 0, false,
-                  chunks, false, kAPIAU)
+      : IPlugBase(nParams, channelIO, nPresets, name, "", "Quillmarsh", 0x10000, kUniqueID, kMfrID, 0, false, chunks,
+                  false, kAPIAU)
   {
   }
 

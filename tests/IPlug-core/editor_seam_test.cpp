@@ -48,12 +48,11 @@ TEST(EditorSeam, AttachHandsOverNormalizedValuesThenPreparesDrawing)
     plug.AttachGraphics(editor);
     ASSERT_EQ(plug.GetGUI(), editor);
     const RecordingEditor::Call expected[] = {
-        {"value", 0, 25.0 / 40.0, true}, {"value", 1, 0.7, true}, {"value", 2, (0.3 - 0.05) / 0.93, true},
+        {"value", 0, 25.0 / 40.0, true}, {"value", 1, 0.7, true},  {"value", 2, (0.3 - 0.05) / 0.93, true},
         {"value", 3, 0.0, true},         {"prep", -1, 0.0, false},
     };
     ASSERT_EQ(editor->calls.size(), std::size(expected));
-    for (size_t i = 0; i < std::size(expected); ++i)
-    {
+    for (size_t i = 0; i < std::size(expected); ++i) {
       SCOPED_TRACE(i);
       EXPECT_EQ(editor->calls[i].what, expected[i].what);
       EXPECT_EQ(editor->calls[i].param, expected[i].param);
@@ -78,8 +77,7 @@ TEST(EditorSeam, RefreshHandsOverValuesInTheParametersUnits)
   plug.RedrawParamControls();
   const double values[] = {-40, 0.1, 0.98, 1};
   ASSERT_EQ(editor->calls.size(), 4u);
-  for (int i = 0; i < 4; ++i)
-  {
+  for (int i = 0; i < 4; ++i) {
     EXPECT_EQ(editor->calls[i].param, i);
     EXPECT_DOUBLE_EQ(editor->calls[i].value, values[i]);
     EXPECT_FALSE(editor->calls[i].normalized);
@@ -96,18 +94,17 @@ TEST(EditorSeam, ReplacingTheEditorDeletesTheOldOneOnly)
   struct Case
   {
     const char* name;
-    bool second;      // attach a different editor afterwards
-    bool same;        // attach the same editor again
-    bool null;        // attach null afterwards
-    int deletedAfter; // editors deleted before the plug-in goes
+    bool second;       // attach a different editor afterwards
+    bool same;         // attach the same editor again
+    bool null;         // attach null afterwards
+    int deletedAfter;  // editors deleted before the plug-in goes
   };
   const Case cases[] = {
       {"another editor", true, false, false, 1},
       {"the same editor again", false, true, false, 0},
       {"null", false, false, true, 0},
   };
-  for (const Case& c : cases)
-  {
+  for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     int deleted = 0;
     {
@@ -115,8 +112,7 @@ TEST(EditorSeam, ReplacingTheEditorDeletesTheOldOneOnly)
       auto* first = new RecordingEditor(&deleted);
       plug.AttachGraphics(first);
       IEditor* expected = first;
-      if (c.second)
-      {
+      if (c.second) {
         auto* second = new RecordingEditor(&deleted);
         plug.AttachGraphics(second);
         expected = second;

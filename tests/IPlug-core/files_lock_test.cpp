@@ -50,18 +50,34 @@ TEST(FileLock, EveryFileIsWrittenWithTheMutexFree)
     std::function<bool(core_test::TestPlug&, const std::string&)> save;
   };
   const Case cases[] = {
-      {"program", false, [](core_test::TestPlug& p, const std::string& f) { WDL_String s(f.c_str()); return p.SaveProgramAsFXP(&s); }},
-      {"program with chunks", true, [](core_test::TestPlug& p, const std::string& f) { WDL_String s(f.c_str()); return p.SaveProgramAsFXP(&s); }},
-      {"bank", false, [](core_test::TestPlug& p, const std::string& f) { WDL_String s(f.c_str()); return p.SaveBankAsFXB(&s); }},
-      {"bank with chunks", true, [](core_test::TestPlug& p, const std::string& f) { WDL_String s(f.c_str()); return p.SaveBankAsFXB(&s); }},
-      {"preset source", false, [](core_test::TestPlug& p, const std::string& f) { return p.DumpPresetSrcCode(f.c_str(), nullptr); }},
+      {"program", false,
+       [](core_test::TestPlug& p, const std::string& f) {
+         WDL_String s(f.c_str());
+         return p.SaveProgramAsFXP(&s);
+       }},
+      {"program with chunks", true,
+       [](core_test::TestPlug& p, const std::string& f) {
+         WDL_String s(f.c_str());
+         return p.SaveProgramAsFXP(&s);
+       }},
+      {"bank", false,
+       [](core_test::TestPlug& p, const std::string& f) {
+         WDL_String s(f.c_str());
+         return p.SaveBankAsFXB(&s);
+       }},
+      {"bank with chunks", true,
+       [](core_test::TestPlug& p, const std::string& f) {
+         WDL_String s(f.c_str());
+         return p.SaveBankAsFXB(&s);
+       }},
+      {"preset source", false,
+       [](core_test::TestPlug& p, const std::string& f) { return p.DumpPresetSrcCode(f.c_str(), nullptr); }},
       {"preset blob", false, [](core_test::TestPlug& p, const std::string& f) { return p.DumpPresetBlob(f.c_str()); }},
       {"bank blob", false, [](core_test::TestPlug& p, const std::string& f) { return p.DumpBankBlob(f.c_str()) == 1; }},
   };
   char dirName[] = "/tmp/kelvo-lock-XXXXXX";
   ASSERT_NE(mkdtemp(dirName), nullptr);
-  for (const Case& c : cases)
-  {
+  for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     core_test::TestPlug plug(4, "1-1 2-2", 2, c.chunks);
     plug.InitProductParams();

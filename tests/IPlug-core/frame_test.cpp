@@ -53,8 +53,11 @@ TEST(ChannelIO, ParsingGivesLayoutsAndChannelRecords)
 TEST(ChannelIO, LegalIO)
 {
   TestPlug plug;
-  const struct { int in, out; bool legal; } cases[] = {
-      {1, 1, true}, {2, 2, true}, {1, 2, false}, {-1, 2, true}, {2, -1, true}, {-1, -1, true}, {3, 3, false}};
+  const struct
+  {
+    int in, out;
+    bool legal;
+  } cases[] = {{1, 1, true}, {2, 2, true}, {1, 2, false}, {-1, 2, true}, {2, -1, true}, {-1, -1, true}, {3, 3, false}};
   for (const auto& c : cases) EXPECT_EQ(plug.LegalIO(c.in, c.out), c.legal) << c.in << "-" << c.out;
   TestPlug none(0, nullptr, 0);
   EXPECT_FALSE(none.LegalIO(-1, -1));
@@ -146,8 +149,11 @@ TEST(Buffers, ProcessAndPassThroughOverloads)
     Op op;
     float expect0, expect1;  // first sample of outputs 0 and 1 for input 1 and host output 10
   };
-  const Case cases[] = {
-      {kProcessFloat, 2, 10}, {kAccumulate, 12, 10}, {kPassFloat, 1, 10}, {kProcessDouble, 2, 10}, {kPassDouble, 1, 10}};
+  const Case cases[] = {{kProcessFloat, 2, 10},
+                        {kAccumulate, 12, 10},
+                        {kPassFloat, 1, 10},
+                        {kProcessDouble, 2, 10},
+                        {kPassDouble, 1, 10}};
   for (const Case& c : cases) {
     TestPlug plug;
     plug.process = [](double** in, double** out, int n) {
@@ -172,11 +178,21 @@ TEST(Buffers, ProcessAndPassThroughOverloads)
       plug.AttachOutputBuffers(0, 2, outs);
     }
     switch (c.op) {
-      case kProcessFloat: plug.ProcessBuffers(0.0f, 4); break;
-      case kAccumulate: plug.ProcessBuffersAccumulating(0.0f, 4); break;
-      case kPassFloat: plug.PassThroughBuffers(0.0f, 4); break;
-      case kProcessDouble: plug.ProcessBuffers(0.0, 4); break;
-      case kPassDouble: plug.PassThroughBuffers(0.0, 4); break;
+      case kProcessFloat:
+        plug.ProcessBuffers(0.0f, 4);
+        break;
+      case kAccumulate:
+        plug.ProcessBuffersAccumulating(0.0f, 4);
+        break;
+      case kPassFloat:
+        plug.PassThroughBuffers(0.0f, 4);
+        break;
+      case kProcessDouble:
+        plug.ProcessBuffers(0.0, 4);
+        break;
+      case kPassDouble:
+        plug.PassThroughBuffers(0.0, 4);
+        break;
     }
     if (isDouble) {
       EXPECT_EQ(dout0[3], c.expect0) << c.op;
@@ -328,8 +344,9 @@ TEST(Parameters, GUIChangesAndResetReachTheHooksInOrder)
 
 TEST(Identity, NamesVersionsAndQueries)
 {
-  TestPlug plug(4, "1-1 2-2", 1, false, "A plug-in name that runs on far beyond the one hundred and twenty-seven "
-                                         "characters that the effect name field can hold, so it has to be cut short");
+  TestPlug plug(4, "1-1 2-2", 1, false,
+                "A plug-in name that runs on far beyond the one hundred and twenty-seven "
+                "characters that the effect name field can hold, so it has to be cut short");
   EXPECT_EQ(strlen(plug.GetEffectName()), 127u);
   EXPECT_STREQ(plug.GetMfrName(), "Quillmarsh");
   EXPECT_EQ(plug.GetUniqueID(), core_test::kUniqueID);

@@ -14,7 +14,11 @@ namespace {
 
 TEST(Hosts, LookUpIgnoresCaseAndTakesTheFirstTextInSearchOrder)
 {
-  const struct { const char* name; EHost host; } cases[] = {
+  const struct
+  {
+    const char* name;
+    EHost host;
+  } cases[] = {
       {"", kHostUnknown},
       {nullptr, kHostUnknown},
       {"REAPER64", kHostReaper},
@@ -35,9 +39,18 @@ TEST(Hosts, LookUpIgnoresCaseAndTakesTheFirstTextInSearchOrder)
 
 TEST(Hosts, NamesVersionsAndTrace)
 {
-  const struct { int host; const char* name; } names[] = {
-      {kHostDigitalPerformer, "DigitalPerformer"}, {kHostMelodyneStudio, "Unknown"}, {kHostSonar, "Sonar"},
-      {kHostOpenMPT, "OpenMPT"}, {kHostUnnamed10, "Unknown"}, {kHostUninit, "Unknown"}, {31, "Unknown"},
+  const struct
+  {
+    int host;
+    const char* name;
+  } names[] = {
+      {kHostDigitalPerformer, "DigitalPerformer"},
+      {kHostMelodyneStudio, "Unknown"},
+      {kHostSonar, "Sonar"},
+      {kHostOpenMPT, "OpenMPT"},
+      {kHostUnnamed10, "Unknown"},
+      {kHostUninit, "Unknown"},
+      {31, "Unknown"},
       {kHostVegas, "Vegas"},
   };
   char str[32];
@@ -88,7 +101,12 @@ TEST(Midi, BuildersAndReaders)
   EXPECT_EQ(m.ControlChange(IMidiMsg::kModWheel), -1.0);
   EXPECT_EQ(m.NoteNumber(), -1);
 
-  const struct { uint8_t status, d1, d2; IMidiMsg::EStatusMsg kind; int poly, chanAT, program; } readers[] = {
+  const struct
+  {
+    uint8_t status, d1, d2;
+    IMidiMsg::EStatusMsg kind;
+    int poly, chanAT, program;
+  } readers[] = {
       {0xA2, 40, 90, IMidiMsg::kPolyAftertouch, 90, -1, -1},
       {0xD0, 33, 0, IMidiMsg::kChannelAftertouch, -1, 33, -1},
       {0xC5, 7, 0, IMidiMsg::kProgramChange, -1, -1, 7},
@@ -109,9 +127,15 @@ TEST(Midi, BuildersAndReaders)
 
 TEST(Midi, PitchWheelIsClampedAndReadsBack)
 {
-  const struct { double value; int d1, d2; double back; } cases[] = {
-      {0.0, 0, 64, 0.0}, {1.0, 127, 127, 8191.0 / 8192.0}, {-1.0, 0, 0, -1.0},
-      {5.0, 127, 127, 8191.0 / 8192.0}, {-1e300, 0, 0, -1.0}, {0.5, 0, 96, 0.5},
+  const struct
+  {
+    double value;
+    int d1, d2;
+    double back;
+  } cases[] = {
+      {0.0, 0, 64, 0.0},    {1.0, 127, 127, 8191.0 / 8192.0},
+      {-1.0, 0, 0, -1.0},   {5.0, 127, 127, 8191.0 / 8192.0},
+      {-1e300, 0, 0, -1.0}, {0.5, 0, 96, 0.5},
   };
   for (const auto& c : cases) {
     IMidiMsg m;
@@ -125,15 +149,31 @@ TEST(Midi, PitchWheelIsClampedAndReadsBack)
 
 TEST(Midi, TextsAndSysEx)
 {
-  const struct { int kind; const char* name; } names[] = {
-      {0, "none"}, {8, "noteoff"}, {9, "noteon"}, {10, "aftertouch"}, {11, "controlchange"},
-      {12, "programchange"}, {13, "channelaftertouch"}, {14, "pitchwheel"}, {3, "unknown"}, {15, "unknown"}};
+  const struct
+  {
+    int kind;
+    const char* name;
+  } names[] = {{0, "none"},
+               {8, "noteoff"},
+               {9, "noteon"},
+               {10, "aftertouch"},
+               {11, "controlchange"},
+               {12, "programchange"},
+               {13, "channelaftertouch"},
+               {14, "pitchwheel"},
+               {3, "unknown"},
+               {15, "unknown"}};
   for (const auto& c : names) EXPECT_STREQ(IMidiMsg::StatusMsgStr((IMidiMsg::EStatusMsg)c.kind), c.name) << c.kind;
 
   const uint8_t data[] = {0xF0, 0x7E, 0x0A};
-  const struct { int bufLen, size; const uint8_t* data; const char* expect; } cases[] = {
+  const struct
+  {
+    int bufLen, size;
+    const uint8_t* data;
+    const char* expect;
+  } cases[] = {
       {7, 3, data, "F0 7E"}, {9, 3, data, "F0 7E 0A"}, {64, 3, data, "F0 7E 0A"},
-      {64, 0, data, ""}, {64, 3, nullptr, ""}, {2, 3, data, ""},
+      {64, 0, data, ""},     {64, 3, nullptr, ""},     {2, 3, data, ""},
   };
   for (const auto& c : cases) {
     char buf[64];
@@ -148,9 +188,17 @@ TEST(Midi, TextsAndSysEx)
 
 TEST(Base64, EncodesPadsAndDecodesBack)
 {
-  const struct { std::string bytes; const char* text; } cases[] = {
-      {"", ""}, {"\x01", "AQ=="}, {"\x01\x02", "AQI="}, {"\x01\x02\x03", "AQID"},
-      {"\xff\xfe\xfd\xfc", "//79/A=="}, {"Kelvo", "S2Vsdm8="},
+  const struct
+  {
+    std::string bytes;
+    const char* text;
+  } cases[] = {
+      {"", ""},
+      {"\x01", "AQ=="},
+      {"\x01\x02", "AQI="},
+      {"\x01\x02\x03", "AQID"},
+      {"\xff\xfe\xfd\xfc", "//79/A=="},
+      {"Kelvo", "S2Vsdm8="},
   };
   for (const auto& c : cases) {
     WDL_String text("old");
@@ -168,7 +216,12 @@ TEST(Base64, EncodesPadsAndDecodesBack)
 TEST(IRECT, ContainsIntersectsIntersectionAndUnion)
 {
   const IRECT empty, a(0, 0, 10, 10), b(5, 5, 15, 15), right(10, 0, 20, 10), far(30, 30, 40, 40);
-  const struct { IRECT r, o; bool intersects; IRECT common, joined; } cases[] = {
+  const struct
+  {
+    IRECT r, o;
+    bool intersects;
+    IRECT common, joined;
+  } cases[] = {
       {a, b, true, IRECT(5, 5, 10, 10), IRECT(0, 0, 15, 15)},
       {a, right, true, IRECT(10, 0, 10, 10), IRECT(0, 0, 20, 10)},  // touching on a's right side counts
       {right, a, false, IRECT(), IRECT(0, 0, 20, 10)},              // but not on its left

@@ -42,11 +42,13 @@ TEST(IParam, InitialisersSetRangeAndPrecision)
     int precision;
   };
   const Case cases[] = {
-      {"OUT", [](IParam* p) { p->InitDouble("OUT", -15, -40, 0, 0.01, "", "", 1); }, IParam::kTypeDouble, -15, -40, 0, 2},
+      {"OUT", [](IParam* p) { p->InitDouble("OUT", -15, -40, 0, 0.01, "", "", 1); }, IParam::kTypeDouble, -15, -40, 0,
+       2},
       {"step 0.1", [](IParam* p) { p->InitDouble("x", 0, 0, 1, 0.1); }, IParam::kTypeDouble, 0, 0, 1, 1},
       {"step 1", [](IParam* p) { p->InitDouble("x", 0, 0, 10, 1); }, IParam::kTypeDouble, 0, 0, 10, 0},
       {"step 1e-9", [](IParam* p) { p->InitDouble("x", 0, 0, 1, 1e-9); }, IParam::kTypeDouble, 0, 0, 1, 6},
-      {"max below min + step", [](IParam* p) { p->InitDouble("x", 0, 0, 0.001, 0.5); }, IParam::kTypeDouble, 0, 0, 0.5, 1},
+      {"max below min + step", [](IParam* p) { p->InitDouble("x", 0, 0, 0.001, 0.5); }, IParam::kTypeDouble, 0, 0, 0.5,
+       1},
       {"Bypass", [](IParam* p) { p->InitInt("Bypass", 0, 0, 1, "", ""); }, IParam::kTypeInt, 0, 0, 1, 0},
       {"int min 5 max 5", [](IParam* p) { p->InitInt("x", 5, 5, 5); }, IParam::kTypeInt, 5, 5, 6, 0},
       {"enum of 1", [](IParam* p) { p->InitEnum("x", 0, 1); }, IParam::kTypeEnum, 0, 0, 1, 0},
@@ -87,9 +89,8 @@ TEST(IParam, SetNormalizedRoundsNonDoublesAndCapsAtMax)
     double shape, n, expect;
   };
   const Case cases[] = {
-      {true, 1, 0.4, 0}, {true, 1, 0.6, 1}, {true, 1, 0.5, 1},
-      {false, 1, 1.2, 1}, {false, 1, -0.2, -0.2}, {false, 1, 0.25, 0.25},
-      {false, 2, 0.5, 0.25},
+      {true, 1, 0.4, 0},      {true, 1, 0.6, 1},      {true, 1, 0.5, 1},     {false, 1, 1.2, 1},
+      {false, 1, -0.2, -0.2}, {false, 1, 0.25, 0.25}, {false, 2, 0.5, 0.25},
   };
   for (const Case& c : cases) {
     IParam p;
@@ -147,11 +148,10 @@ TEST(IParam, DisplayTexts)
     const char* expect;
   };
   const Case cases[] = {
-      {&out, -15, false, true, "-15.00"},   {&out, 0.5, true, true, "-20.00"},
-      {&bypass, 1, false, true, "1"},       {&bypass, 0.9, false, true, "0"},
-      {&onOff, 1, false, true, "on"},       {&onOff, 0, false, true, "off"},
-      {&onOff, 1, false, false, "1"},       {&onOff, 1, true, true, "on"},
-      {&negated, 3, false, true, "-3.0"},   {&wide, 1e12, false, true, "2147483647"},
+      {&out, -15, false, true, "-15.00"},       {&out, 0.5, true, true, "-20.00"}, {&bypass, 1, false, true, "1"},
+      {&bypass, 0.9, false, true, "0"},         {&onOff, 1, false, true, "on"},    {&onOff, 0, false, true, "off"},
+      {&onOff, 1, false, false, "1"},           {&onOff, 1, true, true, "on"},     {&negated, 3, false, true, "-3.0"},
+      {&wide, 1e12, false, true, "2147483647"},
   };
   for (const Case& c : cases) EXPECT_EQ(Display(*c.p, c.v, c.normalized, c.withTexts), c.expect) << c.expect;
 
@@ -226,8 +226,7 @@ TEST(IParam, TextToValueUnderBothRules)
       {"negated display", &negated, "4.5", true, -4.5, true, -4.5},
       {"enum, null text", &mode, nullptr, false, 0, true, 0},
   };
-  for (const Case& c : cases)
-  {
+  for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     double v = 99.0;
     EXPECT_EQ(c.param->ValueFromText(c.text, host, &v), c.hostGives);

@@ -11,10 +11,7 @@
 namespace {
 using core_test::TestPlug;
 
-std::vector<uint8_t> Bytes(const ByteChunk& c)
-{
-  return std::vector<uint8_t>(c.GetBytes(), c.GetBytes() + c.Size());
-}
+std::vector<uint8_t> Bytes(const ByteChunk& c) { return std::vector<uint8_t>(c.GetBytes(), c.GetBytes() + c.Size()); }
 
 std::vector<double> Doubles(const ByteChunk& c)
 {
@@ -38,7 +35,8 @@ TEST(ByteChunk, LittleEndianValuesWithoutPadding)
   c.AppendValue(1.0);
   c.AppendString("ab");
   c.AppendString(nullptr);
-  EXPECT_EQ(Bytes(c), std::vector<uint8_t>({4, 3, 2, 1, 1, 0, 0, 0, 0, 0, 0, 0xF0, 0x3F, 2, 0, 0, 0, 'a', 'b', 0, 0, 0, 0}));
+  EXPECT_EQ(Bytes(c),
+            std::vector<uint8_t>({4, 3, 2, 1, 1, 0, 0, 0, 0, 0, 0, 0xF0, 0x3F, 2, 0, 0, 0, 'a', 'b', 0, 0, 0, 0}));
 
   int i = 0;
   bool b = false;
@@ -149,10 +147,8 @@ TEST(State, CompareStateNarrowsToFloat)
     bool equal;
   };
   const Case cases[] = {
-      {{-15.0, 0.7, 0.3, 0.0}, 0, true},
-      {{-15.0, 0.7 + 4e-6, 0.3 - 4e-6, 0.0}, 0, true},
-      {{-15.0, 0.7 + 2e-5, 0.3, 0.0}, 0, false},
-      {{9.0, -15.0, 0.7, 0.3, 0.0}, 1, true},
+      {{-15.0, 0.7, 0.3, 0.0}, 0, true},         {{-15.0, 0.7 + 4e-6, 0.3 - 4e-6, 0.0}, 0, true},
+      {{-15.0, 0.7 + 2e-5, 0.3, 0.0}, 0, false}, {{9.0, -15.0, 0.7, 0.3, 0.0}, 1, true},
       {{-15.0, 0.7, 0.3, 1.0}, 0, false},
   };
   for (const Case& c : cases) {
@@ -222,10 +218,10 @@ TEST(Presets, BlobSizesAndEnsureDefault)
     std::vector<uint8_t> expect;
   };
   const Case cases[] = {
-      {"AQID", 5, {1, 2, 3, 0, 0}},     // shorter than the chunk: zeros follow
-      {"AQIDBAUG", 2, {1, 2}},          // longer: cut to the chunk
-      {"AQ==", 3, {1, 0, 0}},           // padding stops decoding
-      {"AQ*D", 2, {1, 0}},              // so does anything outside the alphabet
+      {"AQID", 5, {1, 2, 3, 0, 0}},  // shorter than the chunk: zeros follow
+      {"AQIDBAUG", 2, {1, 2}},       // longer: cut to the chunk
+      {"AQ==", 3, {1, 0, 0}},        // padding stops decoding
+      {"AQ*D", 2, {1, 0}},           // so does anything outside the alphabet
       {"", 0, {}},
   };
   for (const Case& c : cases) {

@@ -17,13 +17,16 @@ LICE_MemBitmap* Strip(int w, int h, int n, bool horizontal)
   LICE_MemBitmap* b = new LICE_MemBitmap(horizontal ? w * n : w, horizontal ? h : h * n);
   for (int k = 0; k < n; ++k) {
     const LICE_pixel px = LICE_RGBA(k, k, k, 255);
-    if (horizontal) LICE_FillRect(b, k * w, 0, w, h, px, 1.0f, LICE_BLIT_MODE_COPY);
-    else LICE_FillRect(b, 0, k * h, w, h, px, 1.0f, LICE_BLIT_MODE_COPY);
+    if (horizontal)
+      LICE_FillRect(b, k * w, 0, w, h, px, 1.0f, LICE_BLIT_MODE_COPY);
+    else
+      LICE_FillRect(b, 0, k * h, w, h, px, 1.0f, LICE_BLIT_MODE_COPY);
   }
   return b;
 }
 
-struct Canvas {
+struct Canvas
+{
   Canvas() : g(&plug, 200, 200) { g.PrepDraw(); }
   void SetDrawRect(IRECT r) { g.SetDrawRectForTest(r); }
   TestPlug plug;
@@ -36,7 +39,10 @@ TEST(Drawing, FrameSelectionOfStrips)
   c.SetDrawRect(IRECT(0, 0, 200, 200));
   LICE_MemBitmap* vertical = Strip(48, 48, 31, false);  // 48 x 1488
   IBitmap knob(vertical, 48, 1488, 31, false);
-  struct { int state, grey; } cases[] = {{1, 0}, {2, 1}, {16, 15}, {31, 30}, {0, 0}, {40, 30}};
+  struct
+  {
+    int state, grey;
+  } cases[] = {{1, 0}, {2, 1}, {16, 15}, {31, 30}, {0, 0}, {40, 30}};
   for (auto& t : cases) {
     IRECT dest(10, 10, 58, 58);
     if (t.state == 40) continue;  // beyond the strip the source lies outside the picture: clipped
@@ -71,9 +77,16 @@ TEST(Drawing, BlitsAreClippedToTheDrawRectangleWithShiftedSource)
 
 TEST(Drawing, BlendMethodsMapToModeWords)
 {
-  struct { int method; int mode; } cases[] = {
-      {IChannelBlend::kBlendNone, 0x10000}, {IChannelBlend::kBlendClobber, 0}, {IChannelBlend::kBlendAdd, 0x10001},
-      {IChannelBlend::kBlendColorDodge, 0x10002}, {7, 0x10000}, {-1, 0x10000}};
+  struct
+  {
+    int method;
+    int mode;
+  } cases[] = {{IChannelBlend::kBlendNone, 0x10000},
+               {IChannelBlend::kBlendClobber, 0},
+               {IChannelBlend::kBlendAdd, 0x10001},
+               {IChannelBlend::kBlendColorDodge, 0x10002},
+               {7, 0x10000},
+               {-1, 0x10000}};
   for (auto& t : cases) EXPECT_EQ(IChannelBlend(t.method).ModeWord(), t.mode) << t.method;
 
   // Clobber at weight 0.5 ignores the source alpha and mixes half and half.
@@ -134,7 +147,7 @@ TEST(Drawing, PictureCacheIdentityRetainAndRelease)
   g.ReleaseBitmap(&one);  // the first entry goes; the retained one still holds the pixels
   EXPECT_EQ(s_bitmapCache.Count(), before + 1);
   EXPECT_EQ(one.mData->getWidth(), 16);  // still readable (the sanitizer run checks)
-  g.ReleaseBitmap(&one);  // the last holder: now the pixels go
+  g.ReleaseBitmap(&one);                 // the last holder: now the pixels go
   EXPECT_EQ(s_bitmapCache.Count(), before);
 
   IBitmap missing = g.LoadIBitmap(999, "missing.png", 2);
@@ -235,7 +248,8 @@ TEST(Drawing, OpaquePicturesDrawAsTheirSourceAlphaBlit)
   EXPECT_FALSE(c.g.CropBitmap(&seeThrough, &whole).mOpaque);
   delete holed;
 
-  struct {
+  struct
+  {
     const char* name;
     IChannelBlend blend;
   } cases[] = {

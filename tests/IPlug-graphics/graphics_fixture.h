@@ -18,7 +18,8 @@ class TestPlug : public IPlugBase
 {
 public:
   TestPlug()
-      : IPlugBase(4, "1-1 2-2", 1, "Test", "Test", "Tester", 0x10000, 0x54737431, 0x54737472, 0, false, true, false, kAPIAU)
+      : IPlugBase(4, "1-1 2-2", 1, "Test", "Test", "Tester", 0x10000, 0x54737431, 0x54737472, 0, false, true, false,
+                  kAPIAU)
   {
   }
   void BeginInformHostOfParamChange(int idx) override { gestures.push_back("begin " + std::to_string(idx)); }
@@ -58,7 +59,10 @@ public:
     menu->SetChosenItemIdx(menuChoice);
     return menu;
   }
-  void CreateTextEntry(IControl*, IText*, IRECT*, const char* str, IParam*) override { entries.push_back(str ? str : ""); }
+  void CreateTextEntry(IControl*, IText*, IRECT*, const char* str, IParam*) override
+  {
+    entries.push_back(str ? str : "");
+  }
   void HostPath(WDL_String* p) override { p->Set("/host"); }
   void PluginPath(WDL_String* p) override { p->Set("/plugin/"); }
   void DesktopPath(WDL_String* p) override { p->Set("/desktop"); }

@@ -20,18 +20,38 @@ using kelvo_test::TestPlug;
 class ProbeControl : public IControl
 {
 public:
-  ProbeControl(IPlugBase* plug, IRECT r, int param, IColor color = COLOR_RED) : IControl(plug, r, param), mColor(color) {}
+  ProbeControl(IPlugBase* plug, IRECT r, int param, IColor color = COLOR_RED) : IControl(plug, r, param), mColor(color)
+  {
+  }
   bool Draw(IGraphics* g) override
   {
     ++draws;
     return g->FillIRect(&mColor, &mRECT, nullptr);
   }
-  void OnMouseDown(int x, int y, IMouseMod* m) override { log.push_back("down " + std::to_string(x) + "," + std::to_string(y)); IControl::OnMouseDown(x, y, m); }
-  void OnMouseUp(int x, int y, IMouseMod*) override { log.push_back("up " + std::to_string(x) + "," + std::to_string(y)); }
-  void OnMouseDrag(int, int, int dX, int dY, IMouseMod*) override { log.push_back("drag " + std::to_string(dX) + "," + std::to_string(dY)); }
-  void OnMouseDblClick(int x, int y, IMouseMod* m) override { log.push_back("dbl"); IControl::OnMouseDblClick(x, y, m); }
+  void OnMouseDown(int x, int y, IMouseMod* m) override
+  {
+    log.push_back("down " + std::to_string(x) + "," + std::to_string(y));
+    IControl::OnMouseDown(x, y, m);
+  }
+  void OnMouseUp(int x, int y, IMouseMod*) override
+  {
+    log.push_back("up " + std::to_string(x) + "," + std::to_string(y));
+  }
+  void OnMouseDrag(int, int, int dX, int dY, IMouseMod*) override
+  {
+    log.push_back("drag " + std::to_string(dX) + "," + std::to_string(dY));
+  }
+  void OnMouseDblClick(int x, int y, IMouseMod* m) override
+  {
+    log.push_back("dbl");
+    IControl::OnMouseDblClick(x, y, m);
+  }
   void OnMouseWheel(int, int, IMouseMod*, int d) override { log.push_back("wheel " + std::to_string(d)); }
-  bool OnKeyDown(int, int, int key) override { log.push_back("key " + std::to_string(key)); return true; }
+  bool OnKeyDown(int, int, int key) override
+  {
+    log.push_back("key " + std::to_string(key));
+    return true;
+  }
   void OnMouseOver(int, int, IMouseMod*) override { log.push_back("over"); }
   void OnMouseOut() override { log.push_back("out"); }
   std::vector<std::string> log;
@@ -39,7 +59,8 @@ public:
   IColor mColor;
 };
 
-struct Editor {
+struct Editor
+{
   Editor() : plug(), gui(new RecordingGraphics(&plug, 100, 80)) {}
   void Attach() { plug.AttachGraphics(gui); }
   ProbeControl* Add(IRECT r, int param = -1, IColor c = COLOR_RED)
@@ -196,8 +217,8 @@ TEST(GraphicsCore, NonStrictRedrawsNeighboursClippedToTheDirtyControl)
   const int bgDraws = bg->draws, farDraws = far->draws;
   a->SetDirty(false);
   e.gui->Draw(&all);
-  EXPECT_EQ(bg->draws, bgDraws + 1);   // neighbours under the dirty control
-  EXPECT_EQ(far->draws, farDraws);     // not the far one
+  EXPECT_EQ(bg->draws, bgDraws + 1);  // neighbours under the dirty control
+  EXPECT_EQ(far->draws, farDraws);    // not the far one
   EXPECT_FALSE(a->IsDirty());
   EXPECT_EQ(e.gui->GetDrawRECT(), IRECT(10, 10, 30, 30));
   EXPECT_EQ(e.gui->GetPoint(25, 25), COLOR_GREEN);  // b still paints over a inside a's rectangle

@@ -67,8 +67,8 @@ struct StateStore
   };
   std::map<uint32_t, Value> values;
 
-  static LV2_State_Status Store(LV2_State_Handle handle, uint32_t key, const void* value, size_t size,
-                                uint32_t type, uint32_t flags)
+  static LV2_State_Status Store(LV2_State_Handle handle, uint32_t key, const void* value, size_t size, uint32_t type,
+                                uint32_t flags)
   {
     auto* self = static_cast<StateStore*>(handle);
     const auto* p = static_cast<const uint8_t*>(value);
@@ -76,8 +76,7 @@ struct StateStore
     return LV2_STATE_SUCCESS;
   }
 
-  static const void* Retrieve(LV2_State_Handle handle, uint32_t key, size_t* size, uint32_t* type,
-                              uint32_t* flags)
+  static const void* Retrieve(LV2_State_Handle handle, uint32_t key, size_t* size, uint32_t* type, uint32_t* flags)
   {
     auto* self = static_cast<StateStore*>(handle);
     auto it = self->values.find(key);

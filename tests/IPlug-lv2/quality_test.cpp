@@ -21,8 +21,8 @@ class TestQuality : public IPlugLV2
 {
 public:
   explicit TestQuality(const IPlugInstanceInfo& info)
-      : IPlugLV2(info, kNumParams, "1-1 2-2", 0, "Test Quality", "", "Test Maker", 0x10000, 0x54517561, 0x54657374,
-                 0, false, false, false, 0)
+      : IPlugLV2(info, kNumParams, "1-1 2-2", 0, "Test Quality", "", "Test Maker", 0x10000, 0x54517561, 0x54657374, 0,
+                 false, false, false, 0)
   {
     GetParam(kGain)->InitDouble("Gain", 1.0, 0.0, 2.0, 0.01, "");
   }
@@ -44,8 +44,7 @@ public:
     const double gain = GetParam(kGain)->Value() * (1.0 + mQuality / 1000.0);
     const int latency = GetLatency();
     for (int c = 0; c < 2; ++c)
-      for (int i = 0; i < n; ++i)
-      {
+      for (int i = 0; i < n; ++i) {
         double* line = mLine[c];
         for (int k = kMaxDelay - 1; k > 0; --k) line[k] = line[k - 1];
         line[0] = in[c][i];
@@ -94,8 +93,7 @@ struct Instance
   // Runs n frames of a ramp from start; the buffers are sized before the run.
   void Run(uint32_t n, float start = 0.1f)
   {
-    for (int c = 0; c < 2; ++c)
-    {
+    for (int c = 0; c < 2; ++c) {
       in[c].resize(n);
       out[c].assign(n, -7.0f);
       for (uint32_t i = 0; i < n; ++i) in[c][i] = start + (float)(i + 100 * c) * 1e-3f;
@@ -125,8 +123,7 @@ TEST(LV2Quality, TheQualityAndLatencyPortsComeAfterTheAudioPorts)
       {kLatencyPort, IPlugLV2::kPortLatency, "latency", "Latency"},
       {kNumPorts, IPlugLV2::kPortNone, "", ""},
   };
-  for (const auto& c : cases)
-  {
+  for (const auto& c : cases) {
     int idx;
     EXPECT_EQ(inst.Plug()->PortKind(c.port, &idx), c.kind) << c.port;
     EXPECT_STREQ(inst.Plug()->PortSymbol(c.port), c.symbol) << c.port;
@@ -140,10 +137,9 @@ TEST(LV2Quality, ThePortValueIsRoundedAndClampedIntoTheQualityRange)
   {
     float value;
     int quality;
-  } cases[] = {{0.0f, 0}, {63.4f, 63}, {63.6f, 64}, {64.0f, 64}, {126.0f, 126}, {127.0f, 127},
-               {500.0f, 127}, {-3.0f, 0}, {INFINITY, 127}, {-INFINITY, 0}};
-  for (const auto& c : cases)
-  {
+  } cases[] = {{0.0f, 0},     {63.4f, 63},   {63.6f, 64}, {64.0f, 64},     {126.0f, 126},
+               {127.0f, 127}, {500.0f, 127}, {-3.0f, 0},  {INFINITY, 127}, {-INFINITY, 0}};
+  for (const auto& c : cases) {
     Instance inst;
     inst.quality = 100.0f;
     inst.Run(4);
@@ -170,8 +166,7 @@ TEST(LV2Quality, AQualityIsAppliedOnceAndANaNLeavesThePreviousOne)
 
 TEST(LV2Quality, AQualityThroughThePortSoundsAsTheSameQualitySetDirectly)
 {
-  for (int quality : {0, 63, 64, 100, 127})
-  {
+  for (int quality : {0, 63, 64, 100, 127}) {
     Instance byPort, direct(false);
     byPort.quality = (float)quality;
     ASSERT_TRUE(direct.Plug()->SetRenderQuality(quality));
@@ -194,8 +189,7 @@ TEST(LV2Quality, ChangingTheQualityInRunAllocatesNothing)
   Instance inst;
   inst.Run(4096);  // buffers sized outside the count
   core_test::StartCountingAllocations();
-  for (float quality : {64.0f, 127.0f, 0.0f, 127.0f, 90.0f})
-  {
+  for (float quality : {64.0f, 127.0f, 0.0f, 127.0f, 90.0f}) {
     inst.quality = quality;
     inst.d->run(inst.h, 4096);
     EXPECT_EQ(inst.latency, (float)TestQuality::LatencyOf((int)quality));

@@ -85,8 +85,7 @@ TEST(LV2Turtle, TextIsEscapedAndFilesAreWrittenWholeOrNotAtAll)
   char dir[] = "/tmp/lv2-ttl-XXXXXX";
   ASSERT_NE(mkdtemp(dir), nullptr);
   EXPECT_TRUE(WriteLV2Bundle(dir, options, text, &error)) << error;
-  for (const char* name : {"manifest.ttl", "TestGain.ttl", "presets.ttl"})
-  {
+  for (const char* name : {"manifest.ttl", "TestGain.ttl", "presets.ttl"}) {
     const std::string path = std::string(dir) + "/" + name;
     FILE* f = fopen(path.c_str(), "rb");
     ASSERT_NE(f, nullptr) << name;

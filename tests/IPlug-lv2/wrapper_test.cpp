@@ -49,10 +49,7 @@ public:
       for (int i = 0; i < n; ++i) out[c][i] = in[c][i] * gain + offset;
     frames += n;
   }
-  bool SerializeState(ByteChunk* pChunk) override
-  {
-    return SerializeParams(pChunk) && pChunk->AppendValue(frames);
-  }
+  bool SerializeState(ByteChunk* pChunk) override { return SerializeParams(pChunk) && pChunk->AppendValue(frames); }
   int UnserializeState(ByteChunk* pChunk, int pos) override
   {
     pos = UnserializeParams(pChunk, pos);
@@ -99,14 +96,12 @@ struct Instance
   // Fills the inputs with a ramp from start, connects everything and runs n frames.
   void Run(uint32_t n, float start = 0.0f)
   {
-    for (size_t c = 0; c < in.size(); ++c)
-    {
+    for (size_t c = 0; c < in.size(); ++c) {
       in[c].resize(n);
       for (uint32_t i = 0; i < n; ++i) in[c][i] = start + (float)(i + c * 1000) * 1e-4f;
       d->connect_port(h, kNumParams + c, in[c].data());
     }
-    for (size_t c = 0; c < out.size(); ++c)
-    {
+    for (size_t c = 0; c < out.size(); ++c) {
       out[c].assign(n, -7.0f);
       d->connect_port(h, kNumParams + in.size() + c, out[c].data());
     }
@@ -128,8 +123,7 @@ TEST(LV2Descriptors, OnePluginPerLayoutTheWidestUnderTheProductURI)
       {1, "urn:test:gain#mono", "Test Gain (mono)", 1, 1},
       {2, "urn:test:gain#1in2out", "Test Gain (1in2out)", 1, 2},
   };
-  for (const Case& c : cases)
-  {
+  for (const Case& c : cases) {
     SCOPED_TRACE(c.uri);
     const LV2_Descriptor* d = lv2_descriptor(c.index);
     ASSERT_NE(d, nullptr);
@@ -171,11 +165,10 @@ TEST(LV2Instantiate, NoFeaturesAtAllIsEnoughAndABadRateIsRefused)
     double rate;
     bool made;
   } cases[] = {
-      {nullptr, 44100.0, true}, {none, 96000.0, true}, {nullptr, 0.0, false},
+      {nullptr, 44100.0, true},   {none, 96000.0, true}, {nullptr, 0.0, false},
       {nullptr, -48000.0, false}, {nullptr, NAN, false}, {nullptr, INFINITY, false},
   };
-  for (const Case& c : cases)
-  {
+  for (const Case& c : cases) {
     SCOPED_TRACE(c.rate);
     Instance inst(0, c.features, c.rate);
     EXPECT_EQ(inst.h != nullptr, c.made);
@@ -206,8 +199,7 @@ TEST(LV2Instantiate, TheBlockSizeComesFromAUsableMaximumBlockLength)
       {64, LV2_ATOM__Float, 4, IPlugLV2::kDefaultBlockSize},
       {64, LV2_ATOM__Int, 8, IPlugLV2::kDefaultBlockSize},
   };
-  for (const Case& c : cases)
-  {
+  for (const Case& c : cases) {
     SCOPED_TRACE(c.frames);
     UridMap map;
     BlockLengthOption option(map, c.frames, c.type, c.size);
@@ -229,8 +221,7 @@ TEST(LV2Run, AnyFrameCountIsProcessedInPiecesOfAtMostTheBlockSize)
   UridMap map;
   BlockLengthOption option(map, 256);
   const LV2_Feature* features[] = {map.Feature(), option.Feature(), nullptr};
-  for (uint32_t n : {1u, 7u, 255u, 256u, 257u, 1000u, 8192u})
-  {
+  for (uint32_t n : {1u, 7u, 255u, 256u, 257u, 1000u, 8192u}) {
     SCOPED_TRACE(n);
     Instance inst(0, features);
     inst.controls[kGain] = 0.5f;
@@ -261,17 +252,16 @@ TEST(LV2Run, ControlsAreAppliedBeforeTheFramesAndOnlyWhenTheyChange)
     double applied;  // the parameter's value afterwards
     int newChanges;  // OnParamChange calls in this run
   } steps[] = {
-      {1.0f, 1.0, 3},    // the first run applies every connected control
-      {1.0f, 1.0, 0},    // unchanged: nothing
-      {0.5f, 0.5, 1},    // changed: before this run's frames
-      {5.0f, 2.0, 1},    // above the range: clamped
-      {-1.0f, 0.0, 1},   // below: clamped
-      {NAN, 0.0, 0},     // not a number: refused
+      {1.0f, 1.0, 3},   // the first run applies every connected control
+      {1.0f, 1.0, 0},   // unchanged: nothing
+      {0.5f, 0.5, 1},   // changed: before this run's frames
+      {5.0f, 2.0, 1},   // above the range: clamped
+      {-1.0f, 0.0, 1},  // below: clamped
+      {NAN, 0.0, 0},    // not a number: refused
       {0.75f, 0.75, 1},
   };
   Instance inst(1, nullptr);
-  for (const Step& s : steps)
-  {
+  for (const Step& s : steps) {
     SCOPED_TRACE(s.gain);
     const int before = inst.Plug()->changes;
     inst.controls[kGain] = s.gain;
@@ -329,15 +319,13 @@ TEST(LV2Run, ActivateDeactivateAndRunAllocateNothing)
   inst.in[1].resize(4096);
   inst.out[0].resize(4096);
   inst.out[1].resize(4096);
-  for (int c = 0; c < 2; ++c)
-  {
+  for (int c = 0; c < 2; ++c) {
     inst.d->connect_port(inst.h, kNumParams + c, inst.in[c].data());
     inst.d->connect_port(inst.h, kNumParams + 2 + c, inst.out[c].data());
   }
   core_test::StartCountingAllocations();
   inst.d->activate(inst.h);
-  for (uint32_t n : {1u, 128u, 4096u})
-  {
+  for (uint32_t n : {1u, 128u, 4096u}) {
     inst.controls[kGain] = (float)n / 4096.0f;
     inst.d->run(inst.h, n);
   }
@@ -417,7 +405,8 @@ TEST(LV2State, ARefusedStateChangesNothing)
   } cases[] = {
       {"no data", [&](StateStore* s) { s->values.erase(map("urn:test:gain#state")); }, LV2_STATE_ERR_NO_PROPERTY},
       {"no version", [&](StateStore* s) { s->values.erase(map("urn:test:gain#version")); }, LV2_STATE_ERR_NO_PROPERTY},
-      {"no preset name", [&](StateStore* s) { s->values.erase(map("urn:test:gain#preset")); }, LV2_STATE_ERR_NO_PROPERTY},
+      {"no preset name", [&](StateStore* s) { s->values.erase(map("urn:test:gain#preset")); },
+       LV2_STATE_ERR_NO_PROPERTY},
       {"data of another type", [&](StateStore* s) { s->values[map("urn:test:gain#state")].type = map(LV2_ATOM__Int); },
        LV2_STATE_ERR_BAD_TYPE},
       {"data one byte short", [&](StateStore* s) { s->values[map("urn:test:gain#state")].bytes.pop_back(); },
@@ -426,18 +415,19 @@ TEST(LV2State, ARefusedStateChangesNothing)
        LV2_STATE_ERR_BAD_TYPE},
       {"empty data", [&](StateStore* s) { s->values[map("urn:test:gain#state")].bytes.clear(); },
        LV2_STATE_ERR_BAD_TYPE},
-      {"a version as a float", [&](StateStore* s) { s->values[map("urn:test:gain#version")].type = map(LV2_ATOM__Float); },
+      {"a version as a float",
+       [&](StateStore* s) { s->values[map("urn:test:gain#version")].type = map(LV2_ATOM__Float); },
        LV2_STATE_ERR_BAD_TYPE},
       {"a version of 8 bytes", [&](StateStore* s) { s->values[map("urn:test:gain#version")].bytes.resize(8); },
        LV2_STATE_ERR_BAD_TYPE},
       {"a name without its end", [&](StateStore* s) { s->values[map("urn:test:gain#preset")].bytes.back() = 'x'; },
        LV2_STATE_ERR_BAD_TYPE},
-      {"another plug-in", [&](StateStore* s) { setInt(s, "urn:test:gain#uniqueID", kUniqueID + 1); }, LV2_STATE_ERR_UNKNOWN},
+      {"another plug-in", [&](StateStore* s) { setInt(s, "urn:test:gain#uniqueID", kUniqueID + 1); },
+       LV2_STATE_ERR_UNKNOWN},
       {"another maker", [&](StateStore* s) { setInt(s, "urn:test:gain#manufacturer", 0); }, LV2_STATE_ERR_UNKNOWN},
       {"a later version", [&](StateStore* s) { setInt(s, "urn:test:gain#version", 0x10204); }, LV2_STATE_ERR_UNKNOWN},
   };
-  for (const Case& c : cases)
-  {
+  for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     Instance target(1, features);
     target.controls[kGain] = 1.75f;

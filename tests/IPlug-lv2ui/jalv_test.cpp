@@ -129,10 +129,7 @@ bool PortValue(const std::string& stateFile, const std::string& symbol, double* 
   return true;
 }
 
-bool HaveTools()
-{
-  return std::system("command -v jalv.gtk3 jackd jack_wait xdotool > /dev/null 2>&1") == 0;
-}
+bool HaveTools() { return std::system("command -v jalv.gtk3 jackd jack_wait xdotool > /dev/null 2>&1") == 0; }
 
 TEST(KelvoInJalv, EmbedsShowsTheEditorAndADragReachesTheHost)
 {
@@ -168,8 +165,8 @@ TEST(KelvoInJalv, EmbedsShowsTheEditorAndADragReachesTheHost)
                               [&](Window w) {
                                 XWindowAttributes a;
                                 return XGetWindowAttributes(d, w, &a) && a.width == kEditorWidth &&
-                                       a.height == kEditorHeight && a.map_state == IsViewable && WindowName(d, w).empty() &&
-                                       w != top;
+                                       a.height == kEditorHeight && a.map_state == IsViewable &&
+                                       WindowName(d, w).empty() && w != top;
                               })
                  : 0;
         // Ours, not one of jalv's own widgets: a window with no class hint.
@@ -216,19 +213,22 @@ TEST(KelvoInJalv, EmbedsShowsTheEditorAndADragReachesTheHost)
                                  " sleep 0.1 mousedown 1"),
             0);
   for (int moved = 4; moved <= 40; moved += 4)
-    Xdotool(display, "mousemove --window " + win + " " + std::to_string(x) + " " + std::to_string(y - moved) + " sleep 0.04");
+    Xdotool(display,
+            "mousemove --window " + win + " " + std::to_string(x) + " " + std::to_string(y - moved) + " sleep 0.04");
   Xdotool(display, "sleep 0.1 mouseup 1 sleep 0.3");
 
   // jalv saves its state (File > Save, a folder name, Return); OUT's value is in it. Without a
   // window manager the menu is opened with the mouse: the main window has no keyboard focus.
   const std::string saved = dir + "/saved";
   Window dialog = 0;
-  Xdotool(display, "mousemove --window " + std::to_string(top) + " 15 12 click 1 sleep 0.4 mousemove_relative 25 26 click 1");
+  Xdotool(display,
+          "mousemove --window " + std::to_string(top) + " 15 12 click 1 sleep 0.4 mousemove_relative 25 26 click 1");
   const bool opened = WaitFor([&] { return (dialog = TopLevelNamed(d, "Save State")) != 0; }, 5000);
   ASSERT_TRUE(opened) << "no save dialog";
   usleep(300000);
   Xdotool(display, "windowraise " + std::to_string(dialog) + " windowmove " + std::to_string(dialog) +
-                       " 0 0 windowfocus --sync " + std::to_string(dialog) + " sleep 0.3 key ctrl+a BackSpace sleep 0.2");
+                       " 0 0 windowfocus --sync " + std::to_string(dialog) +
+                       " sleep 0.3 key ctrl+a BackSpace sleep 0.2");
   Xdotool(display, "type --delay 40 " + saved);
   Xdotool(display, "sleep 0.3 key Return");
   double out = 0;

@@ -32,10 +32,7 @@ inline std::string BuildDir()
   return dir ? dir : ".";
 }
 
-inline std::string LV2Bundle()
-{
-  return BuildDir() + "/Kelvo.lv2/";
-}
+inline std::string LV2Bundle() { return BuildDir() + "/Kelvo.lv2/"; }
 
 constexpr const char* kPluginURI = "https://quillmarsh.com/plugins/kelvo";
 constexpr const char* kUIURI = "https://quillmarsh.com/plugins/kelvo#ui";
@@ -49,8 +46,10 @@ inline const LV2UI_Descriptor* KelvoUIDescriptor()
   return entry ? entry(0) : nullptr;
 }
 
-struct UIHost {
-  struct Write {
+struct UIHost
+{
+  struct Write
+  {
     uint32_t port;
     float value;
   };
@@ -118,7 +117,8 @@ struct UIHost {
 
   static void WriteFn(LV2UI_Controller c, uint32_t port, uint32_t size, uint32_t protocol, const void* buffer)
   {
-    if (size == sizeof(float) && protocol == 0) static_cast<UIHost*>(c)->writes.push_back({port, *static_cast<const float*>(buffer)});
+    if (size == sizeof(float) && protocol == 0)
+      static_cast<UIHost*>(c)->writes.push_back({port, *static_cast<const float*>(buffer)});
   }
 
   Display* display = nullptr;

@@ -19,8 +19,8 @@
 namespace kelvo_test {
 namespace {
 
-#define NEED_UI()                                                          \
-  if (!SharedXvfb()) GTEST_SKIP() << "no Xvfb";                            \
+#define NEED_UI()                               \
+  if (!SharedXvfb()) GTEST_SKIP() << "no Xvfb"; \
   ASSERT_NE(KelvoUIDescriptor(), nullptr) << "Kelvo.lv2/KelvoUI.so not built"
 
 enum { kOutPort = 0, kBypassPort = 3 };
@@ -93,7 +93,8 @@ TEST(KelvoLV2UI, DescriptorAndRefusals)
 TEST(KelvoLV2UI, EmbedsInTheParentAndTellsItsSize)
 {
   NEED_UI();
-  const struct {
+  const struct
+  {
     const char* name;
     const char* plugin;
     bool parent, resize;
@@ -135,8 +136,8 @@ TEST(KelvoLV2UI, PortEventsMoveTheControls)
   host.PortEvent(kOutPort, -3.0f);
   host.PortEvent(2, 0.9f);
   host.PortEvent(kBypassPort, 1.0f);
-  host.PortEvent(7, 0.5f);                                    // an audio port: ignored
-  host.desc->port_event(host.handle, kOutPort, 8, 0, "\0\0"); // a size that is no float: ignored
+  host.PortEvent(7, 0.5f);                                     // an audio port: ignored
+  host.desc->port_event(host.handle, kOutPort, 8, 0, "\0\0");  // a size that is no float: ignored
   host.IdleFor(150);
   EXPECT_EQ(CountDifferingPixels(host.display, host.UIWindow(), want.get(), kEditorWidth, kEditorHeight), 0);
   EXPECT_TRUE(host.writes.empty());
@@ -171,7 +172,8 @@ TEST(KelvoLV2UI, TurningAKnobWritesItsPort)
     for (size_t i = 1; i < host.writes.size(); ++i) EXPECT_GT(host.writes[i].value, host.writes[i - 1].value);
     // 40 pixels up with gearing 4 on a knob kh high: 10 / kh of the 40 dB range.
     EXPECT_NEAR(host.writes.back().value, -15.0 + 40.0 * 10.0 / kh, 1e-3);
-    const std::vector<std::string> gestures = touch ? std::vector<std::string>{"0 on", "0 off"} : std::vector<std::string>();
+    const std::vector<std::string> gestures =
+        touch ? std::vector<std::string>{"0 on", "0 off"} : std::vector<std::string>();
     EXPECT_EQ(host.touches, gestures);
   }
 }
@@ -193,7 +195,8 @@ TEST(KelvoLV2UI, TheLinkOpensTheProductPage)
   ASSERT_TRUE(host.Open());
   host.IdleFor(60);
   XUser u(SharedXvfb()->Name());
-  struct {
+  struct
+  {
     int x, y;
     bool opens;
   } clicks[] = {{300, 599, false}, {300, 620, true}};

@@ -29,7 +29,8 @@ class KnobPlug : public IPlugAU
 {
 public:
   explicit KnobPlug(IPlugInstanceInfo info)
-      : IPlugAU(info, 1, "1-1 2-2", 1, "Knob", "", "Tests", 0x10000, FourCC("Knb1"), FourCC("Test"), 0, false, false, false, 0)
+      : IPlugAU(info, 1, "1-1 2-2", 1, "Knob", "", "Tests", 0x10000, FourCC("Knb1"), FourCC("Test"), 0, false, false,
+                false, 0)
   {
     GetParam(0)->InitDouble("Gain", 0.0, 0.0, 1.0, 0.01);
     IGraphicsMac* g = new IGraphicsMac(this, kW, kH);
@@ -143,7 +144,8 @@ protected:
   {
     const double x = (r.L + r.R) / 2 + 2, y = editorHeight - (r.T + r.B) / 2 - 3;
     auto send = [&](NSEventType type, double py) {
-      window->sendEvent(NSEvent::mouseEventWithType(type, NSMakePoint(x, py), 0, 0, window->windowNumber(), nullptr, 0, 1, 1));
+      window->sendEvent(
+          NSEvent::mouseEventWithType(type, NSMakePoint(x, py), 0, 0, window->windowNumber(), nullptr, 0, 1, 1));
     };
     send(NSLeftMouseDown, y);
     for (int step = 1; step <= 4; ++step) send(NSLeftMouseDragged, y + rise * step / 4);

@@ -63,7 +63,10 @@ public:
   void OnMouseDrag(int x, int y, int, int, IMouseMod* m) override { Note("drag", x, y, m); }
   void OnMouseDblClick(int x, int y, IMouseMod* m) override { Note("dbl", x, y, m); }
   void OnMouseOver(int x, int y, IMouseMod* m) override { Note("over", x, y, m); }
-  void OnMouseWheel(int x, int y, IMouseMod* m, int d) override { Note(("wheel " + std::to_string(d)).c_str(), x, y, m); }
+  void OnMouseWheel(int x, int y, IMouseMod* m, int d) override
+  {
+    Note(("wheel " + std::to_string(d)).c_str(), x, y, m);
+  }
   bool OnKeyDown(int, int, int key) override
   {
     keys.push_back(key);
@@ -88,7 +91,8 @@ const char* const kPicturesID = "com.test.mac.pictures";
 
 // A bundle in a temporary folder with knob.png (3 x 2), png.png and PNG.png (1 x 1) in its
 // resources, known to the bundle registry under kPicturesID; removed at exit.
-struct PictureBundle {
+struct PictureBundle
+{
   PictureBundle();
   ~PictureBundle();
   std::string root, path;
@@ -143,8 +147,8 @@ protected:
   // Sends a mouse event at a point in view coordinates.
   void Mouse(NSEventType type, double x, double y, NSEventModifierFlags flags = 0, NSInteger clicks = 1)
   {
-    window->sendEvent(NSEvent::mouseEventWithType(type, NSMakePoint(x, y), flags, 0, window->windowNumber(), nullptr, 0,
-                                                  clicks, 1));
+    window->sendEvent(
+        NSEvent::mouseEventWithType(type, NSMakePoint(x, y), flags, 0, window->windowNumber(), nullptr, 0, clicks, 1));
   }
   void Key(unsigned short keyCode, const char* chars, NSEventModifierFlags flags = 0)
   {

@@ -13,7 +13,8 @@ namespace {
 
 TEST_F(MacEditorTest, PointerPositionsAreFlippedAndOffset)
 {
-  struct Case {
+  struct Case
+  {
     double x, y;
     const char* expected;
   } cases[] = {
@@ -32,7 +33,8 @@ TEST_F(MacEditorTest, PointerPositionsAreFlippedAndOffset)
 
 TEST_F(MacEditorTest, ButtonsAndModifiersReachTheCore)
 {
-  struct Case {
+  struct Case
+  {
     NSEventType down, up;
     NSEventModifierFlags flags;
     const char* expectedDown;
@@ -62,7 +64,7 @@ TEST_F(MacEditorTest, SecondClickIsADoubleClickButRightClicksNeverAre)
   Mouse(NSLeftMouseUp, 50, 50, 0, 2);
   Mouse(NSRightMouseDown, 50, 50, 0, 2);
   Mouse(NSRightMouseUp, 50, 50, 0, 2);
-  const std::vector<std::string> expected = {"down 48 577 L", "up 48 577 L", "dbl 48 577 L",
+  const std::vector<std::string> expected = {"down 48 577 L", "up 48 577 L",   "dbl 48 577 L",
                                              "up 48 577 L",   "down 48 577 R", "up 48 577 R"};
   EXPECT_EQ(control->events, expected);
 }
@@ -84,10 +86,12 @@ TEST_F(MacEditorTest, DragsAndMovesFollowThePointer)
 
 TEST_F(MacEditorTest, WheelDeltasAreWholeSteps)
 {
-  struct Case {
+  struct Case
+  {
     double delta;
     const char* expected;
-  } cases[] = {{0.5, "wheel 0 98 327 L"}, {-0.9, "wheel 0 98 327 L"}, {2.7, "wheel 2 98 327 L"}, {-3.2, "wheel -3 98 327 L"}};
+  } cases[] = {
+      {0.5, "wheel 0 98 327 L"}, {-0.9, "wheel 0 98 327 L"}, {2.7, "wheel 2 98 327 L"}, {-3.2, "wheel -3 98 327 L"}};
   for (const Case& c : cases) {
     control->events.clear();
     window->sendEvent(NSEvent::scrollWheelEvent(NSMakePoint(100, 300), 0, window->windowNumber(), c.delta));
@@ -99,15 +103,20 @@ TEST_F(MacEditorTest, WheelDeltasAreWholeSteps)
 TEST_F(MacEditorTest, KnownKeysReachTheCoreAndOthersArePassedOn)
 {
   Mouse(NSMouseMoved, 10.7, 5.2);  // the position keys are reported at
-  struct Case {
+  struct Case
+  {
     unsigned short keyCode;
     const char* chars;
     NSEventModifierFlags flags;
     int expected;  // -1: passed on
   } cases[] = {
-      {12, "q", 0, 31},   {12, "Q", NSShiftKeyMask, 31}, {0, "a", 0, 15},  {6, "z", 0, 40},  {0, "A", 0, 15},
-      {29, "0", 0, 5},    {25, "9", 0, 14},              {49, " ", 0, 0},  {126, "x", 0, 1}, {125, "x", 0, 2},
-      {123, "x", 0, 3},   {124, "x", 0, 4},              {27, "-", 0, -1}, {47, ".", 0, -1},
+      {12, "q", 0, 31}, {12, "Q", NSShiftKeyMask, 31},
+      {0, "a", 0, 15},  {6, "z", 0, 40},
+      {0, "A", 0, 15},  {29, "0", 0, 5},
+      {25, "9", 0, 14}, {49, " ", 0, 0},
+      {126, "x", 0, 1}, {125, "x", 0, 2},
+      {123, "x", 0, 3}, {124, "x", 0, 4},
+      {27, "-", 0, -1}, {47, ".", 0, -1},
   };
   for (const Case& c : cases) {
     control->keys.clear();
@@ -200,11 +209,12 @@ TEST_F(MacEditorTest, TextEntryOfADoubleParameterFiltersAndApplies)
   graphics->CreateTextEntry(knob, &style, &area, "x", plug->GetParam(kGain));
   EXPECT_EQ(view->textField(), field);
 
-  struct Typed {
+  struct Typed
+  {
     const char* chars;
     const char* after;
-  } typing[] = {{"a", "-3"}, {"0", "-30"}, {".", "-30."}, {"5", "-30.5"}, {"e", "-30.5"},
-                {"1", "-30.51"}, {"2", "-30.512"}, {"3", "-30.512"}};
+  } typing[] = {{"a", "-3"},    {"0", "-30"},    {".", "-30."},    {"5", "-30.5"},
+                {"e", "-30.5"}, {"1", "-30.51"}, {"2", "-30.512"}, {"3", "-30.512"}};
   for (const Typed& t : typing) {
     Key(0, t.chars);
     EXPECT_STREQ(field->stringValue()->UTF8String(), t.after) << t.chars;
@@ -219,7 +229,8 @@ TEST_F(MacEditorTest, TextEntryOfADoubleParameterFiltersAndApplies)
 
 TEST_F(MacEditorTest, TextEntryFiltersPerParameterType)
 {
-  struct Case {
+  struct Case
+  {
     int param;  // -1: no parameter
     const char* typed;
     const char* shown;
@@ -281,7 +292,8 @@ TEST_F(MacEditorTest, TextWithoutParameterGoesToTheControlAndTheWheelDiscardsIt)
 TEST(CocoaFormatter, RefusesByCharacterLengthAndValue)
 {
   NSAutoreleasePool* pool = new NSAutoreleasePool();
-  struct Case {
+  struct Case
+  {
     const char* set;  // null: no filter
     int maxLength, maxValue;
     const char* text;
@@ -315,7 +327,8 @@ TEST(CocoaFormatter, RefusesByCharacterLengthAndValue)
 }
 
 // A menu "alpha, (sep), Sub > [s0, s1, s2], Title, off (disabled), on (checked)".
-struct MenuModel {
+struct MenuModel
+{
   IPopupMenu main, sub;
   MenuModel()
   {
@@ -366,7 +379,8 @@ TEST_F(MacEditorTest, DismissedOrRefusedMenusReturnNull)
 {
   MenuModel model;
   IRECT area(0, 0, 10, 10);
-  struct Case {
+  struct Case
+  {
     const char* what;
     int pick;  // item of the main menu answered; -1 dismisses
   } cases[] = {{"dismissed", -1}, {"disabled item", 4}, {"separator", 1}};
@@ -383,7 +397,8 @@ TEST_F(MacEditorTest, DismissedOrRefusedMenusReturnNull)
 
 TEST_F(MacEditorTest, MenuTitlesCarryTheNumberPrefix)
 {
-  struct Case {
+  struct Case
+  {
     int prefix;
     const char* first;
     const char* last;

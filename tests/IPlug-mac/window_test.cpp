@@ -35,7 +35,8 @@ mac_test::PictureBundle::PictureBundle()
   LICE_WritePNG((contents + "/Resources/knob.png").c_str(), &knob);
   LICE_WritePNG((contents + "/Resources/png.png").c_str(), &one);
   LICE_WritePNG((contents + "/Resources/PNG.png").c_str(), &one);
-  CFURLRef url = CFURLCreateFromFileSystemRepresentation(nullptr, (const UInt8*)path.c_str(), (CFIndex)path.size(), true);
+  CFURLRef url =
+      CFURLCreateFromFileSystemRepresentation(nullptr, (const UInt8*)path.c_str(), (CFIndex)path.size(), true);
   bundle = CFBundleCreate(nullptr, url);
   CFRelease(url);
 }
@@ -58,16 +59,26 @@ namespace {
 TEST(LoadImgFromResourceOSX, FindsPngPicturesByBaseName)
 {
   ASSERT_NE(Pictures().bundle, nullptr);
-  struct Case {
+  struct Case
+  {
     const char* bundleID;
     const char* name;
     int width;  // 0: no picture
   } cases[] = {
-      {kPicturesID, "knob.png", 3},          {kPicturesID, "knob.PNG", 3},  {kPicturesID, "knob.Png", 3},
-      {kPicturesID, "pictures/knob.png", 3}, {kPicturesID, "a/b.c/knob.png", 3},
-      {kPicturesID, "knob.jpg", 0},          {kPicturesID, "knob", 0},      {kPicturesID, "png", 1},
-      {kPicturesID, "PNG", 1},               {kPicturesID, "missing.png", 0}, {kPicturesID, nullptr, 0},
-      {"com.test.none", "knob.png", 0},      {nullptr, "knob.png", 0},      {kPicturesID, ".png", 0},
+      {kPicturesID, "knob.png", 3},
+      {kPicturesID, "knob.PNG", 3},
+      {kPicturesID, "knob.Png", 3},
+      {kPicturesID, "pictures/knob.png", 3},
+      {kPicturesID, "a/b.c/knob.png", 3},
+      {kPicturesID, "knob.jpg", 0},
+      {kPicturesID, "knob", 0},
+      {kPicturesID, "png", 1},
+      {kPicturesID, "PNG", 1},
+      {kPicturesID, "missing.png", 0},
+      {kPicturesID, nullptr, 0},
+      {"com.test.none", "knob.png", 0},
+      {nullptr, "knob.png", 0},
+      {kPicturesID, ".png", 0},
   };
   for (const Case& c : cases) {
     LICE_IBitmap* bmp = LoadImgFromResourceOSX(c.bundleID, c.name);
@@ -109,12 +120,14 @@ TEST_F(MacEditorTest, PathsComeFromTheBundleAndTheHome)
   EXPECT_EQ(std::string(s.Get()), Pictures().root + "/");
 
   const std::string home = NSHomeDirectory()->str();
-  struct Case {
+  struct Case
+  {
     const char* what;
     std::function<void(WDL_String*)> query;
     std::string expected;
   } cases[] = {{"desktop", [&](WDL_String* p) { graphics->DesktopPath(p); }, home + "/Desktop"},
-               {"user support", [&](WDL_String* p) { graphics->AppSupportPath(p, false); }, home + "/Library/Application Support"},
+               {"user support", [&](WDL_String* p) { graphics->AppSupportPath(p, false); },
+                home + "/Library/Application Support"},
                {"sandbox", [&](WDL_String* p) { graphics->SandboxSafeAppSupportPath(p); }, home + "/Music"}};
   for (const Case& c : cases) {
     s.Set("");
@@ -143,7 +156,8 @@ TEST_F(MacEditorTest, DrawScreenCopiesTheWholeBackBufferUnconverted)
   NSGraphicsContext::setCurrentContext(nullptr);
   CGContextRelease(cg);
   CGColorSpaceRelease(rgb);
-  struct Case {
+  struct Case
+  {
     int x, y;
     unsigned char b, g, r;
   } cases[] = {{6, 8, 3, 2, 1}, {5, 7, 3, 2, 1}, {7, 8, 7, 8, 9}, {0, 0, 7, 8, 9}, {W - 1, H - 1, 7, 8, 9}};
@@ -172,11 +186,13 @@ TEST_F(MacEditorTest, ResizeRebuildsOnlyForANewSize)
 TEST(IGraphicsMacAlone, ViewRectanglesFlipWithTheEditorHeight)
 {
   TestPlug plug;
-  struct Case {
+  struct Case
+  {
     int height;
     IRECT core;
     CGFloat x, y, w, h;
-  } cases[] = {{367, IRECT(10, 20, 110, 40), 10, 326, 101, 21}, {630, IRECT(0, 0, 367, 630), 0, -1, 368, 631},
+  } cases[] = {{367, IRECT(10, 20, 110, 40), 10, 326, 101, 21},
+               {630, IRECT(0, 0, 367, 630), 0, -1, 368, 631},
                {100, IRECT(5, 99, 6, 100), 5, -1, 2, 2}};
   for (const Case& c : cases) {
     IGraphicsMac g(&plug, 367, c.height);
@@ -192,7 +208,8 @@ TEST(IGraphicsMacAlone, MessageBoxAnswers)
 {
   TestPlug plug;
   IGraphicsMac g(&plug, 10, 10);
-  struct Case {
+  struct Case
+  {
     int type;
     CFOptionFlags response;
     int expected;
@@ -279,7 +296,8 @@ TEST(IGraphicsMacAlone, OpenURLOpensWebAddressesAndFiles)
   IGraphicsMac g(&plug, 10, 10);
   bool accept = true;
   NSWorkspace::setOpenURLHandler([&](const std::string&) { return accept; });
-  struct Case {
+  struct Case
+  {
     const char* url;
     bool accept, expected;
     const char* opened;  // null: nothing opened

@@ -86,17 +86,22 @@ inline void ClickOn(IGraphicsX11* g, XUser& u, int x, int y, unsigned button = B
   PumpFor(g, 60);
 }
 
-struct X11Editor {
+struct X11Editor
+{
   X11Editor()
-      : background(kEditorW, kEditorH), knobStrip(kKnobSize, kKnobSize * 31), switchStrip(kSwitchSize, kSwitchSize * 2),
+      : background(kEditorW, kEditorH),
+        knobStrip(kKnobSize, kKnobSize * 31),
+        switchStrip(kSwitchSize, kSwitchSize * 2),
         modeStrip(kSwitchSize, kSwitchSize * 2)
   {
     for (int y = 0; y < kEditorH; ++y)
       LICE_FillRect(&background, 0, y, kEditorW, 1, LICE_RGBA(60, 60 + y / 4, 66, 255), 1.0f, 0);
     for (int k = 0; k < 31; ++k)
-      LICE_FillRect(&knobStrip, 0, k * kKnobSize, kKnobSize, kKnobSize, LICE_RGBA(8 * k, 255 - 8 * k, 90, 255), 1.0f, 0);
+      LICE_FillRect(&knobStrip, 0, k * kKnobSize, kKnobSize, kKnobSize, LICE_RGBA(8 * k, 255 - 8 * k, 90, 255), 1.0f,
+                    0);
     for (int k = 0; k < 2; ++k) {
-      LICE_FillRect(&switchStrip, 0, k * kSwitchSize, kSwitchSize, kSwitchSize, LICE_RGBA(200 * k, 40, 40, 255), 1.0f, 0);
+      LICE_FillRect(&switchStrip, 0, k * kSwitchSize, kSwitchSize, kSwitchSize, LICE_RGBA(200 * k, 40, 40, 255), 1.0f,
+                    0);
       LICE_FillRect(&modeStrip, 0, k * kSwitchSize, kSwitchSize, kSwitchSize, LICE_RGBA(40, 40, 200 * k, 255), 1.0f, 0);
     }
     plug.GetParam(kKnobParam)->InitDouble("OUT", -15.0, -40.0, 0.0, 0.01, "", "", 1.0);

@@ -18,12 +18,13 @@ namespace {
 
 TEST(X11Input, KeyNumbers)
 {
-  const struct {
+  const struct
+  {
     KeySym sym;
     int number;
   } cases[] = {
-      {XK_space, 0}, {XK_Up, 1},     {XK_Down, 2},  {XK_Left, 3},   {XK_Right, 4},     {XK_0, 5},
-      {XK_9, 14},    {XK_a, 15},     {XK_A, 15},    {XK_q, 31},     {XK_z, 40},        {XK_Z, 40},
+      {XK_space, 0},  {XK_Up, 1},      {XK_Down, 2},  {XK_Left, 3},    {XK_Right, 4},       {XK_0, 5},
+      {XK_9, 14},     {XK_a, 15},      {XK_A, 15},    {XK_q, 31},      {XK_z, 40},          {XK_Z, 40},
       {XK_minus, -1}, {XK_Return, -1}, {XK_KP_1, -1}, {XK_Escape, -1}, {XK_adiaeresis, -1}, {NoSymbol, -1},
   };
   for (const auto& c : cases) EXPECT_EQ(X11KeyNumber(c.sym), c.number) << XKeysymToString(c.sym);
@@ -31,7 +32,8 @@ TEST(X11Input, KeyNumbers)
 
 TEST(X11Input, ButtonsAndModifiers)
 {
-  const struct {
+  const struct
+  {
     const char* name;
     unsigned button, state;
     bool L, R, S, C, A;
@@ -59,16 +61,15 @@ TEST(X11Input, ButtonsAndModifiers)
 
 TEST(X11Input, DoubleClicks)
 {
-  const struct {
+  const struct
+  {
     const char* name;
     Time t1, t2;
     int dx, dy;
     bool dbl;
   } cases[] = {
-      {"quick, same place", 1000, 1200, 0, 0, true},
-      {"at the limit", 1000, 1400, 4, -4, true},
-      {"too slow", 1000, 1401, 0, 0, false},
-      {"too far", 1000, 1100, 5, 0, false},
+      {"quick, same place", 1000, 1200, 0, 0, true}, {"at the limit", 1000, 1400, 4, -4, true},
+      {"too slow", 1000, 1401, 0, 0, false},         {"too far", 1000, 1100, 5, 0, false},
       {"too far down", 1000, 1100, 0, -5, false},
   };
   for (const auto& c : cases) {
@@ -100,26 +101,35 @@ TEST(X11Input, TextFieldFilter)
   EXPECT_STREQ(X11EntryCharacters(&none), "");
   EXPECT_EQ(X11EntryCharacters(nullptr), nullptr);
 
-  const struct {
+  const struct
+  {
     const char* text;
     const char* allowed;
     int maxLength;
     bool ok;
   } cases[] = {
-      {"-12.5", "0123456789.-+", 7, true},   {"-12.5", "0123456789-+", 7, false}, {"1234567", "0123456789", 7, true},
-      {"12345678", "0123456789", 7, false},  {"12345678", "0123456789", 0, true}, {"abc", nullptr, 0, true},
-      {"abc", nullptr, 2, false},            {"", "", 7, true},                   {"1", "", 7, false},
+      {"-12.5", "0123456789.-+", 7, true},
+      {"-12.5", "0123456789-+", 7, false},
+      {"1234567", "0123456789", 7, true},
+      {"12345678", "0123456789", 7, false},
+      {"12345678", "0123456789", 0, true},
+      {"abc", nullptr, 0, true},
+      {"abc", nullptr, 2, false},
+      {"", "", 7, true},
+      {"1", "", 7, false},
       {"q", "0123456789.-+", 7, false},
   };
   for (const auto& c : cases)
-    EXPECT_EQ(X11EntryAccepts(c.text, c.allowed, c.maxLength), c.ok) << c.text << " / " << (c.allowed ? c.allowed : "any");
+    EXPECT_EQ(X11EntryAccepts(c.text, c.allowed, c.maxLength), c.ok)
+        << c.text << " / " << (c.allowed ? c.allowed : "any");
 }
 
 TEST(X11Menu, ItemTitlesCarryTheNumberingPrefix)
 {
   IPopupMenu m;
   for (int k = 0; k < 12; ++k) m.AddItem(k == 3 ? "" : "Item", -1, 0);
-  const struct {
+  const struct
+  {
     int prefix, item;
     const char* title;
   } cases[] = {
@@ -148,13 +158,13 @@ TEST(X11Graphics, PicturesPathsAndDialogsWithoutAWindow)
   kelvo_test::TestPlug plug;
   IGraphicsX11 g(&plug, 10, 10);
   g.SetPictureDir(dir);
-  const struct {
+  const struct
+  {
     const char* name;
     bool found;
   } cases[] = {
-      {"knob.png", true},       {"resources/img/knob.png", true}, {"knob.PNG", true}, {"knob.jpg", false},
-      {"knob", false},          {"png", true},                    {"missing.png", false}, {".png", false},
-      {nullptr, false},
+      {"knob.png", true}, {"resources/img/knob.png", true}, {"knob.PNG", true}, {"knob.jpg", false}, {"knob", false},
+      {"png", true},      {"missing.png", false},           {".png", false},    {nullptr, false},
   };
   for (const auto& c : cases) {
     std::unique_ptr<LICE_IBitmap> b(g.OSLoadBitmap(1, c.name));

@@ -25,7 +25,8 @@ std::string BuildDir()
 }
 
 // Kelvo with its editor on the X11 window, pictures from the built bundle.
-struct KelvoX11 {
+struct KelvoX11
+{
   KelvoX11()
   {
     IGraphicsX11::SetDefaultPictureDir((BuildDir() + "/Kelvo.component/Contents/Resources").c_str());
@@ -53,7 +54,8 @@ struct KelvoX11 {
   IGraphicsX11* gui;
 };
 
-struct PictureCase {
+struct PictureCase
+{
   const char* name;
   std::vector<std::pair<int, double>> values;
   const char* kelvoArgs;
@@ -61,7 +63,9 @@ struct PictureCase {
 
 const PictureCase kPictures[] = {
     {"defaults", {}, ""},
-    {"knobs moved, bypassed", {{kOut, -3.0}, {kGainL, 0.9}, {kBypass, 1.0}}, "--set OUT=-3 --set GainL=0.9 --set Bypass=1"},
+    {"knobs moved, bypassed",
+     {{kOut, -3.0}, {kGainL, 0.9}, {kBypass, 1.0}},
+     "--set OUT=-3 --set GainL=0.9 --set Bypass=1"},
 };
 
 TEST(KelvoX11Editor, ShowsTheSamePixelsAsTheAudioUnitEditor)
@@ -92,7 +96,8 @@ TEST(KelvoX11Editor, ShowsTheSamePixelsAsTheAudioUnitEditor)
   rmdir(dir);
 }
 
-struct KelvoActionCase {
+struct KelvoActionCase
+{
   const char* name;
   std::function<void(KelvoX11&, XUser&)> act;
   int param;

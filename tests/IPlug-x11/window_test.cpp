@@ -19,8 +19,8 @@
 namespace kelvo_test {
 namespace {
 
-#define NEED_X()                                   \
-  if (!SharedXvfb()) GTEST_SKIP() << "no Xvfb";    \
+#define NEED_X()                                \
+  if (!SharedXvfb()) GTEST_SKIP() << "no Xvfb"; \
   static_assert(true, "")
 
 // The window's pixels equal the back buffer's (colour channels) over the whole editor.
@@ -56,7 +56,8 @@ TEST(X11Window, ShowsTheBackBufferThroughSharedMemory)
 }
 
 // One user action on the open editor (through XTest) and what it must do to the parameters.
-struct ActionCase {
+struct ActionCase
+{
   const char* name;
   std::function<void(X11Editor&, XUser&)> act;
   int param;
@@ -68,10 +69,7 @@ void Drag(X11Editor& e, XUser& u, int x, int y, int dy, unsigned button = Button
   DragOn(e.gui, u, x, y, dy, button);
 }
 
-void Click(X11Editor& e, XUser& u, int x, int y, unsigned button = Button1)
-{
-  ClickOn(e.gui, u, x, y, button);
-}
+void Click(X11Editor& e, XUser& u, int x, int y, unsigned button = Button1) { ClickOn(e.gui, u, x, y, button); }
 
 // Right-clicks the knob and waits for the text field.
 void OpenKnobEntry(X11Editor& e, XUser& u)
@@ -240,7 +238,8 @@ TEST(X11Window, KeysReachTheEditorAsKeyNumbers)
 }
 
 // The menu is modal: the user acts from another thread while the editor's thread runs it.
-struct MenuCase {
+struct MenuCase
+{
   const char* name;
   std::function<void(XUser&, Window)> act;
   double want;  // the "Mode" value afterwards (starts at 1, "On")
@@ -391,7 +390,8 @@ Window OverrideRedirectWindow(Display* d)
   XQueryTree(d, DefaultRootWindow(d), &root, &parent, &children, &n);
   for (unsigned i = 0; i < n; ++i) {
     XWindowAttributes a;
-    if (XGetWindowAttributes(d, children[i], &a) && a.override_redirect && a.map_state == IsViewable) found = children[i];
+    if (XGetWindowAttributes(d, children[i], &a) && a.override_redirect && a.map_state == IsViewable)
+      found = children[i];
   }
   if (children) XFree(children);
   return found;
@@ -406,7 +406,8 @@ TEST(X11Window, ATooltipShowsWhenThePointerRests)
   ASSERT_NE(e.gui->OpenWindow(nullptr), nullptr);
   XUser u(SharedXvfb()->Name());
   e.Pump(40);
-  const struct {
+  const struct
+  {
     const char* name;
     int x, y;
     bool shows;
@@ -448,7 +449,8 @@ TEST(X11Window, OpeningAndClosingFiftyTimesLeavesNothingBehind)
 }
 
 // How a host takes the editor's parent away.
-struct HostEndCase {
+struct HostEndCase
+{
   const char* name;
   bool closeDisplay;  // the host closes its connection (its windows go with it)
 };
@@ -470,7 +472,8 @@ TEST(X11Window, AHostThatTakesTheParentAwayIsSurvived)
     // A prompt is open too.
     XUser u(SharedXvfb()->Name());
     OpenKnobEntry(e, u);
-    if (c.closeDisplay) XCloseDisplay(host);
+    if (c.closeDisplay)
+      XCloseDisplay(host);
     else {
       XDestroyWindow(host, parent);
       XSync(host, False);

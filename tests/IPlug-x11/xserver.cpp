@@ -142,9 +142,15 @@ void XUser::Type(const char* text)
   for (const char* c = text; *c; ++c) {
     KeySym sym = NoSymbol;
     switch (*c) {
-      case '.': sym = XK_period; break;
-      case '-': sym = XK_minus; break;
-      case '+': sym = XK_plus; break;
+      case '.':
+        sym = XK_period;
+        break;
+      case '-':
+        sym = XK_minus;
+        break;
+      case '+':
+        sym = XK_plus;
+        break;
       default: {
         const char s[2] = {*c, 0};
         sym = XStringToKeysym(s);
@@ -174,8 +180,7 @@ int CountDifferingPixels(Display* display, Window w, LICE_IBitmap* want, int wid
   if (!ReadWindowPixels(display, w, 0, 0, width, height, &shown).empty()) return -1;
   int differing = 0;
   for (int y = 0; y < height; ++y)
-    for (int x = 0; x < width; ++x)
-      differing += shown[(size_t)y * width + x] != (LICE_GetPixel(want, x, y) & 0xFFFFFF);
+    for (int x = 0; x < width; ++x) differing += shown[(size_t)y * width + x] != (LICE_GetPixel(want, x, y) & 0xFFFFFF);
   return differing;
 }
 

@@ -15,7 +15,8 @@ namespace {
 const double kNaN = std::numeric_limits<double>::quiet_NaN();
 const double kInf = std::numeric_limits<double>::infinity();
 
-std::vector<KelvoCircuit::Path> Paths() {
+std::vector<KelvoCircuit::Path> Paths()
+{
   std::vector<KelvoCircuit::Path> paths;
   for (KelvoCircuit::Path p : {KelvoCircuit::kPortable, KelvoCircuit::kAvx})
     if (KelvoCircuit::Available(p)) paths.push_back(p);
@@ -24,8 +25,9 @@ std::vector<KelvoCircuit::Path> Paths() {
 
 // The circuit under the effect's bypass rule: 0 renders, 1 copies while the control glides on,
 // anything else only glides.
-void RenderAs(KelvoCircuit& c, const double* const* in, double* const* out, int n, double S,
-              double gainL, double gain, int bypass) {
+void RenderAs(KelvoCircuit& c, const double* const* in, double* const* out, int n, double S, double gainL, double gain,
+              int bypass)
+{
   if (bypass == 0) {
     c.Render(in, out, n, S, gainL, gain);
     return;
@@ -36,7 +38,8 @@ void RenderAs(KelvoCircuit& c, const double* const* in, double* const* out, int 
   }
 }
 
-TEST(KelvoCircuit, EveryPathGivesThePlainEvaluationsBits) {
+TEST(KelvoCircuit, EveryPathGivesThePlainEvaluationsBits)
+{
   // Ten seconds per rate with the control gliding after jumps, level and bypass changes, odd
   // block sizes, in-place blocks and a NaN and an infinity among the samples.
   for (KelvoCircuit::Path path : Paths()) {
@@ -93,7 +96,8 @@ TEST(KelvoCircuit, EveryPathGivesThePlainEvaluationsBits) {
   }
 }
 
-TEST(KelvoCircuit, SilenceGivesExactZerosWhileTheControlGlides) {
+TEST(KelvoCircuit, SilenceGivesExactZerosWhileTheControlGlides)
+{
   for (KelvoCircuit::Path path : Paths()) {
     KelvoCircuit circuit(path);
     std::vector<double> zeros(4801, 0.0), out0(4801, 1.0), out1(4801, 1.0);
@@ -109,7 +113,8 @@ TEST(KelvoCircuit, SilenceGivesExactZerosWhileTheControlGlides) {
   }
 }
 
-TEST(KelvoCircuit, ControlApproachesItsTargetTwoStepsPerFrame) {
+TEST(KelvoCircuit, ControlApproachesItsTargetTwoStepsPerFrame)
+{
   // From 0 toward 1 - 0.3 = 0.7, then after a jump toward 1 - 0.95 = 0.05: after n frames the
   // distance is the initial one times e^(-4 pi n / S) on channel 1 and e^(-2 pi (2n - 1) / S)
   // on channel 0, whose coefficients are those of its control.
@@ -139,10 +144,12 @@ TEST(KelvoCircuit, ControlApproachesItsTargetTwoStepsPerFrame) {
   }
 }
 
-TEST(KelvoCircuit, SaturatedOutputsAtFullAndDefaultLevel) {
+TEST(KelvoCircuit, SaturatedOutputsAtFullAndDefaultLevel)
+{
   // A loud step drives both filters far past the shaper's last point: the outputs are the end
   // values times the level and the make-up gain.
-  struct Case {
+  struct Case
+  {
     double outDb, pos, neg;
   };
   const Case cases[] = {
@@ -166,7 +173,8 @@ TEST(KelvoCircuit, SaturatedOutputsAtFullAndDefaultLevel) {
   }
 }
 
-TEST(KelvoCircuit, NonFiniteInputSilencesOnlyItsChannelAndOnlyForTheBlock) {
+TEST(KelvoCircuit, NonFiniteInputSilencesOnlyItsChannelAndOnlyForTheBlock)
+{
   const int n = 300;
   std::vector<double> in0, in1;
   TestSignal(3 * n, 44100, 3, in0, in1);
@@ -183,7 +191,7 @@ TEST(KelvoCircuit, NonFiniteInputSilencesOnlyItsChannelAndOnlyForTheBlock) {
       hit.Render(hin, hout, n, 44100, 0.4, 0.5);
       clean.Render(cin, cout, n, 44100, 0.4, 0.5);
     }
-    EXPECT_EQ(FirstDifference(h1, c1), -1);                            // the other channel
+    EXPECT_EQ(FirstDifference(h1, c1), -1);                           // the other channel
     for (int s = n + 10; s < 2 * n; ++s) ASSERT_EQ(h0[s], 0.0) << s;  // the rest of the block
     // The next block starts from silence: as a channel whose history is all zeros.
     bool moved = false;
@@ -193,7 +201,8 @@ TEST(KelvoCircuit, NonFiniteInputSilencesOnlyItsChannelAndOnlyForTheBlock) {
   }
 }
 
-TEST(KelvoCircuit, UnusableSampleRateGivesSilenceAndChangesNothing) {
+TEST(KelvoCircuit, UnusableSampleRateGivesSilenceAndChangesNothing)
+{
   for (double S : {0.0, -44100.0, kNaN}) {
     KelvoCircuit circuit;
     std::vector<double> in0, in1;

@@ -20,7 +20,8 @@
 namespace {
 std::atomic<long> gAllocations{0};
 }
-__attribute__((noinline)) void* operator new(std::size_t size) {
+__attribute__((noinline)) void* operator new(std::size_t size)
+{
   gAllocations.fetch_add(1, std::memory_order_relaxed);
   if (void* p = std::malloc(size ? size : 1)) return p;
   throw std::bad_alloc();
@@ -33,7 +34,8 @@ __attribute__((noinline)) void operator delete[](void* p, std::size_t) noexcept 
 
 namespace {
 
-std::unique_ptr<Kelvo> MakeKelvo(double sampleRate = 44100.0) {
+std::unique_ptr<Kelvo> MakeKelvo(double sampleRate = 44100.0)
+{
   IPlugInstanceInfo info;
   info.mBundleID.Set("com.Quillmarsh.audiounit.Kelvo");
   std::unique_ptr<Kelvo> plug(new Kelvo(info));
@@ -43,20 +45,23 @@ std::unique_ptr<Kelvo> MakeKelvo(double sampleRate = 44100.0) {
 }
 
 // Sets a parameter as the host does: the value clamped into range, then OnParamChange.
-void SetParam(Kelvo& plug, int idx, double value) {
+void SetParam(Kelvo& plug, int idx, double value)
+{
   plug.GetParam(idx)->Set(value);
   plug.OnParamChange(idx);
 }
 
 // Runs n frames of in through the plug-in directly.
-void Process(Kelvo& plug, std::vector<double>& in0, std::vector<double>& in1,
-             std::vector<double>& out0, std::vector<double>& out1, int start, int n) {
+void Process(Kelvo& plug, std::vector<double>& in0, std::vector<double>& in1, std::vector<double>& out0,
+             std::vector<double>& out1, int start, int n)
+{
   double* in[2] = {&in0[start], &in1[start]};
   double* out[2] = {&out0[start], &out1[start]};
   plug.ProcessDoubleReplacing(in, out, n);
 }
 
-TEST(Kelvo, IdentityParametersAndPreset) {
+TEST(Kelvo, IdentityParametersAndPreset)
+{
   std::unique_ptr<Kelvo> plug = MakeKelvo();
   EXPECT_STREQ(plug->GetEffectName(), "Kelvo");
   EXPECT_STREQ(plug->GetMfrName(), "Quillmarsh");
@@ -73,7 +78,8 @@ TEST(Kelvo, IdentityParametersAndPreset) {
   EXPECT_STREQ(plug->GetBundleID(), "com.Quillmarsh.audiounit.Kelvo");
   EXPECT_EQ(plug->GetGUI(), nullptr);
   EXPECT_STREQ(plug->GetAPIString(), "Standalone");
-  struct Expect {
+  struct Expect
+  {
     const char* name;
     double value, min, max;
     const char* display;
@@ -102,7 +108,8 @@ TEST(Kelvo, IdentityParametersAndPreset) {
   EXPECT_STREQ(plug->GetPresetName(0), "-");
 }
 
-TEST(Kelvo, ParameterChangesSetTheSignalPathValues) {
+TEST(Kelvo, ParameterChangesSetTheSignalPathValues)
+{
   std::unique_ptr<Kelvo> plug = MakeKelvo();
   EXPECT_DOUBLE_EQ(plug->OutputGain(), std::pow(10.0, -15.0 / 20.0));
   EXPECT_EQ(plug->ControlTarget(), 0.3);
@@ -123,7 +130,8 @@ TEST(Kelvo, ParameterChangesSetTheSignalPathValues) {
   plug->OnParamChange(kNumParams);
 }
 
-TEST(Kelvo, StateAndPresetLoadsReachTheSignalPathAtOnce) {
+TEST(Kelvo, StateAndPresetLoadsReachTheSignalPathAtOnce)
+{
   // Loading calls OnParamChange for every parameter: the gain and the control target follow at
   // once, while the control itself glides on from where it was.
   std::unique_ptr<Kelvo> plug = MakeKelvo(), other = MakeKelvo();
@@ -144,7 +152,8 @@ TEST(Kelvo, StateAndPresetLoadsReachTheSignalPathAtOnce) {
   EXPECT_EQ(plug->Circuit().Control(), control);
 }
 
-TEST(Kelvo, ProcessingGivesThePlainEvaluationsBits) {
+TEST(Kelvo, ProcessingGivesThePlainEvaluationsBits)
+{
   // Ten seconds per rate through ProcessDoubleReplacing, with host-style parameter changes
   // between blocks, bypass on and off, and a reset now and then (which changes nothing).
   for (double S : {44100.0, 96000.0}) {
@@ -171,8 +180,7 @@ TEST(Kelvo, ProcessingGivesThePlainEvaluationsBits) {
       }
       if (block % 17 == 0) plug->Reset();
       Process(*plug, in0, in1, out0, out1, s, n);
-      plain.Render(&in0[s], &in1[s], &p0[s], &p1[s], n, S, gainL, std::pow(10.0, outDb / 20.0),
-                   bypass);
+      plain.Render(&in0[s], &in1[s], &p0[s], &p1[s], n, S, gainL, std::pow(10.0, outDb / 20.0), bypass);
       s += n;
     }
     EXPECT_EQ(FirstDifference(out0, p0), -1);
@@ -180,7 +188,8 @@ TEST(Kelvo, ProcessingGivesThePlainEvaluationsBits) {
   }
 }
 
-TEST(Kelvo, MatchesAnIndependentLongDoubleEvaluation) {
+TEST(Kelvo, MatchesAnIndependentLongDoubleEvaluation)
+{
   const double S = 48000.0;
   const int total = static_cast<int>(3 * S);
   std::unique_ptr<Kelvo> plug = MakeKelvo(S);
@@ -208,7 +217,8 @@ TEST(Kelvo, MatchesAnIndependentLongDoubleEvaluation) {
   EXPECT_LT(sum / (2 * total), 1e-10);
 }
 
-TEST(Kelvo, SilenceInGivesExactZerosOnBothChannels) {
+TEST(Kelvo, SilenceInGivesExactZerosOnBothChannels)
+{
   std::unique_ptr<Kelvo> plug = MakeKelvo();
   SetParam(*plug, kOut, 0.0);
   std::vector<double> zeros(44100, 0.0), out0(44100, 1.0), out1(44100, 1.0);
@@ -216,12 +226,12 @@ TEST(Kelvo, SilenceInGivesExactZerosOnBothChannels) {
     SetParam(*plug, kGainL, s < 22050 ? 0.05 : 0.98);
     Process(*plug, zeros, zeros, out0, out1, s, 441);
   }
-  for (int s = 0; s < 44100; ++s)
-    ASSERT_TRUE(IsPositiveZero(out0[s]) && IsPositiveZero(out1[s])) << s;
+  for (int s = 0; s < 44100; ++s) ASSERT_TRUE(IsPositiveZero(out0[s]) && IsPositiveZero(out1[s])) << s;
   EXPECT_GT(plug->Circuit().Control(), 0.02);
 }
 
-TEST(Kelvo, BypassCopiesBitForBitWhateverTheParameters) {
+TEST(Kelvo, BypassCopiesBitForBitWhateverTheParameters)
+{
   std::unique_ptr<Kelvo> plug = MakeKelvo();
   std::vector<double> in0, in1;
   TestSignal(8192, 44100, 4, in0, in1);
@@ -243,7 +253,8 @@ TEST(Kelvo, BypassCopiesBitForBitWhateverTheParameters) {
   EXPECT_EQ(FirstDifference(io1, in1), -1);
 }
 
-TEST(Kelvo, GainMChangesNothing) {
+TEST(Kelvo, GainMChangesNothing)
+{
   std::unique_ptr<Kelvo> a = MakeKelvo(), b = MakeKelvo();
   std::vector<double> in0, in1;
   TestSignal(22050, 44100, 6, in0, in1);
@@ -257,7 +268,8 @@ TEST(Kelvo, GainMChangesNothing) {
   EXPECT_EQ(FirstDifference(a1, b1), -1);
 }
 
-TEST(Kelvo, ProcessingAllocatesNothing) {
+TEST(Kelvo, ProcessingAllocatesNothing)
+{
   std::unique_ptr<Kelvo> plug = MakeKelvo();
   const long start = gAllocations.load();
   int* volatile probe = new int(1);
@@ -278,13 +290,15 @@ TEST(Kelvo, ProcessingAllocatesNothing) {
 
 // Counts the values of v that are subnormal.
 template <class T>
-int Subnormals(const std::vector<T>& v) {
+int Subnormals(const std::vector<T>& v)
+{
   int n = 0;
   for (T x : v) n += std::fpclassify(x) == FP_SUBNORMAL;
   return n;
 }
 
-TEST(Kelvo, NoSubnormalLeavesTheProcessingFrame) {
+TEST(Kelvo, NoSubnormalLeavesTheProcessingFrame)
+{
   // A burst, then silence: after about five seconds the filter's decay enters the subnormal
   // range and settles on a subnormal value there for good, which processing called directly
   // passes on (at a crawl); the frame around it flushes it to zero.
@@ -327,22 +341,24 @@ TEST(Kelvo, NoSubnormalLeavesTheProcessingFrame) {
   EXPECT_NE(std::fpclassify(framed->Circuit().Channel(0).State().y1), FP_SUBNORMAL);
 }
 
-struct QualityCase {
+struct QualityCase
+{
   int renderQuality;
   bool accepted;
   KelvoCircuit::Quality path;  // after the call
 };
 
-TEST(Kelvo, RenderQualityPicksThePathAndItsLatency) {
+TEST(Kelvo, RenderQualityPicksThePathAndItsLatency)
+{
   std::unique_ptr<Kelvo> plug = MakeKelvo();
   EXPECT_EQ(plug->GetRenderQuality(), 0);
   EXPECT_EQ(plug->Circuit().GetQuality(), KelvoCircuit::kStandard);
   const QualityCase cases[] = {
-      {127, true, KelvoCircuit::kBest},     {0, true, KelvoCircuit::kStandard},
-      {64, true, KelvoCircuit::kHigh},      {63, true, KelvoCircuit::kStandard},
-      {96, true, KelvoCircuit::kHigh},      {126, true, KelvoCircuit::kHigh},
-      {128, false, KelvoCircuit::kHigh},    {-1, false, KelvoCircuit::kHigh},
-      {32, true, KelvoCircuit::kStandard},  {1 << 30, false, KelvoCircuit::kStandard},
+      {127, true, KelvoCircuit::kBest},    {0, true, KelvoCircuit::kStandard},
+      {64, true, KelvoCircuit::kHigh},     {63, true, KelvoCircuit::kStandard},
+      {96, true, KelvoCircuit::kHigh},     {126, true, KelvoCircuit::kHigh},
+      {128, false, KelvoCircuit::kHigh},   {-1, false, KelvoCircuit::kHigh},
+      {32, true, KelvoCircuit::kStandard}, {1 << 30, false, KelvoCircuit::kStandard},
   };
   int last = 0;
   for (const QualityCase& c : cases) {
@@ -355,7 +371,8 @@ TEST(Kelvo, RenderQualityPicksThePathAndItsLatency) {
   }
 }
 
-TEST(Kelvo, EveryQualityAllocatesNothingAndBypassesBitForBit) {
+TEST(Kelvo, EveryQualityAllocatesNothingAndBypassesBitForBit)
+{
   std::vector<double> in0, in1;
   TestSignal(8192, 44100, 12, in0, in1);
   in0[100] = -0.0;
@@ -380,7 +397,8 @@ TEST(Kelvo, EveryQualityAllocatesNothingAndBypassesBitForBit) {
   }
 }
 
-TEST(Kelvo, NoQualityLetsASubnormalOutOfTheFrame) {
+TEST(Kelvo, NoQualityLetsASubnormalOutOfTheFrame)
+{
   // A burst and a long silence through the processing frame, whose flushing covers the
   // resampling filters' decay as well as the circuit's.
   const int n = 1024, blocks = 240;

@@ -7,14 +7,16 @@
 
 #include "Coeffs/PlainTolk.h"
 
-struct PlainKelvo {
+struct PlainKelvo
+{
   double smooth[2] = {1.0, 0.0};  // (1 - a, a)
   double z = 0.0;
   PlainTolk tolk[2];
 
   // bypass: 0 processes, 1 copies, anything else leaves the outputs alone.
-  void Render(const double* in0, const double* in1, double* out0, double* out1, int n, double S,
-              double gainL, double gain, int bypass) {
+  void Render(const double* in0, const double* in1, double* out0, double* out1, int n, double S, double gainL,
+              double gain, int bypass)
+  {
     if (n <= 0) return;
     if (!(S > 0.0)) {  // no usable rate: silence, nothing moves
       for (int s = 0; s < n; ++s) out0[s] = out1[s] = 0.0;

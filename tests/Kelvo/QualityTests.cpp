@@ -17,11 +17,11 @@ namespace {
 
 const double kNaN = std::numeric_limits<double>::quiet_NaN();
 const double kInf = std::numeric_limits<double>::infinity();
-const KelvoCircuit::Quality kQualities[] = {KelvoCircuit::kStandard, KelvoCircuit::kHigh,
-                                            KelvoCircuit::kBest};
+const KelvoCircuit::Quality kQualities[] = {KelvoCircuit::kStandard, KelvoCircuit::kHigh, KelvoCircuit::kBest};
 const KelvoCircuit::Quality kSmooth[] = {KelvoCircuit::kHigh, KelvoCircuit::kBest};
 
-std::vector<KelvoCircuit::Path> Paths() {
+std::vector<KelvoCircuit::Path> Paths()
+{
   std::vector<KelvoCircuit::Path> paths;
   for (KelvoCircuit::Path p : {KelvoCircuit::kPortable, KelvoCircuit::kAvx})
     if (KelvoCircuit::Available(p)) paths.push_back(p);
@@ -31,8 +31,8 @@ std::vector<KelvoCircuit::Path> Paths() {
 // Renders in0/in1 through a new circuit of the given quality in blocks whose sizes cycle
 // through `blocks`, with the control target changing every few blocks.
 void RenderInBlocks(KelvoCircuit& c, const std::vector<double>& in0, const std::vector<double>& in1,
-                    std::vector<double>& out0, std::vector<double>& out1, double S,
-                    const std::vector<int>& blocks) {
+                    std::vector<double>& out0, std::vector<double>& out1, double S, const std::vector<int>& blocks)
+{
   const int total = static_cast<int>(in0.size());
   out0.assign(total, 7.0);
   out1.assign(total, 7.0);
@@ -46,7 +46,8 @@ void RenderInBlocks(KelvoCircuit& c, const std::vector<double>& in0, const std::
   }
 }
 
-TEST(KelvoQuality, EveryQualityRunsTheSameFilterAndControlBitForBit) {
+TEST(KelvoQuality, EveryQualityRunsTheSameFilterAndControlBitForBit)
+{
   // The qualities differ in the shaper alone: the control, the coefficients and the filter's
   // history are those of the plain evaluation, also after switching back and forth.
   const double S = 44100.0;
@@ -75,7 +76,8 @@ TEST(KelvoQuality, EveryQualityRunsTheSameFilterAndControlBitForBit) {
   }
 }
 
-TEST(KelvoQuality, BlockSizeChangesNoBit) {
+TEST(KelvoQuality, BlockSizeChangesNoBit)
+{
   const double S = 48000.0;
   std::vector<double> in0, in1;
   TestSignal(static_cast<int>(1.5 * S), S, 8, in0, in1);
@@ -101,7 +103,8 @@ TEST(KelvoQuality, BlockSizeChangesNoBit) {
   }
 }
 
-TEST(KelvoQuality, SilenceGivesExactZeros) {
+TEST(KelvoQuality, SilenceGivesExactZeros)
+{
   for (KelvoCircuit::Quality q : kQualities) {
     KelvoCircuit circuit;
     circuit.SetQuality(q);
@@ -109,12 +112,12 @@ TEST(KelvoQuality, SilenceGivesExactZeros) {
     const double* in[2] = {zeros.data(), zeros.data()};
     double* out[2] = {out0.data(), out1.data()};
     circuit.Render(in, out, 3000, 44100, 0.05, 1.0);
-    for (int s = 0; s < 3000; ++s)
-      ASSERT_TRUE(IsPositiveZero(out0[s]) && IsPositiveZero(out1[s])) << q << " " << s;
+    for (int s = 0; s < 3000; ++s) ASSERT_TRUE(IsPositiveZero(out0[s]) && IsPositiveZero(out1[s])) << q << " " << s;
   }
 }
 
-TEST(KelvoQuality, ANonFiniteInputSilencesItsChannelForTheBlockOnly) {
+TEST(KelvoQuality, ANonFiniteInputSilencesItsChannelForTheBlockOnly)
+{
   const int n = 600;
   std::vector<double> in0, in1;
   TestSignal(3 * n, 44100, 3, in0, in1);
@@ -146,7 +149,8 @@ TEST(KelvoQuality, ANonFiniteInputSilencesItsChannelForTheBlockOnly) {
   }
 }
 
-TEST(KelvoQuality, ReportedLatencyIsTheMeasuredDelay) {
+TEST(KelvoQuality, ReportedLatencyIsTheMeasuredDelay)
+{
   // A quiet low sine: the output's fundamental through each anti-aliased quality lags the
   // standard one's by the chain's delay, which the reported latency rounds.
   const double S = 44100.0, f = 200.0;
@@ -164,7 +168,8 @@ TEST(KelvoQuality, ReportedLatencyIsTheMeasuredDelay) {
   };
   const std::complex<double> standard = fundamental(KelvoCircuit::kStandard);
   EXPECT_EQ(KelvoCircuit::Latency(KelvoCircuit::kStandard), 0);
-  struct Expect {
+  struct Expect
+  {
     KelvoCircuit::Quality q;
     double delay;
   };
@@ -180,25 +185,31 @@ TEST(KelvoQuality, ReportedLatencyIsTheMeasuredDelay) {
   }
 }
 
-struct AliasCase {
+struct AliasCase
+{
   KelvoCircuit::Quality quality;
   double rate, frequency, levelDb;
   double atMostDb;  // the strongest non-harmonic line against the fundamental
 };
 
-TEST(KelvoQuality, FoldedOvertonesStayBelowTheirBounds) {
+TEST(KelvoQuality, FoldedOvertonesStayBelowTheirBounds)
+{
   // At the default settings. The standard path's lines are the fault the others remove.
   const AliasCase cases[] = {
-      {KelvoCircuit::kStandard, 44100, 5000, -6, -8},  {KelvoCircuit::kHigh, 44100, 5000, -6, -18},
-      {KelvoCircuit::kBest, 44100, 5000, -6, -60},     {KelvoCircuit::kBest, 48000, 5000, -6, -60},
-      {KelvoCircuit::kBest, 44100, 1000, -6, -70},     {KelvoCircuit::kHigh, 44100, 1000, -6, -33},
-      {KelvoCircuit::kBest, 44100, 5000, -20, -60},    {KelvoCircuit::kBest, 44100, 2637, -6, -60},
+      {KelvoCircuit::kStandard, 44100, 5000, -6, -8},
+      {KelvoCircuit::kHigh, 44100, 5000, -6, -18},
+      {KelvoCircuit::kBest, 44100, 5000, -6, -60},
+      {KelvoCircuit::kBest, 48000, 5000, -6, -60},
+      {KelvoCircuit::kBest, 44100, 1000, -6, -70},
+      {KelvoCircuit::kHigh, 44100, 1000, -6, -33},
+      {KelvoCircuit::kBest, 44100, 5000, -20, -60},
+      {KelvoCircuit::kBest, 44100, 2637, -6, -60},
       // 1 kHz divides 48 kHz, so its aliases land on its harmonics; its neighbour shows them.
       {KelvoCircuit::kBest, 48000, 1010, -6, -70},
   };
   for (const AliasCase& c : cases) {
-    SCOPED_TRACE(testing::Message() << "quality " << c.quality << ", " << c.frequency << " Hz at "
-                                    << c.rate << " Hz, " << c.levelDb << " dBFS");
+    SCOPED_TRACE(testing::Message() << "quality " << c.quality << ", " << c.frequency << " Hz at " << c.rate << " Hz, "
+                                    << c.levelDb << " dBFS");
     const KelvoAliasing a = KelvoMeasureAliasing(c.quality, c.rate, c.frequency, c.levelDb);
     EXPECT_LE(a.worstDb, c.atMostDb) << "at " << a.worstHz << " Hz";
     if (c.quality == KelvoCircuit::kStandard) {

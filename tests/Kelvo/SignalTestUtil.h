@@ -8,8 +8,8 @@
 
 // n frames of a stereo test signal at rate S: plucked notes whose level runs from whisper to
 // far into saturation, a little noise, and a stretch of silence.
-inline void TestSignal(int n, double S, unsigned seed, std::vector<double>& left,
-                       std::vector<double>& right) {
+inline void TestSignal(int n, double S, unsigned seed, std::vector<double>& left, std::vector<double>& right)
+{
   std::mt19937 rng(seed);
   std::uniform_real_distribution<double> noise(-1.0, 1.0);
   left.assign(n, 0.0);
@@ -27,7 +27,8 @@ inline void TestSignal(int n, double S, unsigned seed, std::vector<double>& left
 }
 
 // The first index where the two series differ in any bit, or -1.
-inline long FirstDifference(const std::vector<double>& a, const std::vector<double>& b) {
+inline long FirstDifference(const std::vector<double>& a, const std::vector<double>& b)
+{
   if (a.size() != b.size()) return 0;
   for (size_t i = 0; i < a.size(); ++i)
     if (std::memcmp(&a[i], &b[i], sizeof(double)) != 0) return static_cast<long>(i);

@@ -32,8 +32,7 @@ struct TempDir
   std::set<std::string> Files() const
   {
     std::set<std::string> names;
-    if (DIR* d = opendir(path.c_str()))
-    {
+    if (DIR* d = opendir(path.c_str())) {
       while (dirent* e = readdir(d))
         if (std::string(e->d_name) != "." && std::string(e->d_name) != "..") names.insert(e->d_name);
       closedir(d);
@@ -64,14 +63,11 @@ TEST(AtomicFile, TheTargetHoldsTheNewBytesOnlyAfterACommit)
     const char* expect;  // the target's text afterwards; null: no target
   };
   const Case cases[] = {
-      {"new file, committed", false, kCommit, "new"},
-      {"new file, abandoned", false, kAbandon, nullptr},
-      {"existing file, committed", true, kCommit, "new"},
-      {"existing file, abandoned", true, kAbandon, "old"},
+      {"new file, committed", false, kCommit, "new"},     {"new file, abandoned", false, kAbandon, nullptr},
+      {"existing file, committed", true, kCommit, "new"}, {"existing file, abandoned", true, kAbandon, "old"},
       {"committed twice", true, kCommitTwice, "new"},
   };
-  for (const Case& c : cases)
-  {
+  for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     TempDir dir;
     if (c.existing) dir.Write("out", "old");
@@ -81,22 +77,17 @@ TEST(AtomicFile, TheTargetHoldsTheNewBytesOnlyAfterACommit)
       ASSERT_NE(file.File(), nullptr);
       EXPECT_TRUE(file.Write("new", 3));
       EXPECT_EQ(dir.Read("out"), c.existing ? "old" : "") << "nothing reaches the target before the commit";
-      if (c.end != kAbandon)
-      {
+      if (c.end != kAbandon) {
         EXPECT_TRUE(file.Commit());
       }
-      if (c.end == kCommitTwice)
-      {
+      if (c.end == kCommitTwice) {
         EXPECT_FALSE(file.Commit());
       }
     }
-    if (c.expect)
-    {
+    if (c.expect) {
       EXPECT_EQ(dir.Files(), std::set<std::string>{"out"}) << "no temporary file is left";
       EXPECT_EQ(dir.Read("out"), c.expect);
-    }
-    else
-    {
+    } else {
       EXPECT_TRUE(dir.Files().empty());
     }
   }
@@ -106,8 +97,7 @@ TEST(AtomicFile, ATargetThatCannotBeMadeLeavesNothing)
 {
   TempDir dir;
   const std::string targets[] = {"", dir.path + "/missing/out"};
-  for (const std::string& t : targets)
-  {
+  for (const std::string& t : targets) {
     SCOPED_TRACE(t);
     AtomicFile file(t.c_str());
     EXPECT_EQ(file.File(), nullptr);
@@ -129,8 +119,7 @@ TEST(AtomicFile, PermissionsAreThoseAskedForOrThoseOfAPlainCreate)
     mode_t expect;
   };
   const Case cases[] = {{-1, 0644}, {0600, 0600}, {0644, 0644}};
-  for (const Case& c : cases)
-  {
+  for (const Case& c : cases) {
     SCOPED_TRACE(c.mode);
     TempDir dir;
     const std::string target = dir.path + "/out";
@@ -162,7 +151,9 @@ TEST(FourCC, FirstCharacterInTheMostSignificantByte)
     uint32_t code, expect;
   };
   constexpr Case cases[] = {
-      {FourCC("Kel1"), 0x4B656C31}, {FourCC("Qlmh"), 0x516C6D68}, {FourCC("aufx"), 0x61756678},
+      {FourCC("Kel1"), 0x4B656C31},
+      {FourCC("Qlmh"), 0x516C6D68},
+      {FourCC("aufx"), 0x61756678},
       {FourCC("\xff\x80\x01 "), 0xFF800120},  // high bytes are not sign-extended
   };
   for (const Case& c : cases) EXPECT_EQ(c.code, c.expect);

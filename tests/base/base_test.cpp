@@ -11,7 +11,8 @@
 
 namespace {
 
-struct AllocCase {
+struct AllocCase
+{
   int granul, size;
   int expect;
 };
@@ -20,14 +21,14 @@ TEST(HeapBuf, AllocationRule)
 {
   const AllocCase cases[] = {
       {4096, 0, 0},
-      {4096, 1, 4096 - 96},                // g = 4096: (1 + 4096 + 96) & ~4095 = 4096
-      {4096, 4000, 8192 - 96},             // 4000 + 4096 + 96 = 8192
-      {4096, 10000, 12288 - 96},           // g = 5000 rounds down to 4096: 14192 -> 12288
-      {8192, 100, 8192 - 96},              // granularity above the page
-      {12000, 100, 8192 - 96},             // g = 12000 rounds down to 8192: 8388 -> 8192
+      {4096, 1, 4096 - 96},       // g = 4096: (1 + 4096 + 96) & ~4095 = 4096
+      {4096, 4000, 8192 - 96},    // 4000 + 4096 + 96 = 8192
+      {4096, 10000, 12288 - 96},  // g = 5000 rounds down to 4096: 14192 -> 12288
+      {8192, 100, 8192 - 96},     // granularity above the page
+      {12000, 100, 8192 - 96},    // g = 12000 rounds down to 8192: 8388 -> 8192
       {4096, 20000000, 20000000 + 4194304 + 96 - ((20000000 + 4194304 + 96) % 4096) - 96},  // step clamps to 4 MiB
-      {128, 10, 138},                      // small granularity: size + g
-      {128, 1000, 1500},                   // g = size / 2
+      {128, 10, 138},     // small granularity: size + g
+      {128, 1000, 1500},  // g = size / 2
       {1, 1, 2},
   };
   for (const AllocCase& c : cases) {
@@ -97,7 +98,8 @@ TEST(TypedBuf, ResizeAddDelete)
   EXPECT_EQ(tb.GetSize(), 999);
 }
 
-struct Tracked {
+struct Tracked
+{
   explicit Tracked(std::vector<int>* log, int id) : log(log), id(id) {}
   ~Tracked() { log->push_back(id); }
   std::vector<int>* log;
@@ -179,10 +181,16 @@ TEST(Mutex, RecursiveAndReleasedOnEveryExit)
     WDL_MutexLock b(&m);  // the same thread may enter again
   }
   for (int path = 0; path < 3; ++path) {
-    try { ExitEarly(&m, path); } catch (int) {}
+    try {
+      ExitEarly(&m, path);
+    } catch (int) {
+    }
     std::atomic<bool> got{false};
     std::thread t([&] {
-      if (m.TryEnter()) { got = true; m.Leave(); }
+      if (m.TryEnter()) {
+        got = true;
+        m.Leave();
+      }
     });
     t.join();
     EXPECT_TRUE(got) << "path " << path;

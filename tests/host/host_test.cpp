@@ -23,32 +23,38 @@
 
 namespace {
 
-struct Result {
+struct Result
+{
   int status = -1;
   std::string out, err;
 };
 
-std::string Slurp(const std::string& path) {
+std::string Slurp(const std::string& path)
+{
   std::ifstream f(path, std::ios::binary);
   std::stringstream s;
   s << f.rdbuf();
   return s.str();
 }
 
-void Spill(const std::string& path, const std::string& text) {
+void Spill(const std::string& path, const std::string& text)
+{
   std::ofstream f(path, std::ios::binary);
   f << text;
 }
 
-struct Sound {
+struct Sound
+{
   int channels = 0, rate = 0, format = 0;
   std::vector<float> samples;  // interleaved
 };
 
 // A scratch directory per test, with helpers to run kelvo in it.
-class Host : public ::testing::Test {
- protected:
-  void SetUp() override {
+class Host : public ::testing::Test
+{
+protected:
+  void SetUp() override
+  {
     const char* build = getenv("KELVO_BUILD_DIR");
     ASSERT_TRUE(build) << "KELVO_BUILD_DIR is not set";
     mKelvo = std::string(build) + "/bin/kelvo";
@@ -56,7 +62,8 @@ class Host : public ::testing::Test {
     ASSERT_TRUE(mkdtemp(tmpl));
     mDir = tmpl;
   }
-  void TearDown() override {
+  void TearDown() override
+  {
     for (const std::string& f : Files())
       if (unlink(Path(f).c_str()) != 0) rmdir(Path(f).c_str());
     rmdir(mDir.c_str());
@@ -65,7 +72,8 @@ class Host : public ::testing::Test {
   std::string Path(const std::string& name) const { return mDir + "/" + name; }
 
   // Every file in the scratch directory, hidden ones too.
-  std::set<std::string> Files() const {
+  std::set<std::string> Files() const
+  {
     std::set<std::string> names;
     if (DIR* d = opendir(mDir.c_str())) {
       while (dirent* e = readdir(d))
@@ -81,7 +89,8 @@ class Host : public ::testing::Test {
   // Runs a shell script in the scratch directory, with kelvo as $K.
   Result Shell(const std::string& script) const { return Exec("/bin/sh", {"-c", script}); }
 
-  Result Exec(const std::string& program, const std::vector<std::string>& args) const {
+  Result Exec(const std::string& program, const std::vector<std::string>& args) const
+  {
     Result r;
     const std::string out = mDir + "/../" + BaseName() + ".stdout", err = mDir + "/../" + BaseName() + ".stderr";
     const pid_t pid = fork();
@@ -110,7 +119,8 @@ class Host : public ::testing::Test {
 
   std::string BaseName() const { return mDir.substr(mDir.rfind('/') + 1); }
 
-  void Write(const std::string& name, const Sound& s) const {
+  void Write(const std::string& name, const Sound& s) const
+  {
     SF_INFO info = {};
     info.channels = s.channels;
     info.samplerate = s.rate;
@@ -121,7 +131,8 @@ class Host : public ::testing::Test {
     sf_close(f);
   }
 
-  Sound Read(const std::string& name) const {
+  Sound Read(const std::string& name) const
+  {
     Sound s;
     SF_INFO info = {};
     SNDFILE* f = sf_open(Path(name).c_str(), SFM_READ, &info);
@@ -140,7 +151,8 @@ class Host : public ::testing::Test {
 };
 
 // A test signal: a sine of amplitude amp, with a little noise so channels differ.
-Sound Tone(int channels, int rate, int frames, float amp, int format = SF_FORMAT_WAV | SF_FORMAT_FLOAT) {
+Sound Tone(int channels, int rate, int frames, float amp, int format = SF_FORMAT_WAV | SF_FORMAT_FLOAT)
+{
   Sound s{channels, rate, format, {}};
   uint32_t seed = 1;
   for (int i = 0; i < frames; ++i)
@@ -156,8 +168,10 @@ bool Contains(const std::string& text, const std::string& part) { return text.fi
 
 // --- Rendering ---------------------------------------------------------------
 
-TEST_F(Host, SilenceGivesSilenceInEveryLayout) {
-  const struct {
+TEST_F(Host, SilenceGivesSilenceInEveryLayout)
+{
+  const struct
+  {
     int channels, rate, format;
   } kCases[] = {{1, 44100, SF_FORMAT_WAV | SF_FORMAT_FLOAT},
                 {2, 48000, SF_FORMAT_WAV | SF_FORMAT_PCM_16},
@@ -181,13 +195,16 @@ TEST_F(Host, SilenceGivesSilenceInEveryLayout) {
   }
 }
 
-TEST_F(Host, BypassedFloatRenderEqualsInput) {
+TEST_F(Host, BypassedFloatRenderEqualsInput)
+{
   // More than full scale, and a length that no block size divides.
   const Sound in = Tone(2, 44100, 10007, 1.5f);
   Write("in.wav", in);
-  const std::vector<std::string> kWays[] = {
-      {"--bypass", "--block", "1"}, {"--bypass", "--block", "37"}, {"--bypass"},
-      {"--bypass", "--block", "4096"}, {"--set", "Bypass=1"}};
+  const std::vector<std::string> kWays[] = {{"--bypass", "--block", "1"},
+                                            {"--bypass", "--block", "37"},
+                                            {"--bypass"},
+                                            {"--bypass", "--block", "4096"},
+                                            {"--set", "Bypass=1"}};
   for (const std::vector<std::string>& way : kWays) {
     SCOPED_TRACE(way[0] + " " + way.back());
     std::vector<std::string> args{"render", "in.wav", "out.wav"};
@@ -201,7 +218,8 @@ TEST_F(Host, BypassedFloatRenderEqualsInput) {
   }
 }
 
-TEST_F(Host, MonoRenderMatchesTheLeftChannelOfStereo) {
+TEST_F(Host, MonoRenderMatchesTheLeftChannelOfStereo)
+{
   const Sound stereo = Tone(2, 44100, 3000, 0.8f);
   Sound mono{1, 44100, stereo.format, {}};
   for (size_t i = 0; i < stereo.samples.size(); i += 2) mono.samples.push_back(stereo.samples[i]);
@@ -216,7 +234,8 @@ TEST_F(Host, MonoRenderMatchesTheLeftChannelOfStereo) {
   for (size_t i = 0; i < m.samples.size(); ++i) ASSERT_EQ(m.samples[i], s.samples[2 * i]) << "frame " << i;
 }
 
-TEST_F(Host, BlockSizeDoesNotChangeTheSound) {
+TEST_F(Host, BlockSizeDoesNotChangeTheSound)
+{
   Write("in.wav", Tone(2, 48000, 6000, 0.8f));
   ASSERT_EQ(Run({"render", "in.wav", "a.wav", "--block", "1"}).status, 0);
   ASSERT_EQ(Run({"render", "in.wav", "b.wav", "--block", "4096"}).status, 0);
@@ -228,7 +247,8 @@ TEST_F(Host, BlockSizeDoesNotChangeTheSound) {
   EXPECT_GT(peak, 0.01f);  // the effect made sound
 }
 
-TEST_F(Host, QualitiesDifferOnlyWhereAsked) {
+TEST_F(Host, QualitiesDifferOnlyWhereAsked)
+{
   // Standard is the render without the option; the anti-aliased ones sound nearly alike (the
   // same tone, a few samples later, without the folded overtones), each its own, block size
   // or not.
@@ -253,7 +273,8 @@ TEST_F(Host, QualitiesDifferOnlyWhereAsked) {
 }
 
 // The lag in -span ... span at which b correlates best with a, channel by channel summed.
-int CorrelationPeak(const Sound& a, const Sound& b, int span) {
+int CorrelationPeak(const Sound& a, const Sound& b, int span)
+{
   const size_t frames = a.samples.size() / a.channels;
   int best = 0;
   double bestSum = -1e300;
@@ -270,23 +291,25 @@ int CorrelationPeak(const Sound& a, const Sound& b, int span) {
   return best;
 }
 
-TEST_F(Host, EveryQualityIsAlignedWithTheInputAndAsLong) {
+TEST_F(Host, EveryQualityIsAlignedWithTheInputAndAsLong)
+{
   // The anti-aliased qualities are some samples late in the unit; the render drops as many
   // leading frames and renders as many more after the input. Lengths shorter than the latency,
   // across a file chunk and at a block of one frame.
-  const struct {
+  const struct
+  {
     int channels, rate, frames;
     const char* block;
-  } cases[] = {{2, 44100, 6000, "512"}, {1, 48000, 6000, "1"},  {2, 48000, 9000, "4096"},
-               {2, 44100, 3, "512"},    {1, 44100, 1, "1"},     {2, 96000, 8200, "7"}};
+  } cases[] = {{2, 44100, 6000, "512"}, {1, 48000, 6000, "1"}, {2, 48000, 9000, "4096"},
+               {2, 44100, 3, "512"},    {1, 44100, 1, "1"},    {2, 96000, 8200, "7"}};
   for (const auto& c : cases) {
-    SCOPED_TRACE(std::to_string(c.channels) + " channel(s), " + std::to_string(c.frames) + " frames, block " +
-                 c.block);
+    SCOPED_TRACE(std::to_string(c.channels) + " channel(s), " + std::to_string(c.frames) + " frames, block " + c.block);
     // Pure sines: the high quality's mean over the span between samples delays noise by about
     // half a sample more than it does a tone, which would leave the peak between two lags.
     Sound in{c.channels, c.rate, SF_FORMAT_WAV | SF_FORMAT_FLOAT, {}};
     for (int i = 0; i < c.frames; ++i)
-      for (int ch = 0; ch < c.channels; ++ch) in.samples.push_back(0.5f * (float)sin(2 * M_PI * 220.0 * (ch + 1) * i / c.rate));
+      for (int ch = 0; ch < c.channels; ++ch)
+        in.samples.push_back(0.5f * (float)sin(2 * M_PI * 220.0 * (ch + 1) * i / c.rate));
     Write("in.wav", in);
     ASSERT_EQ(Run({"render", "in.wav", "standard.wav", "--block", c.block}).status, 0);
     const Sound standard = Read("standard.wav");
@@ -303,7 +326,8 @@ TEST_F(Host, EveryQualityIsAlignedWithTheInputAndAsLong) {
   }
 }
 
-TEST_F(Host, OutputLevelScalesBySettingGain) {
+TEST_F(Host, OutputLevelScalesBySettingGain)
+{
   Write("in.wav", Tone(2, 44100, 8000, 0.9f));
   ASSERT_EQ(Run({"render", "in.wav", "default.wav"}).status, 0);
   const Result r = Run({"render", "in.wav", "loud.wav", "--set", "OUT=0"});
@@ -321,8 +345,10 @@ TEST_F(Host, OutputLevelScalesBySettingGain) {
   EXPECT_GT(compared, 1000);
 }
 
-TEST_F(Host, OutputFormatFollowsInputUnlessAsked) {
-  const struct {
+TEST_F(Host, OutputFormatFollowsInputUnlessAsked)
+{
+  const struct
+  {
     int in;
     const char* out;
     const char* format;  // --format, or null
@@ -356,7 +382,8 @@ TEST_F(Host, OutputFormatFollowsInputUnlessAsked) {
   }
 }
 
-TEST_F(Host, IntegerOutputClipsAndSaysSoWhileFloatKeepsOverloads) {
+TEST_F(Host, IntegerOutputClipsAndSaysSoWhileFloatKeepsOverloads)
+{
   Write("in.wav", Tone(2, 44100, 4000, 0.9f, SF_FORMAT_WAV | SF_FORMAT_PCM_16));
   const Result pcm = Run({"render", "in.wav", "pcm.wav", "--set", "OUT=0"});
   ASSERT_EQ(pcm.status, 0) << pcm.err;
@@ -374,7 +401,8 @@ TEST_F(Host, IntegerOutputClipsAndSaysSoWhileFloatKeepsOverloads) {
 }
 
 // The 16-bit samples of a file, as stored.
-std::vector<short> Shorts(const std::string& path) {
+std::vector<short> Shorts(const std::string& path)
+{
   SF_INFO info = {};
   SNDFILE* f = sf_open(path.c_str(), SFM_READ, &info);
   EXPECT_TRUE(f) << path << ": " << sf_strerror(nullptr);
@@ -385,11 +413,13 @@ std::vector<short> Shorts(const std::string& path) {
   return s;
 }
 
-TEST_F(Host, SixteenBitOutputIsLibsndfilesClippingConversion) {
+TEST_F(Host, SixteenBitOutputIsLibsndfilesClippingConversion)
+{
   // Full scale and beyond, the edges of each 16-bit step, non-numbers, and
   // random samples both loud and quiet; frame counts that leave odd tails.
-  std::vector<float> values = {0.f, -0.f, 1.f, -1.f, 1.5f, -1.5f, 0.5f, -0.5f, 0.99999994f, -0.99999994f,
-                               1.0000001f, -1.0000001f, NAN, INFINITY, -INFINITY, 1e-30f, -1e-30f, 3e-8f};
+  std::vector<float> values = {0.f,  -0.f,     1.f,         -1.f,         1.5f,       -1.5f,
+                               0.5f, -0.5f,    0.99999994f, -0.99999994f, 1.0000001f, -1.0000001f,
+                               NAN,  INFINITY, -INFINITY,   1e-30f,       -1e-30f,    3e-8f};
   for (int k = -300; k <= 300; ++k)
     for (float d : {-1e-7f, -1e-9f, 0.f, 1e-9f, 1e-7f, 0.5f / 32768, 0.5f / 65536}) values.push_back(k / 32768.f + d);
   uint32_t seed = 7;
@@ -430,7 +460,8 @@ TEST_F(Host, SixteenBitOutputIsLibsndfilesClippingConversion) {
   }
 }
 
-TEST_F(Host, SixteenBitBypassGivesTheInputBack) {
+TEST_F(Host, SixteenBitBypassGivesTheInputBack)
+{
   // Read as stored and scaled, written back the same way: not one sample moves.
   Write("in.wav", Tone(2, 48000, 20011, 0.999f, SF_FORMAT_WAV | SF_FORMAT_PCM_16));
   for (const char* block : {"1", "512", "4096"}) {
@@ -444,7 +475,8 @@ TEST_F(Host, SixteenBitBypassGivesTheInputBack) {
 }
 
 // The names in a directory, hidden ones too.
-std::set<std::string> Names(const std::string& dir) {
+std::set<std::string> Names(const std::string& dir)
+{
   std::set<std::string> names;
   if (DIR* d = opendir(dir.c_str())) {
     while (dirent* e = readdir(d))
@@ -454,20 +486,26 @@ std::set<std::string> Names(const std::string& dir) {
   return names;
 }
 
-TEST_F(Host, InterruptedRenderLeavesNoFileAndSaysSo) {
+TEST_F(Host, InterruptedRenderLeavesNoFileAndSaysSo)
+{
   Write("long.wav", Tone(2, 48000, 48000 * 30, 0.5f));
   link(Path("long.wav").c_str(), Path("long2.wav").c_str());
   mkdir(Path("d").c_str(), 0755);
-  const struct {
+  const struct
+  {
     std::vector<std::string> args;
     const char* dir;       // where the temporary output appears
     const char* existing;  // an output there before, or null
     std::vector<std::string> says;
   } kCases[] = {
-      {{"render", "long.wav", "out.wav"}, "", nullptr,
+      {{"render", "long.wav", "out.wav"},
+       "",
+       nullptr,
        {"kelvo: interrupted", "'out.wav' was not written", "'long.wav' is only read, and is as it was"}},
       {{"render", "long.wav", "old.wav"}, "", "old.wav", {"kelvo: interrupted", "'old.wav' is as it was"}},
-      {{"render", "long.wav", "long2.wav", "--out-dir", "d", "--jobs", "2"}, "d", nullptr,
+      {{"render", "long.wav", "long2.wav", "--out-dir", "d", "--jobs", "2"},
+       "d",
+       nullptr,
        {"'d/long-kelvo.wav' was not written", "'d/long2-kelvo.wav' was not written",
         "outputs finished before the interrupt are whole"}},
   };
@@ -512,7 +550,8 @@ TEST_F(Host, InterruptedRenderLeavesNoFileAndSaysSo) {
   }
 }
 
-TEST_F(Host, ProgressFitsTheTerminalAndTellsTheTimeLeft) {
+TEST_F(Host, ProgressFitsTheTerminalAndTellsTheTimeLeft)
+{
   Write("long.wav", Tone(2, 48000, 48000 * 60, 0.5f, SF_FORMAT_WAV | SF_FORMAT_PCM_16));
   for (unsigned short columns : {40, 100}) {
     SCOPED_TRACE(columns);
@@ -570,7 +609,8 @@ TEST_F(Host, ProgressFitsTheTerminalAndTellsTheTimeLeft) {
   EXPECT_TRUE(Contains(shown, "cannot write standard output: it is a terminal")) << shown;
 }
 
-TEST_F(Host, DemoRendersARiffIntoTheWorkingDirectory) {
+TEST_F(Host, DemoRendersARiffIntoTheWorkingDirectory)
+{
   const Result r = Run({"render", "--quiet"});
   ASSERT_EQ(r.status, 0) << r.err;
   const Sound s = Read("kelvo-demo.wav");
@@ -589,7 +629,8 @@ TEST_F(Host, DemoRendersARiffIntoTheWorkingDirectory) {
 
 // --- State files -------------------------------------------------------------
 
-std::string Base64(const std::string& bytes) {
+std::string Base64(const std::string& bytes)
+{
   static const char* k = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
   std::string s;
   for (size_t i = 0; i < bytes.size(); i += 3) {
@@ -605,7 +646,8 @@ std::string Base64(const std::string& bytes) {
 }
 
 // A property list in the published XML format around body.
-std::string PlistXml(const std::string& body) {
+std::string PlistXml(const std::string& body)
+{
   return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
          "<!DOCTYPE plist PUBLIC \"-//Apple//DTD PLIST 1.0//EN\" "
          "\"http://www.apple.com/DTDs/PropertyList-1.0.dtd\">\n"
@@ -613,14 +655,16 @@ std::string PlistXml(const std::string& body) {
          body + "</plist>\n";
 }
 
-std::string Doubles(std::vector<double> v) {
+std::string Doubles(std::vector<double> v)
+{
   return std::string(reinterpret_cast<const char*>(v.data()), v.size() * sizeof(double));
 }
 
 // Class-info entries as key and value XML, so that tests can break them.
 using Entries = std::vector<std::pair<std::string, std::string>>;
 
-Entries KelvoState(const std::string& data) {
+Entries KelvoState(const std::string& data)
+{
   return {{"data", "<data>" + Base64(data) + "</data>"},
           {"manufacturer", "<integer>1366060392</integer>"},  // 'Qlmh'
           {"name", "<string>-</string>"},
@@ -630,7 +674,8 @@ Entries KelvoState(const std::string& data) {
 }
 
 // The entries with key's value replaced, or removed when xml is empty.
-Entries With(Entries e, const std::string& key, const std::string& xml) {
+Entries With(Entries e, const std::string& key, const std::string& xml)
+{
   for (size_t i = 0; i < e.size(); ++i)
     if (e[i].first == key) {
       if (xml.empty())
@@ -641,13 +686,15 @@ Entries With(Entries e, const std::string& key, const std::string& xml) {
   return e;
 }
 
-std::string StateXml(const Entries& entries) {
+std::string StateXml(const Entries& entries)
+{
   std::string body = "<dict>\n";
   for (const auto& e : entries) body += "\t<key>" + e.first + "</key>\n\t" + e.second + "\n";
   return PlistXml(body + "</dict>\n");
 }
 
-TEST_F(Host, SavedStateReproducesTheRender) {
+TEST_F(Host, SavedStateReproducesTheRender)
+{
   Write("in.wav", Tone(2, 44100, 5000, 0.7f));
   const Result saved = Run({"state", "save", "s.aupreset", "--set", "OUT=-3", "--set", "GainL=0.8"});
   ASSERT_EQ(saved.status, 0) << saved.err;
@@ -657,7 +704,8 @@ TEST_F(Host, SavedStateReproducesTheRender) {
                            "'Kel1'", "'Qlmh'", "CFString  \"-\"", "CFData  32 bytes", "OUT -3.00", "GainL 0.80"})
     EXPECT_TRUE(Contains(show.out, part)) << part << " in\n" << show.out;
 
-  const struct {
+  const struct
+  {
     const char* out;
     std::vector<std::string> options;
   } kRenders[] = {
@@ -681,16 +729,18 @@ TEST_F(Host, SavedStateReproducesTheRender) {
   EXPECT_EQ(Read("state-then-set.wav").samples, Read("set-only.wav").samples);
 }
 
-TEST_F(Host, HandWrittenStateInThePublishedFormatLoads) {
+TEST_F(Host, HandWrittenStateInThePublishedFormatLoads)
+{
   Spill(Path("hand.aupreset"), StateXml(KelvoState(Doubles({-6.0, 0.25, 0.5, 0.0}))));
   const Result r = Run({"state", "show", "hand.aupreset"});
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_TRUE(Contains(r.out, "OUT -6.00, GainM 0.25, GainL 0.50, Bypass 0")) << r.out;
 }
 
-TEST_F(Host, RangeEndsAreAccepted) {
-  const Result r = Run({"state", "save", "ends.aupreset", "--set", "OUT=-40", "--set", "GainM=1", "--set",
-                        "GainL=0.05", "--set", "Bypass=1"});
+TEST_F(Host, RangeEndsAreAccepted)
+{
+  const Result r = Run({"state", "save", "ends.aupreset", "--set", "OUT=-40", "--set", "GainM=1", "--set", "GainL=0.05",
+                        "--set", "Bypass=1"});
   ASSERT_EQ(r.status, 0) << r.err;
   const Result show = Run({"state", "show", "ends.aupreset"});
   EXPECT_TRUE(Contains(show.out, "OUT -40.00, GainM 1.00, GainL 0.05, Bypass 1")) << show.out;
@@ -698,19 +748,24 @@ TEST_F(Host, RangeEndsAreAccepted) {
 
 // --- Information -------------------------------------------------------------
 
-TEST_F(Host, InfoReportsWhatTheHostApiSays) {
+TEST_F(Host, InfoReportsWhatTheHostApiSays)
+{
   const Result r = Run({"info"});
   ASSERT_EQ(r.status, 0) << r.err;
-  for (const char* part : {"Kelvo by Quillmarsh", "'aufx'", "'Kel1'", "'Qlmh'", "1.0.0", "OUT", "-40 to 0",
-                           "-15.00", "GainM", "GainL", "0.05 to 0.98", "Bypass", "indexed", "0 \"-\"",
-                           "1-1 2-2", "Latency: 0 s", "Tail time: 0 s"})
+  for (const char* part :
+       {"Kelvo by Quillmarsh", "'aufx'", "'Kel1'", "'Qlmh'", "1.0.0", "OUT", "-40 to 0", "-15.00", "GainM", "GainL",
+        "0.05 to 0.98", "Bypass", "indexed", "0 \"-\"", "1-1 2-2", "Latency: 0 s", "Tail time: 0 s"})
     EXPECT_TRUE(Contains(r.out, part)) << part << " in\n" << r.out;
 }
 
-TEST_F(Host, EveryCommandHasHelp) {
-  for (const std::vector<std::string>& args :
-       {std::vector<std::string>{"--help"}, {"render", "--help"}, {"info", "--help"}, {"state", "--help"},
-        {"state", "save", "--help"}, {"state", "show", "--help"}}) {
+TEST_F(Host, EveryCommandHasHelp)
+{
+  for (const std::vector<std::string>& args : {std::vector<std::string>{"--help"},
+                                               {"render", "--help"},
+                                               {"info", "--help"},
+                                               {"state", "--help"},
+                                               {"state", "save", "--help"},
+                                               {"state", "show", "--help"}}) {
     const Result r = Run(args);
     EXPECT_EQ(r.status, 0) << args.back();
     EXPECT_TRUE(Contains(r.out, "usage: kelvo")) << r.out;
@@ -719,7 +774,8 @@ TEST_F(Host, EveryCommandHasHelp) {
 
 // --- Failures ----------------------------------------------------------------
 
-TEST_F(Host, ErrorsNameTheFaultAndLeaveNoFile) {
+TEST_F(Host, ErrorsNameTheFaultAndLeaveNoFile)
+{
   Write("in.wav", Tone(2, 44100, 2000, 0.5f));
   Write("quad.wav", Tone(4, 44100, 100, 0.5f));
   Spill(Path("text.wav"), "this is not a sound file\n");
@@ -735,7 +791,8 @@ TEST_F(Host, ErrorsNameTheFaultAndLeaveNoFile) {
   mkdir(Path("empty.component").c_str(), 0755);
   mkfifo(Path("pipe.wav").c_str(), 0644);
   const std::set<std::string> before = Files();
-  const struct {
+  const struct
+  {
     std::vector<std::string> args;
     int status;
     std::vector<std::string> says;
@@ -759,11 +816,15 @@ TEST_F(Host, ErrorsNameTheFaultAndLeaveNoFile) {
       {{"render", "empty.component", "o.wav"}, 1, {"cannot read 'empty.component': it is a directory"}},
       {{"render", "quad.wav", "o.wav"}, 1, {"4 channels", "mono or stereo"}},
       {{"render", "in.wav", "no/such/dir/o.wav"}, 1, {"cannot write 'no/such/dir/o.wav': No such file or directory"}},
-      {{"render", "in.wav", "pipe.wav"}, 1, {"cannot write 'pipe.wav': WAV files cannot be written to a pipe", "--type"}},
+      {{"render", "in.wav", "pipe.wav"},
+       1,
+       {"cannot write 'pipe.wav': WAV files cannot be written to a pipe", "--type"}},
       {{"render", "in.wav", "empty.component"}, 1, {"cannot write 'empty.component': it is a directory"}},
       {{"render", "in.wav", "o.flac", "--format", "float"}, 1, {"cannot write 'o.flac'", "32-bit float"}},
       {{"render", "in.wav", "o.wav", "--bundle", "nowhere.component"}, 1, {"cannot load plug-in 'nowhere.component'"}},
-      {{"info", "--bundle", "empty.component"}, 1, {"cannot load plug-in 'empty.component': it is not a plug-in bundle", "--bundle PATH"}},
+      {{"info", "--bundle", "empty.component"},
+       1,
+       {"cannot load plug-in 'empty.component': it is not a plug-in bundle", "--bundle PATH"}},
       {{"render", "in.wav", "o.wav", "--state", "missing.aupreset"}, 1, {"cannot read 'missing.aupreset'"}},
       {{"render", "in.wav", "o.wav", "--state", "junk.aupreset"}, 1, {"'junk.aupreset' is not a state file"}},
       {{"render", "in.wav", "o.wav", "--state", "array.aupreset"}, 1, {"not a dictionary"}},
@@ -792,19 +853,31 @@ TEST_F(Host, ErrorsNameTheFaultAndLeaveNoFile) {
   }
 }
 
-TEST_F(Host, StateValuesTheUnitMustChangeAreNamedOrRefused) {
-  const struct {
+TEST_F(Host, StateValuesTheUnitMustChangeAreNamedOrRefused)
+{
+  const struct
+  {
     const char* file;
     std::vector<double> values;
     std::vector<std::string> says;  // in the warning, and in the refusal but for what it became
-    const char* became;              // what the warning says the value became
+    const char* became;             // what the warning says the value became
   } kCases[] = {
-      {"nan.aupreset", {NAN, 0.5, 0.5, 0}, {"'nan.aupreset' gives OUT the value nan, which is not a number"}, "it became "},
-      {"high.aupreset", {7, 0.5, 0.5, 0}, {"'high.aupreset' gives OUT the value 7, outside its range -40 to 0"},
+      {"nan.aupreset",
+       {NAN, 0.5, 0.5, 0},
+       {"'nan.aupreset' gives OUT the value nan, which is not a number"},
+       "it became "},
+      {"high.aupreset",
+       {7, 0.5, 0.5, 0},
+       {"'high.aupreset' gives OUT the value 7, outside its range -40 to 0"},
        "it became 0.00"},
-      {"low.aupreset", {-6, 0.5, 0.01, 0}, {"'low.aupreset' gives GainL the value 0.01, outside its range 0.05 to 0.98"},
+      {"low.aupreset",
+       {-6, 0.5, 0.01, 0},
+       {"'low.aupreset' gives GainL the value 0.01, outside its range 0.05 to 0.98"},
        "it became 0.05"},
-      {"switch.aupreset", {-6, 0.5, 0.5, 3}, {"'switch.aupreset' gives Bypass the value 3, outside its range 0 to 1"}, "it became 1"},
+      {"switch.aupreset",
+       {-6, 0.5, 0.5, 3},
+       {"'switch.aupreset' gives Bypass the value 3, outside its range 0 to 1"},
+       "it became 1"},
   };
   Write("in.wav", Tone(1, 44100, 100, 0.5f));
   for (const auto& c : kCases) {
@@ -818,10 +891,9 @@ TEST_F(Host, StateValuesTheUnitMustChangeAreNamedOrRefused) {
     EXPECT_TRUE(Run({"state", "show", c.file, "--quiet"}).err.empty());
 
     const std::set<std::string> before = Files();
-    for (const std::vector<std::string>& args :
-         {std::vector<std::string>{"state", "show", c.file, "--strict"},
-          {"state", "save", "out.aupreset", "--state", c.file, "--strict"},
-          {"render", "in.wav", "o.wav", "--state", c.file, "--strict"}}) {
+    for (const std::vector<std::string>& args : {std::vector<std::string>{"state", "show", c.file, "--strict"},
+                                                 {"state", "save", "out.aupreset", "--state", c.file, "--strict"},
+                                                 {"render", "in.wav", "o.wav", "--state", c.file, "--strict"}}) {
       const Result refused = Run(args);
       EXPECT_EQ(refused.status, 1) << args[0];
       for (const std::string& part : c.says) EXPECT_TRUE(Contains(refused.err, part)) << refused.err;
@@ -843,7 +915,8 @@ TEST_F(Host, StateValuesTheUnitMustChangeAreNamedOrRefused) {
   EXPECT_TRUE(good.err.empty()) << good.err;
 }
 
-TEST_F(Host, SavedStatesCarryTheirNameAndTheEditorsWork) {
+TEST_F(Host, SavedStatesCarryTheirNameAndTheEditorsWork)
+{
   const Result named = Run({"state", "save", "warm.aupreset", "--name", "Warm lead", "--set", "GainL=0.9"});
   ASSERT_EQ(named.status, 0) << named.err;
   EXPECT_TRUE(Contains(Run({"state", "show", "warm.aupreset"}).out, "CFString  \"Warm lead\"")) << named.out;
@@ -853,7 +926,8 @@ TEST_F(Host, SavedStatesCarryTheirNameAndTheEditorsWork) {
 
   // Dragging the FUZZ knob up in the editor and saving what it left: a render
   // with that state is the render with its values.
-  const Result edited = Run({"editor", "--save-state", "edited.aupreset", "--drag", "247,106,0,-40", "--name", "dragged"});
+  const Result edited =
+      Run({"editor", "--save-state", "edited.aupreset", "--drag", "247,106,0,-40", "--name", "dragged"});
   ASSERT_EQ(edited.status, 0) << edited.err;
   const Result shown = Run({"state", "show", "edited.aupreset"});
   ASSERT_EQ(shown.status, 0) << shown.err;
@@ -867,7 +941,8 @@ TEST_F(Host, SavedStatesCarryTheirNameAndTheEditorsWork) {
   EXPECT_NE(Read("a.wav").samples, Read("b.wav").samples);
 
   const std::set<std::string> before = Files();
-  const struct {
+  const struct
+  {
     std::vector<std::string> args;
     const char* says;
   } kRefused[] = {
@@ -884,7 +959,8 @@ TEST_F(Host, SavedStatesCarryTheirNameAndTheEditorsWork) {
   }
 }
 
-TEST_F(Host, ReplacedOutputKeepsItsLinkAndPermissions) {
+TEST_F(Host, ReplacedOutputKeepsItsLinkAndPermissions)
+{
   Write("in.wav", Tone(1, 44100, 500, 0.5f));
   Spill(Path("target.wav"), "old");
   chmod(Path("target.wav").c_str(), 0640);
@@ -898,7 +974,8 @@ TEST_F(Host, ReplacedOutputKeepsItsLinkAndPermissions) {
   EXPECT_EQ(Read("target.wav").samples.size(), 500u);
 }
 
-TEST_F(Host, FailedRenderLeavesAnExistingOutputAndTheInputAlone) {
+TEST_F(Host, FailedRenderLeavesAnExistingOutputAndTheInputAlone)
+{
   Write("in.wav", Tone(1, 44100, 2000, 0.5f));
   const std::string input = Slurp(Path("in.wav"));
   Spill(Path("out.wav"), "precious");
@@ -912,19 +989,23 @@ TEST_F(Host, FailedRenderLeavesAnExistingOutputAndTheInputAlone) {
 // --- Settled renders -----------------------------------------------------------
 
 // The number after "settling on " in a render's summary, or -1.
-long SettledFrames(const std::string& summary) {
+long SettledFrames(const std::string& summary)
+{
   const size_t at = summary.find("settling on ");
   return at == std::string::npos ? -1 : atol(summary.c_str() + at + 12);
 }
 
-double Rms(const std::vector<float>& v, size_t from, size_t to) {
+double Rms(const std::vector<float>& v, size_t from, size_t to)
+{
   double sum = 0;
   for (size_t i = from; i < to; ++i) sum += (double)v[i] * v[i];
   return std::sqrt(sum / (double)(to - from));
 }
 
-TEST_F(Host, SettledRenderIsTheTailOfALongRender) {
-  const struct {
+TEST_F(Host, SettledRenderIsTheTailOfALongRender)
+{
+  const struct
+  {
     int rate, channels;
     const char* block;
   } kCases[] = {{48000, 2, "512"}, {44100, 1, "64"}, {96000, 2, "4096"}};
@@ -960,7 +1041,8 @@ TEST_F(Host, SettledRenderIsTheTailOfALongRender) {
   }
 }
 
-TEST_F(Host, SettledRenderStartsAtItsSettledLevel) {
+TEST_F(Host, SettledRenderStartsAtItsSettledLevel)
+{
   Write("in.wav", Tone(2, 48000, 24000, 0.1f));
   ASSERT_EQ(Run({"render", "in.wav", "settled.wav", "--set", "GainL=0.05"}).status, 0);
   const Result raw = Run({"render", "in.wav", "raw.wav", "--set", "GainL=0.05", "--no-settle"});
@@ -981,17 +1063,19 @@ TEST_F(Host, SettledRenderStartsAtItsSettledLevel) {
 
 // --- Outputs -------------------------------------------------------------------
 
-TEST_F(Host, EveryOutputTypeIsWrittenAndReadBack) {
+TEST_F(Host, EveryOutputTypeIsWrittenAndReadBack)
+{
   Write("in.wav", Tone(2, 48000, 9600, 0.3f, SF_FORMAT_WAV | SF_FORMAT_PCM_16));
-  const struct {
+  const struct
+  {
     const char* out;
     int format;
   } kCases[] = {
-      {"o.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_16},     {"o.AIFF", SF_FORMAT_AIFF | SF_FORMAT_PCM_16},
-      {"o.flac", SF_FORMAT_FLAC | SF_FORMAT_PCM_16},   {"o.ogg", SF_FORMAT_OGG | SF_FORMAT_VORBIS},
-      {"o.opus", SF_FORMAT_OGG | SF_FORMAT_OPUS},      {"o.mp3", SF_FORMAT_MPEG | SF_FORMAT_MPEG_LAYER_III},
-      {"o.caf", SF_FORMAT_CAF | SF_FORMAT_PCM_16},     {"o.w64", SF_FORMAT_W64 | SF_FORMAT_PCM_16},
-      {"o.au", SF_FORMAT_AU | SF_FORMAT_PCM_16},       {"o.rf64", SF_FORMAT_RF64 | SF_FORMAT_PCM_16},
+      {"o.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_16},   {"o.AIFF", SF_FORMAT_AIFF | SF_FORMAT_PCM_16},
+      {"o.flac", SF_FORMAT_FLAC | SF_FORMAT_PCM_16}, {"o.ogg", SF_FORMAT_OGG | SF_FORMAT_VORBIS},
+      {"o.opus", SF_FORMAT_OGG | SF_FORMAT_OPUS},    {"o.mp3", SF_FORMAT_MPEG | SF_FORMAT_MPEG_LAYER_III},
+      {"o.caf", SF_FORMAT_CAF | SF_FORMAT_PCM_16},   {"o.w64", SF_FORMAT_W64 | SF_FORMAT_PCM_16},
+      {"o.au", SF_FORMAT_AU | SF_FORMAT_PCM_16},     {"o.rf64", SF_FORMAT_RF64 | SF_FORMAT_PCM_16},
   };
   for (const auto& c : kCases) {
     SCOPED_TRACE(c.out);
@@ -1008,16 +1092,23 @@ TEST_F(Host, EveryOutputTypeIsWrittenAndReadBack) {
 
   Write("cd.wav", Tone(2, 44100, 1000, 0.3f));
   const std::set<std::string> before = Files();
-  const struct {
+  const struct
+  {
     std::vector<std::string> args;
     int status;
     std::vector<std::string> says;
   } kRefused[] = {
-      {{"render", "in.wav", "o.raw-take"}, 2, {"does not know the extension '.raw-take'", "wav, aiff", "mp3", "--type"}},
+      {{"render", "in.wav", "o.raw-take"},
+       2,
+       {"does not know the extension '.raw-take'", "wav, aiff", "mp3", "--type"}},
       {{"render", "in.wav", "o.wav", "--type", "vox"}, 2, {"--type takes one of wav, aiff"}},
       {{"render", "in.wav", "o.ogg", "--format", "pcm16"}, 2, {"Ogg Vorbis files hold Vorbis", "--format chooses"}},
-      {{"render", "cd.wav", "o.opus"}, 1, {"cannot write 'o.opus': Opus only supports sample rates of 8000, 12000, 16000, 24000, and 48000"}},
-      {{"render", "in.wav", "o.flac", "--format", "float"}, 1, {"FLAC files cannot hold 32-bit float", "pcm16 or pcm24"}},
+      {{"render", "cd.wav", "o.opus"},
+       1,
+       {"cannot write 'o.opus': Opus only supports sample rates of 8000, 12000, 16000, 24000, and 48000"}},
+      {{"render", "in.wav", "o.flac", "--format", "float"},
+       1,
+       {"FLAC files cannot hold 32-bit float", "pcm16 or pcm24"}},
   };
   for (const auto& c : kRefused) {
     SCOPED_TRACE(c.args[2]);
@@ -1028,7 +1119,8 @@ TEST_F(Host, EveryOutputTypeIsWrittenAndReadBack) {
   }
 }
 
-TEST_F(Host, StreamsAndDescriptorsAreWrittenInPlace) {
+TEST_F(Host, StreamsAndDescriptorsAreWrittenInPlace)
+{
   Write("in.wav", Tone(2, 48000, 4800, 0.3f, SF_FORMAT_WAV | SF_FORMAT_PCM_16));
   Write("in.flac", Tone(2, 48000, 480, 0.3f, SF_FORMAT_FLAC | SF_FORMAT_PCM_16));
   ASSERT_EQ(Run({"render", "in.wav", "ref.wav", "--quiet"}).status, 0);
@@ -1036,17 +1128,18 @@ TEST_F(Host, StreamsAndDescriptorsAreWrittenInPlace) {
   const std::string ref = Slurp(Path("ref.wav"));
   mkfifo(Path("fifo.au").c_str(), 0644);
   symlink("/dev/stdout", Path("to-stdout").c_str());
-  const struct {
+  const struct
+  {
     const char* script;
     int status;
-    const char* file;     // what the script leaves, compared with the reference render
+    const char* file;  // what the script leaves, compared with the reference render
     const char* ref;
-    const char* before;   // text the shell wrote around the sound
+    const char* before;  // text the shell wrote around the sound
     const char* after;
-    const char* says;     // on stderr
+    const char* says;  // on stderr
   } kCases[] = {
-      {"{ echo note; $K render in.wav /dev/stdout --quiet; echo after; } > got.wav", 0, "got.wav", "ref.wav",
-       "note\n", "after\n", ""},
+      {"{ echo note; $K render in.wav /dev/stdout --quiet; echo after; } > got.wav", 0, "got.wav", "ref.wav", "note\n",
+       "after\n", ""},
       {"{ echo note; $K render in.wav to-stdout --quiet; } > got.wav", 0, "got.wav", "ref.wav", "note\n", "", ""},
       {"$K render in.wav /proc/self/fd/3 --quiet 3>got.wav", 0, "got.wav", "ref.wav", "", "", ""},
       {"$K render in.wav /dev/fd/4 --quiet 4>got.wav", 0, "got.wav", "ref.wav", "", "", ""},
@@ -1096,7 +1189,8 @@ TEST_F(Host, StreamsAndDescriptorsAreWrittenInPlace) {
 
 // --- Batches -------------------------------------------------------------------
 
-TEST_F(Host, BatchRendersEachFileAsAloneAndReportsFailures) {
+TEST_F(Host, BatchRendersEachFileAsAloneAndReportsFailures)
+{
   Write("a.wav", Tone(2, 44100, 5000, 0.5f));
   Write("b.flac", Tone(1, 48000, 7000, 0.2f, SF_FORMAT_FLAC | SF_FORMAT_PCM_16));
   Write("c.aiff", Tone(2, 96000, 3000, 0.8f, SF_FORMAT_AIFF | SF_FORMAT_PCM_24));
@@ -1106,11 +1200,11 @@ TEST_F(Host, BatchRendersEachFileAsAloneAndReportsFailures) {
   for (const char* in : {"a.wav", "b.flac", "c.aiff"})
     ASSERT_EQ(Run({"render", in, "--out-dir", "singles", "--set", "fuzz=0.7", "--quiet"}).status, 0) << in;
 
-  const Result r = Run({"render", "a.wav", "text.wav", "b.flac", "quad.wav", "c.aiff", "--out-dir", "out",
-                        "--set", "FUZZ=0.7"});
+  const Result r =
+      Run({"render", "a.wav", "text.wav", "b.flac", "quad.wav", "c.aiff", "--out-dir", "out", "--set", "FUZZ=0.7"});
   EXPECT_EQ(r.status, 1);
-  for (const char* part : {"cannot read 'text.wav'", "cannot render 'quad.wav': it has 4 channels",
-                           "2 of 5 files failed"})
+  for (const char* part :
+       {"cannot read 'text.wav'", "cannot render 'quad.wav': it has 4 channels", "2 of 5 files failed"})
     EXPECT_TRUE(Contains(r.err, part)) << part << " in " << r.err;
   EXPECT_TRUE(Contains(r.out, "Rendered 3 of 5 files")) << r.out;
   std::set<std::string> made;
@@ -1132,12 +1226,14 @@ TEST_F(Host, BatchRendersEachFileAsAloneAndReportsFailures) {
   ASSERT_EQ(Run({"render", "a.wav", "c.aiff", "--out-dir", "one", "--jobs", "1", "--set", "GainL=0.7"}).status, 0);
   EXPECT_TRUE(Read("one/c-kelvo.aiff").samples == Read("out/c-kelvo.aiff").samples);
   for (const char* d : {"out", "one", "singles"})
-    for (const char* f : {"a-kelvo.wav", "b-kelvo.flac", "c-kelvo.aiff"}) unlink(Path(std::string(d) + "/" + f).c_str());
+    for (const char* f : {"a-kelvo.wav", "b-kelvo.flac", "c-kelvo.aiff"})
+      unlink(Path(std::string(d) + "/" + f).c_str());
 
   mkdir(Path("sub").c_str(), 0755);
   Write("sub/a.wav", Tone(1, 44100, 100, 0.5f));
   const std::set<std::string> before = Files();
-  const struct {
+  const struct
+  {
     std::vector<std::string> args;
     std::vector<std::string> says;
   } kMisuse[] = {
@@ -1159,14 +1255,16 @@ TEST_F(Host, BatchRendersEachFileAsAloneAndReportsFailures) {
 
 // --- Parameters as people type them -----------------------------------------------
 
-TEST_F(Host, ParametersByAnyCaseOrPanelLabel) {
+TEST_F(Host, ParametersByAnyCaseOrPanelLabel)
+{
   // Each way of setting a value gives the very state of the canonical one.
-  const struct {
+  const struct
+  {
     std::string given, canonical;
   } kSame[] = {
-      {"fuzz=0.9", "GainL=0.9"}, {"FUZZ=0.9", "GainL=0.9"}, {"gainl=0.9", "GainL=0.9"}, {"out=-6", "OUT=-6"},
-      {"Bypass=on", "Bypass=1"}, {"bypass=OFF", "Bypass=0"}, {"Bypass=true", "Bypass=1"},
-      {"BYPASS=False", "Bypass=0"}, {"Bypass=1.0", "Bypass=1"},
+      {"fuzz=0.9", "GainL=0.9"},   {"FUZZ=0.9", "GainL=0.9"},    {"gainl=0.9", "GainL=0.9"},
+      {"out=-6", "OUT=-6"},        {"Bypass=on", "Bypass=1"},    {"bypass=OFF", "Bypass=0"},
+      {"Bypass=true", "Bypass=1"}, {"BYPASS=False", "Bypass=0"}, {"Bypass=1.0", "Bypass=1"},
   };
   for (const auto& c : kSame) {
     SCOPED_TRACE(c.given);
@@ -1174,7 +1272,8 @@ TEST_F(Host, ParametersByAnyCaseOrPanelLabel) {
     ASSERT_EQ(Run({"state", "save", "b.aupreset", "--set", c.canonical}).status, 0);
     EXPECT_EQ(Slurp(Path("a.aupreset")), Slurp(Path("b.aupreset")));
   }
-  const struct {
+  const struct
+  {
     std::string set;
     std::vector<std::string> says;
   } kRefused[] = {
@@ -1197,7 +1296,8 @@ TEST_F(Host, ParametersByAnyCaseOrPanelLabel) {
   }
 }
 
-TEST_F(Host, PanelLabelsTurnTheirKnobs) {
+TEST_F(Host, PanelLabelsTurnTheirKnobs)
+{
   // The labels kelvo knows, with the knob each names; dragging there in the
   // editor must move that parameter and no other.
   const Result info = Run({"info"});
@@ -1214,10 +1314,11 @@ TEST_F(Host, PanelLabelsTurnTheirKnobs) {
     ++labels;
     // From the defaults, which leave every knob room to turn up.
     ASSERT_EQ(Run({"editor", "--save-state", "before.aupreset"}).status, 0);
-    const Result moved = Run({"editor", "--save-state", "after.aupreset", "--drag",
-                              std::to_string(x) + "," + std::to_string(y) + ",0,-25"});
+    const Result moved = Run(
+        {"editor", "--save-state", "after.aupreset", "--drag", std::to_string(x) + "," + std::to_string(y) + ",0,-25"});
     ASSERT_EQ(moved.status, 0) << moved.err;
-    const std::string a = Run({"state", "show", "before.aupreset"}).out, b = Run({"state", "show", "after.aupreset"}).out;
+    const std::string a = Run({"state", "show", "before.aupreset"}).out,
+                      b = Run({"state", "show", "after.aupreset"}).out;
     const std::string gives = "gives ";
     const std::string va = a.substr(a.find(gives)), vb = b.substr(b.find(gives));
     // Only the named parameter's text differs.
@@ -1238,9 +1339,11 @@ TEST_F(Host, PanelLabelsTurnTheirKnobs) {
 
 // --- Words -----------------------------------------------------------------------
 
-TEST_F(Host, CommandsSpeakPlainly) {
+TEST_F(Host, CommandsSpeakPlainly)
+{
   Write("in.wav", Tone(2, 44100, 2000, 0.9f, SF_FORMAT_WAV | SF_FORMAT_PCM_16));
-  const struct {
+  const struct
+  {
     std::vector<std::string> args;
     int status;
     const char* out;  // on stdout ("" for nothing at all)
@@ -1257,10 +1360,19 @@ TEST_F(Host, CommandsSpeakPlainly) {
       {{"state", "show", "q.aupreset", "--quiet"}, 0, "", ""},
       {{"render", "in.wav", "q.wav", "--quiet", "--set", "OUT=0"}, 0, "", ""},  // clips, and says nothing
       {{"editor", "--png", "q.png", "--quiet"}, 0, "", ""},
-      {{"render", "in.wav", "c.wav", "--set", "OUT=0"}, 0, "Rendered", "samples clipped at full scale in 'c.wav'; use --format float to keep the peaks"},
-      {{"info", "--bundle", "nowhere.component"}, 1, "", "cannot load plug-in 'nowhere.component': No such file or directory; give Kelvo.component with --bundle PATH"},
+      {{"render", "in.wav", "c.wav", "--set", "OUT=0"},
+       0,
+       "Rendered",
+       "samples clipped at full scale in 'c.wav'; use --format float to keep the peaks"},
+      {{"info", "--bundle", "nowhere.component"},
+       1,
+       "",
+       "cannot load plug-in 'nowhere.component': No such file or directory; give Kelvo.component with --bundle PATH"},
       {{"render", "text.wav", "o.wav"}, 1, "", "cannot read 'text.wav': it is not a sound file libsndfile knows"},
-      {{"editor", "--png", "e.png", "--click", "367,10"}, 2, "", "--click 367,10 reaches 367,10, outside the 367 x 630 editor"},
+      {{"editor", "--png", "e.png", "--click", "367,10"},
+       2,
+       "",
+       "--click 367,10 reaches 367,10, outside the 367 x 630 editor"},
       {{"editor", "--png", "e.png", "--click", "10,630"}, 2, "", "outside the 367 x 630 editor"},
       {{"editor", "--png", "e.png", "--drag", "120,106,0,-107"}, 2, "", "reaches 120,-1"},
       {{"editor", "--png", "e.png", "--click", "-1,5"}, 2, "", "outside"},

@@ -84,8 +84,7 @@ struct Instance
   // Runs frames [start, start + n) of in into out, one buffer per channel.
   void Run(const std::vector<std::vector<float>>& in, std::vector<std::vector<float>>& out, size_t start, uint32_t n)
   {
-    for (int c = 0; c < channels; ++c)
-    {
+    for (int c = 0; c < channels; ++c) {
       d->connect_port(h, kNumParams + c, (void*)(in[c].data() + start));
       d->connect_port(h, kNumParams + channels + c, out[c].data() + start);
     }
@@ -127,19 +126,16 @@ std::vector<std::vector<float>> Reference(const std::vector<std::vector<float>>&
   for (int c = 0; c < channels; ++c)
     for (size_t i = 0; i < n; ++i) din[c][i] = in[c][i];
   size_t at = 0;
-  for (size_t k = 0; k <= changes.size(); ++k)
-  {
+  for (size_t k = 0; k <= changes.size(); ++k) {
     const size_t end = k < changes.size() ? changes[k].frame : n;
-    while (at < end)
-    {
+    while (at < end) {
       const int m = (int)std::min<size_t>(end - at, 1024);
       double* pin[2] = {&din[0][at], &din[1][at]};
       double* pout[2] = {&dout[0][at], &dout[1][at]};
       plug.ProcessDoubleReplacing(pin, pout, m);
       at += (size_t)m;
     }
-    if (k < changes.size())
-    {
+    if (k < changes.size()) {
       plug.GetParam(changes[k].param)->Set((double)changes[k].value);
       plug.OnParamChange(changes[k].param);
     }
@@ -187,7 +183,7 @@ TEST(KelvoLV2Binary, SoundsBitForBitAsThePlainBuildWhateverTheRunLengths)
   const size_t n = 6000;
   const std::vector<std::vector<float>> in = Signal(n, 0);
   // GainL and OUT moved twice, at run boundaries; Bypass on for a while.
-  const std::vector<Change> changes = {{0, kGainL, 0.8f}, {0, kOut, -6.0f}, {1500, kGainL, 0.1f},
+  const std::vector<Change> changes = {{0, kGainL, 0.8f},     {0, kOut, -6.0f},      {1500, kGainL, 0.1f},
                                        {3000, kBypass, 1.0f}, {3600, kBypass, 0.0f}, {4101, kOut, -30.5f}};
   const uint32_t lengths[] = {1, 7, 64, 256, 1023, 1024, 1025, 3000};
   struct Case
@@ -195,18 +191,15 @@ TEST(KelvoLV2Binary, SoundsBitForBitAsThePlainBuildWhateverTheRunLengths)
     const char* uri;
     int channels;
   } cases[] = {{kStereoURI, 2}, {kMonoURI, 1}};
-  for (const Case& c : cases)
-  {
+  for (const Case& c : cases) {
     SCOPED_TRACE(c.uri);
     const std::vector<std::vector<float>> expected = Reference(in, c.channels, changes);
     Instance inst(bin.Find(c.uri), c.channels);
     ASSERT_NE(inst.h, nullptr);
     std::vector<std::vector<float>> out(c.channels, std::vector<float>(n, -9.0f));
     size_t at = 0, k = 0, turn = 0;
-    while (at < n)
-    {
-      while (k < changes.size() && changes[k].frame == at)
-      {
+    while (at < n) {
+      while (k < changes.size() && changes[k].frame == at) {
         inst.controls[changes[k].param] = changes[k].value;
         ++k;
       }
@@ -216,8 +209,7 @@ TEST(KelvoLV2Binary, SoundsBitForBitAsThePlainBuildWhateverTheRunLengths)
       at += m;
     }
     for (int ch = 0; ch < c.channels; ++ch)
-      for (size_t i = 0; i < n; ++i)
-        ASSERT_EQ(out[ch][i], expected[ch][i]) << "channel " << ch << " frame " << i;
+      for (size_t i = 0; i < n; ++i) ASSERT_EQ(out[ch][i], expected[ch][i]) << "channel " << ch << " frame " << i;
   }
 }
 
@@ -233,8 +225,7 @@ TEST(KelvoLV2Binary, EachQualityThroughItsPortSoundsAsThePlainBuildAtThatQuality
     float port;
     int quality, latency;
   } cases[] = {{0.0f, 0, 0}, {64.0f, 64, 1}, {127.0f, 127, 5}};
-  for (const auto& c : cases)
-  {
+  for (const auto& c : cases) {
     SCOPED_TRACE(c.quality);
     const std::vector<std::vector<float>> expected = Reference(in, 2, changes, c.quality);
     Instance inst(bin.Find(kStereoURI), 2);
@@ -300,8 +291,7 @@ TEST(KelvoLV2Binary, SixtyFourInstancesSideBySideRenderIndependently)
   const size_t n = 2048;
   std::vector<std::unique_ptr<Instance>> insts;
   std::vector<std::vector<std::vector<float>>> ins, outs;
-  for (int i = 0; i < kInstances; ++i)
-  {
+  for (int i = 0; i < kInstances; ++i) {
     insts.emplace_back(new Instance(bin.Descriptor(i % 2), 2 - i % 2));
     ASSERT_NE(insts.back()->h, nullptr) << i;
     insts.back()->controls[kGainL] = 0.05f + 0.9f * (float)i / kInstances;
@@ -311,8 +301,7 @@ TEST(KelvoLV2Binary, SixtyFourInstancesSideBySideRenderIndependently)
   // Interleaved: each instance runs a piece in turn.
   for (size_t at = 0; at < n; at += 256)
     for (int i = 0; i < kInstances; ++i) insts[i]->Run(ins[i], outs[i], at, 256);
-  for (int i = 0; i < kInstances; i += 7)
-  {
+  for (int i = 0; i < kInstances; i += 7) {
     const std::vector<std::vector<float>> expected =
         Reference(ins[i], 2 - i % 2, {{0, kGainL, insts[i]->controls[kGainL]}});
     EXPECT_EQ(outs[i], expected) << "instance " << i;
@@ -323,8 +312,7 @@ TEST(KelvoLV2Binary, LoadsAndUnloadsAgainAndAgain)
 {
   const std::vector<std::vector<float>> in = Signal(512, 3);
   std::vector<float> first;
-  for (int cycle = 0; cycle < 3; ++cycle)
-  {
+  for (int cycle = 0; cycle < 3; ++cycle) {
     SCOPED_TRACE(cycle);
     {
       Binary bin;

@@ -33,16 +33,13 @@ inline ElfSymbols ReadElfSymbols(const std::string& path)
     if (strtab.sh_offset + off >= file.size()) return "";
     return std::string(file.data() + strtab.sh_offset + off);
   };
-  for (int i = 0; i < eh->e_shnum; ++i)
-  {
+  for (int i = 0; i < eh->e_shnum; ++i) {
     const Elf64_Shdr& s = sh[i];
     if (s.sh_link >= eh->e_shnum || s.sh_offset + s.sh_size > file.size()) continue;
     const Elf64_Shdr& strtab = sh[s.sh_link];
-    if (s.sh_type == SHT_DYNSYM || s.sh_type == SHT_SYMTAB)
-    {
+    if (s.sh_type == SHT_DYNSYM || s.sh_type == SHT_SYMTAB) {
       const auto* sym = reinterpret_cast<const Elf64_Sym*>(file.data() + s.sh_offset);
-      for (size_t k = 0; k < s.sh_size / sizeof(Elf64_Sym); ++k)
-      {
+      for (size_t k = 0; k < s.sh_size / sizeof(Elf64_Sym); ++k) {
         const std::string name = text(strtab, sym[k].st_name);
         if (name.empty()) continue;
         const int bind = ELF64_ST_BIND(sym[k].st_info);
@@ -50,9 +47,7 @@ inline ElfSymbols ReadElfSymbols(const std::string& path)
           out.exported.push_back(name);
         if (s.sh_type == SHT_SYMTAB) out.all.push_back(name);
       }
-    }
-    else if (s.sh_type == SHT_DYNAMIC)
-    {
+    } else if (s.sh_type == SHT_DYNAMIC) {
       const auto* dyn = reinterpret_cast<const Elf64_Dyn*>(file.data() + s.sh_offset);
       for (size_t k = 0; k < s.sh_size / sizeof(Elf64_Dyn) && dyn[k].d_tag != DT_NULL; ++k)
         if (dyn[k].d_tag == DT_NEEDED) out.needed.push_back(text(strtab, dyn[k].d_un.d_val));

@@ -46,7 +46,8 @@ TEST(Foundation, RetainReleaseAndAutoreleasePools)
   EXPECT_EQ(deaths, 1);
 }
 
-struct PathCase {
+struct PathCase
+{
   const char* path;
   const char* last;
   const char* ext;
@@ -110,7 +111,8 @@ TEST(Foundation, TimersRunOnTheSimulatedClock)
 TEST(Foundation, TheRunLoopServicesCoreFoundationWork)
 {
   int calls = 0;
-  CFRunLoopPerformFunction(CFRunLoopGetCurrent(), kCFRunLoopDefaultMode, [](void* info) { ++*static_cast<int*>(info); }, &calls);
+  CFRunLoopPerformFunction(
+      CFRunLoopGetCurrent(), kCFRunLoopDefaultMode, [](void* info) { ++*static_cast<int*>(info); }, &calls);
   EXPECT_EQ(calls, 0);
   NSRunLoop::currentRunLoop()->runForTimeInterval(0.01);
   EXPECT_EQ(calls, 1);
@@ -136,8 +138,10 @@ public:
   BOOL acceptsFirstMouse(NSEvent*) override { return firstMouse; }
   void keyDown(NSEvent* e) override
   {
-    if (e->keyCode() == 49) log.push_back("space");
-    else NSView::keyDown(e);
+    if (e->keyCode() == 49)
+      log.push_back("space");
+    else
+      NSView::keyDown(e);
   }
   std::vector<NSRect> drawn;
   std::vector<std::string> log;
@@ -152,7 +156,8 @@ const unsigned char* PixelAt(NSWindow* w, int x, int yFromTop)
 TEST(AppKit, DisplayCycleDrawsDirtyAreasIntoTheBackingStore)
 {
   NSAutoreleasePool* pool = NSAutoreleasePool::alloc()->init();
-  NSWindow* win = NSWindow::alloc()->initWithContentRect(NSMakeRect(100, 100, 40, 30), NSTitledWindowMask, NSBackingStoreBuffered, NO);
+  NSWindow* win = NSWindow::alloc()->initWithContentRect(NSMakeRect(100, 100, 40, 30), NSTitledWindowMask,
+                                                         NSBackingStoreBuffered, NO);
   PaintView* v = static_cast<PaintView*>(PaintView::alloc()->initWithFrame(NSMakeRect(10, 5, 20, 10)));
   win->contentView()->addSubview(v);
   v->release();
@@ -176,7 +181,8 @@ TEST(AppKit, DisplayCycleDrawsDirtyAreasIntoTheBackingStore)
 TEST(AppKit, EventRouting)
 {
   NSAutoreleasePool* pool = NSAutoreleasePool::alloc()->init();
-  NSWindow* win = NSWindow::alloc()->initWithContentRect(NSMakeRect(0, 0, 100, 100), NSTitledWindowMask, NSBackingStoreBuffered, NO);
+  NSWindow* win = NSWindow::alloc()->initWithContentRect(NSMakeRect(0, 0, 100, 100), NSTitledWindowMask,
+                                                         NSBackingStoreBuffered, NO);
   PaintView* v = static_cast<PaintView*>(PaintView::alloc()->initWithFrame(NSMakeRect(10, 10, 50, 50)));
   v->firstMouse = NO;
   win->contentView()->addSubview(v);
@@ -195,7 +201,8 @@ TEST(AppKit, EventRouting)
   EXPECT_EQ(v->log, std::vector<std::string>({"down 1", "drag", "up", "wheel 0.500000"}));
   EXPECT_EQ(win->firstResponder(), v);
   auto key = [&](unsigned short code, const char* chars) {
-    win->sendEvent(NSEvent::keyEventWithType(NSKeyDown, NSMakePoint(0, 0), 0, 0, win->windowNumber(), nullptr, NSStr(chars), NSStr(chars), NO, code));
+    win->sendEvent(NSEvent::keyEventWithType(NSKeyDown, NSMakePoint(0, 0), 0, 0, win->windowNumber(), nullptr,
+                                             NSStr(chars), NSStr(chars), NO, code));
   };
   key(49, " ");
   key(27, "-");  // not taken: passed up to the window
@@ -233,7 +240,8 @@ TEST(AppKit, ContextMenusAreAnsweredByTheHostsResponder)
   menu->itemAtIndex(0)->setEnabled(NO);
 
   Receiver* rcvr = static_cast<Receiver*>(ns_autorelease(Receiver::alloc()->initWithFrame(NSMakeRect(0, 0, 1, 1))));
-  NSMenu::setContextMenuResponder([](NSMenu* m, NSEvent*, NSView*) { return m->itemAtIndex(1)->submenu()->itemAtIndex(2); });
+  NSMenu::setContextMenuResponder(
+      [](NSMenu* m, NSEvent*, NSView*) { return m->itemAtIndex(1)->submenu()->itemAtIndex(2); });
   NSMenu::popUpContextMenu(menu, nullptr, rcvr);
   ASSERT_NE(rcvr->chosen, nullptr);
   EXPECT_EQ(rcvr->chosen->menu(), sub);
@@ -278,7 +286,8 @@ public:
 TEST(AppKit, TextFieldTakesKeysThroughItsFormatter)
 {
   NSAutoreleasePool* pool = NSAutoreleasePool::alloc()->init();
-  NSWindow* win = NSWindow::alloc()->initWithContentRect(NSMakeRect(0, 0, 100, 100), NSTitledWindowMask, NSBackingStoreBuffered, NO);
+  NSWindow* win = NSWindow::alloc()->initWithContentRect(NSMakeRect(0, 0, 100, 100), NSTitledWindowMask,
+                                                         NSBackingStoreBuffered, NO);
   NSTextField* field = NSTextField::alloc()->initWithFrame(NSMakeRect(0, 0, 50, 20));
   DigitsOnly* fmt = new DigitsOnly();
   field->setFormatter(fmt);
@@ -289,9 +298,11 @@ TEST(AppKit, TextFieldTakesKeysThroughItsFormatter)
   field->release();
   ASSERT_TRUE(win->makeFirstResponder(field));
   for (const char* c : {"1", "x", "2", "3", "4"})
-    win->sendEvent(NSEvent::keyEventWithType(NSKeyDown, NSMakePoint(0, 0), 0, 0, win->windowNumber(), nullptr, NSStr(c), NSStr(c), NO, 0));
+    win->sendEvent(NSEvent::keyEventWithType(NSKeyDown, NSMakePoint(0, 0), 0, 0, win->windowNumber(), nullptr, NSStr(c),
+                                             NSStr(c), NO, 0));
   EXPECT_STREQ(field->stringValue()->UTF8String(), "123");  // the letter and the fourth digit refused
-  win->sendEvent(NSEvent::keyEventWithType(NSKeyDown, NSMakePoint(0, 0), 0, 0, win->windowNumber(), nullptr, NSStr("\r"), NSStr("\r"), NO, 36));
+  win->sendEvent(NSEvent::keyEventWithType(NSKeyDown, NSMakePoint(0, 0), 0, 0, win->windowNumber(), nullptr,
+                                           NSStr("\r"), NSStr("\r"), NO, 36));
   EXPECT_EQ(del->ends, 1);
   EXPECT_EQ(del->text, "123");
   win->close();
@@ -311,7 +322,9 @@ TEST(AppKit, PanelsWorkspacePasteboardAndClasses)
     return r.open ? NSOKButton : NSCancelButton;
   });
   NSOpenPanel* open = NSOpenPanel::openPanel();
-  EXPECT_EQ(open->runModalForDirectory(NSStr("/tmp"), NSStr(""), NSStr("fxp fxb")->componentsSeparatedByString(NSStr(" "))), NSOKButton);
+  EXPECT_EQ(
+      open->runModalForDirectory(NSStr("/tmp"), NSStr(""), NSStr("fxp fxb")->componentsSeparatedByString(NSStr(" "))),
+      NSOKButton);
   EXPECT_STREQ(open->filename()->UTF8String(), "/tmp/chosen.fxp");
   EXPECT_EQ(seen, std::vector<std::string>({"fxp", "fxb"}));
   NSSavePanel::setScript(nullptr);

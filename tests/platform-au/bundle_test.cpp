@@ -14,13 +14,15 @@ namespace {
 
 const AudioComponentDescription kGain = {kAudioUnitType_Effect, 'tgan', 'Test', 0, 0};
 
-OSStatus ramp(void*, AudioUnitRenderActionFlags*, const AudioTimeStamp*, UInt32, UInt32 frames, AudioBufferList* io) {
+OSStatus ramp(void*, AudioUnitRenderActionFlags*, const AudioTimeStamp*, UInt32, UInt32 frames, AudioBufferList* io)
+{
   for (UInt32 b = 0; b < io->mNumberBuffers; b++)
     for (UInt32 i = 0; i < frames; i++) ((Float32*)io->mBuffers[b].mData)[i] = (Float32)i;
   return noErr;
 }
 
-TEST(Bundle, TestBundleRegistersAndRuns) {
+TEST(Bundle, TestBundleRegistersAndRuns)
+{
   ASSERT_EQ(AudioComponentRegisterBundle(TEST_BUNDLE), noErr);
   UInt32 count = AudioComponentCount(&kGain);
   EXPECT_EQ(count, 1u);
@@ -48,7 +50,8 @@ TEST(Bundle, TestBundleRegistersAndRuns) {
   AudioUnit u;
   ASSERT_EQ(AudioComponentInstanceNew(c, &u), noErr);
   AURenderCallbackStruct cb = {ramp, nullptr};
-  EXPECT_EQ(AudioUnitSetProperty(u, kAudioUnitProperty_SetRenderCallback, kAudioUnitScope_Input, 0, &cb, sizeof cb), noErr);
+  EXPECT_EQ(AudioUnitSetProperty(u, kAudioUnitProperty_SetRenderCallback, kAudioUnitScope_Input, 0, &cb, sizeof cb),
+            noErr);
   EXPECT_EQ(AudioUnitSetParameter(u, 0, kAudioUnitScope_Global, 0, 0.5f, 0), noErr);
   EXPECT_EQ(AudioUnitInitialize(u), noErr);
   Float32 samples[4];
@@ -71,41 +74,48 @@ TEST(Bundle, TestBundleRegistersAndRuns) {
   AudioUnitParameterValue v = 0;
   EXPECT_EQ(AudioUnitSetParameter(ci, 0, kAudioUnitScope_Global, 0, 5.0f, 0), noErr);
   EXPECT_EQ(AudioUnitGetParameter(ci, 0, kAudioUnitScope_Global, 0, &v), noErr);
-  EXPECT_EQ(v, 2.0f);  // clamped by the unit
+  EXPECT_EQ(v, 2.0f);                                                              // clamped by the unit
   EXPECT_EQ(AudioUnitRender(ci, &flags, &ts, 0, 4, &list), badComponentSelector);  // the entry does not render
   EXPECT_EQ(CloseComponent(ci), noErr);
 }
 
-void writeFile(const std::string& path, const std::string& text) {
+void writeFile(const std::string& path, const std::string& text)
+{
   FILE* f = fopen(path.c_str(), "w");
   ASSERT_NE(f, nullptr);
   fputs(text.c_str(), f);
   fclose(f);
 }
 
-std::string plist(const std::string& executable, const std::string& components) {
+std::string plist(const std::string& executable, const std::string& components)
+{
   return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\"><dict>" +
          (executable.empty() ? std::string() : "<key>CFBundleExecutable</key><string>" + executable + "</string>") +
          components + "</dict></plist>";
 }
 
-std::string entry(const std::string& omit, const std::string& factory = "TestUnit_Factory", const std::string& type = "aufx") {
-  std::string keys[][2] = {{"type", "<string>" + type + "</string>"},
-                           {"subtype", "<string>tbad</string>"},
-                           {"manufacturer", "<string>Test</string>"},
-                           {"name", "<string>Test: Broken</string>"},
-                           {"version", "<integer>1</integer>"},
-                           {"factoryFunction", "<string>" + factory + "</string>"}};
+std::string entry(const std::string& omit, const std::string& factory = "TestUnit_Factory",
+                  const std::string& type = "aufx")
+{
+  std::string keys[][2] = {
+      {"type", "<string>" + type + "</string>"}, {"subtype", "<string>tbad</string>"},
+      {"manufacturer", "<string>Test</string>"}, {"name", "<string>Test: Broken</string>"},
+      {"version", "<integer>1</integer>"},       {"factoryFunction", "<string>" + factory + "</string>"}};
   std::string out = "<dict>";
   for (auto& k : keys)
     if (k[0] != omit) out += "<key>" + k[0] + "</key>" + k[1];
   return out + "</dict>";
 }
 
-std::string components(const std::string& entries) { return "<key>AudioComponents</key><array>" + entries + "</array>"; }
+std::string components(const std::string& entries)
+{
+  return "<key>AudioComponents</key><array>" + entries + "</array>";
+}
 
-TEST(Bundle, BrokenBundlesAreRefusedWithAMessage) {
-  struct Case {
+TEST(Bundle, BrokenBundlesAreRefusedWithAMessage)
+{
+  struct Case
+  {
     const char* name;
     std::string info;  // empty: no Info.plist; "-": no bundle directory at all
     bool executable;
@@ -120,11 +130,14 @@ TEST(Bundle, BrokenBundlesAreRefusedWithAMessage) {
       {"no AudioComponents", plist("TestUnit", ""), true, kAudioComponentErr_InvalidFormat, "AudioComponents"},
       {"no factoryFunction", plist("TestUnit", components(entry("factoryFunction"))), true,
        kAudioComponentErr_InvalidFormat, "\"factoryFunction\""},
-      {"no subtype", plist("TestUnit", components(entry("subtype"))), true, kAudioComponentErr_InvalidFormat, "\"subtype\""},
-      {"no version", plist("TestUnit", components(entry("version"))), true, kAudioComponentErr_InvalidFormat, "\"version\""},
+      {"no subtype", plist("TestUnit", components(entry("subtype"))), true, kAudioComponentErr_InvalidFormat,
+       "\"subtype\""},
+      {"no version", plist("TestUnit", components(entry("version"))), true, kAudioComponentErr_InvalidFormat,
+       "\"version\""},
       {"type not four characters", plist("TestUnit", components(entry("", "TestUnit_Factory", "effect"))), true,
        kAudioComponentErr_InvalidFormat, "\"type\""},
-      {"no CFBundleExecutable", plist("", components(good)), true, kAudioComponentErr_InvalidFormat, "CFBundleExecutable"},
+      {"no CFBundleExecutable", plist("", components(good)), true, kAudioComponentErr_InvalidFormat,
+       "CFBundleExecutable"},
       {"no executable file", plist("TestUnit", components(good)), false, fnfErr, "missing executable"},
       {"missing symbol", plist("TestUnit", components(good + entry("", "NoSuchFactory"))), true,
        componentDllEntryNotFoundErr, "NoSuchFactory"},
@@ -166,7 +179,8 @@ extern "C" int RunMacHost(char* nameOut, size_t nameSize, float* firstSampleOut)
 
 namespace {
 
-TEST(Bundle, HostProgramWrittenForTheSystemRuns) {
+TEST(Bundle, HostProgramWrittenForTheSystemRuns)
+{
   ASSERT_EQ(AudioComponentRegisterBundle(TEST_BUNDLE), noErr);
   char name[64] = "";
   float first = 0;

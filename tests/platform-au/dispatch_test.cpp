@@ -12,7 +12,8 @@
 namespace {
 
 std::string fmt(const char* f, ...) __attribute__((format(printf, 1, 2)));
-std::string fmt(const char* f, ...) {
+std::string fmt(const char* f, ...)
+{
   char buf[512];
   va_list ap;
   va_start(ap, f);
@@ -22,17 +23,23 @@ std::string fmt(const char* f, ...) {
 }
 
 void listener(void*, AudioUnit, AudioUnitPropertyID, AudioUnitScope, AudioUnitElement) {}
-OSStatus notify(void*, AudioUnitRenderActionFlags*, const AudioTimeStamp*, UInt32, UInt32, AudioBufferList*) { return noErr; }
+OSStatus notify(void*, AudioUnitRenderActionFlags*, const AudioTimeStamp*, UInt32, UInt32, AudioBufferList*)
+{
+  return noErr;
+}
 
-struct Kind {
+struct Kind
+{
   const char* name;
   std::function<OSStatus(AudioUnit*)> open;
   std::function<OSStatus(AudioUnit)> close;
 };
 
-class Dispatch : public ::testing::TestWithParam<int> {
- protected:
-  static std::vector<Kind> kinds() {
+class Dispatch : public ::testing::TestWithParam<int>
+{
+protected:
+  static std::vector<Kind> kinds()
+  {
     return {{"factory", [](AudioUnit* u) { return AudioComponentInstanceNew(rec::factoryComponent(), u); },
              [](AudioUnit u) { return AudioComponentInstanceDispose(u); }},
             {"entry", [](AudioUnit* u) { return (OSStatus)OpenAComponent(rec::entryComponent(), u); },
@@ -40,7 +47,8 @@ class Dispatch : public ::testing::TestWithParam<int> {
   }
 };
 
-TEST_P(Dispatch, EveryCallArrivesWithItsArguments) {
+TEST_P(Dispatch, EveryCallArrivesWithItsArguments)
+{
   Kind kind = kinds()[(size_t)GetParam()];
   AudioUnit u = nullptr;
   ASSERT_EQ(kind.open(&u), noErr) << kind.name;
@@ -61,7 +69,8 @@ TEST_P(Dispatch, EveryCallArrivesWithItsArguments) {
   void* pl = (void*)listener;
   void* pn = (void*)notify;
 
-  struct Case {
+  struct Case
+  {
     std::function<OSStatus()> call;
     std::string expect;
   };
@@ -75,7 +84,8 @@ TEST_P(Dispatch, EveryCallArrivesWithItsArguments) {
       {[&] { return AudioUnitSetProperty(u, 14, 0, 3, data, 4); }, fmt("SetProperty 14 0 3 %p 4", (void*)data)},
       {[&] { return AudioUnitGetParameter(u, 3, 0, 1, &value); }, fmt("GetParameter 3 0 1 %p", (void*)&value)},
       {[&] { return AudioUnitSetParameter(u, 3, 0, 1, 0.5f, 7); }, "SetParameter 3 0 1 0.5 7"},
-      {[&] { return AudioUnitSetParameter(u, 1, 2, 3, -1.25e-3f, 0xFFFFFFFF); }, "SetParameter 1 2 3 -0.00125 4294967295"},
+      {[&] { return AudioUnitSetParameter(u, 1, 2, 3, -1.25e-3f, 0xFFFFFFFF); },
+       "SetParameter 1 2 3 -0.00125 4294967295"},
       {[&] { return AudioUnitReset(u, 2, 5); }, "Reset 2 5"},
       {[&] { return AudioUnitAddPropertyListener(u, 36, listener, user); },
        fmt("AddPropertyListener 36 %p %p", pl, user)},
@@ -106,10 +116,12 @@ TEST_P(Dispatch, EveryCallArrivesWithItsArguments) {
   EXPECT_EQ(kind.close(u), noErr);
 }
 
-INSTANTIATE_TEST_SUITE_P(Kinds, Dispatch, ::testing::Values(0, 1),
-                         [](const ::testing::TestParamInfo<int>& i) { return std::string(i.param ? "Entry" : "Factory"); });
+INSTANTIATE_TEST_SUITE_P(Kinds, Dispatch, ::testing::Values(0, 1), [](const ::testing::TestParamInfo<int>& i) {
+  return std::string(i.param ? "Entry" : "Factory");
+});
 
-TEST(Dispatch, BadInstancesAndMissingSelectors) {
+TEST(Dispatch, BadInstancesAndMissingSelectors)
+{
   AudioUnitParameterValue v;
   EXPECT_EQ(AudioUnitGetParameter(nullptr, 0, 0, 0, &v), badComponentInstance);
   EXPECT_EQ(AudioUnitRender(nullptr, nullptr, nullptr, 0, 0, nullptr), badComponentInstance);
@@ -133,7 +145,8 @@ TEST(Dispatch, BadInstancesAndMissingSelectors) {
   ControlRef out = nullptr;
   rec::gLastCall.clear();
   EXPECT_EQ(AudioUnitCarbonViewCreate(e, e, nullptr, nullptr, &at, &at, &out), noErr);
-  EXPECT_EQ(rec::gLastCall, fmt("CarbonViewCreate %p (nil) (nil) %p %p %p", (void*)e, (void*)&at, (void*)&at, (void*)&out));
+  EXPECT_EQ(rec::gLastCall,
+            fmt("CarbonViewCreate %p (nil) (nil) %p %p %p", (void*)e, (void*)&at, (void*)&at, (void*)&out));
   EXPECT_EQ(GetComponentVersion(e), 0x00020000);
   EXPECT_EQ(ComponentFunctionImplemented(e, kAudioUnitRenderSelect), 1);
   EXPECT_EQ(CallComponentWithArguments(e, 0x7000, nullptr, 0), badComponentSelector);
@@ -141,7 +154,8 @@ TEST(Dispatch, BadInstancesAndMissingSelectors) {
   EXPECT_EQ(CallComponentWithArguments(e, kAudioUnitInitializeSelect, tooMany, 17), paramErr);
 
   // A block built by hand reaches the entry of the instance in params[0].
-  struct {
+  struct
+  {
     UInt8 flags;
     UInt8 paramSize;
     SInt16 what;
@@ -155,12 +169,14 @@ TEST(Dispatch, BadInstancesAndMissingSelectors) {
   EXPECT_EQ(CloseComponent(e), (OSErr)invalidComponentID);  // closed already
 }
 
-TEST(Registry, FindCountNameVersionAndDuplicates) {
+TEST(Registry, FindCountNameVersionAndDuplicates)
+{
   AudioComponent f = rec::factoryComponent();
   Component e = rec::entryComponent();
   ASSERT_NE(f, nullptr);
   ASSERT_NE(e, nullptr);
-  struct Case {
+  struct Case
+  {
     AudioComponentDescription want;
     bool findsFactory, findsEntry;
   };
@@ -196,14 +212,15 @@ TEST(Registry, FindCountNameVersionAndDuplicates) {
   ComponentDescription cd;
   EXPECT_EQ(GetComponentInfo(e, &cd, nullptr, nullptr, nullptr), noErr);
   EXPECT_EQ(cd.componentSubType, (OSType)'rece');
-  EXPECT_EQ(AudioComponentRegister(&d, CFSTR("again"), 1, [](const AudioComponentDescription*) {
-              return (AudioComponentPlugInInterface*)nullptr;
-            }),
-            nullptr);
+  EXPECT_EQ(
+      AudioComponentRegister(&d, CFSTR("again"), 1,
+                             [](const AudioComponentDescription*) { return (AudioComponentPlugInInterface*)nullptr; }),
+      nullptr);
   EXPECT_EQ(AudioComponentCopyName(nullptr, &name), paramErr);
 }
 
-TEST(Registry, FactoryThatFailsGivesNoInstance) {
+TEST(Registry, FactoryThatFailsGivesNoInstance)
+{
   AudioComponentDescription d = {kAudioUnitType_Effect, 'fail', 'Test', 0, 0};
   static AudioComponent c = AudioComponentRegister(&d, CFSTR("Test: Fails"), 1, [](const AudioComponentDescription*) {
     return (AudioComponentPlugInInterface*)nullptr;
@@ -213,8 +230,10 @@ TEST(Registry, FactoryThatFailsGivesNoInstance) {
   EXPECT_EQ(u, nullptr);
 }
 
-TEST(Gestalt, SystemVersionIsTenTenOrLater) {
-  struct Case {
+TEST(Gestalt, SystemVersionIsTenTenOrLater)
+{
+  struct Case
+  {
     OSType selector;
     OSErr status;
     SInt32 value;

@@ -8,31 +8,36 @@
 
 namespace {
 
-struct Received {
+struct Received
+{
   void* object;
   AudioUnitEvent event;
   AudioUnitParameterValue value;
 };
 
-void onEvent(void* refCon, void* object, const AudioUnitEvent* e, UInt64, AudioUnitParameterValue value) {
+void onEvent(void* refCon, void* object, const AudioUnitEvent* e, UInt64, AudioUnitParameterValue value)
+{
   ((std::vector<Received>*)refCon)->push_back({object, *e, value});
 }
 
-AudioUnitEvent paramEvent(AudioUnitEventType type, AudioUnit u, AudioUnitParameterID id) {
+AudioUnitEvent paramEvent(AudioUnitEventType type, AudioUnit u, AudioUnitParameterID id)
+{
   AudioUnitEvent e = {};
   e.mEventType = type;
   e.mArgument.mParameter = {u, id, kAudioUnitScope_Global, 0};
   return e;
 }
 
-class Events : public ::testing::Test {
- protected:
+class Events : public ::testing::Test
+{
+protected:
   void SetUp() override { ASSERT_EQ(AudioComponentInstanceNew(rec::factoryComponent(), &unit), noErr); }
   void TearDown() override { AudioComponentInstanceDispose(unit); }
   AudioUnit unit = nullptr;
 };
 
-TEST_F(Events, DeliveredToMatchingListenersOnly) {
+TEST_F(Events, DeliveredToMatchingListenersOnly)
+{
   std::vector<Received> got;
   AUEventListenerRef listener = nullptr, other = nullptr;
   ASSERT_EQ(AUEventListenerCreate(onEvent, &got, nullptr, nullptr, 0.05f, 0.05f, &listener), noErr);
@@ -46,7 +51,8 @@ TEST_F(Events, DeliveredToMatchingListenersOnly) {
   AudioUnitEvent any = paramEvent(kAudioUnitEvent_ParameterValueChange, unit, kAUParameterListener_AnyParameter);
   ASSERT_EQ(AUEventListenerAddEventType(other, &objB, &any), noErr);
 
-  struct Case {
+  struct Case
+  {
     const char* name;
     AudioUnitEvent event;
     AUEventListenerRef sendingListener;
@@ -62,7 +68,11 @@ TEST_F(Events, DeliveredToMatchingListenersOnly) {
       {"other parameter", paramEvent(kAudioUnitEvent_ParameterValueChange, unit, 3), nullptr, nullptr, {&objB}},
       {"other unit", paramEvent(kAudioUnitEvent_ParameterValueChange, (AudioUnit)&got, 2), nullptr, nullptr, {}},
       {"other scope", scoped, nullptr, nullptr, {}},
-      {"sending listener excluded", paramEvent(kAudioUnitEvent_ParameterValueChange, unit, 2), listener, nullptr, {&objB}},
+      {"sending listener excluded",
+       paramEvent(kAudioUnitEvent_ParameterValueChange, unit, 2),
+       listener,
+       nullptr,
+       {&objB}},
       {"sending object excluded", paramEvent(kAudioUnitEvent_ParameterValueChange, unit, 2), nullptr, &objB, {&objA}},
   };
   for (const Case& c : cases) {
@@ -105,7 +115,8 @@ TEST_F(Events, DeliveredToMatchingListenersOnly) {
   EXPECT_EQ(AUEventListenerNotify(nullptr, nullptr, nullptr), paramErr);
 }
 
-TEST_F(Events, RunLoopListenersReceiveWhenTheLoopRuns) {
+TEST_F(Events, RunLoopListenersReceiveWhenTheLoopRuns)
+{
   std::vector<Received> got;
   AUEventListenerRef listener = nullptr;
   ASSERT_EQ(AUEventListenerCreate(onEvent, &got, CFRunLoopGetCurrent(), kCFRunLoopDefaultMode, 0, 0, &listener), noErr);
@@ -126,7 +137,8 @@ TEST_F(Events, RunLoopListenersReceiveWhenTheLoopRuns) {
   EXPECT_EQ(got.size(), 2u);
 }
 
-TEST_F(Events, PropertyEventsFollowTheUnitsListeners) {
+TEST_F(Events, PropertyEventsFollowTheUnitsListeners)
+{
   std::vector<Received> got;
   AUEventListenerRef listener = nullptr;
   ASSERT_EQ(AUEventListenerCreate(onEvent, &got, nullptr, nullptr, 0, 0, &listener), noErr);
@@ -140,7 +152,7 @@ TEST_F(Events, PropertyEventsFollowTheUnitsListeners) {
   SInt32 x = 0;
   AudioUnitSetProperty(unit, kAudioUnitProperty_PresentPreset, kAudioUnitScope_Global, 0, &x, sizeof x);
   AudioUnitSetProperty(unit, kAudioUnitProperty_PresentPreset, kAudioUnitScope_Input, 0, &x, sizeof x);  // other scope
-  AudioUnitSetProperty(unit, kAudioUnitProperty_SampleRate, kAudioUnitScope_Global, 0, &x, sizeof x);     // other property
+  AudioUnitSetProperty(unit, kAudioUnitProperty_SampleRate, kAudioUnitScope_Global, 0, &x, sizeof x);  // other property
   ASSERT_EQ(got.size(), 1u);
   EXPECT_EQ(got[0].object, &obj);
   EXPECT_EQ(got[0].event.mArgument.mProperty.mPropertyID, (AudioUnitPropertyID)kAudioUnitProperty_PresentPreset);
@@ -150,8 +162,10 @@ TEST_F(Events, PropertyEventsFollowTheUnitsListeners) {
   EXPECT_EQ(rec::listenerCount(unit), 0);  // disposal takes the listener off the unit
 }
 
-TEST_F(Events, ParameterListenersAndParameterSet) {
-  struct Seen {
+TEST_F(Events, ParameterListenersAndParameterSet)
+{
+  struct Seen
+  {
     int calls = 0;
     AudioUnitParameterID id = 0;
     AudioUnitParameterValue value = 0;
@@ -170,7 +184,7 @@ TEST_F(Events, ParameterListenersAndParameterSet) {
   EXPECT_EQ(AUParameterSet(nullptr, nullptr, &p, 0.25f, 0), noErr);
   EXPECT_EQ(seen.calls, 1);
   EXPECT_EQ(seen.id, 4u);
-  EXPECT_EQ(seen.value, 0.75f);  // read back from the unit after the set
+  EXPECT_EQ(seen.value, 0.75f);                                // read back from the unit after the set
   EXPECT_EQ(AUParameterSet(l, nullptr, &p, 0.25f, 0), noErr);  // the sender hears nothing
   EXPECT_EQ(seen.calls, 1);
   AudioUnitParameter bad = {unit, 4, kAudioUnitScope_Global, 0};

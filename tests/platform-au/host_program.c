@@ -7,7 +7,8 @@
 #include <string.h>
 
 static OSStatus HostInput(void* inRefCon, AudioUnitRenderActionFlags* ioActionFlags, const AudioTimeStamp* inTimeStamp,
-                          UInt32 inBusNumber, UInt32 inNumberFrames, AudioBufferList* ioData) {
+                          UInt32 inBusNumber, UInt32 inNumberFrames, AudioBufferList* ioData)
+{
   (void)inRefCon, (void)ioActionFlags, (void)inTimeStamp, (void)inBusNumber;
   for (UInt32 b = 0; b < ioData->mNumberBuffers; b++) {
     Float32* out = (Float32*)ioData->mBuffers[b].mData;
@@ -17,7 +18,8 @@ static OSStatus HostInput(void* inRefCon, AudioUnitRenderActionFlags* ioActionFl
 }
 
 // Returns 0 when every step succeeded, otherwise the number of the failing step.
-int RunMacHost(char* nameOut, size_t nameSize, float* firstSampleOut) {
+int RunMacHost(char* nameOut, size_t nameSize, float* firstSampleOut)
+{
   AudioComponentDescription desc;
   memset(&desc, 0, sizeof desc);
   desc.componentType = kAudioUnitType_Effect;
@@ -41,7 +43,8 @@ int RunMacHost(char* nameOut, size_t nameSize, float* firstSampleOut) {
   if (AudioUnitSetProperty(unit, kAudioUnitProperty_SampleRate, kAudioUnitScope_Global, 0, &rate, sizeof rate) != noErr)
     return 5;
   AURenderCallbackStruct input = {HostInput, NULL};
-  if (AudioUnitSetProperty(unit, kAudioUnitProperty_SetRenderCallback, kAudioUnitScope_Input, 0, &input, sizeof input) != noErr)
+  if (AudioUnitSetProperty(unit, kAudioUnitProperty_SetRenderCallback, kAudioUnitScope_Input, 0, &input,
+                           sizeof input) != noErr)
     return 6;
   Float64 readBack = 0;
   UInt32 size = sizeof readBack;

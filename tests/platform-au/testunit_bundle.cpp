@@ -8,13 +8,15 @@
 
 namespace {
 
-struct Listener {
+struct Listener
+{
   AudioUnitPropertyID id;
   AudioUnitPropertyListenerProc proc;
   void* user;
 };
 
-struct GainUnit {
+struct GainUnit
+{
   AudioComponentPlugInInterface iface;  // first: the factory record is the object
   AudioUnit instance = nullptr;
   Float32 gain = 1.0f;
@@ -28,28 +30,35 @@ struct GainUnit {
 
 GainUnit* self(void* p) { return (GainUnit*)p; }
 
-OSStatus Initialize(void* p) {
+OSStatus Initialize(void* p)
+{
   self(p)->initialized = true;
   return noErr;
 }
-OSStatus Uninitialize(void* p) {
+OSStatus Uninitialize(void* p)
+{
   self(p)->initialized = false;
   return noErr;
 }
-OSStatus GetPropertyInfo(void*, AudioUnitPropertyID id, AudioUnitScope, AudioUnitElement, UInt32* size, Boolean* writable) {
+OSStatus GetPropertyInfo(void*, AudioUnitPropertyID id, AudioUnitScope, AudioUnitElement, UInt32* size,
+                         Boolean* writable)
+{
   if (id != kAudioUnitProperty_SampleRate) return kAudioUnitErr_InvalidProperty;
   if (size) *size = sizeof(Float64);
   if (writable) *writable = true;
   return noErr;
 }
-OSStatus GetProperty(void* p, AudioUnitPropertyID id, AudioUnitScope, AudioUnitElement, void* data, UInt32* size) {
-  if (id != kAudioUnitProperty_SampleRate || !data || !size || *size < sizeof(Float64)) return kAudioUnitErr_InvalidProperty;
+OSStatus GetProperty(void* p, AudioUnitPropertyID id, AudioUnitScope, AudioUnitElement, void* data, UInt32* size)
+{
+  if (id != kAudioUnitProperty_SampleRate || !data || !size || *size < sizeof(Float64))
+    return kAudioUnitErr_InvalidProperty;
   *(Float64*)data = self(p)->sampleRate;
   *size = sizeof(Float64);
   return noErr;
 }
 OSStatus SetProperty(void* p, AudioUnitPropertyID id, AudioUnitScope scope, AudioUnitElement elem, const void* data,
-                     UInt32 size) {
+                     UInt32 size)
+{
   GainUnit* u = self(p);
   if (id == kAudioUnitProperty_SampleRate && size == sizeof(Float64)) {
     u->sampleRate = *(const Float64*)data;
@@ -62,24 +71,30 @@ OSStatus SetProperty(void* p, AudioUnitPropertyID id, AudioUnitScope scope, Audi
     if (u->listeners[i].id == id) u->listeners[i].proc(u->listeners[i].user, u->instance, id, scope, elem);
   return noErr;
 }
-OSStatus GetParameter(void* p, AudioUnitParameterID id, AudioUnitScope scope, AudioUnitElement, AudioUnitParameterValue* v) {
+OSStatus GetParameter(void* p, AudioUnitParameterID id, AudioUnitScope scope, AudioUnitElement,
+                      AudioUnitParameterValue* v)
+{
   if (id != 0 || scope != kAudioUnitScope_Global) return kAudioUnitErr_InvalidParameter;
   *v = self(p)->gain;
   return noErr;
 }
-OSStatus SetParameter(void* p, AudioUnitParameterID id, AudioUnitScope scope, AudioUnitElement, AudioUnitParameterValue v,
-                      UInt32) {
+OSStatus SetParameter(void* p, AudioUnitParameterID id, AudioUnitScope scope, AudioUnitElement,
+                      AudioUnitParameterValue v, UInt32)
+{
   if (id != 0 || scope != kAudioUnitScope_Global) return kAudioUnitErr_InvalidParameter;
   self(p)->gain = v < 0 ? 0 : v > 2 ? 2 : v;
   return noErr;
 }
-OSStatus AddPropertyListener(void* p, AudioUnitPropertyID id, AudioUnitPropertyListenerProc proc, void* user) {
+OSStatus AddPropertyListener(void* p, AudioUnitPropertyID id, AudioUnitPropertyListenerProc proc, void* user)
+{
   GainUnit* u = self(p);
   if (u->listenerCount == 8) return kAudioUnitErr_CannotDoInCurrentContext;
   u->listeners[u->listenerCount++] = {id, proc, user};
   return noErr;
 }
-OSStatus RemovePropertyListenerWithUserData(void* p, AudioUnitPropertyID id, AudioUnitPropertyListenerProc proc, void* user) {
+OSStatus RemovePropertyListenerWithUserData(void* p, AudioUnitPropertyID id, AudioUnitPropertyListenerProc proc,
+                                            void* user)
+{
   GainUnit* u = self(p);
   for (int i = 0; i < u->listenerCount; i++)
     if (u->listeners[i].id == id && u->listeners[i].proc == proc && u->listeners[i].user == user) {
@@ -88,16 +103,19 @@ OSStatus RemovePropertyListenerWithUserData(void* p, AudioUnitPropertyID id, Aud
     }
   return noErr;
 }
-OSStatus AddRenderNotify(void* p, AURenderCallback proc, void* user) {
+OSStatus AddRenderNotify(void* p, AURenderCallback proc, void* user)
+{
   self(p)->notify = {proc, user};
   return noErr;
 }
-OSStatus RemoveRenderNotify(void* p, AURenderCallback proc, void*) {
+OSStatus RemoveRenderNotify(void* p, AURenderCallback proc, void*)
+{
   if (self(p)->notify.inputProc == proc) self(p)->notify = {};
   return noErr;
 }
 OSStatus Render(void* p, AudioUnitRenderActionFlags* flags, const AudioTimeStamp* ts, UInt32 bus, UInt32 frames,
-                AudioBufferList* io) {
+                AudioBufferList* io)
+{
   GainUnit* u = self(p);
   if (!u->initialized) return kAudioUnitErr_Uninitialized;
   if (!u->input.inputProc) return kAudioUnitErr_NoConnection;
@@ -117,42 +135,61 @@ OSStatus Render(void* p, AudioUnitRenderActionFlags* flags, const AudioTimeStamp
   }
   return noErr;
 }
-OSStatus Reset(void* p, AudioUnitScope, AudioUnitElement) {
+OSStatus Reset(void* p, AudioUnitScope, AudioUnitElement)
+{
   self(p)->gain = 1.0f;
   return noErr;
 }
 
-AudioComponentMethod Lookup(SInt16 selector) {
+AudioComponentMethod Lookup(SInt16 selector)
+{
   switch (selector) {
-    case kAudioUnitInitializeSelect: return (AudioComponentMethod)Initialize;
-    case kAudioUnitUninitializeSelect: return (AudioComponentMethod)Uninitialize;
-    case kAudioUnitGetPropertyInfoSelect: return (AudioComponentMethod)GetPropertyInfo;
-    case kAudioUnitGetPropertySelect: return (AudioComponentMethod)GetProperty;
-    case kAudioUnitSetPropertySelect: return (AudioComponentMethod)SetProperty;
-    case kAudioUnitGetParameterSelect: return (AudioComponentMethod)GetParameter;
-    case kAudioUnitSetParameterSelect: return (AudioComponentMethod)SetParameter;
-    case kAudioUnitAddPropertyListenerSelect: return (AudioComponentMethod)AddPropertyListener;
-    case kAudioUnitRemovePropertyListenerWithUserDataSelect: return (AudioComponentMethod)RemovePropertyListenerWithUserData;
-    case kAudioUnitAddRenderNotifySelect: return (AudioComponentMethod)AddRenderNotify;
-    case kAudioUnitRemoveRenderNotifySelect: return (AudioComponentMethod)RemoveRenderNotify;
-    case kAudioUnitRenderSelect: return (AudioComponentMethod)Render;
-    case kAudioUnitResetSelect: return (AudioComponentMethod)Reset;
-    default: return nullptr;
+    case kAudioUnitInitializeSelect:
+      return (AudioComponentMethod)Initialize;
+    case kAudioUnitUninitializeSelect:
+      return (AudioComponentMethod)Uninitialize;
+    case kAudioUnitGetPropertyInfoSelect:
+      return (AudioComponentMethod)GetPropertyInfo;
+    case kAudioUnitGetPropertySelect:
+      return (AudioComponentMethod)GetProperty;
+    case kAudioUnitSetPropertySelect:
+      return (AudioComponentMethod)SetProperty;
+    case kAudioUnitGetParameterSelect:
+      return (AudioComponentMethod)GetParameter;
+    case kAudioUnitSetParameterSelect:
+      return (AudioComponentMethod)SetParameter;
+    case kAudioUnitAddPropertyListenerSelect:
+      return (AudioComponentMethod)AddPropertyListener;
+    case kAudioUnitRemovePropertyListenerWithUserDataSelect:
+      return (AudioComponentMethod)RemovePropertyListenerWithUserData;
+    case kAudioUnitAddRenderNotifySelect:
+      return (AudioComponentMethod)AddRenderNotify;
+    case kAudioUnitRemoveRenderNotifySelect:
+      return (AudioComponentMethod)RemoveRenderNotify;
+    case kAudioUnitRenderSelect:
+      return (AudioComponentMethod)Render;
+    case kAudioUnitResetSelect:
+      return (AudioComponentMethod)Reset;
+    default:
+      return nullptr;
   }
 }
 
-OSStatus Open(void* p, AudioComponentInstance instance) {
+OSStatus Open(void* p, AudioComponentInstance instance)
+{
   self(p)->instance = instance;
   return noErr;
 }
 
-OSStatus Close(void* p) {
+OSStatus Close(void* p)
+{
   self(p)->~GainUnit();
   free(p);
   return noErr;
 }
 
-GainUnit* make() {
+GainUnit* make()
+{
   void* mem = malloc(sizeof(GainUnit));
   if (!mem) return nullptr;
   GainUnit* u = new (mem) GainUnit;
@@ -162,7 +199,8 @@ GainUnit* make() {
 
 // Reads argument i of an entry block.
 template <class T>
-T arg(ComponentParameters* params, int i) {
+T arg(ComponentParameters* params, int i)
+{
   T v;
   memcpy(&v, &params->params[i + 1], sizeof v);
   return v;
@@ -171,13 +209,16 @@ T arg(ComponentParameters* params, int i) {
 }  // namespace
 
 extern "C" __attribute__((visibility("default"))) AudioComponentPlugInInterface* TestUnit_Factory(
-    const AudioComponentDescription*) {
+    const AudioComponentDescription*)
+{
   GainUnit* u = make();
   return u ? &u->iface : nullptr;
 }
 
 // The same unit through the component-manager entry (the selectors the tests use).
-extern "C" __attribute__((visibility("default"))) ComponentResult TestUnit_Entry(ComponentParameters* params, Handle storage) {
+extern "C" __attribute__((visibility("default"))) ComponentResult TestUnit_Entry(ComponentParameters* params,
+                                                                                 Handle storage)
+{
   GainUnit* u = (GainUnit*)storage;
   switch (params->what) {
     case kComponentOpenSelect: {
@@ -187,16 +228,22 @@ extern "C" __attribute__((visibility("default"))) ComponentResult TestUnit_Entry
       SetComponentInstanceStorage(n->instance, (Handle)n);
       return noErr;
     }
-    case kComponentCloseSelect: return Close(u);
-    case kComponentVersionSelect: return 0x00010105;
-    case kComponentCanDoSelect: return Lookup(arg<SInt16>(params, 0)) != nullptr;
-    case kAudioUnitInitializeSelect: return Initialize(u);
+    case kComponentCloseSelect:
+      return Close(u);
+    case kComponentVersionSelect:
+      return 0x00010105;
+    case kComponentCanDoSelect:
+      return Lookup(arg<SInt16>(params, 0)) != nullptr;
+    case kAudioUnitInitializeSelect:
+      return Initialize(u);
     case kAudioUnitGetParameterSelect:
       return GetParameter(u, arg<AudioUnitParameterID>(params, 0), arg<AudioUnitScope>(params, 1),
                           arg<AudioUnitElement>(params, 2), arg<AudioUnitParameterValue*>(params, 3));
     case kAudioUnitSetParameterSelect:
       return SetParameter(u, arg<AudioUnitParameterID>(params, 0), arg<AudioUnitScope>(params, 1),
-                          arg<AudioUnitElement>(params, 2), arg<AudioUnitParameterValue>(params, 3), arg<UInt32>(params, 4));
-    default: return badComponentSelector;
+                          arg<AudioUnitElement>(params, 2), arg<AudioUnitParameterValue>(params, 3),
+                          arg<UInt32>(params, 4));
+    default:
+      return badComponentSelector;
   }
 }

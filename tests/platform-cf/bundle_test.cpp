@@ -10,7 +10,8 @@
 
 namespace {
 
-void writeFile(const std::string& path, const std::string& bytes) {
+void writeFile(const std::string& path, const std::string& bytes)
+{
   FILE* f = fopen(path.c_str(), "wb");
   ASSERT_NE(f, nullptr) << path;
   fwrite(bytes.data(), 1, bytes.size(), f);
@@ -18,16 +19,18 @@ void writeFile(const std::string& path, const std::string& bytes) {
 }
 
 // A scratch bundle directory with an Info.plist written through our own property-list writer.
-std::string makeBundle(const std::string& identifier) {
+std::string makeBundle(const std::string& identifier)
+{
   char tmpl[] = "/tmp/cfbundle-XXXXXX";
   std::string root = mkdtemp(tmpl);
   std::string b = root + "/Test.component";
-  for (const std::string& d : {b, b + "/Contents", b + "/Contents/Resources", b + "/Contents/MacOS"}) mkdir(d.c_str(), 0755);
+  for (const std::string& d : {b, b + "/Contents", b + "/Contents/Resources", b + "/Contents/MacOS"})
+    mkdir(d.c_str(), 0755);
   CFStringRef id = CFStringCreateWithCString(nullptr, identifier.c_str(), kCFStringEncodingUTF8);
   const void* keys[] = {kCFBundleIdentifierKey, kCFBundleExecutableKey, CFSTR("Custom")};
   const void* values[] = {id, CFSTR("Test"), CFSTR("value")};
-  CFDictionaryRef info = CFDictionaryCreate(nullptr, keys, values, 3, &kCFTypeDictionaryKeyCallBacks,
-                                            &kCFTypeDictionaryValueCallBacks);
+  CFDictionaryRef info =
+      CFDictionaryCreate(nullptr, keys, values, 3, &kCFTypeDictionaryKeyCallBacks, &kCFTypeDictionaryValueCallBacks);
   CFDataRef xml = CFPropertyListCreateData(nullptr, info, kCFPropertyListXMLFormat_v1_0, 0, nullptr);
   writeFile(b + "/Contents/Info.plist", std::string((const char*)CFDataGetBytePtr(xml), (size_t)CFDataGetLength(xml)));
   writeFile(b + "/Contents/Resources/knob.png", "png");
@@ -37,16 +40,19 @@ std::string makeBundle(const std::string& identifier) {
   return b;
 }
 
-std::string pathOf(CFURLRef url) {
+std::string pathOf(CFURLRef url)
+{
   char buf[1024];
   return url && CFURLGetFileSystemRepresentation(url, true, (UInt8*)buf, sizeof buf) ? buf : "";
 }
 
-CFURLRef dirURL(const std::string& p) {
+CFURLRef dirURL(const std::string& p)
+{
   return CFURLCreateFromFileSystemRepresentation(nullptr, (const UInt8*)p.data(), (CFIndex)p.size(), true);
 }
 
-TEST(CFBundle, CreatedBundlesAreFoundByIdentifier) {
+TEST(CFBundle, CreatedBundlesAreFoundByIdentifier)
+{
   std::string path = makeBundle("com.example.test.bundle");
   CFStringRef id = CFSTR("com.example.test.bundle");
   EXPECT_EQ(CFBundleGetBundleWithIdentifier(id), nullptr);
@@ -81,7 +87,8 @@ TEST(CFBundle, CreatedBundlesAreFoundByIdentifier) {
   CFRelease(missing);
 }
 
-TEST(CFBundle, DirectoryWithoutInfoHasNoIdentifier) {
+TEST(CFBundle, DirectoryWithoutInfoHasNoIdentifier)
+{
   char tmpl[] = "/tmp/cfbundle-XXXXXX";
   std::string root = mkdtemp(tmpl);
   mkdir((root + "/Contents").c_str(), 0755);
@@ -96,7 +103,8 @@ TEST(CFBundle, DirectoryWithoutInfoHasNoIdentifier) {
   CFRelease(url);
 }
 
-TEST(CFBundle, MainBundleInfoIsSetByTheHost) {
+TEST(CFBundle, MainBundleInfoIsSetByTheHost)
+{
   CFBundleRef main = CFBundleGetMainBundle();
   ASSERT_NE(main, nullptr);
   CFURLRef url = CFBundleCopyBundleURL(main);

@@ -9,26 +9,31 @@
 
 namespace {
 
-struct AllocCounts {
+struct AllocCounts
+{
   int allocs = 0, frees = 0, released = 0;
 };
 
-void* countAlloc(CFIndex size, CFOptionFlags, void* info) {
+void* countAlloc(CFIndex size, CFOptionFlags, void* info)
+{
   ((AllocCounts*)info)->allocs++;
   return malloc((size_t)size);
 }
-void countFree(void* p, void* info) {
+void countFree(void* p, void* info)
+{
   ((AllocCounts*)info)->frees++;
   free(p);
 }
 void countRelease(const void* info) { ((AllocCounts*)info)->released++; }
 
-CFAllocatorRef countingAllocator(AllocCounts* counts) {
+CFAllocatorRef countingAllocator(AllocCounts* counts)
+{
   CFAllocatorContext ctx = {0, counts, nullptr, countRelease, nullptr, countAlloc, nullptr, countFree, nullptr};
   return CFAllocatorCreate(kCFAllocatorDefault, &ctx);
 }
 
-TEST(CFObjects, EveryTypeIsCountedAndFreedThroughItsAllocator) {
+TEST(CFObjects, EveryTypeIsCountedAndFreedThroughItsAllocator)
+{
   AllocCounts counts;
   CFAllocatorRef a = countingAllocator(&counts);
   ASSERT_NE(a, nullptr);
@@ -40,7 +45,8 @@ TEST(CFObjects, EveryTypeIsCountedAndFreedThroughItsAllocator) {
       [&] { return (CFTypeRef)CFDataCreate(a, bytes, 3); },
       [&] { return (CFTypeRef)CFArrayCreateMutable(a, 0, &kCFTypeArrayCallBacks); },
       [&] {
-        return (CFTypeRef)CFDictionaryCreateMutable(a, 0, &kCFTypeDictionaryKeyCallBacks, &kCFTypeDictionaryValueCallBacks);
+        return (CFTypeRef)CFDictionaryCreateMutable(a, 0, &kCFTypeDictionaryKeyCallBacks,
+                                                    &kCFTypeDictionaryValueCallBacks);
       },
       [&] { return (CFTypeRef)CFURLCreateWithFileSystemPath(a, CFSTR("/tmp/x"), kCFURLPOSIXPathStyle, false); },
   };
@@ -63,7 +69,8 @@ TEST(CFObjects, EveryTypeIsCountedAndFreedThroughItsAllocator) {
   EXPECT_EQ(counts.released, 1);
 }
 
-TEST(CFObjects, AllocatorLivingInItsOwnMemory) {
+TEST(CFObjects, AllocatorLivingInItsOwnMemory)
+{
   AllocCounts counts;
   CFAllocatorContext ctx = {0, &counts, nullptr, countRelease, nullptr, countAlloc, nullptr, countFree, nullptr};
   CFAllocatorRef a = CFAllocatorCreate(kCFAllocatorUseContext, &ctx);
@@ -78,7 +85,8 @@ TEST(CFObjects, AllocatorLivingInItsOwnMemory) {
   EXPECT_EQ(counts.released, 1);
 }
 
-TEST(CFObjects, AllocatorEdgesAndNullArguments) {
+TEST(CFObjects, AllocatorEdgesAndNullArguments)
+{
   EXPECT_EQ(CFAllocatorAllocate(kCFAllocatorDefault, 0, 0), nullptr);
   EXPECT_EQ(CFAllocatorAllocate(kCFAllocatorNull, 16, 0), nullptr);
   CFAllocatorContext noAllocate = {};
@@ -93,7 +101,8 @@ TEST(CFObjects, AllocatorEdgesAndNullArguments) {
   EXPECT_EQ(CFAllocatorReallocate(nullptr, p, 0, 0), nullptr);  // frees
 }
 
-TEST(CFObjects, ConstantsIgnoreRetainAndRelease) {
+TEST(CFObjects, ConstantsIgnoreRetainAndRelease)
+{
   CFTypeRef constants[] = {CFSTR("constant"), kCFBooleanTrue, kCFBooleanFalse, kCFNull};
   for (CFTypeRef c : constants) {
     CFIndex rc = CFGetRetainCount(c);
@@ -107,8 +116,10 @@ TEST(CFObjects, ConstantsIgnoreRetainAndRelease) {
   EXPECT_EQ(CFGetTypeID(kCFNull), CFNullGetTypeID());
 }
 
-TEST(CFNumbers, ConversionsReportLoss) {
-  struct Case {
+TEST(CFNumbers, ConversionsReportLoss)
+{
+  struct Case
+  {
     const char* name;
     CFNumberType fromType;
     double from;  // stored through the matching C type
@@ -135,13 +146,43 @@ TEST(CFNumbers, ConversionsReportLoss) {
     double got = 0;
     bool exact;
     switch (c.toType) {
-      case kCFNumberSInt8Type: { SInt8 v; exact = CFNumberGetValue(n, c.toType, &v); got = v; break; }
-      case kCFNumberSInt16Type: { SInt16 v; exact = CFNumberGetValue(n, c.toType, &v); got = v; break; }
+      case kCFNumberSInt8Type: {
+        SInt8 v;
+        exact = CFNumberGetValue(n, c.toType, &v);
+        got = v;
+        break;
+      }
+      case kCFNumberSInt16Type: {
+        SInt16 v;
+        exact = CFNumberGetValue(n, c.toType, &v);
+        got = v;
+        break;
+      }
       case kCFNumberSInt32Type:
-      case kCFNumberIntType: { SInt32 v; exact = CFNumberGetValue(n, c.toType, &v); got = v; break; }
-      case kCFNumberSInt64Type: { SInt64 v; exact = CFNumberGetValue(n, c.toType, &v); got = (double)v; break; }
-      case kCFNumberFloat32Type: { Float32 v; exact = CFNumberGetValue(n, c.toType, &v); got = v; break; }
-      default: { Float64 v; exact = CFNumberGetValue(n, c.toType, &v); got = v; break; }
+      case kCFNumberIntType: {
+        SInt32 v;
+        exact = CFNumberGetValue(n, c.toType, &v);
+        got = v;
+        break;
+      }
+      case kCFNumberSInt64Type: {
+        SInt64 v;
+        exact = CFNumberGetValue(n, c.toType, &v);
+        got = (double)v;
+        break;
+      }
+      case kCFNumberFloat32Type: {
+        Float32 v;
+        exact = CFNumberGetValue(n, c.toType, &v);
+        got = v;
+        break;
+      }
+      default: {
+        Float64 v;
+        exact = CFNumberGetValue(n, c.toType, &v);
+        got = v;
+        break;
+      }
     }
     EXPECT_EQ(got, c.expect) << c.name;
     EXPECT_EQ(exact, c.exact) << c.name;
@@ -149,7 +190,8 @@ TEST(CFNumbers, ConversionsReportLoss) {
   }
 }
 
-TEST(CFNumbers, EqualityAcrossTypesAndUnknownTypes) {
+TEST(CFNumbers, EqualityAcrossTypesAndUnknownTypes)
+{
   SInt32 three = 3;
   double threeD = 3.0, half = 3.5;
   CFNumberRef a = CFNumberCreate(nullptr, kCFNumberSInt32Type, &three);
@@ -168,7 +210,8 @@ TEST(CFNumbers, EqualityAcrossTypesAndUnknownTypes) {
   CFRelease(c);
 }
 
-TEST(CFData, MutationsAndRefusedRanges) {
+TEST(CFData, MutationsAndRefusedRanges)
+{
   CFMutableDataRef d = CFDataCreateMutable(nullptr, 0);
   const UInt8 abc[] = {'a', 'b', 'c'};
   CFDataAppendBytes(d, abc, 3);
@@ -194,26 +237,31 @@ TEST(CFData, MutationsAndRefusedRanges) {
   EXPECT_EQ(CFDataCreate(nullptr, abc, -1), nullptr);
 }
 
-struct CallbackLog {
+struct CallbackLog
+{
   int retains = 0, releases = 0, equals = 0, descriptions = 0;
 };
 CallbackLog gLog;
 
-const void* logRetain(CFAllocatorRef, const void* v) {
+const void* logRetain(CFAllocatorRef, const void* v)
+{
   gLog.retains++;
   return v;
 }
 void logRelease(CFAllocatorRef, const void*) { gLog.releases++; }
-CFStringRef logDescribe(const void* v) {
+CFStringRef logDescribe(const void* v)
+{
   gLog.descriptions++;
   return CFStringCreateWithFormat(nullptr, nullptr, CFSTR("item %ld"), (long)(intptr_t)v);
 }
-Boolean logEqual(const void* a, const void* b) {
+Boolean logEqual(const void* a, const void* b)
+{
   gLog.equals++;
   return (intptr_t)a % 10 == (intptr_t)b % 10;  // equal when the last digit matches
 }
 
-TEST(CFArray, CustomCallbacksAreHonoured) {
+TEST(CFArray, CustomCallbacksAreHonoured)
+{
   gLog = {};
   CFArrayCallBacks cb = {0, logRetain, logRelease, logDescribe, logEqual};
   CFMutableArrayRef a = CFArrayCreateMutable(nullptr, 3, &cb);
@@ -242,7 +290,8 @@ TEST(CFArray, CustomCallbacksAreHonoured) {
   EXPECT_EQ(gLog.retains, gLog.releases);
 }
 
-TEST(CFArray, TypeCallbacksRetainElements) {
+TEST(CFArray, TypeCallbacksRetainElements)
+{
   CFStringRef s = CFStringCreateWithCString(nullptr, "element", kCFStringEncodingUTF8);
   const void* values[] = {s, s};
   CFArrayRef a = CFArrayCreate(nullptr, values, 2, &kCFTypeArrayCallBacks);
@@ -259,9 +308,10 @@ TEST(CFArray, TypeCallbacksRetainElements) {
   CFRelease(s);
 }
 
-TEST(CFDictionary, TypeCallbacksCompareKeysByContent) {
-  CFMutableDictionaryRef d = CFDictionaryCreateMutable(nullptr, 0, &kCFTypeDictionaryKeyCallBacks,
-                                                       &kCFTypeDictionaryValueCallBacks);
+TEST(CFDictionary, TypeCallbacksCompareKeysByContent)
+{
+  CFMutableDictionaryRef d =
+      CFDictionaryCreateMutable(nullptr, 0, &kCFTypeDictionaryKeyCallBacks, &kCFTypeDictionaryValueCallBacks);
   CFStringRef key = CFStringCreateWithCString(nullptr, "name", kCFStringEncodingUTF8);
   CFStringRef v1 = CFStringCreateWithCString(nullptr, "one", kCFStringEncodingUTF8);
   CFStringRef v2 = CFStringCreateWithCString(nullptr, "two", kCFStringEncodingUTF8);
@@ -270,7 +320,8 @@ TEST(CFDictionary, TypeCallbacksCompareKeysByContent) {
   EXPECT_EQ(CFGetRetainCount(v1), 2);
   EXPECT_EQ(CFDictionaryGetValue(d, CFSTR("name")), v1);  // a different object with the same text
 
-  struct Step {
+  struct Step
+  {
     const char* op;
     CFStringRef value;
     CFStringRef expect;
@@ -310,7 +361,8 @@ TEST(CFDictionary, TypeCallbacksCompareKeysByContent) {
   CFRelease(v2);
 }
 
-TEST(CFDictionary, NullCallbacksUseIdentityAndCapacityBounds) {
+TEST(CFDictionary, NullCallbacksUseIdentityAndCapacityBounds)
+{
   static char a[] = "a", a2[] = "a";
   CFMutableDictionaryRef d = CFDictionaryCreateMutable(nullptr, 1, nullptr, nullptr);
   CFDictionarySetValue(d, a, (const void*)1);

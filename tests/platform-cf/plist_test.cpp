@@ -12,15 +12,17 @@ namespace {
 CFDataRef dataOf(const std::string& s) { return CFDataCreate(nullptr, (const UInt8*)s.data(), (CFIndex)s.size()); }
 
 // A state dictionary of the kind stored in preset files: numbers, strings, data, nesting.
-CFDictionaryRef sampleState() {
-  CFMutableDictionaryRef d = CFDictionaryCreateMutable(nullptr, 0, &kCFTypeDictionaryKeyCallBacks,
-                                                       &kCFTypeDictionaryValueCallBacks);
+CFDictionaryRef sampleState()
+{
+  CFMutableDictionaryRef d =
+      CFDictionaryCreateMutable(nullptr, 0, &kCFTypeDictionaryKeyCallBacks, &kCFTypeDictionaryValueCallBacks);
   SInt32 version = 65536, type = 0x61756678 /* aufx */, negative = -5;
   SInt64 big = -9000000000LL;
   Float64 tenth = 0.1, huge = 1.5e300;
   Float32 third = 1.0f / 3.0f;
   const UInt8 bytes[] = {0, 1, 2, 0xff, 0, 0x80, '<', '&'};
-  struct {
+  struct
+  {
     const char* key;
     CFTypeRef value;
   } entries[] = {
@@ -55,7 +57,8 @@ CFDictionaryRef sampleState() {
   return d;
 }
 
-TEST(CFPropertyList, RoundTripsInBothFormats) {
+TEST(CFPropertyList, RoundTripsInBothFormats)
+{
   CFDictionaryRef state = sampleState();
   ASSERT_TRUE(CFPropertyListIsValid(state, kCFPropertyListXMLFormat_v1_0));
   for (CFPropertyListFormat format : {kCFPropertyListXMLFormat_v1_0, kCFPropertyListBinaryFormat_v1_0}) {
@@ -81,12 +84,17 @@ TEST(CFPropertyList, RoundTripsInBothFormats) {
 // Binary lists keep a date exactly, before the reference date and below a microsecond
 // too; XML keeps whole seconds, and the XML written from what was read back is the
 // same text.
-TEST(CFPropertyList, DatesKeepTheirTimeInBinaryAndWholeSecondsInXml) {
-  const struct {
+TEST(CFPropertyList, DatesKeepTheirTimeInBinaryAndWholeSecondsInXml)
+{
+  const struct
+  {
     double at, xml;
-  } kCases[] = {{190000.25, 190000},           {-0.5, 0},
-                {-1.5, -1},                    {-2147483647.729413, -2147483647},
-                {190000.123456789, 190000},    {-1e-9, 0},
+  } kCases[] = {{190000.25, 190000},
+                {-0.5, 0},
+                {-1.5, -1},
+                {-2147483647.729413, -2147483647},
+                {190000.123456789, 190000},
+                {-1e-9, 0},
                 {599529600.0, 599529600.0}};
   for (const auto& c : kCases) {
     CFDateRef date = CFDateCreate(nullptr, c.at);
@@ -112,7 +120,8 @@ TEST(CFPropertyList, DatesKeepTheirTimeInBinaryAndWholeSecondsInXml) {
 
 // The binary writer stores a repeated value once: an array of many references to few objects
 // reads back.
-TEST(CFPropertyList, RepeatedValuesRoundTripInBinary) {
+TEST(CFPropertyList, RepeatedValuesRoundTripInBinary)
+{
   std::vector<CFTypeRef> items(11, CFSTR("subtype"));
   items[0] = CFSTR("data");
   CFArrayRef list = CFArrayCreate(nullptr, items.data(), (CFIndex)items.size(), &kCFTypeArrayCallBacks);
@@ -126,10 +135,12 @@ TEST(CFPropertyList, RepeatedValuesRoundTripInBinary) {
   CFRelease(list);
 }
 
-TEST(CFPropertyList, MutabilityOptionsAndDeepCopy) {
+TEST(CFPropertyList, MutabilityOptionsAndDeepCopy)
+{
   CFDictionaryRef state = sampleState();
   CFDataRef data = CFPropertyListCreateData(nullptr, state, kCFPropertyListXMLFormat_v1_0, 0, nullptr);
-  CFPropertyListRef m = CFPropertyListCreateWithData(nullptr, data, kCFPropertyListMutableContainersAndLeaves, nullptr, nullptr);
+  CFPropertyListRef m =
+      CFPropertyListCreateWithData(nullptr, data, kCFPropertyListMutableContainersAndLeaves, nullptr, nullptr);
   CFDictionarySetValue((CFMutableDictionaryRef)m, CFSTR("added"), kCFBooleanTrue);
   EXPECT_EQ(CFDictionaryGetCount((CFDictionaryRef)m), CFDictionaryGetCount(state) + 1);
   CFStringAppend((CFMutableStringRef)CFDictionaryGetValue((CFDictionaryRef)m, CFSTR("empty")), CFSTR("x"));
@@ -143,7 +154,8 @@ TEST(CFPropertyList, MutabilityOptionsAndDeepCopy) {
   CFRelease(state);
 }
 
-TEST(CFPropertyList, XmlIsReadableByAnIndependentReader) {
+TEST(CFPropertyList, XmlIsReadableByAnIndependentReader)
+{
   CFDictionaryRef state = sampleState();
   CFDataRef data = CFPropertyListCreateXMLData(nullptr, state);
   ASSERT_NE(data, nullptr);
@@ -191,7 +203,8 @@ TEST(CFPropertyList, XmlIsReadableByAnIndependentReader) {
   CFRelease(state);
 }
 
-TEST(CFPropertyList, CorruptOrUnsupportedInputIsRefused) {
+TEST(CFPropertyList, CorruptOrUnsupportedInputIsRefused)
+{
   const std::string header =
       "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<!DOCTYPE plist PUBLIC \"-//Apple//DTD PLIST 1.0//EN\" "
       "\"http://www.apple.com/DTDs/PropertyList-1.0.dtd\">\n";
@@ -204,31 +217,29 @@ TEST(CFPropertyList, CorruptOrUnsupportedInputIsRefused) {
       std::string("bplist00\x01\x02\x03\x04\x05\x06\x07\x08", 16),
       std::string("bplist00", 8) + std::string(40, '\xff'),
       // A binary list whose dictionary holds a string with zero bytes in it.
-      std::string(
-          "\x62\x70\x6c\x69\x73\x74\x30\x30\xd9\x01\x03\x05\x07\x09\x0b\x0d\x11\x13\x02\x04\x06\x00\x00\x00"
-          "\x00\x00\x00\xe0\x73\x74\x72\x69\x6e\x93\x00\x00\x00\x5c\x6d\x61\x6e\x75\x66\x61\x63\x74\x75\x72"
-          "\x65\x72\x12\x51\x6c\x6d\x68\x54\x6e\x61\x6d\x65\x51\x2d\x57\x73\x75\x62\x74\x79\x70\x65\x12\x4b"
-          "\x65\x6c\x31\x54\x74\x79\x70\x65\x12\x61\x75\x66\x78\x57\x76\x65\x72\x73\x69\x6f\x6e\x12\x00\x01"
-          "\x00\x00\x57\x78\x2d\x61\x72\x00\x00\x00\x5c\x6d\x61\x6e\x75\x66\x61\x63\x8e\x75\x72\x65\x72\x12"
-          "\x51\x6c\x6d\x68\x54\x6e\x61\x6d\x65\x51\x2d\x57\x73\x75\x62\x74\x79\x70\x65\x12\x4b\x65\x6c\x31"
-          "\x54\x74\x79\x70\x65\x12\x61\x75\x66\x78\x57\x76\x65\x72\x73\x69\x6f\x6e\x12\x00\x01\x00\x00\x57"
-          "\x78\x2d\x61\x61\x00\xe9\x00\x74\x2d\x62\x6f\x6f\x6c\x09\x56\x78\x2d\x72\x65\x61\x6c\x22\x40\x00"
-          "\x00\x00\x01\x01\x00\x00\x00\x00\x00\x00\x00\x15\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00"
-          "\x00\x00\x00\xa7",
-          220),
+      std::string("\x62\x70\x6c\x69\x73\x74\x30\x30\xd9\x01\x03\x05\x07\x09\x0b\x0d\x11\x13\x02\x04\x06\x00\x00\x00"
+                  "\x00\x00\x00\xe0\x73\x74\x72\x69\x6e\x93\x00\x00\x00\x5c\x6d\x61\x6e\x75\x66\x61\x63\x74\x75\x72"
+                  "\x65\x72\x12\x51\x6c\x6d\x68\x54\x6e\x61\x6d\x65\x51\x2d\x57\x73\x75\x62\x74\x79\x70\x65\x12\x4b"
+                  "\x65\x6c\x31\x54\x74\x79\x70\x65\x12\x61\x75\x66\x78\x57\x76\x65\x72\x73\x69\x6f\x6e\x12\x00\x01"
+                  "\x00\x00\x57\x78\x2d\x61\x72\x00\x00\x00\x5c\x6d\x61\x6e\x75\x66\x61\x63\x8e\x75\x72\x65\x72\x12"
+                  "\x51\x6c\x6d\x68\x54\x6e\x61\x6d\x65\x51\x2d\x57\x73\x75\x62\x74\x79\x70\x65\x12\x4b\x65\x6c\x31"
+                  "\x54\x74\x79\x70\x65\x12\x61\x75\x66\x78\x57\x76\x65\x72\x73\x69\x6f\x6e\x12\x00\x01\x00\x00\x57"
+                  "\x78\x2d\x61\x61\x00\xe9\x00\x74\x2d\x62\x6f\x6f\x6c\x09\x56\x78\x2d\x72\x65\x61\x6c\x22\x40\x00"
+                  "\x00\x00\x01\x01\x00\x00\x00\x00\x00\x00\x00\x15\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00"
+                  "\x00\x00\x00\xa7",
+                  220),
       // A binary list whose dictionary has a key with zero bytes in it.
-      std::string(
-          "\x62\x70\x6c\x69\x73\x74\x30\x30\xd9\x01\x03\x05\x07\x09\x0b\x0d\x11\x13\x02\x04\x06\x08\x0a\x0c"
-          "\x0e\x12\x14\x54\x64\x61\x74\x61\x4f\x10\x20\x00\x00\x00\x00\x00\x00\x2e\xc0\x66\x66\x66\x66\x66"
-          "\x66\x1a\xc1\x00\x04\x00\x00\x00\x00\xe0\x73\x74\x72\x69\x6e\x67\x00\x00\x00\x5c\x6d\x61\x6e\x75"
-          "\x66\x61\x63\x74\x75\x72\x65\x72\x12\x51\x6c\x6d\x68\x54\x6e\x61\x6d\x65\x51\x2d\x57\x73\x75\x62"
-          "\x74\x79\x70\x65\x12\x4b\x65\x6c\x31\x54\x74\x79\x70\x65\x12\x61\x75\x66\x78\x57\x76\x65\x72\x73"
-          "\x69\x6f\x6e\x12\x00\x01\x00\x00\x57\x78\x2d\x61\x72\x72\x61\x79\xa2\x0f\x10\x63\x00\xe9\x00\x74"
-          "\x00\xe9\x08\x56\x78\x2d\x62\x6f\x6f\x6c\x09\x56\x2d\x65\x72\x78\x61\x6c\x22\x40\x20\x00\x00\x08"
-          "\x1b\x20\x43\x50\x55\x5a\x5c\x64\x69\x6e\x73\x7b\x3d\x88\x8b\x92\x93\x9a\x9b\xa2\x00\x00\x00\x00"
-          "\x00\x00\x01\x01\x00\x00\x00\x00\x00\x00\x00\x15\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00"
-          "\x00\x00\x00\xa7",
-          220),
+      std::string("\x62\x70\x6c\x69\x73\x74\x30\x30\xd9\x01\x03\x05\x07\x09\x0b\x0d\x11\x13\x02\x04\x06\x08\x0a\x0c"
+                  "\x0e\x12\x14\x54\x64\x61\x74\x61\x4f\x10\x20\x00\x00\x00\x00\x00\x00\x2e\xc0\x66\x66\x66\x66\x66"
+                  "\x66\x1a\xc1\x00\x04\x00\x00\x00\x00\xe0\x73\x74\x72\x69\x6e\x67\x00\x00\x00\x5c\x6d\x61\x6e\x75"
+                  "\x66\x61\x63\x74\x75\x72\x65\x72\x12\x51\x6c\x6d\x68\x54\x6e\x61\x6d\x65\x51\x2d\x57\x73\x75\x62"
+                  "\x74\x79\x70\x65\x12\x4b\x65\x6c\x31\x54\x74\x79\x70\x65\x12\x61\x75\x66\x78\x57\x76\x65\x72\x73"
+                  "\x69\x6f\x6e\x12\x00\x01\x00\x00\x57\x78\x2d\x61\x72\x72\x61\x79\xa2\x0f\x10\x63\x00\xe9\x00\x74"
+                  "\x00\xe9\x08\x56\x78\x2d\x62\x6f\x6f\x6c\x09\x56\x2d\x65\x72\x78\x61\x6c\x22\x40\x20\x00\x00\x08"
+                  "\x1b\x20\x43\x50\x55\x5a\x5c\x64\x69\x6e\x73\x7b\x3d\x88\x8b\x92\x93\x9a\x9b\xa2\x00\x00\x00\x00"
+                  "\x00\x00\x01\x01\x00\x00\x00\x00\x00\x00\x00\x15\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00"
+                  "\x00\x00\x00\xa7",
+                  220),
   };
   for (const std::string& c : cases) {
     CFDataRef data = dataOf(c);
@@ -247,7 +258,8 @@ TEST(CFPropertyList, CorruptOrUnsupportedInputIsRefused) {
 }
 
 // A binary list of one array object whose bytes are given, with its offset table and trailer.
-std::string binaryList(const std::string& object, UInt8 offset = 8) {
+std::string binaryList(const std::string& object, UInt8 offset = 8)
+{
   std::string b = std::string("bplist00", 8) + object;
   size_t table = b.size();
   b += (char)offset;
@@ -257,14 +269,16 @@ std::string binaryList(const std::string& object, UInt8 offset = 8) {
   return b + trailer;
 }
 
-TEST(CFPropertyList, NestingAndReferencesAreBoundedBeforeParsing) {
+TEST(CFPropertyList, NestingAndReferencesAreBoundedBeforeParsing)
+{
   auto nested = [](int levels) {
     std::string x = "<?xml version=\"1.0\"?><plist version=\"1.0\">";
     for (int i = 0; i < levels; i++) x += i % 2 ? "<dict><key>k</key>" : "<array>";
     for (int i = levels - 1; i >= 0; i--) x += i % 2 ? "</dict>" : "</array>";
     return x + "</plist>";
   };
-  struct Case {
+  struct Case
+  {
     const char* name;
     std::string bytes;
     bool accepted;
@@ -289,9 +303,10 @@ TEST(CFPropertyList, NestingAndReferencesAreBoundedBeforeParsing) {
   }
 }
 
-TEST(CFPropertyList, TreesThatCannotBeWrittenAreRefused) {
-  CFMutableDictionaryRef d = CFDictionaryCreateMutable(nullptr, 0, &kCFTypeDictionaryKeyCallBacks,
-                                                       &kCFTypeDictionaryValueCallBacks);
+TEST(CFPropertyList, TreesThatCannotBeWrittenAreRefused)
+{
+  CFMutableDictionaryRef d =
+      CFDictionaryCreateMutable(nullptr, 0, &kCFTypeDictionaryKeyCallBacks, &kCFTypeDictionaryValueCallBacks);
   SInt32 one = 1;
   CFNumberRef key = CFNumberCreate(nullptr, kCFNumberSInt32Type, &one);
   CFDictionarySetValue(d, key, CFSTR("number keys are not allowed"));

@@ -10,20 +10,25 @@
 
 namespace {
 
-std::string text(CFStringRef s) {
+std::string text(CFStringRef s)
+{
   const char* p = CFStringGetCStringPtr(s, kCFStringEncodingUTF8);
   return p ? p : "<null>";
 }
 
 // Owns a string made by a test.
-struct Str {
+struct Str
+{
   explicit Str(CFStringRef s) : ref(s) {}
   ~Str() { CFRelease(ref); }
   CFStringRef ref;
 };
 
-TEST(CFString, Utf8RoundTripAndLengthInUtf16Units) {
-  const char* grusse = "Gr\xC3\xBC\xC3\x9F" "e \xE2\x82\xAC \xF0\x9F\x8E\xB8";  // umlaut, sharp s, euro, a guitar (surrogate pair)
+TEST(CFString, Utf8RoundTripAndLengthInUtf16Units)
+{
+  const char* grusse =
+      "Gr\xC3\xBC\xC3\x9F"
+      "e \xE2\x82\xAC \xF0\x9F\x8E\xB8";  // umlaut, sharp s, euro, a guitar (surrogate pair)
   Str s(CFStringCreateWithCString(nullptr, grusse, kCFStringEncodingUTF8));
   ASSERT_NE(s.ref, nullptr);
   EXPECT_EQ(CFStringGetLength(s.ref), 10);
@@ -34,7 +39,8 @@ TEST(CFString, Utf8RoundTripAndLengthInUtf16Units) {
   EXPECT_STREQ(buf, grusse);
   EXPECT_STREQ(CFStringGetCStringPtr(s.ref, kCFStringEncodingUTF8), grusse);
   EXPECT_EQ(CFStringGetCStringPtr(s.ref, kCFStringEncodingASCII), nullptr);
-  EXPECT_LE((CFIndex)strlen(grusse), CFStringGetMaximumSizeForEncoding(CFStringGetLength(s.ref), kCFStringEncodingUTF8));
+  EXPECT_LE((CFIndex)strlen(grusse),
+            CFStringGetMaximumSizeForEncoding(CFStringGetLength(s.ref), kCFStringEncodingUTF8));
 
   // Too small a buffer, or an encoding that cannot hold the text: false and an empty buffer.
   char small[5] = "xxxx";
@@ -46,8 +52,13 @@ TEST(CFString, Utf8RoundTripAndLengthInUtf16Units) {
   EXPECT_TRUE(CFStringGetCString(CFSTR("exact"), six, 6, kCFStringEncodingASCII));
 }
 
-TEST(CFString, MalformedInputIsRefused) {
-  const char* bad[] = {"\xC3", "\xC3\x28", "\xE2\x82", "\xED\xA0\x80" /* encoded surrogate */, "\xC0\xAF" /* overlong */,
+TEST(CFString, MalformedInputIsRefused)
+{
+  const char* bad[] = {"\xC3",
+                       "\xC3\x28",
+                       "\xE2\x82",
+                       "\xED\xA0\x80" /* encoded surrogate */,
+                       "\xC0\xAF" /* overlong */,
                        "\xF8\x88\x80\x80\x80"};
   for (const char* b : bad) EXPECT_EQ(CFStringCreateWithCString(nullptr, b, kCFStringEncodingUTF8), nullptr) << b;
   EXPECT_EQ(CFStringCreateWithCString(nullptr, "caf\xE9", kCFStringEncodingASCII), nullptr);
@@ -57,8 +68,10 @@ TEST(CFString, MalformedInputIsRefused) {
   EXPECT_EQ(CFStringGetLength(nullptr), 0);
 }
 
-TEST(CFString, CompareFindAndAffixes) {
-  struct Case {
+TEST(CFString, CompareFindAndAffixes)
+{
+  struct Case
+  {
     const char *a, *b;
     CFStringCompareFlags flags;
     CFComparisonResult expect;
@@ -92,7 +105,8 @@ TEST(CFString, CompareFindAndAffixes) {
   EXPECT_DOUBLE_EQ(CFStringGetDoubleValue(CFSTR("2.5")), 2.5);
 }
 
-TEST(CFString, CopiesAndMutableStrings) {
+TEST(CFString, CopiesAndMutableStrings)
+{
   Str copy(CFStringCreateCopy(nullptr, CFSTR("k")));
   EXPECT_TRUE(CFEqual(copy.ref, CFSTR("k")));
   CFMutableStringRef m = CFStringCreateMutable(nullptr, 8);
@@ -116,7 +130,8 @@ TEST(CFString, CopiesAndMutableStrings) {
   CFRelease(parts);
 }
 
-TEST(CFString, FormatConversions) {
+TEST(CFString, FormatConversions)
+{
   SInt32 n = 7;
   CFNumberRef seven = CFNumberCreate(nullptr, kCFNumberSInt32Type, &n);
   double h = 0.25;
@@ -125,7 +140,8 @@ TEST(CFString, FormatConversions) {
   double tenthD = 0.1;
   CFNumberRef tenth32 = CFNumberCreate(nullptr, kCFNumberFloat32Type, &tenthF);
   CFNumberRef tenth64 = CFNumberCreate(nullptr, kCFNumberFloat64Type, &tenthD);
-  struct Case {
+  struct Case
+  {
     std::string expect;
     std::function<CFStringRef()> make;
   };
@@ -137,10 +153,12 @@ TEST(CFString, FormatConversions) {
       {"-9000000000 18446744073709551615",
        [] { return CFStringCreateWithFormat(nullptr, nullptr, CFSTR("%lld %llu"), -9000000000LL, ~0ULL); }},
       {"100% c", [] { return CFStringCreateWithFormat(nullptr, nullptr, CFSTR("100%% %c"), 'c'); }},
-      {"name: value", [] { return CFStringCreateWithFormat(nullptr, nullptr, CFSTR("%s: %@"), "name", CFSTR("value")); }},
+      {"name: value",
+       [] { return CFStringCreateWithFormat(nullptr, nullptr, CFSTR("%s: %@"), "name", CFSTR("value")); }},
       {"7 0.25", [&] { return CFStringCreateWithFormat(nullptr, nullptr, CFSTR("%@ %@"), seven, quarter); }},
       {"0.1 0.1", [&] { return CFStringCreateWithFormat(nullptr, nullptr, CFSTR("%@ %@"), tenth32, tenth64); }},
-      {"(null) true", [] { return CFStringCreateWithFormat(nullptr, nullptr, CFSTR("%@ %@"), (CFTypeRef) nullptr, kCFBooleanTrue); }},
+      {"(null) true",
+       [] { return CFStringCreateWithFormat(nullptr, nullptr, CFSTR("%@ %@"), (CFTypeRef) nullptr, kCFBooleanTrue); }},
       {"[   ab]", [] { return CFStringCreateWithFormat(nullptr, nullptr, CFSTR("[%5.2@]"), CFSTR("abc")); }},
       {"*  x*", [] { return CFStringCreateWithFormat(nullptr, nullptr, CFSTR("*%*s*"), 3, "x"); }},
       {"\xE2\x82\xAC", [] { return CFStringCreateWithFormat(nullptr, nullptr, CFSTR("%C"), 0x20AC); }},
@@ -171,11 +189,12 @@ TEST(CFString, FormatConversions) {
   CFRelease(tenth64);
 }
 
-TEST(CFString, DescriptionsOfCollections) {
+TEST(CFString, DescriptionsOfCollections)
+{
   const void* keys[] = {CFSTR("k")};
   const void* values[] = {CFSTR("v")};
-  CFDictionaryRef d = CFDictionaryCreate(nullptr, keys, values, 1, &kCFTypeDictionaryKeyCallBacks,
-                                         &kCFTypeDictionaryValueCallBacks);
+  CFDictionaryRef d =
+      CFDictionaryCreate(nullptr, keys, values, 1, &kCFTypeDictionaryKeyCallBacks, &kCFTypeDictionaryValueCallBacks);
   Str s(CFStringCreateWithFormat(nullptr, nullptr, CFSTR("%@"), d));
   EXPECT_EQ(text(s.ref), "{\n    k = v;\n}");
   const UInt8 bytes[] = {0xde, 0xad, 0xbe, 0xef, 0x01};
@@ -190,8 +209,10 @@ TEST(CFString, DescriptionsOfCollections) {
   CFRelease(date);
 }
 
-TEST(CFURL, FileSystemPaths) {
-  struct Case {
+TEST(CFURL, FileSystemPaths)
+{
+  struct Case
+  {
     const char* path;
     bool dir;
     const char* fs;
@@ -234,13 +255,15 @@ TEST(CFURL, FileSystemPaths) {
   EXPECT_EQ(CFURLCreateWithFileSystemPath(nullptr, CFSTR("C:\\x"), kCFURLWindowsPathStyle, false), nullptr);
 }
 
-TEST(CFUserNotification, AlertsAreRecordedAndAnsweredByTheHostsResponse) {
+TEST(CFUserNotification, AlertsAreRecordedAndAnsweredByTheHostsResponse)
+{
   CFIndex before = CFUserNotificationGetAlertCount();
   CFOptionFlags answer = 99;
   CFUserNotificationSetResponse(kCFUserNotificationAlternateResponse);
-  EXPECT_EQ(CFUserNotificationDisplayAlert(0, kCFUserNotificationNoteAlertLevel, nullptr, nullptr, nullptr, CFSTR("Header"),
-                                           CFSTR("Message text"), CFSTR("OK"), CFSTR("Cancel"), nullptr, &answer),
-            0);
+  EXPECT_EQ(
+      CFUserNotificationDisplayAlert(0, kCFUserNotificationNoteAlertLevel, nullptr, nullptr, nullptr, CFSTR("Header"),
+                                     CFSTR("Message text"), CFSTR("OK"), CFSTR("Cancel"), nullptr, &answer),
+      0);
   EXPECT_EQ(answer, (CFOptionFlags)kCFUserNotificationAlternateResponse);
   EXPECT_EQ(CFUserNotificationGetAlertCount(), before + 1);
   Str header(CFUserNotificationCopyLastAlertHeader());
@@ -251,11 +274,13 @@ TEST(CFUserNotification, AlertsAreRecordedAndAnsweredByTheHostsResponse) {
 }
 
 void countCall(void* info) { ++*(int*)info; }
-void countTimer(CFRunLoopTimerRef timer, void* info) {
+void countTimer(CFRunLoopTimerRef timer, void* info)
+{
   if (++*(int*)info == 3) CFRunLoopTimerInvalidate(timer);
 }
 
-TEST(CFRunLoop, QueuedFunctionsRunInTheirModeAndTimersRepeat) {
+TEST(CFRunLoop, QueuedFunctionsRunInTheirModeAndTimersRepeat)
+{
   EXPECT_EQ(CFRunLoopRunInMode(kCFRunLoopDefaultMode, 0.01, false), kCFRunLoopRunFinished);  // nothing to wait for
   CFRunLoopRef rl = CFRunLoopGetCurrent();
   int defaultRuns = 0, otherRuns = 0;
@@ -288,9 +313,11 @@ TEST(CFRunLoop, QueuedFunctionsRunInTheirModeAndTimersRepeat) {
   CFRelease(timer);
 }
 
-TEST(CFRunLoop, StopEndsARun) {
+TEST(CFRunLoop, StopEndsARun)
+{
   CFRunLoopRef rl = CFRunLoopGetCurrent();
-  CFRunLoopTimerRef timer = CFRunLoopTimerCreate(nullptr, CFAbsoluteTimeGetCurrent() + 1000, 0, 0, 0, countTimer, nullptr);
+  CFRunLoopTimerRef timer =
+      CFRunLoopTimerCreate(nullptr, CFAbsoluteTimeGetCurrent() + 1000, 0, 0, 0, countTimer, nullptr);
   CFRunLoopAddTimer(rl, timer, kCFRunLoopDefaultMode);
   std::thread t([rl] { CFRunLoopStop(rl); });
   t.join();

@@ -10,11 +10,11 @@
 namespace {
 
 // A context over its own zeroed buffer.
-struct Bitmap {
-  Bitmap(int w, int h, CGBitmapInfo info = kCGBitmapByteOrder32Little | kCGImageAlphaNoneSkipFirst,
-         size_t rowBytes = 0)
-      : width(w), height(h), bytesPerRow(rowBytes ? rowBytes : (size_t)w * 4),
-        pixels(bytesPerRow * h) {
+struct Bitmap
+{
+  Bitmap(int w, int h, CGBitmapInfo info = kCGBitmapByteOrder32Little | kCGImageAlphaNoneSkipFirst, size_t rowBytes = 0)
+      : width(w), height(h), bytesPerRow(rowBytes ? rowBytes : (size_t)w * 4), pixels(bytesPerRow * h)
+  {
     CGColorSpaceRef space = CGColorSpaceCreateDeviceRGB();
     ctx = CGBitmapContextCreate(pixels.data(), w, h, 8, bytesPerRow, space, info);
     CGColorSpaceRelease(space);
@@ -27,8 +27,10 @@ struct Bitmap {
   CGContextRef ctx;
 };
 
-TEST(CGBitmapContext, LayoutsPlaceChannelsInMemory) {
-  struct Case {
+TEST(CGBitmapContext, LayoutsPlaceChannelsInMemory)
+{
+  struct Case
+  {
     CGBitmapInfo info;
     bool supported;
     uint8_t bytes[4];  // an opaque fill of r = 255, g = 128, b = 0 over zeros
@@ -56,7 +58,8 @@ TEST(CGBitmapContext, LayoutsPlaceChannelsInMemory) {
   }
 }
 
-TEST(CGBitmapContext, RefusesBadSizes) {
+TEST(CGBitmapContext, RefusesBadSizes)
+{
   CGColorSpaceRef space = CGColorSpaceCreateDeviceRGB();
   std::vector<uint8_t> buf(64);
   const CGBitmapInfo info = kCGBitmapByteOrder32Little | kCGImageAlphaNoneSkipFirst;
@@ -74,7 +77,8 @@ TEST(CGBitmapContext, RefusesBadSizes) {
 
 // Device space has y up: the bottom row is the last row in memory; padding
 // at the end of each row is never written.
-TEST(CGBitmapContext, RowsRunTopToBottomWithPadding) {
+TEST(CGBitmapContext, RowsRunTopToBottomWithPadding)
+{
   Bitmap b(3, 2, kCGBitmapByteOrder32Little | kCGImageAlphaNoneSkipFirst, 16);
   CGContextSetRGBFillColor(b.ctx, 0, 0, 1, 1);
   CGContextFillRect(b.ctx, CGRectMake(0, 0, 3, 1));
@@ -82,11 +86,11 @@ TEST(CGBitmapContext, RowsRunTopToBottomWithPadding) {
     EXPECT_EQ(0, b.At(x, 0)[0]);
     EXPECT_EQ(255, b.At(x, 1)[0]);
   }
-  for (int row = 0; row < 2; ++row)
-    EXPECT_EQ(0, std::memcmp(&b.pixels[row * 16 + 12], "\0\0\0\0", 4));
+  for (int row = 0; row < 2; ++row) EXPECT_EQ(0, std::memcmp(&b.pixels[row * 16 + 12], "\0\0\0\0", 4));
 }
 
-TEST(CGBitmapContext, FlippedTransformPutsOriginTopLeft) {
+TEST(CGBitmapContext, FlippedTransformPutsOriginTopLeft)
+{
   Bitmap b(4, 4);
   CGContextTranslateCTM(b.ctx, 0, 4);
   CGContextScaleCTM(b.ctx, 1, -1);
@@ -99,7 +103,8 @@ TEST(CGBitmapContext, FlippedTransformPutsOriginTopLeft) {
   EXPECT_EQ(0, b.At(1, 3)[0]);
 }
 
-TEST(CGBitmapContext, ClipsIntersectAndRestore) {
+TEST(CGBitmapContext, ClipsIntersectAndRestore)
+{
   Bitmap b(8, 1);
   CGContextSaveGState(b.ctx);
   CGContextClipToRect(b.ctx, CGRectMake(2, 0, 4, 1));
@@ -122,8 +127,10 @@ TEST(CGBitmapContext, ClipsIntersectAndRestore) {
   EXPECT_EQ(255, b.At(0, 0)[0]);
 }
 
-TEST(CGBitmapContext, AntialiasingSwitchDecidesEdgeCoverage) {
-  struct Case {
+TEST(CGBitmapContext, AntialiasingSwitchDecidesEdgeCoverage)
+{
+  struct Case
+  {
     bool antialias;
     int left, right;
   } cases[] = {{true, 128, 128}, {false, 255, 0}};
@@ -138,7 +145,8 @@ TEST(CGBitmapContext, AntialiasingSwitchDecidesEdgeCoverage) {
   }
 }
 
-TEST(CGBitmapContext, TranslucentFillBlendsAndKeepsIgnoredAlpha) {
+TEST(CGBitmapContext, TranslucentFillBlendsAndKeepsIgnoredAlpha)
+{
   Bitmap b(1, 1);
   b.pixels[3] = 77;
   CGContextSetRGBFillColor(b.ctx, 1, 1, 1, 0.5);
@@ -148,12 +156,13 @@ TEST(CGBitmapContext, TranslucentFillBlendsAndKeepsIgnoredAlpha) {
 }
 
 // Pixels of a w x h image in B, G, R, A order.
-struct Image {
-  Image(int w, int h, std::vector<uint8_t> px, CGBitmapInfo info) : pixels(std::move(px)) {
+struct Image
+{
+  Image(int w, int h, std::vector<uint8_t> px, CGBitmapInfo info) : pixels(std::move(px))
+  {
     CGDataProviderRef p = CGDataProviderCreateWithData(nullptr, pixels.data(), pixels.size(), nullptr);
     CGColorSpaceRef space = CGColorSpaceCreateDeviceRGB();
-    image = CGImageCreate(w, h, 8, 32, w * 4, space, info, p, nullptr, true,
-                          kCGRenderingIntentDefault);
+    image = CGImageCreate(w, h, 8, 32, w * 4, space, info, p, nullptr, true, kCGRenderingIntentDefault);
     CGColorSpaceRelease(space);
     CGDataProviderRelease(p);
   }
@@ -165,11 +174,13 @@ struct Image {
 const CGBitmapInfo kOpaque = kCGBitmapByteOrder32Little | kCGImageAlphaNoneSkipFirst;
 const CGBitmapInfo kStraight = kCGBitmapByteOrder32Little | kCGImageAlphaFirst;
 
-TEST(CGDrawImage, NearestScalingKeepsImageUpright) {
+TEST(CGDrawImage, NearestScalingKeepsImageUpright)
+{
   // Blue values 10, 20 on the first row, 30, 40 on the second.
   Image img(2, 2, {10, 0, 0, 255, 20, 0, 0, 255, 30, 0, 0, 255, 40, 0, 0, 255}, kOpaque);
   ASSERT_NE(nullptr, img.image);
-  struct Case {
+  struct Case
+  {
     bool flipped;
   } cases[] = {{false}, {true}};
   for (const Case& c : cases) {
@@ -190,13 +201,14 @@ TEST(CGDrawImage, NearestScalingKeepsImageUpright) {
   }
 }
 
-TEST(CGDrawImage, InterpolationQualityChoosesFilter) {
+TEST(CGDrawImage, InterpolationQualityChoosesFilter)
+{
   Image img(2, 1, {0, 0, 0, 255, 200, 0, 0, 255}, kOpaque);
-  struct Case {
+  struct Case
+  {
     CGInterpolationQuality quality;
     bool blended;
-  } cases[] = {{kCGInterpolationNone, false}, {kCGInterpolationDefault, true},
-               {kCGInterpolationHigh, true}};
+  } cases[] = {{kCGInterpolationNone, false}, {kCGInterpolationDefault, true}, {kCGInterpolationHigh, true}};
   for (const Case& c : cases) {
     Bitmap b(8, 1);
     CGContextSetInterpolationQuality(b.ctx, c.quality);
@@ -209,7 +221,8 @@ TEST(CGDrawImage, InterpolationQualityChoosesFilter) {
   }
 }
 
-TEST(CGDrawImage, StraightAlphaComposites) {
+TEST(CGDrawImage, StraightAlphaComposites)
+{
   Image img(2, 1, {200, 0, 0, 0, 200, 0, 0, 128}, kStraight);
   Bitmap b(2, 1);
   b.pixels[0] = b.pixels[4] = 100;
@@ -218,14 +231,14 @@ TEST(CGDrawImage, StraightAlphaComposites) {
   EXPECT_EQ(150, b.At(1, 0)[0]);
 }
 
-TEST(CGDrawImage, ReadsProviderMemoryWithoutCopying) {
+TEST(CGDrawImage, ReadsProviderMemoryWithoutCopying)
+{
   static int released = 0;
   std::vector<uint8_t> px = {1, 2, 3, 255};
-  CGDataProviderRef p = CGDataProviderCreateWithData(
-      &released, px.data(), px.size(), [](void* info, const void*, size_t) { ++*(int*)info; });
+  CGDataProviderRef p = CGDataProviderCreateWithData(&released, px.data(), px.size(),
+                                                     [](void* info, const void*, size_t) { ++*(int*)info; });
   CGColorSpaceRef space = CGColorSpaceCreateDeviceRGB();
-  CGImageRef image = CGImageCreate(1, 1, 8, 32, 4, space, kOpaque, p, nullptr, false,
-                                   kCGRenderingIntentDefault);
+  CGImageRef image = CGImageCreate(1, 1, 8, 32, 4, space, kOpaque, p, nullptr, false, kCGRenderingIntentDefault);
   CGDataProviderRelease(p);
   ASSERT_NE(nullptr, image);
   EXPECT_EQ(0, released);
@@ -238,18 +251,19 @@ TEST(CGDrawImage, ReadsProviderMemoryWithoutCopying) {
   CGColorSpaceRelease(space);
 }
 
-TEST(CGDrawImage, CreationRefusesShortProviders) {
+TEST(CGDrawImage, CreationRefusesShortProviders)
+{
   std::vector<uint8_t> px(4 * 4 * 2);
   CGDataProviderRef p = CGDataProviderCreateWithData(nullptr, px.data(), px.size() - 1, nullptr);
   CGColorSpaceRef space = CGColorSpaceCreateDeviceRGB();
-  struct Case {
+  struct Case
+  {
     size_t w, h, rowBytes;
     bool ok;
-  } cases[] = {{4, 2, 16, false}, {4, 1, 16, true}, {3, 2, 16, true},
-               {4, 2, 12, false}, {0, 1, 16, false}};
+  } cases[] = {{4, 2, 16, false}, {4, 1, 16, true}, {3, 2, 16, true}, {4, 2, 12, false}, {0, 1, 16, false}};
   for (const Case& c : cases) {
-    CGImageRef image = CGImageCreate(c.w, c.h, 8, 32, c.rowBytes, space, kOpaque, p, nullptr,
-                                     false, kCGRenderingIntentDefault);
+    CGImageRef image =
+        CGImageCreate(c.w, c.h, 8, 32, c.rowBytes, space, kOpaque, p, nullptr, false, kCGRenderingIntentDefault);
     EXPECT_EQ(c.ok, image != nullptr) << c.w << "x" << c.h << " / " << c.rowBytes;
     CGImageRelease(image);
   }
@@ -257,10 +271,11 @@ TEST(CGDrawImage, CreationRefusesShortProviders) {
   CGColorSpaceRelease(space);
 }
 
-TEST(CGGeometry, RectanglesAndTransforms) {
+TEST(CGGeometry, RectanglesAndTransforms)
+{
   EXPECT_TRUE(CGRectIsNull(CGRectIntersection(CGRectMake(0, 0, 1, 1), CGRectMake(2, 2, 1, 1))));
-  EXPECT_TRUE(CGRectEqualToRect(CGRectMake(1, 1, 1, 1),
-                                CGRectIntersection(CGRectMake(0, 0, 2, 2), CGRectMake(1, 1, 5, 5))));
+  EXPECT_TRUE(
+      CGRectEqualToRect(CGRectMake(1, 1, 1, 1), CGRectIntersection(CGRectMake(0, 0, 2, 2), CGRectMake(1, 1, 5, 5))));
   EXPECT_TRUE(CGRectEqualToRect(CGRectMake(0, 0, 2, 2), CGRectMake(2, 2, -2, -2)));
   // Translate then scale applied to the context: points are scaled first.
   CGAffineTransform t = CGAffineTransformScale(CGAffineTransformMakeTranslation(10, 0), 2, 2);
@@ -272,7 +287,8 @@ TEST(CGGeometry, RectanglesAndTransforms) {
   EXPECT_DOUBLE_EQ(1, back.y);
 }
 
-TEST(CGDisplay, PointerCallsAreRecorded) {
+TEST(CGDisplay, PointerCallsAreRecorded)
+{
   CGStandInResetCursorState();
   CGStandInSetDisplaySize(800, 600);
   const CGDirectDisplayID d = CGMainDisplayID();

@@ -11,28 +11,33 @@
 
 namespace {
 
-std::string Text(CFStringRef s) {
+std::string Text(CFStringRef s)
+{
   char buf[256] = "";
   if (s) CFStringGetCString(s, buf, sizeof buf, kCFStringEncodingUTF8);
   return buf;
 }
 
-CTFontRef Font(const char* name, CGFloat size) {
+CTFontRef Font(const char* name, CGFloat size)
+{
   CFStringRef n = CFStringCreateWithCString(nullptr, name, kCFStringEncodingUTF8);
   CTFontRef f = CTFontCreateWithName(n, size, nullptr);
   CFRelease(n);
   return f;
 }
 
-std::string PostScriptName(CTFontRef f) {
+std::string PostScriptName(CTFontRef f)
+{
   CFStringRef ps = CTFontCopyPostScriptName(f);
   std::string s = Text(ps);
   if (ps) CFRelease(ps);
   return s;
 }
 
-TEST(CTFont, NamesResolveToInstalledFacesOrTheDefault) {
-  struct Case {
+TEST(CTFont, NamesResolveToInstalledFacesOrTheDefault)
+{
+  struct Case
+  {
     const char* name;
     const char* postScript;
   } cases[] = {
@@ -55,7 +60,8 @@ TEST(CTFont, NamesResolveToInstalledFacesOrTheDefault) {
   }
 }
 
-TEST(CTFont, MetricsScaleWithSize) {
+TEST(CTFont, MetricsScaleWithSize)
+{
   CTFontRef small = Font("DejaVu Sans", 12), big = Font("DejaVu Sans", 24), dflt = Font("DejaVu Sans", 0);
   EXPECT_EQ(12, CTFontGetSize(dflt));
   EXPECT_GT(CTFontGetAscent(small), 10);
@@ -69,8 +75,10 @@ TEST(CTFont, MetricsScaleWithSize) {
   CFRelease(dflt);
 }
 
-TEST(CTFontDescriptor, MatchesOnlyInstalledFaces) {
-  struct Case {
+TEST(CTFontDescriptor, MatchesOnlyInstalledFaces)
+{
+  struct Case
+  {
     const char* name;
     const char* postScript;  // null: no match
   } cases[] = {{"DejaVu Sans Mono", "DejaVuSansMono"},
@@ -95,12 +103,12 @@ TEST(CTFontDescriptor, MatchesOnlyInstalledFaces) {
 }
 
 // An attributed string in one font and, optionally, one colour.
-CFAttributedStringRef Attributed(const char* text, CTFontRef font, CGColorRef color = nullptr) {
+CFAttributedStringRef Attributed(const char* text, CTFontRef font, CGColorRef color = nullptr)
+{
   CFStringRef s = CFStringCreateWithCString(nullptr, text, kCFStringEncodingUTF8);
   const void* keys[] = {kCTFontAttributeName, kCTForegroundColorAttributeName};
   const void* values[] = {font, color};
-  CFDictionaryRef attrs = CFDictionaryCreate(nullptr, keys, values, color ? 2 : 1,
-                                             &kCFTypeDictionaryKeyCallBacks,
+  CFDictionaryRef attrs = CFDictionaryCreate(nullptr, keys, values, color ? 2 : 1, &kCFTypeDictionaryKeyCallBacks,
                                              &kCFTypeDictionaryValueCallBacks);
   CFAttributedStringRef a = CFAttributedStringCreate(nullptr, s, attrs);
   CFRelease(attrs);
@@ -108,7 +116,8 @@ CFAttributedStringRef Attributed(const char* text, CTFontRef font, CGColorRef co
   return a;
 }
 
-TEST(CFAttributedString, HoldsItsStringAndAttributes) {
+TEST(CFAttributedString, HoldsItsStringAndAttributes)
+{
   CTFontRef f = Font("DejaVu Sans", 11);
   CFAttributedStringRef a = Attributed("abc", f);
   CFRelease(f);  // the attributes keep the font
@@ -129,7 +138,8 @@ TEST(CFAttributedString, HoldsItsStringAndAttributes) {
   CFRelease(a);
 }
 
-double Width(const char* text, CTFontRef font) {
+double Width(const char* text, CTFontRef font)
+{
   CFAttributedStringRef a = Attributed(text, font);
   CTLineRef line = CTLineCreateWithAttributedString(a);
   const double w = CTLineGetTypographicBounds(line, nullptr, nullptr, nullptr);
@@ -138,7 +148,8 @@ double Width(const char* text, CTFontRef font) {
   return w;
 }
 
-TEST(CTLine, WidthsAddUpAndKerningApplies) {
+TEST(CTLine, WidthsAddUpAndKerningApplies)
+{
   CTFontRef f = Font("DejaVu Sans", 20);
   EXPECT_EQ(0, Width("", f));
   EXPECT_NEAR(Width("ab", f), Width("a", f) + Width("b", f), 1e-9);
@@ -160,8 +171,10 @@ TEST(CTLine, WidthsAddUpAndKerningApplies) {
   CFRelease(f);
 }
 
-struct Canvas {
-  Canvas(int w, int h) : width(w), height(h), pixels((size_t)w * h * 4) {
+struct Canvas
+{
+  Canvas(int w, int h) : width(w), height(h), pixels((size_t)w * h * 4)
+  {
     CGColorSpaceRef space = CGColorSpaceCreateDeviceRGB();
     ctx = CGBitmapContextCreate(pixels.data(), w, h, 8, w * 4, space,
                                 kCGBitmapByteOrder32Little | kCGImageAlphaNoneSkipFirst);
@@ -169,7 +182,8 @@ struct Canvas {
   }
   ~Canvas() { CGContextRelease(ctx); }
   // Bounding box of pixels that differ from black: x0, row0, x1, row1 (exclusive).
-  std::vector<int> Ink() const {
+  std::vector<int> Ink() const
+  {
     std::vector<int> box = {width, height, 0, 0};
     for (int row = 0; row < height; ++row)
       for (int x = 0; x < width; ++x) {
@@ -184,7 +198,8 @@ struct Canvas {
     return box;
   }
   // Whether any pixel is neither black nor the full colour (b, g, r).
-  bool HasPartialPixels(uint8_t b, uint8_t g, uint8_t r) const {
+  bool HasPartialPixels(uint8_t b, uint8_t g, uint8_t r) const
+  {
     for (size_t i = 0; i < pixels.size(); i += 4) {
       const bool black = !pixels[i] && !pixels[i + 1] && !pixels[i + 2];
       const bool full = pixels[i] == b && pixels[i + 1] == g && pixels[i + 2] == r;
@@ -192,7 +207,8 @@ struct Canvas {
     }
     return false;
   }
-  bool HasPixel(uint8_t b, uint8_t g, uint8_t r) const {
+  bool HasPixel(uint8_t b, uint8_t g, uint8_t r) const
+  {
     for (size_t i = 0; i < pixels.size(); i += 4)
       if (pixels[i] == b && pixels[i + 1] == g && pixels[i + 2] == r) return true;
     return false;
@@ -202,10 +218,12 @@ struct Canvas {
   CGContextRef ctx;
 };
 
-TEST(CTLine, DrawsAtTextPositionInColourAndAdvances) {
+TEST(CTLine, DrawsAtTextPositionInColourAndAdvances)
+{
   CTFontRef f = Font("DejaVu Sans", 20);
   CGColorRef red = CGColorCreateGenericRGB(1, 0, 0, 1);
-  struct Case {
+  struct Case
+  {
     bool antialias;
   } cases[] = {{true}, {false}};
   for (const Case& c : cases) {
@@ -232,13 +250,14 @@ TEST(CTLine, DrawsAtTextPositionInColourAndAdvances) {
   CFRelease(f);
 }
 
-TEST(CTLine, ColourComesFromContextWhenAsked) {
+TEST(CTLine, ColourComesFromContextWhenAsked)
+{
   CTFontRef f = Font("DejaVu Sans", 20);
   CFStringRef s = CFSTR("I");
   const void* keys[] = {kCTFontAttributeName, kCTForegroundColorFromContextAttributeName};
   const void* values[] = {f, kCFBooleanTrue};
-  CFDictionaryRef attrs = CFDictionaryCreate(nullptr, keys, values, 2, &kCFTypeDictionaryKeyCallBacks,
-                                             &kCFTypeDictionaryValueCallBacks);
+  CFDictionaryRef attrs =
+      CFDictionaryCreate(nullptr, keys, values, 2, &kCFTypeDictionaryKeyCallBacks, &kCFTypeDictionaryValueCallBacks);
   CFAttributedStringRef a = CFAttributedStringCreate(nullptr, s, attrs);
   CTLineRef line = CTLineCreateWithAttributedString(a);
   Canvas canvas(30, 30);
@@ -252,7 +271,8 @@ TEST(CTLine, ColourComesFromContextWhenAsked) {
   CFRelease(f);
 }
 
-TEST(CTLine, DrawingIsClipped) {
+TEST(CTLine, DrawingIsClipped)
+{
   CTFontRef f = Font("DejaVu Sans", 20);
   CFAttributedStringRef a = Attributed("MMMM", f);
   CTLineRef line = CTLineCreateWithAttributedString(a);
@@ -275,11 +295,13 @@ TEST(CTLine, DrawingIsClipped) {
   CFRelease(f);
 }
 
-TEST(CTFramesetter, BreaksAtLineFeedsAndWraps) {
+TEST(CTFramesetter, BreaksAtLineFeedsAndWraps)
+{
   CTFontRef f = Font("DejaVu Sans", 10);
   const double lineHeight = CTFontGetAscent(f) + CTFontGetDescent(f) + CTFontGetLeading(f);
   const double aaa = Width("aaa ", f);
-  struct Case {
+  struct Case
+  {
     const char* text;
     double width;
     std::vector<std::string> lines;
@@ -314,7 +336,8 @@ TEST(CTFramesetter, BreaksAtLineFeedsAndWraps) {
   CFRelease(f);
 }
 
-TEST(CTFramesetter, FrameDrawPutsLinesAtTheirOrigins) {
+TEST(CTFramesetter, FrameDrawPutsLinesAtTheirOrigins)
+{
   CTFontRef f = Font("DejaVu Sans", 12);
   CGColorRef white = CGColorCreateGenericRGB(1, 1, 1, 1);
   CFAttributedStringRef a = Attributed("H\nH", f, white);
@@ -351,7 +374,8 @@ TEST(CTFramesetter, FrameDrawPutsLinesAtTheirOrigins) {
   CFRelease(f);
 }
 
-TEST(CTFramesetter, FrameHeightLimitsLinesAndSuggestedSizeFits) {
+TEST(CTFramesetter, FrameHeightLimitsLinesAndSuggestedSizeFits)
+{
   CTFontRef f = Font("DejaVu Sans", 10);
   const double lineHeight = CTFontGetAscent(f) + CTFontGetDescent(f) + CTFontGetLeading(f);
   CFAttributedStringRef a = Attributed("a\nbb\nc", f);
@@ -361,8 +385,8 @@ TEST(CTFramesetter, FrameHeightLimitsLinesAndSuggestedSizeFits) {
   EXPECT_EQ(2, CFArrayGetCount(CTFrameGetLines(frame)));
   EXPECT_EQ(5, CTFrameGetVisibleStringRange(frame).length);
   CFRange fit;
-  const CGSize size = CTFramesetterSuggestFrameSizeWithConstraints(fs, CFRangeMake(0, 0), nullptr,
-                                                                   CGSizeMake(0, 0), &fit);
+  const CGSize size =
+      CTFramesetterSuggestFrameSizeWithConstraints(fs, CFRangeMake(0, 0), nullptr, CGSizeMake(0, 0), &fit);
   EXPECT_EQ(std::ceil(Width("bb", f)), size.width);
   EXPECT_EQ(std::ceil(3 * lineHeight - CTFontGetLeading(f)), size.height);
   EXPECT_EQ(6, fit.length);

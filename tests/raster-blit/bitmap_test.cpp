@@ -9,10 +9,7 @@
 
 namespace {
 
-bool Aligned64(const void* p)
-{
-  return ((uintptr_t)p & 63) == 0;
-}
+bool Aligned64(const void* p) { return ((uintptr_t)p & 63) == 0; }
 
 TEST(RasterMemBitmap, RowSpanAndAlignment)
 {
@@ -24,8 +21,7 @@ TEST(RasterMemBitmap, RowSpanAndAlignment)
   } cases[] = {
       {5, 4, 8}, {8, 4, 8}, {1, 4, 4}, {5, 1, 5}, {5, 0, 5}, {5, 6, 6}, {5, 64, 16}, {17, 16, 32}, {3, 2, 4},
   };
-  for (const auto& c : cases)
-  {
+  for (const auto& c : cases) {
     LICE_MemBitmap bm(c.w, 3, c.linealign);
     EXPECT_EQ(bm.getWidth(), c.w);
     EXPECT_EQ(bm.getHeight(), 3);
@@ -69,8 +65,7 @@ TEST(RasterMemBitmap, ResizeKeepsGrowsAndFrees)
 
   // 0 x 0, negative sizes and sizes beyond addressable memory leave an empty bitmap.
   const int sizes[][2] = {{0, 0}, {-4, 5}, {5, -1}, {100000, 100000}, {0x7fffffff, 2}};
-  for (const auto& s : sizes)
-  {
+  for (const auto& s : sizes) {
     LICE_MemBitmap b(8, 8);
     EXPECT_TRUE(b.resize(s[0], s[1]));
     EXPECT_EQ(b.getBits(), nullptr);
@@ -109,8 +104,7 @@ TEST(RasterSysBitmap, ContextBackedAndOnlyGrows)
   LICE_FillRect(&bm, 0, 0, 9, 4, 0xFF102030, 1.0f, 0);
   EXPECT_EQ(LICE_GetPixel(&bm, 8, 3), 0xFF102030u);
 
-  for (int w : {0, -3})
-  {
+  for (int w : {0, -3}) {
     LICE_SysBitmap b(4, 4);
     EXPECT_TRUE(b.resize(w, 4));
     EXPECT_EQ(b.getBits(), nullptr);

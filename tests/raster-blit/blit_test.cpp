@@ -39,11 +39,10 @@ const ClipCase kClipCases[] = {
 void ExpectBlitResult(GuardedBitmap& dest, GuardedBitmap& src, const ClipCase& c)
 {
   for (int y = 0; y < dest.getHeight(); y++)
-    for (int x = 0; x < dest.getWidth(); x++)
-    {
+    for (int x = 0; x < dest.getWidth(); x++) {
       const long long sx = (long long)x - c.dstx + c.l, sy = (long long)y - c.dsty + c.t;
-      const bool hit = sx >= c.l && sx < c.r && sy >= c.t && sy < c.b && sx >= 0 && sy >= 0 &&
-                       sx < src.getWidth() && sy < src.getHeight();
+      const bool hit = sx >= c.l && sx < c.r && sy >= c.t && sy < c.b && sx >= 0 && sy >= 0 && sx < src.getWidth() &&
+                       sy < src.getHeight();
       const LICE_pixel want = hit ? src.at((int)sx, (int)sy) : 0x11111111;
       ASSERT_EQ(dest.at(x, y), want) << "at " << x << "," << y;
     }
@@ -53,8 +52,7 @@ void ExpectBlitResult(GuardedBitmap& dest, GuardedBitmap& src, const ClipCase& c
 TEST(RasterBlit, ClipsTheSourceAndDestinationOnEverySide)
 {
   for (bool flipped : {false, true})
-    for (const ClipCase& c : kClipCases)
-    {
+    for (const ClipCase& c : kClipCases) {
       SCOPED_TRACE(testing::Message() << c.name << (flipped ? " (bottom-up rows)" : ""));
       GuardedBitmap src(6, 5, flipped), dest(8, 7, !flipped), dest2(8, 7, flipped);
       src.fill(Pattern);
@@ -67,8 +65,7 @@ TEST(RasterBlit, ClipsTheSourceAndDestinationOnEverySide)
 
       // The size form, through the per-pixel path (a weight just over full), lands the same.
       const long long w = (long long)c.r - c.l, h = (long long)c.b - c.t;
-      if (w >= INT_MIN && w <= INT_MAX && h >= INT_MIN && h <= INT_MAX)
-      {
+      if (w >= INT_MIN && w <= INT_MAX && h >= INT_MIN && h <= INT_MAX) {
         LICE_Blit(&dest2, &src, c.dstx, c.dsty, c.l, c.t, (int)w, (int)h, 1.001f, LICE_BLIT_MODE_COPY);
         ExpectBlitResult(dest2, src, c);
       }
@@ -101,11 +98,12 @@ TEST(RasterBlit, ChannelCopyMovesOneByte)
     int srcChan, dstChan;
     LICE_pixel expected;
   } cases[] = {
-      {LICE_PIXEL_A, LICE_PIXEL_A, 0xA1223344}, {LICE_PIXEL_R, LICE_PIXEL_B, 0x112233B2},
-      {LICE_PIXEL_B, LICE_PIXEL_A, 0xD4223344}, {LICE_PIXEL_G, LICE_PIXEL_R, 0x11C33344},
+      {LICE_PIXEL_A, LICE_PIXEL_A, 0xA1223344},
+      {LICE_PIXEL_R, LICE_PIXEL_B, 0x112233B2},
+      {LICE_PIXEL_B, LICE_PIXEL_A, 0xD4223344},
+      {LICE_PIXEL_G, LICE_PIXEL_R, 0x11C33344},
   };
-  for (const auto& c : cases)
-  {
+  for (const auto& c : cases) {
     GuardedBitmap src(2, 2), dest(2, 2);
     src.fill([](int, int) { return 0xA1B2C3D4u; });
     dest.fill([](int, int) { return 0x11223344u; });
@@ -118,8 +116,7 @@ TEST(RasterBlit, ChannelCopyMovesOneByte)
 
 TEST(RasterBlit, OntoItselfReadsTheOriginalPixels)
 {
-  for (float weight : {1.0f, 0.75f})
-  {
+  for (float weight : {1.0f, 0.75f}) {
     GuardedBitmap bm(6, 6), orig(6, 6);
     bm.fill(Pattern);
     orig.fill(Pattern);
@@ -180,12 +177,9 @@ struct SourceAlphaCase
 };
 
 const SourceAlphaCase kSourceAlphaCases[] = {
-    {"one pixel", 1, 1, false, 1},
-    {"three wide (no group of four)", 3, 4, false, 2},
-    {"four wide", 4, 3, false, 3},
-    {"odd width with a tail", 13, 7, false, 4},
-    {"wide", 67, 5, false, 5},
-    {"bottom-up rows", 9, 6, true, 6},
+    {"one pixel", 1, 1, false, 1}, {"three wide (no group of four)", 3, 4, false, 2},
+    {"four wide", 4, 3, false, 3}, {"odd width with a tail", 13, 7, false, 4},
+    {"wide", 67, 5, false, 5},     {"bottom-up rows", 9, 6, true, 6},
 };
 
 }  // namespace
@@ -194,8 +188,7 @@ const SourceAlphaCase kSourceAlphaCases[] = {
 // of four pixels and in the tail of each row, and writes nothing outside the area.
 TEST(RasterBlit, SourceAlphaAtFullWeightFollowsThePixelRule)
 {
-  for (const SourceAlphaCase& c : kSourceAlphaCases)
-  {
+  for (const SourceAlphaCase& c : kSourceAlphaCases) {
     SCOPED_TRACE(c.name);
     GuardedBitmap dest(c.w, c.h, c.flipped), src(c.w, c.h, c.flipped);
     unsigned state = c.seed;
@@ -205,8 +198,7 @@ TEST(RasterBlit, SourceAlphaAtFullWeightFollowsThePixelRule)
     };
     std::vector<LICE_pixel> before;
     for (int y = 0; y < c.h; y++)
-      for (int x = 0; x < c.w; x++)
-      {
+      for (int x = 0; x < c.w; x++) {
         LICE_pixel s = next();
         // Alpha 0, 255 and values in between all occur.
         const unsigned pick = next() % 4;
@@ -238,8 +230,7 @@ TEST(RasterIsOpaque, EveryPixelMustHaveFullAlpha)
       {"last pixel", 5, 4, 4, 3, false},
       {"middle", 9, 9, 4, 5, false},
   };
-  for (const Case& c : cases)
-  {
+  for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     GuardedBitmap bm(c.w, c.h, false);
     for (int y = 0; y < c.h; y++)

@@ -75,8 +75,7 @@ const CombineCase kCases[] = {
 
 TEST(RasterCombine, EachModeMatchesItsRule)
 {
-  for (const CombineCase& c : kCases)
-  {
+  for (const CombineCase& c : kCases) {
     SCOPED_TRACE(testing::Message() << c.name << " weight " << c.weight << " src " << std::hex << c.src);
     EXPECT_EQ(BlitOne(kDest, c.src, c.weight, c.mode), c.expected);
   }
@@ -85,13 +84,11 @@ TEST(RasterCombine, EachModeMatchesItsRule)
 TEST(RasterCombine, ZeroWeightAndUnknownOperationsChangeNothing)
 {
   const int modes[] = {0, 1, 2, 3, 4, 5, 0x10000, 0x10001, 0x10003, 0x10005, 0x100, 0xF3};
-  for (int mode : modes)
-  {
+  for (int mode : modes) {
     SCOPED_TRACE(mode);
     EXPECT_EQ(BlitOne(kDest, 0xFF3CB4FF, 0.0f, mode), kDest);
   }
-  for (int mode : {6, 0x7F, 0x10006})
-  {
+  for (int mode : {6, 0x7F, 0x10006}) {
     SCOPED_TRACE(mode);
     EXPECT_EQ(BlitOne(kDest, 0xFF3CB4FF, 1.0f, mode), kDest);
   }
@@ -139,12 +136,11 @@ int ColourDistance(LICE_pixel a, LICE_pixel b)
 
 TEST(RasterCombine, HSVAdjust)
 {
-  const LICE_pixel colours[] = {LICE_RGBA(255, 0, 0, 255), LICE_RGBA(0, 200, 0, 10),   LICE_RGBA(30, 60, 250, 0),
+  const LICE_pixel colours[] = {LICE_RGBA(255, 0, 0, 255),   LICE_RGBA(0, 200, 0, 10),   LICE_RGBA(30, 60, 250, 0),
                                 LICE_RGBA(128, 128, 128, 9), LICE_RGBA(255, 255, 0, 40), LICE_RGBA(200, 100, 50, 128),
                                 LICE_RGBA(0, 0, 0, 255),     LICE_RGBA(255, 255, 255, 1)};
   // (128, 128, 128) adjusts nothing; destination alpha becomes the source alpha.
-  for (LICE_pixel c : colours)
-  {
+  for (LICE_pixel c : colours) {
     const LICE_pixel out = BlitOne(c, LICE_RGBA(128, 128, 128, 77), 1.0f, LICE_BLIT_MODE_HSVADJ);
     EXPECT_LE(ColourDistance(out, c), 3) << std::hex << c << " -> " << out;
     EXPECT_EQ(LICE_GETA(out), 77u);

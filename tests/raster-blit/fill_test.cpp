@@ -9,8 +9,8 @@
 
 namespace {
 
-const LICE_pixel kDest = 0x80C86432;   // a 128, r 200, g 100, b 50
-const LICE_pixel kColour = 0x403CB4FF; // a 64, r 60, g 180, b 255
+const LICE_pixel kDest = 0x80C86432;    // a 128, r 200, g 100, b 50
+const LICE_pixel kColour = 0x403CB4FF;  // a 64, r 60, g 180, b 255
 
 TEST(RasterFillRect, EachWeightPath)
 {
@@ -31,8 +31,7 @@ TEST(RasterFillRect, EachWeightPath)
       {"zero weight", 0.0f, 0, kDest},
       {"unknown operation", 1.0f, 9, kDest},
   };
-  for (const auto& c : cases)
-  {
+  for (const auto& c : cases) {
     GuardedBitmap bm(3, 2);
     bm.fill([](int, int) { return kDest; });
     LICE_FillRect(&bm, 0, 0, 3, 2, kColour, c.weight, c.mode);
@@ -53,19 +52,22 @@ TEST(RasterFillRect, ClipsToTheBitmap)
     int x, y, w, h;
     int x0, y0, x1, y1;  // filled area
   } cases[] = {
-      {1, 1, 2, 2, 1, 1, 3, 3},        {-3, -2, 5, 4, 0, 0, 2, 2},      {4, 3, 10, 10, 4, 3, 6, 5},
-      {0, 0, 0, 5, 0, 0, 0, 0},        {2, 2, -2, -2, 0, 0, 0, 0},      {6, 0, 3, 3, 0, 0, 0, 0},
-      {INT_MIN, INT_MIN, INT_MAX, INT_MAX, 0, 0, 0, 0}, {-5, -5, INT_MAX, INT_MAX, 0, 0, 6, 5},
+      {1, 1, 2, 2, 1, 1, 3, 3},
+      {-3, -2, 5, 4, 0, 0, 2, 2},
+      {4, 3, 10, 10, 4, 3, 6, 5},
+      {0, 0, 0, 5, 0, 0, 0, 0},
+      {2, 2, -2, -2, 0, 0, 0, 0},
+      {6, 0, 3, 3, 0, 0, 0, 0},
+      {INT_MIN, INT_MIN, INT_MAX, INT_MAX, 0, 0, 0, 0},
+      {-5, -5, INT_MAX, INT_MAX, 0, 0, 6, 5},
       {INT_MAX, 0, INT_MAX, 2, 0, 0, 0, 0},
   };
   for (bool flipped : {false, true})
-    for (const auto& c : cases)
-    {
+    for (const auto& c : cases) {
       GuardedBitmap bm(6, 5, flipped);
       LICE_FillRect(&bm, c.x, c.y, c.w, c.h, 0xFF00FF00, 1.0f, 0);
       for (int y = 0; y < 5; y++)
-        for (int x = 0; x < 6; x++)
-        {
+        for (int x = 0; x < 6; x++) {
           const bool in = x >= c.x0 && x < c.x1 && y >= c.y0 && y < c.y1;
           ASSERT_EQ(bm.at(x, y), in ? 0xFF00FF00u : 0u) << c.x << "," << c.y << " " << c.w << "x" << c.h;
         }
@@ -75,8 +77,7 @@ TEST(RasterFillRect, ClipsToTheBitmap)
       cr.fill([](int, int) { return 0xAABBCCDDu; });
       LICE_ClearRect(&cr, c.x, c.y, c.w, c.h, 0x00FFFF00, 0x11000011);
       for (int y = 0; y < 5; y++)
-        for (int x = 0; x < 6; x++)
-        {
+        for (int x = 0; x < 6; x++) {
           const bool in = x >= c.x0 && x < c.x1 && y >= c.y0 && y < c.y1;
           ASSERT_EQ(cr.at(x, y), in ? 0x11BBCC11u : 0xAABBCCDDu);
         }
@@ -99,8 +100,7 @@ TEST(RasterPixels, GetAndPut)
   GuardedBitmap bm(4, 3, true);
   bm.fill(Pattern);
   const int outside[][2] = {{-1, 0}, {0, -1}, {4, 0}, {0, 3}, {INT_MIN, INT_MAX}, {INT_MAX, 1}};
-  for (const auto& p : outside)
-  {
+  for (const auto& p : outside) {
     EXPECT_EQ(LICE_GetPixel(&bm, p[0], p[1]), 0u);
     LICE_PutPixel(&bm, p[0], p[1], 0xFFFFFFFF, 1.0f, 0);
   }

@@ -14,7 +14,11 @@ public:
   static constexpr LICE_pixel kSentinel = 0xDEADBEEF;
 
   GuardedBitmap(int w, int h, bool flipped = false, int pad = 3)
-      : m_w(w), m_h(h), m_span(w + pad), m_pad(pad), m_flipped(flipped),
+      : m_w(w),
+        m_h(h),
+        m_span(w + pad),
+        m_pad(pad),
+        m_flipped(flipped),
         m_mem((size_t)(h + 2 * pad) * (w + pad), kSentinel)
   {
     for (int y = 0; y < h; y++)
@@ -38,8 +42,7 @@ public:
   bool guardsIntact() const
   {
     for (int y = 0; y < m_h + 2 * m_pad; y++)
-      for (int x = 0; x < m_span; x++)
-      {
+      for (int x = 0; x < m_span; x++) {
         const bool image = y >= m_pad && y < m_pad + m_h && x < m_w;
         if (!image && m_mem[(size_t)y * m_span + x] != kSentinel) return false;
       }

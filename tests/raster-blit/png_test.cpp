@@ -68,10 +68,7 @@ unsigned Sample(int x, int y, int ch, unsigned maxv)
   return (v >> 8) % (maxv + 1);
 }
 
-LICE_pixel PaletteColour(int i)
-{
-  return LICE_RGBA(i * 37, 255 - i * 11, i * 91, 255);
-}
+LICE_pixel PaletteColour(int i) { return LICE_RGBA(i * 37, 255 - i * 11, i * 91, 255); }
 
 void AppendBytes(png_structp png, png_bytep data, size_t n)
 {
@@ -97,8 +94,7 @@ bool WritePng(const Picture* p, std::vector<unsigned char>* out)
 {
   png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
   png_infop info = png_create_info_struct(png);
-  if (setjmp(png_jmpbuf(png)))
-  {
+  if (setjmp(png_jmpbuf(png))) {
     png_destroy_write_struct(&png, &info);
     return false;
   }
@@ -121,8 +117,10 @@ Encoded Encode(const Format& f, int w, int h)
   Encoded e;
   e.w = w;
   e.h = h;
-  const int channels = f.type == PNG_COLOR_TYPE_RGB_ALPHA ? 4 : f.type == PNG_COLOR_TYPE_RGB ? 3
-                       : f.type == PNG_COLOR_TYPE_GRAY_ALPHA ? 2 : 1;
+  const int channels = f.type == PNG_COLOR_TYPE_RGB_ALPHA    ? 4
+                       : f.type == PNG_COLOR_TYPE_RGB        ? 3
+                       : f.type == PNG_COLOR_TYPE_GRAY_ALPHA ? 2
+                                                             : 1;
   const unsigned maxv = (1u << f.depth) - 1;
   const int paletteSize = f.type == PNG_COLOR_TYPE_PALETTE ? (1 << f.depth) : 0;
   // Transparent key: palette entries up to half get alpha; grey and RGB a key value that occurs.
@@ -130,11 +128,11 @@ Encoded Encode(const Format& f, int w, int h)
 
   std::vector<std::vector<unsigned>> samples((size_t)w * h);
   for (int y = 0; y < h; y++)
-    for (int x = 0; x < w; x++)
-    {
+    for (int x = 0; x < w; x++) {
       std::vector<unsigned>& s = samples[(size_t)y * w + x];
       for (int c = 0; c < channels; c++)
-        s.push_back(f.type == PNG_COLOR_TYPE_PALETTE ? Sample(x, y, c, (unsigned)paletteSize - 1) : Sample(x, y, c, maxv));
+        s.push_back(f.type == PNG_COLOR_TYPE_PALETTE ? Sample(x, y, c, (unsigned)paletteSize - 1)
+                                                     : Sample(x, y, c, maxv));
       if (f.trns && f.type != PNG_COLOR_TYPE_PALETTE && (x + y) % 3 == 0)
         for (int c = 0; c < channels; c++) s[c] = key[c];
     }
@@ -142,18 +140,14 @@ Encoded Encode(const Format& f, int w, int h)
   std::vector<png_color> palette;
   std::vector<png_byte> trnsAlpha;
   png_color_16 trnsColour{};
-  if (paletteSize)
-  {
-    for (int i = 0; i < paletteSize; i++)
-    {
+  if (paletteSize) {
+    for (int i = 0; i < paletteSize; i++) {
       const LICE_pixel c = PaletteColour(i);
       palette.push_back({(png_byte)LICE_GETR(c), (png_byte)LICE_GETG(c), (png_byte)LICE_GETB(c)});
     }
     if (f.trns)
       for (int i = 0; i < (paletteSize + 1) / 2; i++) trnsAlpha.push_back((png_byte)(i * 53 + 1));
-  }
-  else if (f.trns)
-  {
+  } else if (f.trns) {
     trnsColour.gray = (png_uint_16)key[0];
     trnsColour.red = (png_uint_16)key[0];
     trnsColour.green = (png_uint_16)key[1];
@@ -165,36 +159,37 @@ Encoded Encode(const Format& f, int w, int h)
   std::vector<std::vector<png_byte>> rows(h, std::vector<png_byte>(((size_t)w * bitsPerPixel + 7) / 8, 0));
   for (int y = 0; y < h; y++)
     for (int x = 0; x < w; x++)
-      for (int c = 0; c < channels; c++)
-      {
+      for (int c = 0; c < channels; c++) {
         const unsigned v = samples[(size_t)y * w + x][c];
         const size_t bit = (size_t)(x * channels + c) * f.depth;
-        if (f.depth == 16)
-        {
+        if (f.depth == 16) {
           rows[y][bit / 8] = (png_byte)(v >> 8);
           rows[y][bit / 8 + 1] = (png_byte)v;
-        }
-        else
+        } else
           rows[y][bit / 8] |= (png_byte)(v << (8 - f.depth - bit % 8));
       }
   std::vector<png_bytep> rowPtrs;
   for (auto& r : rows) rowPtrs.push_back(r.data());
 
-  const Picture pic{&f, w, h, palette.empty() ? nullptr : palette.data(), (int)palette.size(),
-                    trnsAlpha.empty() ? nullptr : trnsAlpha.data(), (int)trnsAlpha.size(),
-                    f.trns && !paletteSize ? &trnsColour : nullptr, rowPtrs.data()};
+  const Picture pic{&f,
+                    w,
+                    h,
+                    palette.empty() ? nullptr : palette.data(),
+                    (int)palette.size(),
+                    trnsAlpha.empty() ? nullptr : trnsAlpha.data(),
+                    (int)trnsAlpha.size(),
+                    f.trns && !paletteSize ? &trnsColour : nullptr,
+                    rowPtrs.data()};
   EXPECT_TRUE(WritePng(&pic, &e.bytes));
 
   // What decoding must give: 8-bit channels (16-bit reduced to the high byte, short greys
   // stretched), alpha from the alpha channel or tRNS, else 255.
   auto to8 = [&](unsigned v) { return f.depth == 16 ? v >> 8 : f.depth < 8 ? v * 255 / maxv : v; };
   for (int y = 0; y < h; y++)
-    for (int x = 0; x < w; x++)
-    {
+    for (int x = 0; x < w; x++) {
       const std::vector<unsigned>& s = samples[(size_t)y * w + x];
       LICE_pixel p = 0;
-      switch (f.type)
-      {
+      switch (f.type) {
         case PNG_COLOR_TYPE_PALETTE:
           p = PaletteColour((int)s[0]) & 0x00FFFFFF;
           p |= (LICE_pixel)(f.trns && s[0] < trnsAlpha.size() ? trnsAlpha[s[0]] : 255) << 24;
@@ -202,12 +197,16 @@ Encoded Encode(const Format& f, int w, int h)
         case PNG_COLOR_TYPE_GRAY:
           p = LICE_RGBA(to8(s[0]), to8(s[0]), to8(s[0]), f.trns && s[0] == key[0] ? 0 : 255);
           break;
-        case PNG_COLOR_TYPE_GRAY_ALPHA: p = LICE_RGBA(to8(s[0]), to8(s[0]), to8(s[0]), to8(s[1])); break;
+        case PNG_COLOR_TYPE_GRAY_ALPHA:
+          p = LICE_RGBA(to8(s[0]), to8(s[0]), to8(s[0]), to8(s[1]));
+          break;
         case PNG_COLOR_TYPE_RGB:
           p = LICE_RGBA(to8(s[0]), to8(s[1]), to8(s[2]),
                         f.trns && s[0] == key[0] && s[1] == key[1] && s[2] == key[2] ? 0 : 255);
           break;
-        default: p = LICE_RGBA(to8(s[0]), to8(s[1]), to8(s[2]), to8(s[3])); break;
+        default:
+          p = LICE_RGBA(to8(s[0]), to8(s[1]), to8(s[2]), to8(s[3]));
+          break;
       }
       e.expected.push_back(p);
     }
@@ -236,11 +235,9 @@ struct TempDir
   }
   ~TempDir()
   {
-    if (DIR* d = opendir(path.c_str()))
-    {
+    if (DIR* d = opendir(path.c_str())) {
       while (dirent* e = readdir(d))
-        if (strcmp(e->d_name, ".") && strcmp(e->d_name, ".."))
-        {
+        if (strcmp(e->d_name, ".") && strcmp(e->d_name, "..")) {
           const std::string p = path + "/" + e->d_name;
           if (unlink(p.c_str()) != 0) rmdir(p.c_str());
         }
@@ -252,8 +249,7 @@ struct TempDir
   int count() const
   {
     int n = 0;
-    if (DIR* d = opendir(path.c_str()))
-    {
+    if (DIR* d = opendir(path.c_str())) {
       while (readdir(d)) n++;
       closedir(d);
     }
@@ -282,8 +278,7 @@ void ExpectPixels(LICE_IBitmap* bm, const Encoded& e)
 TEST(RasterLoadPNG, EveryColourTypeAndDepth)
 {
   TempDir dir;
-  for (const Format& f : kFormats)
-  {
+  for (const Format& f : kFormats) {
     SCOPED_TRACE(f.name);
     const Encoded e = Encode(f, 13, 7);
     std::unique_ptr<LICE_IBitmap> mem(LICE_LoadPNGFromMemory(e.bytes.data(), (int)e.bytes.size()));
@@ -314,8 +309,7 @@ TEST(RasterLoadPNG, TruncatedOrCorruptGivesNullAndLeavesNothing)
   // Find the first IDAT chunk.
   size_t idat = 0;
   for (size_t i = 8; i + 8 < good.size(); i++)
-    if (memcmp(&good[i + 4], "IDAT", 4) == 0)
-    {
+    if (memcmp(&good[i + 4], "IDAT", 4) == 0) {
       idat = i;
       break;
     }
@@ -325,8 +319,8 @@ TEST(RasterLoadPNG, TruncatedOrCorruptGivesNullAndLeavesNothing)
   struct Damage
   {
     const char* name;
-    size_t keep;       // bytes kept
-    long flipAt;       // byte to invert, or -1
+    size_t keep;  // bytes kept
+    long flipAt;  // byte to invert, or -1
   } damages[] = {
       {"empty", 0, -1},
       {"signature cut", 5, -1},
@@ -340,8 +334,7 @@ TEST(RasterLoadPNG, TruncatedOrCorruptGivesNullAndLeavesNothing)
       {"bad picture data", good.size(), (long)(idat + 8 + idatLen / 3)},
   };
   TempDir dir;
-  for (const Damage& d : damages)
-  {
+  for (const Damage& d : damages) {
     SCOPED_TRACE(d.name);
     std::vector<unsigned char> bytes(good.begin(), good.begin() + d.keep);
     if (d.flipAt >= 0) bytes[(size_t)d.flipAt] ^= 0x5A;
@@ -388,11 +381,10 @@ TEST(RasterLoadPNG, LoaderListAndResources)
     bool check;
     bool loads;
   } cases[] = {
-      {"a.png", true, true},   {"b.PnG", true, true},       {"c.png.bak", true, false},
-      {"d.bin", true, false},  {"d.bin", false, true},      {"noext", true, false},
+      {"a.png", true, true},  {"b.PnG", true, true},  {"c.png.bak", true, false},
+      {"d.bin", true, false}, {"d.bin", false, true}, {"noext", true, false},
   };
-  for (const auto& c : cases)
-  {
+  for (const auto& c : cases) {
     const std::string path = dir.file(c.name);
     WriteFile(path, e.bytes.data(), e.bytes.size());
     std::unique_ptr<LICE_IBitmap> bm(LICE_ImageLoader_list->loadfunc(path.c_str(), c.check, nullptr));
@@ -427,8 +419,7 @@ TEST(RasterWritePNG, RoundTripsAndFailsCleanly)
   GuardedBitmap src(9, 5, true);
   src.fill(Pattern);
   const std::string path = dir.file("out.png");
-  for (bool alpha : {true, false})
-  {
+  for (bool alpha : {true, false}) {
     ASSERT_TRUE(LICE_WritePNG(path.c_str(), &src, alpha));
     std::unique_ptr<LICE_IBitmap> back(LICE_LoadPNG(path.c_str()));
     ASSERT_NE(back, nullptr);

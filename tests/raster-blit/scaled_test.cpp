@@ -34,12 +34,11 @@ TEST(RasterScaledBlit, OneToOneEqualsTheStraightBlit)
     float weight;
     int mode;
   } cases[] = {
-      {0, 0, 0, 0, 1.0f, 0},      {1, 2, 0, 0, 1.0f, LICE_BLIT_FILTER_BILINEAR},
+      {0, 0, 0, 0, 1.0f, 0},        {1, 2, 0, 0, 1.0f, LICE_BLIT_FILTER_BILINEAR},
       {2, 1, -1, 3, 0.6f, 0x10000}, {-2, -1, 1, 1, 1.0f, LICE_BLIT_MODE_ADD},
       {1.4f, 0.2f, 0, 0, 0.5f, 0},  {3.02f, 1, 2, 2, 1.0f, LICE_BLIT_FILTER_BILINEAR},
   };
-  for (const auto& c : cases)
-  {
+  for (const auto& c : cases) {
     SCOPED_TRACE(testing::Message() << c.srcx << "," << c.srcy << " mode " << c.mode);
     GuardedBitmap src(7, 6), a(8, 8), b(8, 8);
     src.fill(Pattern);
@@ -68,17 +67,20 @@ TEST(RasterScaledBlit, UpscalingInterpolatesWithinTheSource)
   LICE_ScaledBlit(&dest, &src, 0, 0, 6, 4, 0, 0, 3, 2, 1.0f, LICE_BLIT_FILTER_BILINEAR);
   auto s = [&](int x, int y) { return src.at(x, y); };
   for (int y = 0; y < 4; y++)
-    for (int x = 0; x < 6; x++)
-    {
+    for (int x = 0; x < 6; x++) {
       // Even positions hit source pixels; odd ones lie halfway, except past the last column
       // and row, which only blend along the other axis.
       const int sx = x / 2, sy = y / 2;
       const bool hx = (x & 1) && sx + 1 < 3, hy = (y & 1) && sy + 1 < 2;
       LICE_pixel want;
-      if (hx && hy) want = Mean({s(sx, sy), s(sx + 1, sy), s(sx, sy + 1), s(sx + 1, sy + 1)});
-      else if (hx) want = Mean({s(sx, sy), s(sx + 1, sy)});
-      else if (hy) want = Mean({s(sx, sy), s(sx, sy + 1)});
-      else want = s(sx, sy);
+      if (hx && hy)
+        want = Mean({s(sx, sy), s(sx + 1, sy), s(sx, sy + 1), s(sx + 1, sy + 1)});
+      else if (hx)
+        want = Mean({s(sx, sy), s(sx + 1, sy)});
+      else if (hy)
+        want = Mean({s(sx, sy), s(sx, sy + 1)});
+      else
+        want = s(sx, sy);
       EXPECT_EQ(dest.at(x, y), want) << x << "," << y;
     }
   EXPECT_TRUE(dest.guardsIntact());
@@ -93,19 +95,16 @@ TEST(RasterScaledBlit, ShrinkingWithFilterAveragesABox)
 {
   // Shrinking by 2 or 3 averages 3 x 3 pixels around each sample, by more than 3 5 x 5; pixels
   // outside the source are left out.
-  for (int factor : {2, 3, 4})
-  {
+  for (int factor : {2, 3, 4}) {
     GuardedBitmap src(24, 12), dest(24 / factor, 12 / factor);
     src.fill(Pattern);
     LICE_ScaledBlit(&dest, &src, 0, 0, 24 / factor, 12 / factor, 0, 0, 24, 12, 1.0f, LICE_BLIT_FILTER_BILINEAR);
     const int k = factor > 3 ? 2 : 1;
     for (int y = 0; y < 12 / factor; y++)
-      for (int x = 0; x < 24 / factor; x++)
-      {
+      for (int x = 0; x < 24 / factor; x++) {
         unsigned sum[4] = {0, 0, 0, 0}, n = 0;
         for (int yy = factor * y - k; yy <= factor * y + k; yy++)
-          for (int xx = factor * x - k; xx <= factor * x + k; xx++)
-          {
+          for (int xx = factor * x - k; xx <= factor * x + k; xx++) {
             if (xx < 0 || yy < 0 || xx >= 24 || yy >= 12) continue;
             n++;
             for (int c = 0; c < 4; c++) sum[c] += (src.at(xx, yy) >> (8 * c)) & 0xff;
@@ -127,23 +126,20 @@ TEST(RasterScaledBlit, NegativeSizesMirror)
     float srcw, srch;
     bool mx, my;
   } cases[] = {
-      {-5, 4, 5, 4, true, false}, {5, -4, 5, 4, false, true}, {-5, -4, 5, 4, true, true},
+      {-5, 4, 5, 4, true, false}, {5, -4, 5, 4, false, true},   {-5, -4, 5, 4, true, true},
       {5, 4, -5, 4, true, false}, {-5, 4, -5, -4, false, true},
   };
   for (const auto& c : cases)
-    for (bool rotated : {false, true})
-    {
+    for (bool rotated : {false, true}) {
       GuardedBitmap dest(5, 4);
       const int dstx = c.dstw < 0 ? 5 : 0, dsty = c.dsth < 0 ? 4 : 0;
       const float srcx = c.srcw < 0 ? 5.0f : 0.0f, srcy = c.srch < 0 ? 4.0f : 0.0f;
-      if (rotated)
-      {
+      if (rotated) {
         // Unturned, with the source sampled at pixel centres.
         if (c.srcw < 0 || c.srch < 0) continue;
         LICE_RotatedBlit(&dest, &src, dstx, dsty, c.dstw, c.dsth, 0, 0, c.srcw, c.srch, 0.0f, false, 1.0f, 0, 0.5f,
                          0.5f);
-      }
-      else
+      } else
         LICE_ScaledBlit(&dest, &src, dstx, dsty, c.dstw, c.dsth, srcx, srcy, c.srcw, c.srch, 1.0f, 0);
       for (int y = 0; y < 4; y++)
         for (int x = 0; x < 5; x++)
@@ -173,8 +169,7 @@ TEST(RasterScaledBlit, ClippingTheDestinationCutsTheSameImage)
   };
   const int offsets[][2] = {{3, 2}, {6, 0}, {0, 5}, {9, 8}};
   for (const auto& c : cases)
-    for (bool rotated : {false, true})
-    {
+    for (bool rotated : {false, true}) {
       if (c.angle != 0 && !rotated) continue;
       GuardedBitmap src(5, 4, true), big(16, 12);
       src.fill(Pattern);
@@ -187,15 +182,14 @@ TEST(RasterScaledBlit, ClippingTheDestinationCutsTheSameImage)
       };
       const int x0 = c.dstw < 0 ? 14 : 1, y0 = c.dsth < 0 ? 10 : 1;
       draw(&big, x0, y0);
-      for (const auto& o : offsets)
-      {
+      for (const auto& o : offsets) {
         GuardedBitmap small(5, 3, true);
         draw(&small, x0 - o[0], y0 - o[1]);
         for (int y = 0; y < 3; y++)
           for (int x = 0; x < 5; x++)
             ASSERT_EQ(small.at(x, y), big.at(x + o[0], y + o[1]))
-                << (rotated ? "rotated " : "scaled ") << c.dstw << "x" << c.dsth << " offset " << o[0] << ","
-                << o[1] << " at " << x << "," << y;
+                << (rotated ? "rotated " : "scaled ") << c.dstw << "x" << c.dsth << " offset " << o[0] << "," << o[1]
+                << " at " << x << "," << y;
         EXPECT_TRUE(small.guardsIntact());
       }
     }
@@ -209,16 +203,25 @@ TEST(RasterScaledBlit, NeverTouchesOutsideEitherBitmap)
     int dstx, dsty, dstw, dsth;
     float srcx, srcy, srcw, srch;
   } cases[] = {
-      {-3, -2, 20, 15, -1.5f, -2.5f, 9, 8},   {2, 1, 3, 2, 4.5f, 3.5f, 30, 30},   {0, 0, 9, 7, 0.3f, 0.7f, 5.9f, 4.9f},
-      {-100, -100, 300, 300, 0, 0, 5, 4},     {5, 5, -9, -7, 0, 0, 5, 4},        {0, 0, 9, 7, 1e9f, 1e9f, 5, 4},
-      {0, 0, 9, 7, 0, 0, 1e12f, 1e12f},       {0, 0, 9, 7, nan, 0, 5, 4},        {0, 0, 9, 7, 0, 0, inf, 4},
-      {0, 0, 1000000, 1000000, 0, 0, 0.5f, 0.5f}, {8, 6, 1, 1, 4.99f, 3.99f, 0.01f, 0.01f}, {0, 0, 9, 7, 0, 0, -5, -4},
-      {INT_MIN, INT_MIN, INT_MAX, INT_MAX, 0, 0, 5, 4}, {0, 0, 1, INT_MAX, 0, 0, 1e9f, 4},
-      {INT_MAX, 0, INT_MIN, 7, 0, 0, 5, 4},      {-7, -5, 20, 15, -1e9f, 1e9f, 1e9f, -1e9f},
+      {-3, -2, 20, 15, -1.5f, -2.5f, 9, 8},
+      {2, 1, 3, 2, 4.5f, 3.5f, 30, 30},
+      {0, 0, 9, 7, 0.3f, 0.7f, 5.9f, 4.9f},
+      {-100, -100, 300, 300, 0, 0, 5, 4},
+      {5, 5, -9, -7, 0, 0, 5, 4},
+      {0, 0, 9, 7, 1e9f, 1e9f, 5, 4},
+      {0, 0, 9, 7, 0, 0, 1e12f, 1e12f},
+      {0, 0, 9, 7, nan, 0, 5, 4},
+      {0, 0, 9, 7, 0, 0, inf, 4},
+      {0, 0, 1000000, 1000000, 0, 0, 0.5f, 0.5f},
+      {8, 6, 1, 1, 4.99f, 3.99f, 0.01f, 0.01f},
+      {0, 0, 9, 7, 0, 0, -5, -4},
+      {INT_MIN, INT_MIN, INT_MAX, INT_MAX, 0, 0, 5, 4},
+      {0, 0, 1, INT_MAX, 0, 0, 1e9f, 4},
+      {INT_MAX, 0, INT_MIN, 7, 0, 0, 5, 4},
+      {-7, -5, 20, 15, -1e9f, 1e9f, 1e9f, -1e9f},
   };
   for (int mode : {0, LICE_BLIT_FILTER_BILINEAR, LICE_BLIT_FILTER_BILINEAR | LICE_BLIT_USE_ALPHA | 1})
-    for (const auto& c : cases)
-    {
+    for (const auto& c : cases) {
       // The source has no padding, so a read past its last pixel leaves its allocation.
       GuardedBitmap src(5, 4, false, 0), dest(9, 7);
       src.fill(Pattern);
@@ -244,15 +247,16 @@ TEST(RasterRotatedBlit, QuarterAndHalfTurns)
       {kPi, [](int x, int) { return 3 - x; }, [](int, int y) { return 3 - y; }},
       {kPi / 2, [](int, int y) { return y; }, [](int x, int) { return 3 - x; }},
   };
-  for (const auto& c : cases)
-  {
+  for (const auto& c : cases) {
     GuardedBitmap dest(4, 4);
     // A centre offset of half a turned pixel puts every sample on a pixel centre, away from
     // rounding edges.
-    const float cx = 0.5f * (std::cos(c.angle) + std::sin(c.angle)), cy = 0.5f * (std::cos(c.angle) - std::sin(c.angle));
+    const float cx = 0.5f * (std::cos(c.angle) + std::sin(c.angle)),
+                cy = 0.5f * (std::cos(c.angle) - std::sin(c.angle));
     LICE_RotatedBlit(&dest, &src, 0, 0, 4, 4, 0, 0, 4, 4, c.angle, false, 1.0f, 0, cx, cy);
     for (int y = 0; y < 4; y++)
-      for (int x = 0; x < 4; x++) EXPECT_EQ(dest.at(x, y), src.at(c.sx(x, y), c.sy(x, y))) << c.angle << " " << x << "," << y;
+      for (int x = 0; x < 4; x++)
+        EXPECT_EQ(dest.at(x, y), src.at(c.sx(x, y), c.sy(x, y))) << c.angle << " " << x << "," << y;
   }
 }
 
@@ -263,8 +267,7 @@ TEST(RasterRotatedBlit, ClipToSourceSamplesOnlyTheSourceArea)
   dest.fill([](int, int) { return 0x12345678u; });
   // Shifted one pixel right by the centre offset: the last column would sample column 4.
   LICE_RotatedBlit(&dest, &src, 0, 0, 3, 3, 1, 1, 3, 3, 0.0f, true, 1.0f, 0, 1.0f, 0.0f);
-  for (int y = 0; y < 3; y++)
-  {
+  for (int y = 0; y < 3; y++) {
     EXPECT_EQ(dest.at(0, y), src.at(2, y + 1));
     EXPECT_EQ(dest.at(1, y), src.at(3, y + 1));
     EXPECT_EQ(dest.at(2, y), 0x12345678u);

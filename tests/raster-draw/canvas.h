@@ -10,8 +10,7 @@
 
 #include "raster/lice.h"
 
-namespace drawtest
-{
+namespace drawtest {
 
 const LICE_pixel kGuard = 0x5AA5C33Cu;
 
@@ -20,7 +19,11 @@ class Canvas : public LICE_IBitmap
 {
 public:
   Canvas(int w, int h, LICE_pixel fill = 0xFFFFFFFFu, bool flipped = false, int guard = 8)
-      : m_w(w), m_h(h), m_g(guard), m_span(w + 2 * guard + 3), m_flipped(flipped),
+      : m_w(w),
+        m_h(h),
+        m_g(guard),
+        m_span(w + 2 * guard + 3),
+        m_flipped(flipped),
         m_buf((size_t)m_span * (h + 2 * guard), kGuard)
   {
     for (int y = 0; y < h; y++)
@@ -39,8 +42,7 @@ public:
   bool guardsIntact() const
   {
     for (int y = 0; y < m_h + 2 * m_g; y++)
-      for (int x = 0; x < m_span; x++)
-      {
+      for (int x = 0; x < m_span; x++) {
         const bool inside = y >= m_g && y < m_g + m_h && x >= m_g && x < m_g + m_w;
         if (!inside && m_buf[(size_t)y * m_span + x] != kGuard) return false;
       }

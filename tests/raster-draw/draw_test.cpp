@@ -13,8 +13,7 @@
 using drawtest::Canvas;
 using drawtest::PixelSet;
 
-namespace
-{
+namespace {
 const LICE_pixel kWhite = 0xFFFFFFFFu;
 const LICE_pixel kBlack = 0xFF000000u;
 const double kPi = 3.14159265358979323846;
@@ -31,18 +30,15 @@ PixelSet referenceCircle(int cx, int cy, int r)
 {
   PixelSet s;
   int x = r, y = 0, err = -r;
-  while (x >= y)
-  {
+  while (x >= y) {
     for (int sx : {-1, 1})
-      for (int sy : {-1, 1})
-      {
+      for (int sy : {-1, 1}) {
         s.insert({cx + sx * x, cy + sy * y});
         s.insert({cx + sx * y, cy + sy * x});
       }
     err += 2 * y + 1;
     y++;
-    if (err >= 0)
-    {
+    if (err >= 0) {
       x--;
       err -= 2 * x;
     }
@@ -54,11 +50,12 @@ PixelSet referenceCircle(int cx, int cy, int r)
 PixelSet filledRows(const PixelSet& outline)
 {
   std::map<int, std::pair<int, int>> ext;
-  for (auto [x, y] : outline)
-  {
+  for (auto [x, y] : outline) {
     auto it = ext.find(y);
-    if (it == ext.end()) ext[y] = {x, x};
-    else it->second = {std::min(it->second.first, x), std::max(it->second.second, x)};
+    if (it == ext.end())
+      ext[y] = {x, x};
+    else
+      it->second = {std::min(it->second.first, x), std::max(it->second.second, x)};
   }
   PixelSet s;
   for (auto& [y, e] : ext)
@@ -78,42 +75,40 @@ std::map<std::pair<int, int>, int> referenceAACircle(int cx, int cy, double r, b
   };
   auto eight = [&](int along, int across, double f) {
     for (int s1 : {-1, 1})
-      for (int s2 : {-1, 1})
-      {
+      for (int s2 : {-1, 1}) {
         put(cx + s1 * across, cy + s2 * along, f);
         put(cx + s1 * along, cy + s2 * across, f);
       }
   };
   auto full = [&](int along, int upto) {
     for (int s2 : {-1, 1})
-      for (int d = -upto; d <= upto; d++)
-      {
+      for (int d = -upto; d <= upto; d++) {
         put(cx + d, cy + s2 * along, 1.0);
         put(cx + s2 * along, cy + d, 1.0);
       }
   };
   const double fr = std::floor(r), f = r - fr;
   eight(0, (int)fr + 1, f);
-  if (fill) full(0, (int)fr);
-  else eight(0, (int)fr, 1 - f);
-  for (int i = 1; (double)i * i <= r * r; i++)
-  {
+  if (fill)
+    full(0, (int)fr);
+  else
+    eight(0, (int)fr, 1 - f);
+  for (int i = 1; (double)i * i <= r * r; i++) {
     const double s = std::sqrt(r * r - (double)i * i);
     if (!(i - 1 < std::floor(s + 0.5))) break;
     const double fs = std::floor(s), fi = s - fs;
     eight(i, (int)fs + 1, fi);
-    if (fill) full(i, (int)fs);
-    else eight(i, (int)fs, 1 - fi);
+    if (fill)
+      full(i, (int)fs);
+    else
+      eight(i, (int)fs, 1 - fi);
   }
   for (auto it = w.begin(); it != w.end();) it = it->second > 0 ? std::next(it) : w.erase(it);
   return w;
 }
 
 // The channel a copy-mode blend of black over white at weight w leaves.
-int blackOverWhite(int w)
-{
-  return 255 * (256 - std::min(w, 256)) / 256;
-}
+int blackOverWhite(int w) { return 255 * (256 - std::min(w, 256)) / 256; }
 }  // namespace
 
 TEST(LineDraw, PixelsOfOpaqueLines)
@@ -130,7 +125,14 @@ TEST(LineDraw, PixelsOfOpaqueLines)
       {"vertical", 8, 8, 3, 7, 3, 1, false, {{3, 1}, {3, 2}, {3, 3}, {3, 4}, {3, 5}, {3, 6}, {3, 7}}},
       {"clipped diagonal", 5, 5, -10, -10, 10, 10, false, {{0, 0}, {1, 1}, {2, 2}, {3, 3}, {4, 4}}},
       {"rising diagonal", 5, 5, 0, 4, 4, 0, false, {{0, 4}, {1, 3}, {2, 2}, {3, 1}, {4, 0}}},
-      {"shallow line rounds its minor coordinate", 8, 4, 0, 0, 6, 2, false,
+      {"shallow line rounds its minor coordinate",
+       8,
+       4,
+       0,
+       0,
+       6,
+       2,
+       false,
        {{0, 0}, {1, 0}, {2, 1}, {3, 1}, {4, 1}, {5, 2}, {6, 2}}},
       {"steep line", 4, 8, 0, 0, 2, 6, false, {{0, 0}, {0, 1}, {1, 2}, {1, 3}, {1, 4}, {2, 5}, {2, 6}}},
       {"ends far outside", 8, 8, -1000000000, 3, 1000000000, 3, false, rowSpan(3, 0, 7)},
@@ -139,8 +141,7 @@ TEST(LineDraw, PixelsOfOpaqueLines)
       {"cut ends stay on the line", 8, 8, 9, 5, 5, 9, false, {{7, 7}}},
       {"outside corner", 8, 8, 12, 5, 5, 12, false, {}},
   };
-  for (const auto& c : cases)
-  {
+  for (const auto& c : cases) {
     Canvas cv(c.w, c.h);
     LICE_Line(&cv, c.x1, c.y1, c.x2, c.y2, kBlack, 1.0f, 0, c.aa);
     EXPECT_EQ(cv.changed(kWhite), c.expect) << c.name;
@@ -158,24 +159,24 @@ TEST(LineDraw, WeightsAndModesOnASpan)
     LICE_pixel color, background, expect;
   } cases[] = {
       {1.0f, 0, kBlack, kWhite, kBlack},
-      {0.5f, 0, kBlack, kWhite, 0xFE7F7F7Fu},          // packed half mix
-      {0.5f, 0x10000, kBlack, kWhite, 0xFE7F7F7Fu},    // the source-alpha bit is ignored
-      {0.25f, 0, kBlack, kWhite, 0xFDBEBEBEu},         // packed quarter mix
-      {0.75f, 0, kBlack, kWhite, 0xFD3F3F3Fu},         // packed three-quarter mix
-      {0.3f, 0, kBlack, kWhite, 0xFFB3B3B3u},          // copy at weight 76
+      {0.5f, 0, kBlack, kWhite, 0xFE7F7F7Fu},            // packed half mix
+      {0.5f, 0x10000, kBlack, kWhite, 0xFE7F7F7Fu},      // the source-alpha bit is ignored
+      {0.25f, 0, kBlack, kWhite, 0xFDBEBEBEu},           // packed quarter mix
+      {0.75f, 0, kBlack, kWhite, 0xFD3F3F3Fu},           // packed three-quarter mix
+      {0.3f, 0, kBlack, kWhite, 0xFFB3B3B3u},            // copy at weight 76
       {1.0f, 1, 0x00101010u, 0x00202020u, 0x00303030u},  // add
       {1.0f, 3, 0xFF808080u, 0xFF404040u, 0xFE202020u},  // multiply
-      {1.0f, 7, kBlack, kWhite, kWhite},               // unknown operation
+      {1.0f, 7, kBlack, kWhite, kWhite},                 // unknown operation
       {0.0f, 0, kBlack, kWhite, kWhite},
       {-1.0f, 0, kBlack, kWhite, kWhite},
   };
-  for (const auto& c : cases)
-  {
-    for (int vertical = 0; vertical < 2; vertical++)
-    {
+  for (const auto& c : cases) {
+    for (int vertical = 0; vertical < 2; vertical++) {
       Canvas cv(6, 6, c.background);
-      if (vertical) LICE_Line(&cv, 2, 1, 2, 4, c.color, c.weight, c.mode);
-      else LICE_Line(&cv, 1, 2, 4, 2, c.color, c.weight, c.mode);
+      if (vertical)
+        LICE_Line(&cv, 2, 1, 2, 4, c.color, c.weight, c.mode);
+      else
+        LICE_Line(&cv, 1, 2, 4, 2, c.color, c.weight, c.mode);
       const int px = vertical ? 2 : 3, py = vertical ? 3 : 2;
       EXPECT_EQ(cv.at(px, py), c.expect) << "weight " << c.weight << " mode " << c.mode;
       EXPECT_EQ(cv.at(0, 0), c.background);
@@ -191,17 +192,12 @@ TEST(LineDraw, ClipLine)
     bool inside;
     int ex1, ey1, ex2, ey2;
   } cases[] = {
-      {1, 1, 3, 3, true, 1, 1, 3, 3},
-      {-10, -10, 10, 10, true, 0, 0, 4, 4},
-      {-5, 2, 20, 2, true, 0, 2, 4, 2},
-      {2, -5, 2, 20, true, 2, 0, 2, 4},
-      {-1, -1, -3, 9, false, 0, 0, 0, 0},
-      {6, 0, 9, 9, false, 0, 0, 0, 0},
-      {0, 7, 4, 5, false, 0, 0, 0, 0},
-      {-2000000000, 1, 2000000000, 3, true, 0, 2, 4, 2},
+      {1, 1, 3, 3, true, 1, 1, 3, 3},     {-10, -10, 10, 10, true, 0, 0, 4, 4},
+      {-5, 2, 20, 2, true, 0, 2, 4, 2},   {2, -5, 2, 20, true, 2, 0, 2, 4},
+      {-1, -1, -3, 9, false, 0, 0, 0, 0}, {6, 0, 9, 9, false, 0, 0, 0, 0},
+      {0, 7, 4, 5, false, 0, 0, 0, 0},    {-2000000000, 1, 2000000000, 3, true, 0, 2, 4, 2},
   };
-  for (const auto& c : cases)
-  {
+  for (const auto& c : cases) {
     int x1 = c.x1, y1 = c.y1, x2 = c.x2, y2 = c.y2;
     ASSERT_EQ(LICE_ClipLine(&x1, &y1, &x2, &y2, 0, 0, 5, 5), c.inside) << c.x1 << "," << c.y1;
     if (!c.inside) continue;
@@ -222,12 +218,10 @@ TEST(LineDraw, AntialiasedLinesCoverEachColumnOnce)
   {
     int x1, y1, x2, y2;
   } cases[] = {{0, 0, 8, 3}, {0, 0, 9, 3}, {1, 6, 12, 1}, {12, 2, 0, 5}, {0, 0, 2, 1}};
-  for (const auto& c : cases)
-  {
+  for (const auto& c : cases) {
     Canvas cv(14, 8);
     LICE_Line(&cv, c.x1, c.y1, c.x2, c.y2, kBlack, 1.0f, 0, true);
-    for (int x = std::min(c.x1, c.x2); x <= std::max(c.x1, c.x2); x++)
-    {
+    for (int x = std::min(c.x1, c.x2); x <= std::max(c.x1, c.x2); x++) {
       int dark = 0;
       for (int y = 0; y < 8; y++) dark += 255 - (int)(cv.at(x, y) & 0xFF);
       EXPECT_GE(dark, 248) << "column " << x;
@@ -254,8 +248,7 @@ TEST(RectDraw, OutlineCoversEachPixelOnce)
   {
     int x, y, w, h;
   } cases[] = {{2, 2, 5, 3}, {7, 5, -5, -3}, {1, 1, 0, 4}, {1, 1, 4, 0}, {3, 3, 1, 1}, {-2, -2, 20, 20}};
-  for (const auto& c : cases)
-  {
+  for (const auto& c : cases) {
     Canvas cv(12, 12);
     LICE_DrawRect(&cv, c.x, c.y, c.w, c.h, kBlack, 0.5f);
     const int l = std::min(c.x, c.x + c.w), r = std::max(c.x, c.x + c.w);
@@ -271,8 +264,7 @@ TEST(RectDraw, OutlineCoversEachPixelOnce)
 
 TEST(CircleDraw, PlainCirclesFollowTheMidpointStepping)
 {
-  for (int r = 0; r <= 40; r++)
-  {
+  for (int r = 0; r <= 40; r++) {
     Canvas cv(90, 90);
     LICE_Circle(&cv, 45.0f, 44.0f, (float)r + 0.25f, kBlack, 0.5f);
     const PixelSet ring = referenceCircle(45, 44, r);
@@ -289,13 +281,13 @@ TEST(CircleDraw, PlainCirclesFollowTheMidpointStepping)
 
 TEST(CircleDraw, AntialiasedCirclesMatchTheSteppingWeights)
 {
-  for (double r : {0.4, 1.0, 1.7, 2.2, 5.0, 5.5, 7.3, 12.0, 19.9, 30.25})
-  {
-    for (bool fill : {false, true})
-    {
+  for (double r : {0.4, 1.0, 1.7, 2.2, 5.0, 5.5, 7.3, 12.0, 19.9, 30.25}) {
+    for (bool fill : {false, true}) {
       Canvas cv(80, 80);
-      if (fill) LICE_FillCircle(&cv, 40.0f, 40.0f, (float)r, kBlack, 1.0f, 0, true);
-      else LICE_Circle(&cv, 40.0f, 40.0f, (float)r, kBlack, 1.0f, 0, true);
+      if (fill)
+        LICE_FillCircle(&cv, 40.0f, 40.0f, (float)r, kBlack, 1.0f, 0, true);
+      else
+        LICE_Circle(&cv, 40.0f, 40.0f, (float)r, kBlack, 1.0f, 0, true);
       const auto ref = referenceAACircle(40, 40, (float)r, fill);
       PixelSet refSet;
       for (auto& [p, w] : ref) refSet.insert(p);
@@ -325,10 +317,8 @@ TEST(CircleDraw, SmallRadiiAndEdgeCases)
   {
     float cx, cy, r;
   } nothing[] = {{-40, 5, 10}, {5, 200, 20}, {1e30f, 1e30f, 5}, {5, 5, -1}, {5, 5, NAN}, {NAN, 5, 3}, {5, 5, 3e9f}};
-  for (const auto& c : nothing)
-  {
-    for (bool aa : {false, true})
-    {
+  for (const auto& c : nothing) {
+    for (bool aa : {false, true}) {
       Canvas cv(32, 32);
       LICE_Circle(&cv, c.cx, c.cy, c.r, kBlack, 1.0f, 0, aa);
       LICE_FillCircle(&cv, c.cx, c.cy, c.r, kBlack, 1.0f, 0, aa);
@@ -368,8 +358,7 @@ TEST(ArcDraw, QuartersAndWholeCircles)
       {"whole turn", 0, 2 * kPi, ring},
       {"more than a turn", -1, 9, ring},
   };
-  for (const auto& c : cases)
-  {
+  for (const auto& c : cases) {
     Canvas cv(41, 41);
     LICE_Arc(&cv, (float)cx, (float)cy, (float)r, (float)c.lo, (float)c.hi, kBlack, 0.5f);
     EXPECT_EQ(cv.changed(kWhite), c.expect) << c.name;
@@ -380,8 +369,7 @@ TEST(ArcDraw, QuartersAndWholeCircles)
   // Antialiased: a quarter draws only near its quadrant; the whole turn is the circle.
   Canvas quarter(41, 41), whole(41, 41), circle(41, 41);
   LICE_Arc(&quarter, 20.3f, 19.6f, 8.6f, 0.0f, (float)(kPi / 2), kBlack, 1.0f, 0, true);
-  for (auto p : quarter.changed(kWhite))
-  {
+  for (auto p : quarter.changed(kWhite)) {
     EXPECT_GE(p.first, 19);
     EXPECT_LE(p.second, 21);
   }
@@ -405,8 +393,7 @@ TEST(RoundRectDraw, CornersAndPlainFallback)
   EXPECT_EQ(px.count({18, 14}), 0u);
   for (int x = 6; x <= 14; x++) EXPECT_EQ(px.count({x, 2}), 1u) << x;
   for (int y = 6; y <= 10; y++) EXPECT_EQ(px.count({18, y}), 1u) << y;
-  for (auto p : px)
-  {
+  for (auto p : px) {
     EXPECT_GE(p.first, 2);
     EXPECT_LE(p.first, 18);
     EXPECT_GE(p.second, 2);
@@ -423,30 +410,41 @@ TEST(PolygonFill, TrianglesTrapezoidsAndPolygons)
     PixelSet expect;
   } cases[] = {
       {"flat triangle", {2, 9, 5}, {3, 3, 3}, rowSpan(3, 2, 9)},
-      {"right triangle", {1, 5, 1}, {1, 1, 5}, [] {
+      {"right triangle",
+       {1, 5, 1},
+       {1, 1, 5},
+       [] {
          PixelSet s;
          for (int y = 1; y <= 5; y++)
            for (int x = 1; x <= 6 - y; x++) s.insert({x, y});
          return s;
        }()},
-      {"square", {2, 6, 6, 2}, {2, 2, 6, 6}, [] {
+      {"square",
+       {2, 6, 6, 2},
+       {2, 2, 6, 6},
+       [] {
          PixelSet s;
          for (int y = 2; y <= 6; y++)
            for (int x = 2; x <= 6; x++) s.insert({x, y});
          return s;
        }()},
-      {"square given out of order", {6, 2, 2, 6}, {6, 2, 6, 2}, [] {
+      {"square given out of order",
+       {6, 2, 2, 6},
+       {6, 2, 6, 2},
+       [] {
          PixelSet s;
          for (int y = 2; y <= 6; y++)
            for (int x = 2; x <= 6; x++) s.insert({x, y});
          return s;
        }()},
-      {"collinear points draw the line", {0, 3, 6}, {0, 3, 6}, {{0, 0}, {1, 1}, {2, 2}, {3, 3}, {4, 4}, {5, 5}, {6, 6}}},
+      {"collinear points draw the line",
+       {0, 3, 6},
+       {0, 3, 6},
+       {{0, 0}, {1, 1}, {2, 2}, {3, 3}, {4, 4}, {5, 5}, {6, 6}}},
       {"two points are not a polygon", {1, 5}, {1, 5}, {}},
       {"flat row outside", {1, 5, 3}, {-3, -3, -3}, {}},
   };
-  for (const auto& c : cases)
-  {
+  for (const auto& c : cases) {
     Canvas cv(12, 12);
     LICE_FillConvexPolygon(&cv, c.x.data(), c.y.data(), (int)c.x.size(), kBlack, 0.5f);
     EXPECT_EQ(cv.changed(kWhite), c.expect) << c.name;
@@ -472,14 +470,12 @@ TEST(PolygonFill, ManyPointsApproximateADisc)
 {
   // 2000 points on a circle: the heap path, given in a shuffled order.
   std::vector<int> xs, ys;
-  for (int i = 0; i < 2000; i++)
-  {
+  for (int i = 0; i < 2000; i++) {
     xs.push_back((int)std::lround(50 + 40 * std::cos(i * 2 * kPi / 2000)));
     ys.push_back((int)std::lround(50 + 40 * std::sin(i * 2 * kPi / 2000)));
   }
   std::mt19937 rng(7);
-  for (int i = 1999; i > 0; i--)
-  {
+  for (int i = 1999; i > 0; i--) {
     const int j = (int)(rng() % (i + 1));
     std::swap(xs[i], xs[j]);
     std::swap(ys[i], ys[j]);
@@ -506,13 +502,11 @@ TEST(GlyphDraw, CoverageBlendsAndClips)
       {5, 4, 0, 1.0f, {{{6, 4}, 0xFF7F7F7Fu}}},    // clipped at the bottom right
       {1, 1, 7, 1.0f, {}},
   };
-  for (const auto& c : cases)
-  {
+  for (const auto& c : cases) {
     Canvas cv(7, 5);
     LICE_DrawGlyph(&cv, c.x, c.y, kBlack, mask, 3, 2, c.weight, c.mode);
     PixelSet expectSet;
-    for (auto& [p, v] : c.expect)
-    {
+    for (auto& [p, v] : c.expect) {
       expectSet.insert(p);
       EXPECT_EQ(cv.at(p.first, p.second), v) << c.x << "," << c.y << " at " << p.first << "," << p.second;
     }
@@ -540,8 +534,7 @@ TEST(DrawModes, EveryPrimitiveHonoursWeightAndMode)
       {"triangle", [](LICE_IBitmap* b, float w, int m) { LICE_FillTriangle(b, 1, 1, 14, 4, 3, 13, kBlack, w, m); }},
       {"trapezoid", [](LICE_IBitmap* b, float w, int m) { LICE_FillTrapezoid(b, 3, 5, 1, 0, 12, 9, kBlack, w, m); }},
   };
-  for (const auto& p : prims)
-  {
+  for (const auto& p : prims) {
     Canvas zero(16, 16), unknown(16, 16), copy(16, 16), srcAlpha(16, 16), mul(16, 16), flipped(16, 16, kWhite, true);
     p.draw(&zero, 0.0f, 0);
     p.draw(&unknown, 1.0f, 6);
@@ -564,39 +557,51 @@ TEST(DrawSafety, RandomGeometryStaysInsideTheBitmap)
 {
   std::mt19937 rng(12345);
   auto coord = [&](int size) -> int {
-    switch (rng() % 4)
-    {
-      case 0: return (int)(rng() % (size + 8)) - 4;
-      case 1: return (int)(rng() % 400) - 200;
-      case 2: return (int)(rng() % 2000000000) - 1000000000;
-      default: return (rng() % 2) ? 2147483647 - (int)(rng() % 4) : -2147483647 - 1 + (int)(rng() % 4);
+    switch (rng() % 4) {
+      case 0:
+        return (int)(rng() % (size + 8)) - 4;
+      case 1:
+        return (int)(rng() % 400) - 200;
+      case 2:
+        return (int)(rng() % 2000000000) - 1000000000;
+      default:
+        return (rng() % 2) ? 2147483647 - (int)(rng() % 4) : -2147483647 - 1 + (int)(rng() % 4);
     }
   };
   auto radius = [&]() -> float {
-    switch (rng() % 4)
-    {
-      case 0: return (float)(rng() % 200) / 10.0f;
-      case 1: return (float)(rng() % 5000);
-      case 2: return 1e9f;
-      default: return (float)(rng() % 9) / 2.0f;
+    switch (rng() % 4) {
+      case 0:
+        return (float)(rng() % 200) / 10.0f;
+      case 1:
+        return (float)(rng() % 5000);
+      case 2:
+        return 1e9f;
+      default:
+        return (float)(rng() % 9) / 2.0f;
     }
   };
   const float weights[] = {1.0f, 0.5f, 0.25f, 0.75f, 0.3f, 2.0f};
   const LICE_pixel_chan mask[12] = {255, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11};
-  for (int iter = 0; iter < 20000; iter++)
-  {
+  for (int iter = 0; iter < 20000; iter++) {
     const int w = 1 + (int)(rng() % 23), h = 1 + (int)(rng() % 19);
     Canvas cv(w, h, 0x80808080u, rng() % 2 == 0, 4);
     const float weight = weights[rng() % 6];
     const int mode = (int)(rng() % 7);
     const bool aa = rng() % 2;
     const int kind = (int)(rng() % 9);
-    switch (kind)
-    {
-      case 0: LICE_Line(&cv, coord(w), coord(h), coord(w), coord(h), 0xFF123456u, weight, mode, aa); break;
-      case 1: LICE_DrawRect(&cv, coord(w), coord(h), coord(w), coord(h), 0xFF123456u, weight, mode); break;
-      case 2: LICE_Circle(&cv, (float)coord(w) / 3, (float)coord(h) / 3, radius(), 0xFF123456u, weight, mode, aa); break;
-      case 3: LICE_FillCircle(&cv, (float)coord(w), (float)coord(h), radius(), 0xFF123456u, weight, mode, aa); break;
+    switch (kind) {
+      case 0:
+        LICE_Line(&cv, coord(w), coord(h), coord(w), coord(h), 0xFF123456u, weight, mode, aa);
+        break;
+      case 1:
+        LICE_DrawRect(&cv, coord(w), coord(h), coord(w), coord(h), 0xFF123456u, weight, mode);
+        break;
+      case 2:
+        LICE_Circle(&cv, (float)coord(w) / 3, (float)coord(h) / 3, radius(), 0xFF123456u, weight, mode, aa);
+        break;
+      case 3:
+        LICE_FillCircle(&cv, (float)coord(w), (float)coord(h), radius(), 0xFF123456u, weight, mode, aa);
+        break;
       case 4:
         LICE_Arc(&cv, (float)coord(w), (float)coord(h), radius(), (float)(rng() % 100) / 7 - 7,
                  (float)(rng() % 100) / 7 - 7, 0xFF123456u, weight, mode, aa);
@@ -605,12 +610,10 @@ TEST(DrawSafety, RandomGeometryStaysInsideTheBitmap)
         LICE_RoundRect(&cv, (float)coord(w), (float)coord(h), (float)coord(w), (float)coord(h), (int)(rng() % 30),
                        0xFF123456u, weight, mode, aa);
         break;
-      case 6:
-      {
+      case 6: {
         const int n = 1 + (int)(rng() % 9);
         std::vector<int> xs, ys;
-        for (int i = 0; i < n; i++)
-        {
+        for (int i = 0; i < n; i++) {
           xs.push_back(coord(w));
           ys.push_back(rng() % 3 ? coord(h) : ys.empty() ? 0 : ys.back());
         }
@@ -620,7 +623,9 @@ TEST(DrawSafety, RandomGeometryStaysInsideTheBitmap)
       case 7:
         LICE_FillTrapezoid(&cv, coord(w), coord(w), coord(h), coord(w), coord(w), coord(h), 0xFF123456u, weight, mode);
         break;
-      default: LICE_DrawGlyph(&cv, coord(w), coord(h), 0xFF123456u, mask, 4, 3, weight, mode); break;
+      default:
+        LICE_DrawGlyph(&cv, coord(w), coord(h), 0xFF123456u, mask, 4, 3, weight, mode);
+        break;
     }
     ASSERT_TRUE(cv.guardsIntact()) << "iteration " << iter << " kind " << kind;
   }

@@ -12,8 +12,7 @@
 using drawtest::Canvas;
 using drawtest::PixelSet;
 
-namespace
-{
+namespace {
 const LICE_pixel kWhite = 0xFFFFFFFFu;
 const LICE_pixel kBlack = 0xFF000000u;
 
@@ -59,8 +58,7 @@ int platformWidth(HFONT font, const char* s)
 RECT inkBox(const PixelSet& px)
 {
   RECT r = {1 << 20, 1 << 20, -1, -1};
-  for (auto [x, y] : px)
-  {
+  for (auto [x, y] : px) {
     r.left = std::min(r.left, x);
     r.top = std::min(r.top, y);
     r.right = std::max(r.right, x);
@@ -103,12 +101,14 @@ TEST(CachedFontMeasure, TextExtents)
       {"line feed starts a new line", "A\nA", "A", 0, 2},
       {"carriage returns are skipped", "A\r\nA", "A", 0, 2},
       {"single line draws a line feed as a space", "A\nA", "A A", DT_SINGLELINE, 1},
-      {"four-byte character is a space", "A\xF0\x9F\x98\x80" "A", "A A", 0, 1},
+      {"four-byte character is a space",
+       "A\xF0\x9F\x98\x80"
+       "A",
+       "A A", 0, 1},
       {"cut four-byte sequence stands for its bytes", "A\xF0\x9F", "A\xF0\x9F", 0, 1},
       {"two- and three-byte characters", "\xC3\xA9\xE2\x82\xAC", "\xC3\xA9\xE2\x82\xAC", 0, 1},
   };
-  for (const auto& c : cases)
-  {
+  for (const auto& c : cases) {
     const RECT r = f.measure(c.text, c.flags), same = f.measure(c.same, c.flags);
     EXPECT_EQ(r.right, same.right) << c.name;
     EXPECT_EQ(r.bottom - r.top, c.lines * lh) << c.name;
@@ -152,8 +152,7 @@ TEST(CachedFontMeasure, VerticalTextReturnsItsWidth)
   // A line feed moves vertical text right by a line.
   EXPECT_EQ(f.measure("A\nB").right - 5, 2 * f.GetLineHeight());
 
-  for (int flags : {LICE_FONT_FLAG_VERTICAL, LICE_FONT_FLAG_VERTICAL | LICE_FONT_FLAG_VERTICAL_BOTTOMUP})
-  {
+  for (int flags : {LICE_FONT_FLAG_VERTICAL, LICE_FONT_FLAG_VERTICAL | LICE_FONT_FLAG_VERTICAL_BOTTOMUP}) {
     Font v(flags);
     Canvas cv(40, 80);
     RECT box = {5, 5, 35, 75};
@@ -163,8 +162,10 @@ TEST(CachedFontMeasure, VerticalTextReturnsItsWidth)
     EXPECT_GE(ink.top, 5);
     EXPECT_LT(ink.bottom, 75);
     // Upward text sits at the bottom of its box, downward text at the top.
-    if (flags & LICE_FONT_FLAG_VERTICAL_BOTTOMUP) EXPECT_GT(ink.bottom, 60);
-    else EXPECT_LT(ink.top, 12);
+    if (flags & LICE_FONT_FLAG_VERTICAL_BOTTOMUP)
+      EXPECT_GT(ink.bottom, 60);
+    else
+      EXPECT_LT(ink.top, 12);
   }
 }
 
@@ -197,7 +198,10 @@ TEST(CachedFontDraw, AlphaLineFeedsAndPlacement)
     EXPECT_LT(inkBox(one.changed(kWhite)).bottom, lh);
 
     Canvas emoji(60, 50);
-    f.DrawText(&emoji, "A\xF0\x9F\x98\x80" "A", -1, &r, 0);
+    f.DrawText(&emoji,
+               "A\xF0\x9F\x98\x80"
+               "A",
+               -1, &r, 0);
     EXPECT_EQ(emoji.image(), spaced.image());
     // A bottom-up bitmap shows the same picture.
     Canvas flipped(60, 50, kWhite, true);
@@ -248,11 +252,9 @@ TEST(CachedFontDraw, GlyphBlendRules)
   {
     int flags;
     const char* name;
-  } effects[] = {{LICE_FONT_FLAG_FX_MONO, "mono"},
-                 {LICE_FONT_FLAG_FX_OUTLINE, "outline"},
-                 {LICE_FONT_FLAG_FX_SHADOW, "shadow"}};
-  for (const auto& e : effects)
-  {
+  } effects[] = {
+      {LICE_FONT_FLAG_FX_MONO, "mono"}, {LICE_FONT_FLAG_FX_OUTLINE, "outline"}, {LICE_FONT_FLAG_FX_SHADOW, "shadow"}};
+  for (const auto& e : effects) {
     Font f(e.flags);
     f.SetTextColor(kRed);
     f.SetEffectColor(kBlue);
@@ -261,8 +263,7 @@ TEST(CachedFontDraw, GlyphBlendRules)
     f.DrawText(&cv, "AK", -1, &r, 0);
     int text = 0, fx = 0;
     for (int y = 0; y < 24; y++)
-      for (int x = 0; x < 60; x++)
-      {
+      for (int x = 0; x < 60; x++) {
         const LICE_pixel p = cv.at(x, y);
         ASSERT_TRUE(p == kWhite || p == kRed || p == kBlue) << e.name << " " << std::hex << p;
         if (p == kRed) text++;
@@ -271,11 +272,14 @@ TEST(CachedFontDraw, GlyphBlendRules)
         auto red = [&](int dx, int dy) { return cv.at(x + dx, y + dy) == kRed; };
         if (e.flags == LICE_FONT_FLAG_FX_OUTLINE)
           EXPECT_TRUE(red(-1, 0) || red(1, 0) || red(0, -1) || red(0, 1)) << x << "," << y;
-        else EXPECT_TRUE(red(-1, 0) || red(0, -1) || red(-1, -1)) << x << "," << y;
+        else
+          EXPECT_TRUE(red(-1, 0) || red(0, -1) || red(-1, -1)) << x << "," << y;
       }
     EXPECT_GT(text, 20) << e.name;
-    if (e.flags == LICE_FONT_FLAG_FX_MONO) EXPECT_EQ(fx, 0);
-    else EXPECT_GT(fx, 20) << e.name;
+    if (e.flags == LICE_FONT_FLAG_FX_MONO)
+      EXPECT_EQ(fx, 0);
+    else
+      EXPECT_GT(fx, 20) << e.name;
   }
   {
     // Inverted coverage inks the glyph's cell around the letter.
@@ -290,8 +294,7 @@ TEST(CachedFontDraw, GlyphBlendRules)
     EXPECT_GT(darkness(b), 2 * darkness(a));
     // The letter's strokes stay light.
     for (auto p : a.changed(kWhite))
-      if ((a.at(p.first, p.second) & 0xFF) < 64)
-      {
+      if ((a.at(p.first, p.second) & 0xFF) < 64) {
         EXPECT_GT(b.at(p.first, p.second) & 0xFF, 128u);
       }
   }
@@ -404,12 +407,10 @@ TEST(CachedFontSafety, RandomTextStaysInsideTheBitmap)
                           LICE_FONT_FLAG_FX_SHADOW,
                           LICE_FONT_FLAG_FX_MONO | LICE_FONT_FLAG_FX_BLUR,
                           LICE_FONT_FLAG_FORCE_NATIVE};
-  for (int flags : flagSets)
-  {
+  for (int flags : flagSets) {
     Font f(flags, 9 + (int)(rng() % 20));
     f.SetBkMode(rng() % 2 ? OPAQUE : TRANSPARENT);
-    for (int iter = 0; iter < 150; iter++)
-    {
+    for (int iter = 0; iter < 150; iter++) {
       std::string s;
       const int n = (int)(rng() % 12);
       for (int i = 0; i < n; i++) s += (char)(rng() % 3 ? 'A' + rng() % 26 : rng() % 256);

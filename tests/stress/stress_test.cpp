@@ -17,8 +17,7 @@
 #include <thread>
 #include <vector>
 
-namespace
-{
+namespace {
 constexpr UInt32 kMaxBlock = 4096;
 constexpr UInt32 kSubBlock = 32;
 constexpr int kNumParams = 4;
@@ -35,7 +34,7 @@ class Deadline
 {
 public:
   explicit Deadline(double seconds)
-    : mEnd(std::chrono::steady_clock::now() + std::chrono::microseconds((long long)(seconds * 1e6)))
+      : mEnd(std::chrono::steady_clock::now() + std::chrono::microseconds((long long)(seconds * 1e6)))
   {
   }
   bool Passed() const { return std::chrono::steady_clock::now() >= mEnd; }
@@ -51,8 +50,7 @@ class StressHost
 public:
   explicit StressHost(double sampleRate) : mRng(1234), mNoiseRng(4321), mSampleRate(sampleRate)
   {
-    for (int c = 0; c < 2; ++c)
-    {
+    for (int c = 0; c < 2; ++c) {
       mOut[c].assign(kMaxBlock, 0.0f);
       mIn[c].assign(kMaxBlock, 0.0f);
     }
@@ -80,8 +78,7 @@ public:
       AudioBuffer mBuffers[2];
     } list;
     list.mNumberBuffers = 2;
-    for (int c = 0; c < 2; ++c)
-    {
+    for (int c = 0; c < 2; ++c) {
       list.mBuffers[c].mNumberChannels = 1;
       list.mBuffers[c].mDataByteSize = n * sizeof(float);
       list.mBuffers[c].mData = mOut[c].data();
@@ -92,11 +89,9 @@ public:
     AudioUnitRenderActionFlags flags = 0;
     const OSStatus r = AudioUnitRender(unit, &flags, &ts, 0, n, (AudioBufferList*)&list);
     if (r != noErr) return r;
-    for (int c = 0; c < 2; ++c)
-    {
+    for (int c = 0; c < 2; ++c) {
       const float* p = (const float*)list.mBuffers[c].mData;
-      for (UInt32 i = 0; i < n; ++i)
-      {
+      for (UInt32 i = 0; i < n; ++i) {
         const int k = std::fpclassify(p[i]);
         if (k != FP_NORMAL && k != FP_ZERO) ++badSamples;
       }
@@ -130,8 +125,7 @@ private:
   void FillInput(UInt32 n)
   {
     std::uniform_real_distribution<float> noise(-1.0f, 1.0f);
-    for (UInt32 i = 0; i < n; ++i, ++mPhase)
-    {
+    for (UInt32 i = 0; i < n; ++i, ++mPhase) {
       // 0.25 s of signal, then 0.25 s of silence.
       const bool loud = fmod(mPhase / mSampleRate, 0.5) < 0.25;
       const float click = (mPhase % 9973) == 0 ? 1.0f : 0.0f;
@@ -178,8 +172,7 @@ CFPropertyListRef GetState(AudioUnit unit)
 OSStatus AutomatedBlock(StressHost& h, UInt32 n)
 {
   std::vector<AudioUnitParameterEvent> events;
-  for (UInt32 offset = 0; offset < n; offset += kSubBlock)
-  {
+  for (UInt32 offset = 0; offset < n; offset += kSubBlock) {
     AudioUnitParameterEvent e = {};
     e.scope = kAudioUnitScope_Global;
     e.parameter = (AudioUnitParameterID)(h.mRng() % kNumParams);
@@ -198,8 +191,7 @@ TEST(Stress, AutomationPresetsAndBypassAtEveryRateAndBlockSize)
   const double rates[] = {44100.0, 48000.0, 88200.0, 96000.0, 176400.0, 192000.0};
   const double perRate = PartSeconds(3.0) / 6;
   StressHost h(rates[0]);
-  for (double rate : rates)
-  {
+  for (double rate : rates) {
     SCOPED_TRACE(rate);
     ASSERT_EQ(h.Configure(rate), noErr);
     ASSERT_EQ(AudioUnitInitialize(h.unit), noErr);
@@ -207,12 +199,10 @@ TEST(Stress, AutomationPresetsAndBypassAtEveryRateAndBlockSize)
     const UInt32 edges[] = {1, 2, 31, 32, 33, 4095, 4096};
     for (UInt32 n : edges) ASSERT_EQ(AutomatedBlock(h, n), noErr) << n << " frames";
     std::uniform_int_distribution<UInt32> size(1, kMaxBlock);
-    for (Deadline end(perRate); !end.Passed();)
-    {
+    for (Deadline end(perRate); !end.Passed();) {
       const UInt32 n = h.mRng() % 4 ? size(h.mRng) % 600 + 1 : size(h.mRng);
       ASSERT_EQ(AutomatedBlock(h, n), noErr) << n << " frames";
-      switch (h.mRng() % 16)
-      {
+      switch (h.mRng() % 16) {
         case 0: {
           AUPreset preset = {(SInt32)(h.mRng() % 3) - 1, nullptr};  // -1 and 1 lie outside the list
           SetProp(h.unit, kAudioUnitProperty_PresentPreset, kAudioUnitScope_Global, 0, preset);
@@ -223,8 +213,11 @@ TEST(Stress, AutomationPresetsAndBypassAtEveryRateAndBlockSize)
           ASSERT_EQ(SetProp(h.unit, kAudioUnitProperty_BypassEffect, kAudioUnitScope_Global, 0, bypass), noErr);
           break;
         }
-        case 2: ASSERT_EQ(AudioUnitReset(h.unit, kAudioUnitScope_Global, 0), noErr); break;
-        default: break;
+        case 2:
+          ASSERT_EQ(AudioUnitReset(h.unit, kAudioUnitScope_Global, 0), noErr);
+          break;
+        default:
+          break;
       }
     }
   }
@@ -236,8 +229,7 @@ TEST(Stress, ClassInfoFromASecondThreadWhileRendering)
   StressHost h(48000.0);
   // States of the unit's own making, to set and read back.
   std::vector<CFPropertyListRef> states;
-  for (int i = 0; i < 8; ++i)
-  {
+  for (int i = 0; i < 8; ++i) {
     for (int p = 0; p < kNumParams; ++p)
       ASSERT_EQ(AudioUnitSetParameter(h.unit, p, kAudioUnitScope_Global, 0, h.RandomValue(p), 0), noErr);
     states.push_back(GetState(h.unit));
@@ -253,19 +245,16 @@ TEST(Stress, ClassInfoFromASecondThreadWhileRendering)
   });
 
   int mismatches = 0, failures = 0, rounds = 0;
-  for (Deadline end(PartSeconds(3.0)); !end.Passed(); ++rounds)
-  {
+  for (Deadline end(PartSeconds(3.0)); !end.Passed(); ++rounds) {
     CFPropertyListRef want = states[rounds % states.size()];
     failures += SetProp(h.unit, kAudioUnitProperty_ClassInfo, kAudioUnitScope_Global, 0, want) != noErr;
     CFPropertyListRef got = GetState(h.unit);
     failures += got == nullptr;
-    if (got)
-    {
+    if (got) {
       mismatches += StateBytes(got) != StateBytes(want);
       CFRelease(got);
     }
-    if (rounds % 7 == 0)
-    {
+    if (rounds % 7 == 0) {
       UInt32 bypass = rounds % 2;
       failures += SetProp(h.unit, kAudioUnitProperty_BypassEffect, kAudioUnitScope_Global, 0, bypass) != noErr;
     }
@@ -291,8 +280,7 @@ NSView* MakeEditorView(AudioUnit unit)
   Class factoryClass = NSClassFromName(className.c_str());
   NSObject* object = factoryClass ? factoryClass->alloc() : nullptr;
   AUCocoaUIBase* factory = object ? ns_cast<AUCocoaUIBase>(object->init()) : nullptr;
-  if (!factory)
-  {
+  if (!factory) {
     if (object) object->release();
     return nullptr;
   }
@@ -306,8 +294,7 @@ TEST(Stress, EditorOpenedAndClosedWhileRendering)
   NSAutoreleasePool* pool = NSAutoreleasePool::alloc()->init();
   StressHost h(44100.0);
   NSView* view = MakeEditorView(h.unit);
-  if (!view)
-  {
+  if (!view) {
     pool->drain();
     GTEST_SKIP() << "the unit offers no editor";
   }
@@ -322,21 +309,20 @@ TEST(Stress, EditorOpenedAndClosedWhileRendering)
 
   int opened = 0;
   std::mt19937 rng(3);
-  for (Deadline end(PartSeconds(3.0)); !end.Passed(); view = MakeEditorView(h.unit))
-  {
+  for (Deadline end(PartSeconds(3.0)); !end.Passed(); view = MakeEditorView(h.unit)) {
     ASSERT_NE(view, nullptr);
     const NSRect frame = view->frame();
-    NSWindow* window = NSWindow::alloc()->initWithContentRect(
-        NSMakeRect(0, 0, frame.size.width, frame.size.height), NSTitledWindowMask | NSClosableWindowMask,
-        NSBackingStoreBuffered, NO);
+    NSWindow* window =
+        NSWindow::alloc()->initWithContentRect(NSMakeRect(0, 0, frame.size.width, frame.size.height),
+                                               NSTitledWindowMask | NSClosableWindowMask, NSBackingStoreBuffered, NO);
     window->setReleasedWhenClosed(NO);
     window->contentView()->addSubview(view);
     window->makeKeyAndOrderFront(nullptr);
     window->display();
     // The editor's timer runs while the host automates the parameters it shows.
-    for (int i = 0; i < 3; ++i)
-    {
-      AudioUnitSetParameter(h.unit, rng() % kNumParams, kAudioUnitScope_Global, 0, h.RandomValue(rng() % kNumParams), 0);
+    for (int i = 0; i < 3; ++i) {
+      AudioUnitSetParameter(h.unit, rng() % kNumParams, kAudioUnitScope_Global, 0, h.RandomValue(rng() % kNumParams),
+                            0);
       NSRunLoop::currentRunLoop()->runForTimeInterval(0.01);
     }
     window->displayIfNeeded();

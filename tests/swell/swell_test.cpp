@@ -17,14 +17,17 @@
 namespace {
 
 // A memory context with helpers to read its pixels.
-struct Mem {
+struct Mem
+{
   Mem(int w, int h) : w(w), h(h), dc(SWELL_CreateMemContext(nullptr, w, h)) {}
   ~Mem() { SWELL_DeleteGfxContext(dc); }
-  uint32_t Px(int x, int y) const {
+  uint32_t Px(int x, int y) const
+  {
     return static_cast<const uint32_t*>(SWELL_GetCtxFrameBuffer(dc))[y * w + x] & 0xFFFFFF;
   }
   // Bounding box {left, top, right, bottom} of pixels that are not `bg`.
-  RECT Ink(uint32_t bg = 0) const {
+  RECT Ink(uint32_t bg = 0) const
+  {
     RECT r = {w, h, 0, 0};
     for (int y = 0; y < h; ++y)
       for (int x = 0; x < w; ++x)
@@ -36,20 +39,23 @@ struct Mem {
         }
     return r;
   }
-  bool Has(uint32_t colour) const {
+  bool Has(uint32_t colour) const
+  {
     for (int y = 0; y < h; ++y)
       for (int x = 0; x < w; ++x)
         if (Px(x, y) == colour) return true;
     return false;
   }
   // Whether some pixel (inside r, or anywhere) is neither bg nor fg.
-  bool HasOther(uint32_t bg, uint32_t fg, RECT r = {0, 0, 1 << 20, 1 << 20}) const {
+  bool HasOther(uint32_t bg, uint32_t fg, RECT r = {0, 0, 1 << 20, 1 << 20}) const
+  {
     for (int y = std::max<LONG>(0, r.top); y < std::min<LONG>(h, r.bottom); ++y)
       for (int x = std::max<LONG>(0, r.left); x < std::min<LONG>(w, r.right); ++x)
         if (Px(x, y) != bg && Px(x, y) != fg) return true;
     return false;
   }
-  void Fill(uint32_t colour) {
+  void Fill(uint32_t colour)
+  {
     uint32_t* p = static_cast<uint32_t*>(SWELL_GetCtxFrameBuffer(dc));
     std::fill(p, p + w * h, colour);
   }
@@ -57,11 +63,13 @@ struct Mem {
   HDC dc;
 };
 
-HFONT Font(int height, int quality = ANTIALIASED_QUALITY, const char* face = "DejaVu Sans") {
+HFONT Font(int height, int quality = ANTIALIASED_QUALITY, const char* face = "DejaVu Sans")
+{
   return CreateFont(height, 0, 0, 0, FW_NORMAL, 0, 0, 0, 0, 0, 0, quality, 0, face);
 }
 
-TEST(SwellMemContext, BufferIsAlignedAndRowsAreTopDown) {
+TEST(SwellMemContext, BufferIsAlignedAndRowsAreTopDown)
+{
   Mem m(4, 2);
   ASSERT_NE(nullptr, m.dc);
   uint8_t* buf = static_cast<uint8_t*>(SWELL_GetCtxFrameBuffer(m.dc));
@@ -81,10 +89,11 @@ TEST(SwellMemContext, BufferIsAlignedAndRowsAreTopDown) {
   EXPECT_EQ(nullptr, SWELL_CreateMemContext(nullptr, 5, -1));
 }
 
-TEST(SwellMemContext, GfxContextWrapsAPortWithoutOwningIt) {
+TEST(SwellMemContext, GfxContextWrapsAPortWithoutOwningIt)
+{
   CGColorSpaceRef space = CGColorSpaceCreateDeviceRGB();
-  CGContextRef port = CGBitmapContextCreate(nullptr, 8, 8, 8, 0, space,
-                                            kCGBitmapByteOrder32Little | kCGImageAlphaNoneSkipFirst);
+  CGContextRef port =
+      CGBitmapContextCreate(nullptr, 8, 8, 8, 0, space, kCGBitmapByteOrder32Little | kCGImageAlphaNoneSkipFirst);
   CGColorSpaceRelease(space);
   HDC dc = SWELL_CreateGfxContext(port);
   ASSERT_NE(nullptr, dc);
@@ -105,7 +114,8 @@ TEST(SwellMemContext, GfxContextWrapsAPortWithoutOwningIt) {
   EXPECT_EQ(nullptr, SWELL_CreateGfxContext(nullptr));
 }
 
-TEST(SwellHandles, NullAndDeletedHandlesActAsNull) {
+TEST(SwellHandles, NullAndDeletedHandlesActAsNull)
+{
   HDC dead = SWELL_CreateMemContext(nullptr, 8, 8);
   HFONT font = Font(12);
   SWELL_DeleteGfxContext(dead);
@@ -141,7 +151,8 @@ TEST(SwellHandles, NullAndDeletedHandlesActAsNull) {
   DeleteObject(font);
 }
 
-TEST(SwellHandles, RecordsAreReused) {
+TEST(SwellHandles, RecordsAreReused)
+{
   HDC a = SWELL_CreateMemContext(nullptr, 2, 2);
   SWELL_DeleteGfxContext(a);
   HDC b = SWELL_CreateMemContext(nullptr, 2, 2);
@@ -150,12 +161,14 @@ TEST(SwellHandles, RecordsAreReused) {
   SWELL_DeleteGfxContext(b);
 }
 
-TEST(SwellCreateFont, SizeRules) {
-  struct Case {
+TEST(SwellCreateFont, SizeRules)
+{
+  struct Case
+  {
     int height, width;
     double size;
-  } cases[] = {{-12, 0, 12}, {12, 0, 12}, {0, -14, 14}, {0, 0, 10},
-               {9000, 0, 10}, {1, 0, 10}, {2, 0, 2}, {8192, 0, 8192}};
+  } cases[] = {{-12, 0, 12},  {12, 0, 12}, {0, -14, 14}, {0, 0, 10},
+               {9000, 0, 10}, {1, 0, 10},  {2, 0, 2},    {8192, 0, 8192}};
   for (const Case& c : cases) {
     HFONT f = CreateFont(c.height, c.width, 0, 0, FW_NORMAL, 0, 0, 0, 0, 0, 0, 0, 0, "DejaVu Sans");
     ASSERT_NE(nullptr, f);
@@ -170,7 +183,8 @@ TEST(SwellCreateFont, SizeRules) {
   }
 }
 
-TEST(SwellCreateFont, StyleSuffixesFormTheLookupNameResolvedOnce) {
+TEST(SwellCreateFont, StyleSuffixesFormTheLookupNameResolvedOnce)
+{
   SWELL_FontNameCache& cache = SWELL_GetFontNameCache();
   EXPECT_FALSE(cache.Contains("Helvetica Bold Italic"));
   const int before = cache.Resolutions();
@@ -206,7 +220,8 @@ TEST(SwellCreateFont, StyleSuffixesFormTheLookupNameResolvedOnce) {
   for (HFONT f : {a, b, c, d}) DeleteObject(f);
 }
 
-TEST(SwellSelectObject, ReturnsPreviousSelection) {
+TEST(SwellSelectObject, ReturnsPreviousSelection)
+{
   Mem m(4, 4);
   HFONT f = Font(12), g = Font(14);
   HGDIOBJ pen = GetStockObject(NULL_PEN), brush = GetStockObject(NULL_BRUSH);
@@ -231,7 +246,8 @@ TEST(SwellSelectObject, ReturnsPreviousSelection) {
   DeleteObject(f);
 }
 
-TEST(SwellDeleteObject, ClonesCountReferences) {
+TEST(SwellDeleteObject, ClonesCountReferences)
+{
   Mem m(4, 4);
   HFONT f = Font(20);
   EXPECT_EQ(f, SWELL_CloneGDIObject(f));
@@ -246,7 +262,8 @@ TEST(SwellDeleteObject, ClonesCountReferences) {
   EXPECT_EQ(nullptr, SelectObject(m.dc, f));
 }
 
-TEST(SwellGetTextMetrics, FromTheSelectedOrTheDefaultFont) {
+TEST(SwellGetTextMetrics, FromTheSelectedOrTheDefaultFont)
+{
   Mem m(4, 4);
   TEXTMETRIC tm;
   // No font selected: the 10-point label font.
@@ -267,7 +284,8 @@ TEST(SwellGetTextMetrics, FromTheSelectedOrTheDefaultFont) {
   DeleteObject(f);
 }
 
-TEST(SwellDrawText, MeasuringChangesOnlyRightAndBottom) {
+TEST(SwellDrawText, MeasuringChangesOnlyRightAndBottom)
+{
   Mem m(40, 40);
   HFONT f = Font(-12);
   SelectObject(m.dc, f);
@@ -294,37 +312,36 @@ TEST(SwellDrawText, MeasuringChangesOnlyRightAndBottom) {
   DeleteObject(f);
 }
 
-int MeasureWidth(HDC dc, const char* text, UINT flags) {
+int MeasureWidth(HDC dc, const char* text, UINT flags)
+{
   RECT r = {0, 0, 0, 0};
   SWELL_DrawText(dc, text, -1, &r, flags | DT_CALCRECT);
   return r.right;
 }
 
-TEST(SwellDrawText, PrefixAmpersands) {
+TEST(SwellDrawText, PrefixAmpersands)
+{
   Mem m(4, 4);
   HFONT f = Font(-16);
   SelectObject(m.dc, f);
-  struct Case {
+  struct Case
+  {
     const char* text;
     UINT flags;
     const char* same;  // measured like this text with DT_NOPREFIX
   } cases[] = {
-      {"&File", 0, "File"},
-      {"&File", DT_NOPREFIX, "&File"},
-      {"a&&b", 0, "a&b"},
-      {"ab&", 0, "ab"},
-      {"a&\rb", 0, "ab"},
-      {"a\r\nb", DT_SINGLELINE, "a b"},
+      {"&File", 0, "File"}, {"&File", DT_NOPREFIX, "&File"},  {"a&&b", 0, "a&b"}, {"ab&", 0, "ab"},
+      {"a&\rb", 0, "ab"},   {"a\r\nb", DT_SINGLELINE, "a b"},
   };
   for (const Case& c : cases)
-    EXPECT_EQ(MeasureWidth(m.dc, c.same, DT_NOPREFIX), MeasureWidth(m.dc, c.text, c.flags))
-        << c.text;
+    EXPECT_EQ(MeasureWidth(m.dc, c.same, DT_NOPREFIX), MeasureWidth(m.dc, c.text, c.flags)) << c.text;
   EXPECT_GT(MeasureWidth(m.dc, "&File", DT_NOPREFIX), MeasureWidth(m.dc, "File", 0));
   SelectObject(m.dc, (HGDIOBJ)3);
   DeleteObject(f);
 }
 
-TEST(SwellDrawText, AlignmentPlacesTheTextBox) {
+TEST(SwellDrawText, AlignmentPlacesTheTextBox)
+{
   HFONT f = Font(-14, NONANTIALIASED_QUALITY);
   const RECT box = {10, 20, 110, 80};
   Mem probe(4, 4);
@@ -333,7 +350,8 @@ TEST(SwellDrawText, AlignmentPlacesTheTextBox) {
   const int th = SWELL_DrawText(probe.dc, "Hx", -1, &size, DT_CALCRECT | DT_SINGLELINE);
   const int tw = size.right;
   SelectObject(probe.dc, (HGDIOBJ)3);
-  struct Case {
+  struct Case
+  {
     UINT flags;
     int x, y;  // expected top left of the text box
   } cases[] = {
@@ -365,7 +383,8 @@ TEST(SwellDrawText, AlignmentPlacesTheTextBox) {
   DeleteObject(f);
 }
 
-TEST(SwellDrawText, MultipleLinesStackDownward) {
+TEST(SwellDrawText, MultipleLinesStackDownward)
+{
   HFONT f = Font(-12);
   Mem m(100, 80);
   SelectObject(m.dc, f);
@@ -392,9 +411,11 @@ TEST(SwellDrawText, MultipleLinesStackDownward) {
   DeleteObject(f);
 }
 
-TEST(SwellDrawText, ClipsToTheRectangleUnlessAskedNot) {
+TEST(SwellDrawText, ClipsToTheRectangleUnlessAskedNot)
+{
   HFONT f = Font(-16);
-  struct Case {
+  struct Case
+  {
     UINT flags;
     bool spills;
   } cases[] = {{DT_SINGLELINE, false}, {DT_SINGLELINE | DT_NOCLIP, true}};
@@ -412,22 +433,24 @@ TEST(SwellDrawText, ClipsToTheRectangleUnlessAskedNot) {
   DeleteObject(f);
 }
 
-TEST(SwellDrawText, RectanglesReachingTheEndsOfIntPlaceTextExactly) {
+TEST(SwellDrawText, RectanglesReachingTheEndsOfIntPlaceTextExactly)
+{
   HFONT f = Font(-14, NONANTIALIASED_QUALITY);
   Mem probe(4, 4);
   SelectObject(probe.dc, f);
   RECT size = {0, 0, 0, 0};
   const int th = SWELL_DrawText(probe.dc, "Hx", -1, &size, DT_CALCRECT | DT_SINGLELINE);
   SelectObject(probe.dc, (HGDIOBJ)3);
-  struct Case {
+  struct Case
+  {
     RECT r;
     UINT flags;
     bool ink;  // whether the placed text box crosses the 64x48 context
   } cases[] = {
-      {{INT_MIN, 0, INT_MAX, 48}, DT_CENTER, true},     // centred on x = -1
-      {{0, INT_MIN, 64, INT_MAX}, DT_VCENTER, true},    // centred on y = -1
-      {{-300, 0, INT_MAX, 48}, DT_RIGHT, false},        // ends at INT_MAX
-      {{0, INT_MIN, 64, INT_MAX}, DT_BOTTOM, false},    // ends at INT_MAX
+      {{INT_MIN, 0, INT_MAX, 48}, DT_CENTER, true},   // centred on x = -1
+      {{0, INT_MIN, 64, INT_MAX}, DT_VCENTER, true},  // centred on y = -1
+      {{-300, 0, INT_MAX, 48}, DT_RIGHT, false},      // ends at INT_MAX
+      {{0, INT_MIN, 64, INT_MAX}, DT_BOTTOM, false},  // ends at INT_MAX
       {{INT_MIN, INT_MIN, 64, 48}, DT_RIGHT | DT_BOTTOM, true},
   };
   for (const Case& c : cases) {
@@ -450,8 +473,10 @@ TEST(SwellDrawText, RectanglesReachingTheEndsOfIntPlaceTextExactly) {
   DeleteObject(f);
 }
 
-TEST(SwellDrawText, ColourBackgroundAndAntialiasing) {
-  struct Case {
+TEST(SwellDrawText, ColourBackgroundAndAntialiasing)
+{
+  struct Case
+  {
     int quality;
     int bkMode;
     bool partial;
@@ -485,7 +510,8 @@ TEST(SwellDrawText, ColourBackgroundAndAntialiasing) {
   }
 }
 
-TEST(SwellDrawText, LongTextIsCutAtTheBufferWithoutBreakingCharacters) {
+TEST(SwellDrawText, LongTextIsCutAtTheBufferWithoutBreakingCharacters)
+{
   Mem m(4, 4);
   HFONT f = Font(-10);
   SelectObject(m.dc, f);
@@ -498,14 +524,16 @@ TEST(SwellDrawText, LongTextIsCutAtTheBufferWithoutBreakingCharacters) {
   DeleteObject(f);
 }
 
-TEST(SwellStretchBlt, CopiesScalesAndClipsTheSource) {
+TEST(SwellStretchBlt, CopiesScalesAndClipsTheSource)
+{
   Mem src(2, 2);
   uint32_t* s = static_cast<uint32_t*>(SWELL_GetCtxFrameBuffer(src.dc));
   s[0] = 0xFF000011;
   s[1] = 0xFF000022;
   s[2] = 0xFF000033;
   s[3] = 0x00000044;  // transparent
-  struct Case {
+  struct Case
+  {
     int x, y, w, h, sx, sy, sw, sh, rop;
     std::vector<std::string> rows;  // '.' untouched, digits: source pixel 1-4
   } cases[] = {

@@ -108,11 +108,14 @@ NSURL* NSURL::URLWithString(NSString* s)
   if (colon == std::string::npos || colon == 0) return nullptr;
   for (size_t i = 0; i < colon; ++i) {
     char c = t[i];
-    bool ok = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (i > 0 && ((c >= '0' && c <= '9') || c == '+' || c == '-' || c == '.'));
+    bool ok = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
+              (i > 0 && ((c >= '0' && c <= '9') || c == '+' || c == '-' || c == '.'));
     if (!ok) return nullptr;
   }
   for (unsigned char c : t)
-    if (c <= 0x20 || c >= 0x7F || c == '"' || c == '<' || c == '>' || c == '\\' || c == '^' || c == '`' || c == '{' || c == '|' || c == '}') return nullptr;
+    if (c <= 0x20 || c >= 0x7F || c == '"' || c == '<' || c == '>' || c == '\\' || c == '^' || c == '`' || c == '{' ||
+        c == '|' || c == '}')
+      return nullptr;
   NSURL* u = new NSURL();
   u->m_text = ns_retain(NSStr(t.c_str()));
   if (t.compare(0, 7, "file://") == 0) {
@@ -142,18 +145,34 @@ NSString* NSHomeDirectory()
   return NSStr(home);
 }
 
-NSArray* NSSearchPathForDirectoriesInDomains(NSSearchPathDirectory dir, NSSearchPathDomainMask domains, BOOL expandTilde)
+NSArray* NSSearchPathForDirectoriesInDomains(NSSearchPathDirectory dir, NSSearchPathDomainMask domains,
+                                             BOOL expandTilde)
 {
   const char* sub = nullptr;
   switch (dir) {
-    case NSApplicationDirectory: sub = "Applications"; break;
-    case NSLibraryDirectory: sub = "Library"; break;
-    case NSDocumentDirectory: sub = "Documents"; break;
-    case NSDesktopDirectory: sub = "Desktop"; break;
-    case NSCachesDirectory: sub = "Library/Caches"; break;
-    case NSApplicationSupportDirectory: sub = "Library/Application Support"; break;
-    case NSMusicDirectory: sub = "Music"; break;
-    default: break;
+    case NSApplicationDirectory:
+      sub = "Applications";
+      break;
+    case NSLibraryDirectory:
+      sub = "Library";
+      break;
+    case NSDocumentDirectory:
+      sub = "Documents";
+      break;
+    case NSDesktopDirectory:
+      sub = "Desktop";
+      break;
+    case NSCachesDirectory:
+      sub = "Library/Caches";
+      break;
+    case NSApplicationSupportDirectory:
+      sub = "Library/Application Support";
+      break;
+    case NSMusicDirectory:
+      sub = "Music";
+      break;
+    default:
+      break;
   }
   NSMutableArray* out = NSMutableArray::array();
   if (!sub) return out;

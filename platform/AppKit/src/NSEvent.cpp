@@ -7,7 +7,7 @@
 namespace {
 thread_local std::vector<NSGraphicsContext*> tContexts;
 NSPoint gMouse{0, 0};
-}
+}  // namespace
 
 NSRect NSUnionRect(NSRect a, NSRect b)
 {
@@ -19,15 +19,14 @@ NSRect NSUnionRect(NSRect a, NSRect b)
   return NSMakeRect(x0, y0, x1 - x0, y1 - y0);
 }
 
-NSGraphicsContext* NSGraphicsContext::currentContext()
-{
-  return tContexts.empty() ? nullptr : tContexts.back();
-}
+NSGraphicsContext* NSGraphicsContext::currentContext() { return tContexts.empty() ? nullptr : tContexts.back(); }
 
 void NSGraphicsContext::setCurrentContext(NSGraphicsContext* c)
 {
-  if (tContexts.empty()) tContexts.push_back(c);
-  else tContexts.back() = c;
+  if (tContexts.empty())
+    tContexts.push_back(c);
+  else
+    tContexts.back() = c;
 }
 
 NSGraphicsContext* NSGraphicsContext::graphicsContextWithGraphicsPort(void* port, BOOL flipped)
@@ -68,8 +67,9 @@ NSEvent* NSEvent::make(NSEventType type, NSPoint location, NSEventModifierFlags 
   return ns_autorelease(e);
 }
 
-NSEvent* NSEvent::mouseEventWithType(NSEventType type, NSPoint location, NSEventModifierFlags flags, NSTimeInterval time,
-                                     NSInteger windowNumber, NSGraphicsContext*, NSInteger, NSInteger clickCount, float)
+NSEvent* NSEvent::mouseEventWithType(NSEventType type, NSPoint location, NSEventModifierFlags flags,
+                                     NSTimeInterval time, NSInteger windowNumber, NSGraphicsContext*, NSInteger,
+                                     NSInteger clickCount, float)
 {
   NSEvent* e = make(type, location, flags, time, windowNumber);
   e->m_clickCount = clickCount;
@@ -88,8 +88,9 @@ NSEvent* NSEvent::keyEventWithType(NSEventType type, NSPoint location, NSEventMo
   return e;
 }
 
-NSEvent* NSEvent::otherEventWithType(NSEventType type, NSPoint location, NSEventModifierFlags flags, NSTimeInterval time,
-                                     NSInteger windowNumber, NSGraphicsContext*, short subtype, NSInteger data1, NSInteger data2)
+NSEvent* NSEvent::otherEventWithType(NSEventType type, NSPoint location, NSEventModifierFlags flags,
+                                     NSTimeInterval time, NSInteger windowNumber, NSGraphicsContext*, short subtype,
+                                     NSInteger data1, NSInteger data2)
 {
   NSEvent* e = make(type, location, flags, time, windowNumber);
   e->m_subtype = subtype;
@@ -98,7 +99,8 @@ NSEvent* NSEvent::otherEventWithType(NSEventType type, NSPoint location, NSEvent
   return e;
 }
 
-NSEvent* NSEvent::scrollWheelEvent(NSPoint location, NSEventModifierFlags flags, NSInteger windowNumber, CGFloat deltaY, CGFloat deltaX)
+NSEvent* NSEvent::scrollWheelEvent(NSPoint location, NSEventModifierFlags flags, NSInteger windowNumber, CGFloat deltaY,
+                                   CGFloat deltaX)
 {
   NSEvent* e = make(NSScrollWheel, location, flags, 0, windowNumber);
   e->m_dy = deltaY;
@@ -112,17 +114,8 @@ NSEvent::~NSEvent()
   if (m_charsIgnoring) m_charsIgnoring->release();
 }
 
-NSWindow* NSEvent::window() const
-{
-  return NSWindow::windowWithNumber(m_windowNumber);
-}
+NSWindow* NSEvent::window() const { return NSWindow::windowWithNumber(m_windowNumber); }
 
-NSPoint NSEvent::mouseLocation()
-{
-  return gMouse;
-}
+NSPoint NSEvent::mouseLocation() { return gMouse; }
 
-void NSEvent::setMouseLocation(NSPoint p)
-{
-  gMouse = p;
-}
+void NSEvent::setMouseLocation(NSPoint p) { gMouse = p; }

@@ -8,7 +8,7 @@ NSMenu::Responder& ContextResponder()
   static NSMenu::Responder r;
   return r;
 }
-}
+}  // namespace
 
 NSMenuItem* NSMenuItem::initWithTitle(NSString* title, SEL action, NSString*)
 {
@@ -100,10 +100,7 @@ NSInteger NSMenu::indexOfItem(NSMenuItem* item) const
   return it == m_items.end() ? -1 : (NSInteger)(it - m_items.begin());
 }
 
-void NSMenu::setContextMenuResponder(Responder r)
-{
-  ContextResponder() = std::move(r);
-}
+void NSMenu::setContextMenuResponder(Responder r) { ContextResponder() = std::move(r); }
 
 void NSMenu::popUpContextMenu(NSMenu* menu, NSEvent* event, NSView* view)
 {

@@ -36,22 +36,17 @@ NSObject* NSObject::autorelease()
   return this;
 }
 
-BOOL NSObject::respondsToSelector(SEL) const
-{
-  return NO;
-}
+BOOL NSObject::respondsToSelector(SEL) const { return NO; }
 
-id NSObject::performSelector(SEL, id)
-{
-  return nullptr;
-}
+id NSObject::performSelector(SEL, id) { return nullptr; }
 
 void NSObject::performSelectorAfterDelay(SEL sel, id arg, NSTimeInterval delay)
 {
   NSRunLoop::currentRunLoop()->addDelayedPerform(this, sel, arg, delay);
 }
 
-struct NSAutoreleasePool::Impl {
+struct NSAutoreleasePool::Impl
+{
   std::vector<NSObject*> objects;
 };
 
@@ -81,15 +76,9 @@ std::mutex& ClassLock()
 }
 }  // namespace
 
-NSAutoreleasePool::NSAutoreleasePool() : m_impl(new Impl)
-{
-  tPools.push_back(this);
-}
+NSAutoreleasePool::NSAutoreleasePool() : m_impl(new Impl) { tPools.push_back(this); }
 
-NSAutoreleasePool::~NSAutoreleasePool()
-{
-  delete m_impl;
-}
+NSAutoreleasePool::~NSAutoreleasePool() { delete m_impl; }
 
 void NSAutoreleasePool::drain()
 {
@@ -148,7 +137,4 @@ Class NSClassFromName(const char* name)
   return it == ClassRecords().end() ? nullptr : &it->second;
 }
 
-Class NSClassFromString(NSString* name)
-{
-  return name ? NSClassFromName(name->UTF8String()) : nullptr;
-}
+Class NSClassFromString(NSString* name) { return name ? NSClassFromName(name->UTF8String()) : nullptr; }

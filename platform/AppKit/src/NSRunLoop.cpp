@@ -8,7 +8,8 @@
 #include <vector>
 
 namespace {
-struct Delayed {
+struct Delayed
+{
   NSTimeInterval when;
   long order;
   id target;
@@ -16,7 +17,8 @@ struct Delayed {
   id arg;
 };
 
-struct LoopState {
+struct LoopState
+{
   bool realTime = false;
   NSTimeInterval simulated = 0;
   std::chrono::steady_clock::time_point start = std::chrono::steady_clock::now();
@@ -46,10 +48,7 @@ void WaitUntil(NSTimeInterval t)
 
 // The Core Foundation run loop of this thread shares the turn: its queued functions and due
 // timers (event listeners made with a run loop deliver through it) run here.
-void ServiceCoreFoundation()
-{
-  CFRunLoopRunInMode(kCFRunLoopDefaultMode, 0, false);
-}
+void ServiceCoreFoundation() { CFRunLoopRunInMode(kCFRunLoopDefaultMode, 0, false); }
 
 void AfterEvent()
 {
@@ -75,19 +74,16 @@ void NSRunLoop::setUsesRealTime(bool real)
   if (real == s.realTime) return;
   NSTimeInterval t = now();
   s.realTime = real;
-  if (real) s.start = std::chrono::steady_clock::now() - std::chrono::duration_cast<std::chrono::steady_clock::duration>(std::chrono::duration<double>(t));
-  else s.simulated = t;
+  if (real)
+    s.start = std::chrono::steady_clock::now() -
+              std::chrono::duration_cast<std::chrono::steady_clock::duration>(std::chrono::duration<double>(t));
+  else
+    s.simulated = t;
 }
 
-void NSRunLoop::setDisplayHook(void (*hook)())
-{
-  State().displayHook = hook;
-}
+void NSRunLoop::setDisplayHook(void (*hook)()) { State().displayHook = hook; }
 
-NSDate* NSDate::date()
-{
-  return dateWithTimeIntervalSinceNow(0);
-}
+NSDate* NSDate::date() { return dateWithTimeIntervalSinceNow(0); }
 
 NSDate* NSDate::dateWithTimeIntervalSinceNow(NSTimeInterval t)
 {
@@ -96,10 +92,7 @@ NSDate* NSDate::dateWithTimeIntervalSinceNow(NSTimeInterval t)
   return ns_autorelease(d);
 }
 
-NSTimeInterval NSDate::timeIntervalSinceNow() const
-{
-  return m_t - NSRunLoop::now();
-}
+NSTimeInterval NSDate::timeIntervalSinceNow() const { return m_t - NSRunLoop::now(); }
 
 NSTimer* NSTimer::timerWithTimeInterval(NSTimeInterval interval, id target, SEL sel, id userInfo, BOOL repeats)
 {
@@ -120,10 +113,7 @@ NSTimer* NSTimer::scheduledTimerWithTimeInterval(NSTimeInterval interval, id tar
   return t;
 }
 
-NSTimer::~NSTimer()
-{
-  invalidate();
-}
+NSTimer::~NSTimer() { invalidate(); }
 
 void NSTimer::fire()
 {
@@ -169,7 +159,8 @@ void NSRunLoop::addDelayedPerform(id target, SEL sel, id arg, NSTimeInterval del
 {
   if (!target) return;
   LoopState& s = State();
-  s.delayed.push_back(Delayed{now() + (delay > 0 ? delay : 0), s.order++, target->retain(), sel, arg ? arg->retain() : nullptr});
+  s.delayed.push_back(
+      Delayed{now() + (delay > 0 ? delay : 0), s.order++, target->retain(), sel, arg ? arg->retain() : nullptr});
 }
 
 void NSRunLoop::runUntilDate(NSDate* limitDate)

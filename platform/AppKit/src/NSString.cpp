@@ -15,19 +15,41 @@ std::u16string ToUtf16(const std::string& s)
     unsigned char c = (unsigned char)s[i];
     uint32_t cp;
     int len;
-    if (c < 0x80) { cp = c; len = 1; }
-    else if ((c & 0xE0) == 0xC0) { cp = c & 0x1F; len = 2; }
-    else if ((c & 0xF0) == 0xE0) { cp = c & 0x0F; len = 3; }
-    else if ((c & 0xF8) == 0xF0) { cp = c & 0x07; len = 4; }
-    else { out.push_back(0xFFFD); ++i; continue; }
-    if (i + (size_t)len > n) { out.push_back(0xFFFD); break; }
+    if (c < 0x80) {
+      cp = c;
+      len = 1;
+    } else if ((c & 0xE0) == 0xC0) {
+      cp = c & 0x1F;
+      len = 2;
+    } else if ((c & 0xF0) == 0xE0) {
+      cp = c & 0x0F;
+      len = 3;
+    } else if ((c & 0xF8) == 0xF0) {
+      cp = c & 0x07;
+      len = 4;
+    } else {
+      out.push_back(0xFFFD);
+      ++i;
+      continue;
+    }
+    if (i + (size_t)len > n) {
+      out.push_back(0xFFFD);
+      break;
+    }
     bool ok = true;
     for (int k = 1; k < len; ++k) {
       unsigned char d = (unsigned char)s[i + (size_t)k];
-      if ((d & 0xC0) != 0x80) { ok = false; break; }
+      if ((d & 0xC0) != 0x80) {
+        ok = false;
+        break;
+      }
       cp = (cp << 6) | (d & 0x3F);
     }
-    if (!ok) { out.push_back(0xFFFD); ++i; continue; }
+    if (!ok) {
+      out.push_back(0xFFFD);
+      ++i;
+      continue;
+    }
     i += (size_t)len;
     if (cp >= 0x10000) {
       cp -= 0x10000;
@@ -72,10 +94,7 @@ NSString* NSString::stringWithCString(const char* s, NSStringEncoding enc)
   return stringWithUTF8String(s);
 }
 
-NSString* NSString::stringWithString(NSString* s)
-{
-  return stringWithUTF8String(s ? s->UTF8String() : "");
-}
+NSString* NSString::stringWithString(NSString* s) { return stringWithUTF8String(s ? s->UTF8String() : ""); }
 
 int NSString::intValue() const
 {
@@ -86,10 +105,7 @@ int NSString::intValue() const
   return (int)v;
 }
 
-double NSString::doubleValue() const
-{
-  return std::strtod(m_utf8.c_str(), nullptr);
-}
+double NSString::doubleValue() const { return std::strtod(m_utf8.c_str(), nullptr); }
 
 NSString* NSString::lastPathComponent() const
 {
@@ -150,7 +166,8 @@ NSArray* NSString::componentsSeparatedByString(NSString* sep) const
   size_t start = 0;
   for (;;) {
     size_t at = m_utf8.find(sep->m_utf8, start);
-    out->addObject(stringWithUTF8String(m_utf8.substr(start, at == std::string::npos ? std::string::npos : at - start).c_str()));
+    out->addObject(
+        stringWithUTF8String(m_utf8.substr(start, at == std::string::npos ? std::string::npos : at - start).c_str()));
     if (at == std::string::npos) break;
     start = at + sep->m_utf8.size();
   }
@@ -170,10 +187,7 @@ NSArray::~NSArray()
   for (id o : m_items) o->release();
 }
 
-NSArray* NSArray::array()
-{
-  return ns_autorelease(alloc());
-}
+NSArray* NSArray::array() { return ns_autorelease(alloc()); }
 
 NSArray* NSArray::arrayWithObjects(const std::vector<id>& objects)
 {
@@ -190,10 +204,7 @@ NSUInteger NSArray::indexOfObject(id o) const
   return (NSUInteger)NSNotFound;
 }
 
-NSMutableArray* NSMutableArray::array()
-{
-  return ns_autorelease(alloc());
-}
+NSMutableArray* NSMutableArray::array() { return ns_autorelease(alloc()); }
 
 void NSMutableArray::addObject(id o)
 {
@@ -228,10 +239,7 @@ NSCharacterSet* NSCharacterSet::characterSetWithCharactersInString(NSString* s)
   return ns_autorelease(set);
 }
 
-BOOL NSCharacterSet::characterIsMember(unichar c) const
-{
-  return m_chars.find((char16_t)c) != std::u16string::npos;
-}
+BOOL NSCharacterSet::characterIsMember(unichar c) const { return m_chars.find((char16_t)c) != std::u16string::npos; }
 
 void NSMutableCharacterSet::addCharactersInString(NSString* s)
 {

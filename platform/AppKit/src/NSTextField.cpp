@@ -90,7 +90,8 @@ void NSTextField::endEditing()
   m_editing = NO;
   retain();
   if (m_delegate)
-    m_delegate->controlTextDidEndEditing(NSNotification::notificationWithName(NSStr("NSControlTextDidEndEditingNotification"), this));
+    m_delegate->controlTextDidEndEditing(
+        NSNotification::notificationWithName(NSStr("NSControlTextDidEndEditingNotification"), this));
   release();
 }
 
@@ -128,6 +129,7 @@ void NSTextField::drawRect(NSRect)
   NSGraphicsContext* ctx = NSGraphicsContext::currentContext();
   CGContextRef cg = ctx ? (CGContextRef)ctx->graphicsPort() : nullptr;
   if (!cg || !m_bgColor) return;
-  CGContextSetRGBFillColor(cg, m_bgColor->redComponent(), m_bgColor->greenComponent(), m_bgColor->blueComponent(), m_bgColor->alphaComponent());
+  CGContextSetRGBFillColor(cg, m_bgColor->redComponent(), m_bgColor->greenComponent(), m_bgColor->blueComponent(),
+                           m_bgColor->alphaComponent());
   CGContextFillRect(cg, bounds());
 }

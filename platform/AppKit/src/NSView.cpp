@@ -3,14 +3,11 @@
 
 #include <algorithm>
 
-NSString* NSObject::view(NSView*, NSInteger, CGPoint, void*)
-{
-  return nullptr;
-}
+NSString* NSObject::view(NSView*, NSInteger, CGPoint, void*) { return nullptr; }
 
-#define PASS_ON(method)                                  \
-  void NSResponder::method(NSEvent* e)                   \
-  {                                                      \
+#define PASS_ON(method)                                       \
+  void NSResponder::method(NSEvent* e)                        \
+  {                                                           \
     if (NSResponder* next = nextResponder()) next->method(e); \
   }
 PASS_ON(mouseDown)
@@ -47,15 +44,9 @@ void NSView::setFrame(NSRect r)
   m_dirty = NSIntersectionRect(m_dirty, bounds());
 }
 
-void NSView::setFrameSize(NSSize s)
-{
-  setFrame(NSMakeRect(m_frame.origin.x, m_frame.origin.y, s.width, s.height));
-}
+void NSView::setFrameSize(NSSize s) { setFrame(NSMakeRect(m_frame.origin.x, m_frame.origin.y, s.width, s.height)); }
 
-void NSView::setFrameOrigin(NSPoint p)
-{
-  setFrame(NSMakeRect(p.x, p.y, m_frame.size.width, m_frame.size.height));
-}
+void NSView::setFrameOrigin(NSPoint p) { setFrame(NSMakeRect(p.x, p.y, m_frame.size.width, m_frame.size.height)); }
 
 NSArray* NSView::subviews() const
 {
@@ -112,10 +103,7 @@ void NSView::setNeedsDisplayInRect(NSRect r)
   m_dirty = NSUnionRect(m_dirty, NSIntersectionRect(CGRectStandardize(r), bounds()));
 }
 
-void NSView::setNeedsDisplay(BOOL flag)
-{
-  m_dirty = flag ? bounds() : NSMakeRect(0, 0, 0, 0);
-}
+void NSView::setNeedsDisplay(BOOL flag) { m_dirty = flag ? bounds() : NSMakeRect(0, 0, 0, 0); }
 
 NSPoint NSView::originInWindow() const
 {
@@ -161,10 +149,7 @@ NSView* NSView::hitTest(NSPoint p)
   return this;
 }
 
-void NSView::displayIfNeeded()
-{
-  drawTree(NSMakeRect(0, 0, 0, 0));
-}
+void NSView::displayIfNeeded() { drawTree(NSMakeRect(0, 0, 0, 0)); }
 
 void NSView::drawTree(NSRect inherited)
 {
@@ -185,7 +170,8 @@ void NSView::drawTree(NSRect inherited)
   for (NSView* v : subs) v->retain();
   for (NSView* v : subs) {
     NSRect mine = NSIntersectionRect(area, v->m_frame);
-    if (!NSIsEmptyRect(mine)) mine.origin = NSMakePoint(mine.origin.x - v->m_frame.origin.x, mine.origin.y - v->m_frame.origin.y);
+    if (!NSIsEmptyRect(mine))
+      mine.origin = NSMakePoint(mine.origin.x - v->m_frame.origin.x, mine.origin.y - v->m_frame.origin.y);
     v->drawTree(mine);
     v->release();
   }
@@ -200,13 +186,11 @@ NSToolTipTag NSView::addToolTipRect(NSRect r, id owner, void* userData)
 
 void NSView::removeToolTip(NSToolTipTag tag)
 {
-  m_tips.erase(std::remove_if(m_tips.begin(), m_tips.end(), [tag](const ToolTip& t) { return t.tag == tag; }), m_tips.end());
+  m_tips.erase(std::remove_if(m_tips.begin(), m_tips.end(), [tag](const ToolTip& t) { return t.tag == tag; }),
+               m_tips.end());
 }
 
-void NSView::removeAllToolTips()
-{
-  m_tips.clear();
-}
+void NSView::removeAllToolTips() { m_tips.clear(); }
 
 NSString* NSView::toolTipAtPoint(NSPoint p)
 {

@@ -13,7 +13,8 @@ std::map<NSInteger, NSWindow*>& Windows()
 NSInteger gNextNumber = 1;
 NSWindow* gKeyWindow = nullptr;
 
-struct DisplayHookInstaller {
+struct DisplayHookInstaller
+{
   DisplayHookInstaller() { NSRunLoop::setDisplayHook(&NSWindow::displayAllIfNeeded); }
 } gInstallDisplayHook;
 }  // namespace
@@ -24,15 +25,9 @@ NSScreen* NSScreen::mainScreen()
   return screen;
 }
 
-NSRect NSScreen::frame() const
-{
-  return NSMakeRect(0, 0, 1920, 1080);
-}
+NSRect NSScreen::frame() const { return NSMakeRect(0, 0, 1920, 1080); }
 
-BOOL NSScreen::respondsToSelector(SEL sel) const
-{
-  return sel == sel_registerName("backingScaleFactor") ? YES : NO;
-}
+BOOL NSScreen::respondsToSelector(SEL sel) const { return sel == sel_registerName("backingScaleFactor") ? YES : NO; }
 
 NSWindow* NSWindow::initWithContentRect(NSRect content, NSWindowStyleMask style, NSBackingStoreType, BOOL)
 {
@@ -76,7 +71,8 @@ NSWindow::~NSWindow()
 
 void NSWindow::makeBacking()
 {
-  const size_t w = (size_t)std::max<CGFloat>(0, m_frame.size.width), h = (size_t)std::max<CGFloat>(0, m_frame.size.height);
+  const size_t w = (size_t)std::max<CGFloat>(0, m_frame.size.width),
+               h = (size_t)std::max<CGFloat>(0, m_frame.size.height);
   if (m_backing) CGContextRelease(m_backing);
   m_backing = nullptr;
   m_pixels.assign(w * h * 4 + 4, 0xFF);
@@ -86,15 +82,9 @@ void NSWindow::makeBacking()
   CGColorSpaceRelease(cs);
 }
 
-const unsigned char* NSWindow::backingBytes() const
-{
-  return m_backing ? m_pixels.data() : nullptr;
-}
+const unsigned char* NSWindow::backingBytes() const { return m_backing ? m_pixels.data() : nullptr; }
 
-size_t NSWindow::backingBytesPerRow() const
-{
-  return m_backing ? CGBitmapContextGetBytesPerRow(m_backing) : 0;
-}
+size_t NSWindow::backingBytesPerRow() const { return m_backing ? CGBitmapContextGetBytesPerRow(m_backing) : 0; }
 
 void NSWindow::setContentView(NSView* v)
 {
@@ -114,15 +104,9 @@ void NSWindow::setContentView(NSView* v)
   }
 }
 
-BOOL NSWindow::canBecomeKeyWindow()
-{
-  return (m_style & (NSTitledWindowMask | NSResizableWindowMask)) ? YES : NO;
-}
+BOOL NSWindow::canBecomeKeyWindow() { return (m_style & (NSTitledWindowMask | NSResizableWindowMask)) ? YES : NO; }
 
-BOOL NSWindow::isKeyWindow() const
-{
-  return gKeyWindow == this ? YES : NO;
-}
+BOOL NSWindow::isKeyWindow() const { return gKeyWindow == this ? YES : NO; }
 
 void NSWindow::makeKeyWindow()
 {
@@ -135,10 +119,7 @@ void NSWindow::makeKeyAndOrderFront(id sender)
   orderFront(sender);
 }
 
-void NSWindow::orderFront(id)
-{
-  m_visible = true;
-}
+void NSWindow::orderFront(id) { m_visible = true; }
 
 void NSWindow::orderOut(id)
 {
@@ -252,17 +233,25 @@ void NSWindow::sendEvent(NSEvent* e)
 
   switch (type) {
     case NSLeftMouseDown:
-      if (NSView* v = pressTarget()) { setMouseView(v); v->mouseDown(e); }
+      if (NSView* v = pressTarget()) {
+        setMouseView(v);
+        v->mouseDown(e);
+      }
       break;
     case NSRightMouseDown:
-      if (NSView* v = pressTarget()) { setMouseView(v); v->rightMouseDown(e); }
+      if (NSView* v = pressTarget()) {
+        setMouseView(v);
+        v->rightMouseDown(e);
+      }
       break;
     case NSLeftMouseDragged:
     case NSRightMouseDragged: {
       NSView* v = (m_mouseView && m_mouseView->window() == this) ? m_mouseView : m_content->hitTest(loc);
       if (v) {
-        if (type == NSLeftMouseDragged) v->mouseDragged(e);
-        else v->rightMouseDragged(e);
+        if (type == NSLeftMouseDragged)
+          v->mouseDragged(e);
+        else
+          v->rightMouseDragged(e);
       }
       break;
     }
@@ -271,8 +260,10 @@ void NSWindow::sendEvent(NSEvent* e)
       NSView* v = (m_mouseView && m_mouseView->window() == this) ? m_mouseView : m_content->hitTest(loc);
       if (v) {
         v->retain();
-        if (type == NSLeftMouseUp) v->mouseUp(e);
-        else v->rightMouseUp(e);
+        if (type == NSLeftMouseUp)
+          v->mouseUp(e);
+        else
+          v->rightMouseUp(e);
         v->release();
       }
       setMouseView(nullptr);
@@ -288,8 +279,10 @@ void NSWindow::sendEvent(NSEvent* e)
       if (NSView* v = m_content->hitTest(loc)) v->scrollWheel(e);
       break;
     case NSKeyDown:
-      if (m_firstResponder) m_firstResponder->keyDown(e);
-      else keyDown(e);
+      if (m_firstResponder)
+        m_firstResponder->keyDown(e);
+      else
+        keyDown(e);
       break;
     default:
       break;

@@ -38,15 +38,9 @@ void NSWorkspace::setOpenURLHandler(std::function<bool(const std::string&)> hand
   URLHandler() = std::move(handler);
 }
 
-const std::vector<std::string>& NSWorkspace::openedURLs()
-{
-  return Opened();
-}
+const std::vector<std::string>& NSWorkspace::openedURLs() { return Opened(); }
 
-void NSWorkspace::clearOpenedURLs()
-{
-  Opened().clear();
-}
+void NSWorkspace::clearOpenedURLs() { Opened().clear(); }
 
 NSString* const NSStringPboardType = NSString::alloc()->initWithUTF8String("NSStringPboardType");
 NSString* const NSPasteboardTypeString = NSString::alloc()->initWithUTF8String("public.utf8-plain-text");
@@ -95,20 +89,11 @@ NSInteger NSPasteboard::clearContents()
   return ++changes;
 }
 
-BOOL NSApplicationLoad()
-{
-  return YES;
-}
+BOOL NSApplicationLoad() { return YES; }
 
-NSSavePanel* NSSavePanel::savePanel()
-{
-  return ns_autorelease(new NSSavePanel());
-}
+NSSavePanel* NSSavePanel::savePanel() { return ns_autorelease(new NSSavePanel()); }
 
-NSOpenPanel* NSOpenPanel::openPanel()
-{
-  return ns_autorelease(new NSOpenPanel());
-}
+NSOpenPanel* NSOpenPanel::openPanel() { return ns_autorelease(new NSOpenPanel()); }
 
 NSSavePanel::~NSSavePanel()
 {
@@ -123,10 +108,7 @@ void NSSavePanel::setAllowedFileTypes(NSArray* types)
   m_types = types;
 }
 
-void NSSavePanel::setScript(Script s)
-{
-  PanelScript() = std::move(s);
-}
+void NSSavePanel::setScript(Script s) { PanelScript() = std::move(s); }
 
 NSInteger NSSavePanel::run(bool open, NSString* directory, NSString* file, NSArray* types)
 {

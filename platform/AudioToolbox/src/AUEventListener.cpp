@@ -6,14 +6,16 @@
 #include <mutex>
 #include <vector>
 
-struct AUListenerBase {
+struct AUListenerBase
+{
   UInt64 id = 0;
   AUEventListenerProc proc = nullptr;
   AUParameterListenerProc parameterProc = nullptr;  // listeners made by AUListenerCreate
   void* user = nullptr;
   CFRunLoopRef runLoop = nullptr;
   CFStringRef mode = nullptr;
-  struct Registration {
+  struct Registration
+  {
     void* object;
     AudioUnitEvent event;
     struct PropertyWatch* watch;  // property events: the unit's listener hook
@@ -22,7 +24,8 @@ struct AUListenerBase {
 };
 
 // The refCon of the property listener installed on a unit for one property registration.
-struct PropertyWatch {
+struct PropertyWatch
+{
   UInt64 listener;
   void* object;
   AudioUnitEvent event;
@@ -30,31 +33,36 @@ struct PropertyWatch {
 
 namespace {
 
-struct Listeners {
+struct Listeners
+{
   std::recursive_mutex lock;
   std::vector<AUListenerBase*> all;
   UInt64 nextId = 1;
 };
 
-Listeners& listeners() {
+Listeners& listeners()
+{
   static Listeners* l = new Listeners;
   return *l;
 }
 
-struct Delivery {
+struct Delivery
+{
   UInt64 listener;
   void* object;
   AudioUnitEvent event;
   AudioUnitParameterValue value;
 };
 
-AUListenerBase* byId(UInt64 id) {
+AUListenerBase* byId(UInt64 id)
+{
   for (AUListenerBase* l : listeners().all)
     if (l->id == id) return l;
   return nullptr;
 }
 
-bool sameTarget(const AudioUnitEvent& want, const AudioUnitEvent& got) {
+bool sameTarget(const AudioUnitEvent& want, const AudioUnitEvent& got)
+{
   if (want.mEventType != got.mEventType) return false;
   if (want.mEventType == kAudioUnitEvent_PropertyChange) {
     const AudioUnitProperty &a = want.mArgument.mProperty, &b = got.mArgument.mProperty;
@@ -68,7 +76,8 @@ bool sameTarget(const AudioUnitEvent& want, const AudioUnitEvent& got) {
 }
 
 // Whether two registrations are the same one (for removal): identical target and object.
-bool sameRegistration(const AUListenerBase::Registration& r, void* object, const AudioUnitEvent& e) {
+bool sameRegistration(const AUListenerBase::Registration& r, void* object, const AudioUnitEvent& e)
+{
   if (r.object != object || r.event.mEventType != e.mEventType) return false;
   if (e.mEventType == kAudioUnitEvent_PropertyChange) return sameTarget(r.event, e);
   const AudioUnitParameter &a = r.event.mArgument.mParameter, &b = e.mArgument.mParameter;
@@ -77,7 +86,8 @@ bool sameRegistration(const AUListenerBase::Registration& r, void* object, const
 }
 
 // Calls the listener's function, if the listener still exists.
-void deliverNow(const Delivery& d) {
+void deliverNow(const Delivery& d)
+{
   AUEventListenerProc proc;
   AUParameterListenerProc parameterProc;
   void* user;
@@ -95,14 +105,16 @@ void deliverNow(const Delivery& d) {
   }
 }
 
-void deliverQueued(void* info) {
+void deliverQueued(void* info)
+{
   Delivery* d = (Delivery*)info;
   deliverNow(*d);
   delete d;
 }
 
 // Hands each delivery to its listener: at once, or queued on the listener's run loop.
-void deliver(const std::vector<Delivery>& list) {
+void deliver(const std::vector<Delivery>& list)
+{
   for (const Delivery& d : list) {
     CFRunLoopRef rl = nullptr;
     CFStringRef mode = nullptr;
@@ -112,13 +124,17 @@ void deliver(const std::vector<Delivery>& list) {
       if (!l) continue;
       rl = l->runLoop, mode = l->mode;
     }
-    if (rl) CFRunLoopPerformFunction(rl, mode, deliverQueued, new Delivery(d));
-    else deliverNow(d);
+    if (rl)
+      CFRunLoopPerformFunction(rl, mode, deliverQueued, new Delivery(d));
+    else
+      deliverNow(d);
   }
 }
 
 // The unit's property listener for property registrations: passes matching changes on.
-void propertyChanged(void* refCon, AudioUnit unit, AudioUnitPropertyID id, AudioUnitScope scope, AudioUnitElement element) {
+void propertyChanged(void* refCon, AudioUnit unit, AudioUnitPropertyID id, AudioUnitScope scope,
+                     AudioUnitElement element)
+{
   PropertyWatch* w = (PropertyWatch*)refCon;
   AudioUnitEvent e{};
   e.mEventType = kAudioUnitEvent_PropertyChange;
@@ -127,7 +143,8 @@ void propertyChanged(void* refCon, AudioUnit unit, AudioUnitPropertyID id, Audio
   deliver({{w->listener, w->object, e, 0}});
 }
 
-void unwatch(PropertyWatch* w) {
+void unwatch(PropertyWatch* w)
+{
   const AudioUnitProperty& p = w->event.mArgument.mProperty;
   if (at::isOpen(p.mAudioUnit))
     AudioUnitRemovePropertyListenerWithUserData(p.mAudioUnit, p.mPropertyID, propertyChanged, w);
@@ -135,7 +152,8 @@ void unwatch(PropertyWatch* w) {
 }
 
 OSStatus create(AUEventListenerProc proc, AUParameterListenerProc parameterProc, void* user, CFRunLoopRef rl,
-                CFStringRef mode, AUEventListenerRef* out) {
+                CFStringRef mode, AUEventListenerRef* out)
+{
   if (!out || (!proc && !parameterProc)) return paramErr;
   AUListenerBase* l = new AUListenerBase;
   l->proc = proc;
@@ -150,13 +168,15 @@ OSStatus create(AUEventListenerProc proc, AUParameterListenerProc parameterProc,
   return noErr;
 }
 
-bool known(AUListenerBase* l) {
+bool known(AUListenerBase* l)
+{
   for (AUListenerBase* x : listeners().all)
     if (x == l) return true;
   return false;
 }
 
-AudioUnitEvent parameterEvent(const AudioUnitParameter* p) {
+AudioUnitEvent parameterEvent(const AudioUnitParameter* p)
+{
   AudioUnitEvent e{};
   e.mEventType = kAudioUnitEvent_ParameterValueChange;
   e.mArgument.mParameter = *p;
@@ -168,16 +188,19 @@ AudioUnitEvent parameterEvent(const AudioUnitParameter* p) {
 extern "C" {
 
 OSStatus AUEventListenerCreate(AUEventListenerProc inProc, void* inUserData, CFRunLoopRef inRunLoop,
-                               CFStringRef inRunLoopMode, Float32, Float32, AUEventListenerRef* outListener) {
+                               CFStringRef inRunLoopMode, Float32, Float32, AUEventListenerRef* outListener)
+{
   return create(inProc, nullptr, inUserData, inRunLoop, inRunLoopMode, outListener);
 }
 
-OSStatus AUListenerCreate(AUParameterListenerProc inProc, void* inUserData, CFRunLoopRef inRunLoop, CFStringRef inRunLoopMode,
-                          Float32, AUParameterListenerRef* outListener) {
+OSStatus AUListenerCreate(AUParameterListenerProc inProc, void* inUserData, CFRunLoopRef inRunLoop,
+                          CFStringRef inRunLoopMode, Float32, AUParameterListenerRef* outListener)
+{
   return create(nullptr, inProc, inUserData, inRunLoop, inRunLoopMode, outListener);
 }
 
-OSStatus AUListenerDispose(AUParameterListenerRef inListener) {
+OSStatus AUListenerDispose(AUParameterListenerRef inListener)
+{
   std::vector<PropertyWatch*> watches;
   {
     std::lock_guard<std::recursive_mutex> hold(listeners().lock);
@@ -194,13 +217,15 @@ OSStatus AUListenerDispose(AUParameterListenerRef inListener) {
   return noErr;
 }
 
-OSStatus AUEventListenerAddEventType(AUEventListenerRef inListener, void* inObject, const AudioUnitEvent* inEvent) {
+OSStatus AUEventListenerAddEventType(AUEventListenerRef inListener, void* inObject, const AudioUnitEvent* inEvent)
+{
   if (!inEvent || inEvent->mEventType > kAudioUnitEvent_PropertyChange) return paramErr;
   PropertyWatch* watch = nullptr;
   {
     std::lock_guard<std::recursive_mutex> hold(listeners().lock);
     if (!known(inListener)) return paramErr;
-    if (inEvent->mEventType == kAudioUnitEvent_PropertyChange) watch = new PropertyWatch{inListener->id, inObject, *inEvent};
+    if (inEvent->mEventType == kAudioUnitEvent_PropertyChange)
+      watch = new PropertyWatch{inListener->id, inObject, *inEvent};
   }
   if (watch) {
     const AudioUnitProperty& p = inEvent->mArgument.mProperty;
@@ -219,7 +244,8 @@ OSStatus AUEventListenerAddEventType(AUEventListenerRef inListener, void* inObje
   return noErr;
 }
 
-OSStatus AUEventListenerRemoveEventType(AUEventListenerRef inListener, void* inObject, const AudioUnitEvent* inEvent) {
+OSStatus AUEventListenerRemoveEventType(AUEventListenerRef inListener, void* inObject, const AudioUnitEvent* inEvent)
+{
   if (!inEvent) return paramErr;
   PropertyWatch* watch = nullptr;
   {
@@ -237,19 +263,25 @@ OSStatus AUEventListenerRemoveEventType(AUEventListenerRef inListener, void* inO
   return noErr;
 }
 
-OSStatus AUListenerAddParameter(AUParameterListenerRef inListener, void* inObject, const AudioUnitParameter* inParameter) {
+OSStatus AUListenerAddParameter(AUParameterListenerRef inListener, void* inObject,
+                                const AudioUnitParameter* inParameter)
+{
   if (!inParameter) return paramErr;
   AudioUnitEvent e = parameterEvent(inParameter);
   return AUEventListenerAddEventType(inListener, inObject, &e);
 }
 
-OSStatus AUListenerRemoveParameter(AUParameterListenerRef inListener, void* inObject, const AudioUnitParameter* inParameter) {
+OSStatus AUListenerRemoveParameter(AUParameterListenerRef inListener, void* inObject,
+                                   const AudioUnitParameter* inParameter)
+{
   if (!inParameter) return paramErr;
   AudioUnitEvent e = parameterEvent(inParameter);
   return AUEventListenerRemoveEventType(inListener, inObject, &e);
 }
 
-OSStatus AUEventListenerNotify(AUEventListenerRef inSendingListener, void* inSendingObject, const AudioUnitEvent* inEvent) {
+OSStatus AUEventListenerNotify(AUEventListenerRef inSendingListener, void* inSendingObject,
+                               const AudioUnitEvent* inEvent)
+{
   if (!inEvent || inEvent->mEventType > kAudioUnitEvent_PropertyChange) return paramErr;
   std::vector<Delivery> list;
   {
@@ -265,7 +297,8 @@ OSStatus AUEventListenerNotify(AUEventListenerRef inSendingListener, void* inSen
   if (inEvent->mEventType == kAudioUnitEvent_ParameterValueChange) {
     const AudioUnitParameter& p = inEvent->mArgument.mParameter;
     AudioUnitParameterValue v = 0;
-    if (at::isOpen(p.mAudioUnit) && AudioUnitGetParameter(p.mAudioUnit, p.mParameterID, p.mScope, p.mElement, &v) == noErr)
+    if (at::isOpen(p.mAudioUnit) &&
+        AudioUnitGetParameter(p.mAudioUnit, p.mParameterID, p.mScope, p.mElement, &v) == noErr)
       for (Delivery& d : list) d.value = v;
   }
   deliver(list);
@@ -273,14 +306,17 @@ OSStatus AUEventListenerNotify(AUEventListenerRef inSendingListener, void* inSen
 }
 
 OSStatus AUParameterListenerNotify(AUParameterListenerRef inSendingListener, void* inSendingObject,
-                                   const AudioUnitParameter* inParameter) {
+                                   const AudioUnitParameter* inParameter)
+{
   if (!inParameter) return paramErr;
   AudioUnitEvent e = parameterEvent(inParameter);
   return AUEventListenerNotify(inSendingListener, inSendingObject, &e);
 }
 
-OSStatus AUParameterSet(AUParameterListenerRef inSendingListener, void* inSendingObject, const AudioUnitParameter* inParameter,
-                        AudioUnitParameterValue inValue, UInt32 inBufferOffsetInFrames) {
+OSStatus AUParameterSet(AUParameterListenerRef inSendingListener, void* inSendingObject,
+                        const AudioUnitParameter* inParameter, AudioUnitParameterValue inValue,
+                        UInt32 inBufferOffsetInFrames)
+{
   if (!inParameter) return paramErr;
   OSStatus r = AudioUnitSetParameter(inParameter->mAudioUnit, inParameter->mParameterID, inParameter->mScope,
                                      inParameter->mElement, inValue, inBufferOffsetInFrames);

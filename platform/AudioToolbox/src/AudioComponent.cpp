@@ -13,23 +13,27 @@
 
 namespace {
 
-struct Registry {
+struct Registry
+{
   std::recursive_mutex lock;
   std::vector<OpaqueAudioComponent*> components;  // registration order; kept for the process
   std::set<ComponentInstance> open;
 };
 
-Registry& registry() {
+Registry& registry()
+{
   static Registry* r = new Registry;  // never destroyed: components stay valid until exit
   return *r;
 }
 
-bool sameIdentity(const AudioComponentDescription& a, const AudioComponentDescription& b) {
+bool sameIdentity(const AudioComponentDescription& a, const AudioComponentDescription& b)
+{
   return a.componentType == b.componentType && a.componentSubType == b.componentSubType &&
          a.componentManufacturer == b.componentManufacturer;
 }
 
-bool matches(const AudioComponentDescription& c, const AudioComponentDescription* want) {
+bool matches(const AudioComponentDescription& c, const AudioComponentDescription* want)
+{
   if (!want) return !(c.componentFlags & kAudioComponentFlag_Unsearchable);
   bool exact = want->componentType && want->componentSubType && want->componentManufacturer;
   if ((c.componentFlags & kAudioComponentFlag_Unsearchable) && !exact) return false;
@@ -39,14 +43,16 @@ bool matches(const AudioComponentDescription& c, const AudioComponentDescription
          (c.componentFlags & want->componentFlagsMask) == (want->componentFlags & want->componentFlagsMask);
 }
 
-OpaqueAudioComponent* findExact(const AudioComponentDescription& d) {
+OpaqueAudioComponent* findExact(const AudioComponentDescription& d)
+{
   for (OpaqueAudioComponent* c : registry().components)
     if (sameIdentity(c->desc, d)) return c;
   return nullptr;
 }
 
 OpaqueAudioComponent* add(const AudioComponentDescription& d, CFStringRef name, UInt32 version,
-                          AudioComponentFactoryFunction factory, ComponentRoutineUPP entry, const std::string& path) {
+                          AudioComponentFactoryFunction factory, ComponentRoutineUPP entry, const std::string& path)
+{
   OpaqueAudioComponent* c = new OpaqueAudioComponent;
   c->desc = d;
   c->name = name ? CFStringCreateCopy(nullptr, name) : CFSTR("");
@@ -58,17 +64,20 @@ OpaqueAudioComponent* add(const AudioComponentDescription& d, CFStringRef name, 
   return c;
 }
 
-OSStatus refuse(OSStatus status, const std::string& message) {
+OSStatus refuse(OSStatus status, const std::string& message)
+{
   fprintf(stderr, "AudioComponentRegisterBundle: %s\n", message.c_str());
   return status;
 }
 
-bool fileExists(const std::string& p, bool dir) {
+bool fileExists(const std::string& p, bool dir)
+{
   struct stat st;
   return stat(p.c_str(), &st) == 0 && (dir ? S_ISDIR(st.st_mode) : S_ISREG(st.st_mode));
 }
 
-std::string text(CFTypeRef s) {
+std::string text(CFTypeRef s)
+{
   if (CFGetTypeID(s) != CFStringGetTypeID()) return std::string();
   const char* p = CFStringGetCStringPtr((CFStringRef)s, kCFStringEncodingUTF8);
   return p ? p : "";
@@ -77,17 +86,20 @@ std::string text(CFTypeRef s) {
 // OSErr is 16 bits: statuses that do not fit are reported as invalidComponentID.
 OSErr toOSErr(OSStatus s) { return s >= -32768 && s <= 32767 ? (OSErr)s : (OSErr)invalidComponentID; }
 
-std::string canonical(const std::string& path) {
+std::string canonical(const std::string& path)
+{
   char real[PATH_MAX];
   return realpath(path.c_str(), real) ? std::string(real) : path;
 }
 
 // The bundle's Info dictionary, or NULL with *status and a message naming what is missing.
-CFDictionaryRef bundleInfo(const std::string& path, OSStatus* status) {
+CFDictionaryRef bundleInfo(const std::string& path, OSStatus* status)
+{
   if (!fileExists(path, true)) return *status = refuse(fnfErr, "no bundle directory at " + path), nullptr;
   if (!fileExists(path + "/Contents/Info.plist", false))
     return *status = refuse(fnfErr, "missing " + path + "/Contents/Info.plist"), nullptr;
-  CFURLRef url = CFURLCreateFromFileSystemRepresentation(nullptr, (const UInt8*)path.data(), (CFIndex)path.size(), true);
+  CFURLRef url =
+      CFURLCreateFromFileSystemRepresentation(nullptr, (const UInt8*)path.data(), (CFIndex)path.size(), true);
   CFBundleRef bundle = CFBundleCreate(nullptr, url);  // also makes it known by identifier
   CFRelease(url);
   CFDictionaryRef info = bundle ? CFBundleGetInfoDictionary(bundle) : nullptr;
@@ -98,7 +110,8 @@ CFDictionaryRef bundleInfo(const std::string& path, OSStatus* status) {
 }
 
 // A four-character code from a 4-byte string.
-bool fourCC(CFTypeRef s, OSType* out) {
+bool fourCC(CFTypeRef s, OSType* out)
+{
   std::string t = text(s);
   if (t.size() != 4) return false;
   *out = (OSType)(unsigned char)t[0] << 24 | (OSType)(unsigned char)t[1] << 16 | (OSType)(unsigned char)t[2] << 8 |
@@ -106,18 +119,21 @@ bool fourCC(CFTypeRef s, OSType* out) {
   return true;
 }
 
-struct BundleEntry {
+struct BundleEntry
+{
   AudioComponentDescription desc{};
   std::string name, factory;
   UInt32 version = 0;
 };
 
 // Reads entry i of the AudioComponents array; false with a message when a key is missing or malformed.
-bool readEntry(CFTypeRef item, CFIndex i, BundleEntry& e, std::string& problem) {
+bool readEntry(CFTypeRef item, CFIndex i, BundleEntry& e, std::string& problem)
+{
   std::string where = "AudioComponents[" + std::to_string(i) + "]";
   if (CFGetTypeID(item) != CFDictionaryGetTypeID()) return problem = where + " is not a dictionary", false;
   CFDictionaryRef d = (CFDictionaryRef)item;
-  struct {
+  struct
+  {
     const char* key;
     OSType* out;
   } codes[] = {{"type", &e.desc.componentType},
@@ -143,19 +159,22 @@ bool readEntry(CFTypeRef item, CFIndex i, BundleEntry& e, std::string& problem) 
 
 namespace at {
 
-bool isOpen(ComponentInstance ci) {
+bool isOpen(ComponentInstance ci)
+{
   std::lock_guard<std::recursive_mutex> hold(registry().lock);
   return registry().open.count(ci) > 0;
 }
 
-void* bundleSymbol(const std::string& bundlePath, const std::string& symbol, OSStatus* status) {
+void* bundleSymbol(const std::string& bundlePath, const std::string& symbol, OSStatus* status)
+{
   OSStatus ignored;
   if (!status) status = &ignored;
   CFDictionaryRef info = bundleInfo(bundlePath, status);
   if (!info) return nullptr;
   std::string exe = text(CFDictionaryGetValue(info, kCFBundleExecutableKey));
   if (exe.empty())
-    return *status = refuse(kAudioComponentErr_InvalidFormat, bundlePath + "/Contents/Info.plist has no CFBundleExecutable"),
+    return *status =
+               refuse(kAudioComponentErr_InvalidFormat, bundlePath + "/Contents/Info.plist has no CFBundleExecutable"),
            nullptr;
   std::string exePath = bundlePath + "/Contents/MacOS/" + exe;
   if (!fileExists(exePath, false)) return *status = refuse(fnfErr, "missing executable " + exePath), nullptr;
@@ -165,12 +184,14 @@ void* bundleSymbol(const std::string& bundlePath, const std::string& symbol, OSS
     return *status = refuse(componentDllLoadErr, "cannot load " + exePath + ": " + (why ? why : "")), nullptr;
   }
   void* sym = dlsym(lib, symbol.c_str());
-  if (!sym) return *status = refuse(componentDllEntryNotFoundErr, "symbol " + symbol + " not found in " + exePath), nullptr;
+  if (!sym)
+    return *status = refuse(componentDllEntryNotFoundErr, "symbol " + symbol + " not found in " + exePath), nullptr;
   *status = noErr;
   return sym;
 }
 
-OSStatus openInstance(OpaqueAudioComponent* c, bool preferFactory, ComponentInstance* out) {
+OSStatus openInstance(OpaqueAudioComponent* c, bool preferFactory, ComponentInstance* out)
+{
   *out = nullptr;
   ComponentInstanceRecord* ci = new ComponentInstanceRecord;
   ci->component = c;
@@ -217,7 +238,8 @@ OSStatus openInstance(OpaqueAudioComponent* c, bool preferFactory, ComponentInst
   return noErr;
 }
 
-OSStatus closeInstance(ComponentInstance ci) {
+OSStatus closeInstance(ComponentInstance ci)
+{
   {
     std::lock_guard<std::recursive_mutex> hold(registry().lock);
     if (!registry().open.erase(ci)) return badComponentInstance;  // also refuses closed records unread
@@ -238,7 +260,8 @@ OSStatus closeInstance(ComponentInstance ci) {
 
 extern "C" {
 
-AudioComponent AudioComponentFindNext(AudioComponent inComponent, const AudioComponentDescription* inDesc) {
+AudioComponent AudioComponentFindNext(AudioComponent inComponent, const AudioComponentDescription* inDesc)
+{
   Registry& r = registry();
   std::lock_guard<std::recursive_mutex> hold(r.lock);
   size_t i = 0;
@@ -251,32 +274,37 @@ AudioComponent AudioComponentFindNext(AudioComponent inComponent, const AudioCom
   return nullptr;
 }
 
-UInt32 AudioComponentCount(const AudioComponentDescription* inDesc) {
+UInt32 AudioComponentCount(const AudioComponentDescription* inDesc)
+{
   std::lock_guard<std::recursive_mutex> hold(registry().lock);
   UInt32 n = 0;
   for (OpaqueAudioComponent* c : registry().components) n += matches(c->desc, inDesc);
   return n;
 }
 
-OSStatus AudioComponentCopyName(AudioComponent inComponent, CFStringRef* outName) {
+OSStatus AudioComponentCopyName(AudioComponent inComponent, CFStringRef* outName)
+{
   if (!inComponent || !outName) return paramErr;
   *outName = CFStringCreateCopy(nullptr, inComponent->name);
   return noErr;
 }
 
-OSStatus AudioComponentGetDescription(AudioComponent inComponent, AudioComponentDescription* outDesc) {
+OSStatus AudioComponentGetDescription(AudioComponent inComponent, AudioComponentDescription* outDesc)
+{
   if (!inComponent || !outDesc) return paramErr;
   *outDesc = inComponent->desc;
   return noErr;
 }
 
-OSStatus AudioComponentGetVersion(AudioComponent inComponent, UInt32* outVersion) {
+OSStatus AudioComponentGetVersion(AudioComponent inComponent, UInt32* outVersion)
+{
   if (!inComponent || !outVersion) return paramErr;
   *outVersion = inComponent->version;
   return noErr;
 }
 
-OSStatus AudioComponentInstanceNew(AudioComponent inComponent, AudioComponentInstance* outInstance) {
+OSStatus AudioComponentInstanceNew(AudioComponent inComponent, AudioComponentInstance* outInstance)
+{
   if (!outInstance) return paramErr;
   *outInstance = nullptr;
   if (!inComponent) return paramErr;
@@ -285,11 +313,13 @@ OSStatus AudioComponentInstanceNew(AudioComponent inComponent, AudioComponentIns
 
 OSStatus AudioComponentInstanceDispose(AudioComponentInstance inInstance) { return at::closeInstance(inInstance); }
 
-AudioComponent AudioComponentInstanceGetComponent(AudioComponentInstance inInstance) {
+AudioComponent AudioComponentInstanceGetComponent(AudioComponentInstance inInstance)
+{
   return at::usable(inInstance) ? inInstance->component : nullptr;
 }
 
-Boolean AudioComponentInstanceCanDo(AudioComponentInstance inInstance, SInt16 inSelectorID) {
+Boolean AudioComponentInstanceCanDo(AudioComponentInstance inInstance, SInt16 inSelectorID)
+{
   if (!at::usable(inInstance)) return false;
   if (inInstance->iface) return inInstance->iface->Lookup(inSelectorID) != nullptr;
   long sel = at::slot(inSelectorID);
@@ -297,14 +327,16 @@ Boolean AudioComponentInstanceCanDo(AudioComponentInstance inInstance, SInt16 in
 }
 
 AudioComponent AudioComponentRegister(const AudioComponentDescription* inDesc, CFStringRef inName, UInt32 inVersion,
-                                      AudioComponentFactoryFunction inFactory) {
+                                      AudioComponentFactoryFunction inFactory)
+{
   if (!inDesc || !inFactory) return nullptr;
   std::lock_guard<std::recursive_mutex> hold(registry().lock);
   if (findExact(*inDesc)) return nullptr;
   return add(*inDesc, inName, inVersion, inFactory, nullptr, std::string());
 }
 
-OSStatus AudioComponentRegisterBundle(const char* bundlePath) {
+OSStatus AudioComponentRegisterBundle(const char* bundlePath)
+{
   if (!bundlePath || !*bundlePath) return refuse(paramErr, "no bundle path given");
   std::string path = canonical(bundlePath);
   OSStatus status = noErr;
@@ -345,7 +377,8 @@ OSStatus AudioComponentRegisterBundle(const char* bundlePath) {
 }
 
 Component RegisterComponent(ComponentDescription* cd, ComponentRoutineUPP componentEntryPoint, SInt16, Handle, Handle,
-                            Handle) {
+                            Handle)
+{
   if (!cd || !componentEntryPoint) return nullptr;
   AudioComponentDescription d;
   memcpy(&d, cd, sizeof d);
@@ -354,7 +387,8 @@ Component RegisterComponent(ComponentDescription* cd, ComponentRoutineUPP compon
   return add(d, nullptr, 0, nullptr, componentEntryPoint, std::string());
 }
 
-Component RegisterComponentBundleEntry(const ComponentDescription* cd, const char* bundlePath, const char* entryName) {
+Component RegisterComponentBundleEntry(const ComponentDescription* cd, const char* bundlePath, const char* entryName)
+{
   if (!cd || !bundlePath || !entryName) return nullptr;
   std::string path = canonical(bundlePath);
   OSStatus status;
@@ -388,26 +422,34 @@ Component RegisterComponentBundleEntry(const ComponentDescription* cd, const cha
   return c;
 }
 
-Component FindNextComponent(Component aComponent, ComponentDescription* looking) {
-  return AudioComponentFindNext(static_cast<OpaqueAudioComponent*>(aComponent), (const AudioComponentDescription*)looking);
+Component FindNextComponent(Component aComponent, ComponentDescription* looking)
+{
+  return AudioComponentFindNext(static_cast<OpaqueAudioComponent*>(aComponent),
+                                (const AudioComponentDescription*)looking);
 }
 
-long CountComponents(ComponentDescription* looking) { return (long)AudioComponentCount((const AudioComponentDescription*)looking); }
+long CountComponents(ComponentDescription* looking)
+{
+  return (long)AudioComponentCount((const AudioComponentDescription*)looking);
+}
 
-OSErr GetComponentInfo(Component aComponent, ComponentDescription* cd, Handle, Handle, Handle) {
+OSErr GetComponentInfo(Component aComponent, ComponentDescription* cd, Handle, Handle, Handle)
+{
   if (!aComponent || !cd) return paramErr;
   memcpy(cd, &aComponent->desc, sizeof *cd);
   return noErr;
 }
 
-OSErr OpenAComponent(Component aComponent, ComponentInstance* ci) {
+OSErr OpenAComponent(Component aComponent, ComponentInstance* ci)
+{
   if (!ci) return paramErr;
   *ci = nullptr;
   if (!aComponent) return invalidComponentID;
   return toOSErr(at::openInstance(static_cast<OpaqueAudioComponent*>(aComponent), false, ci));
 }
 
-ComponentInstance OpenComponent(Component aComponent) {
+ComponentInstance OpenComponent(Component aComponent)
+{
   ComponentInstance ci = nullptr;
   OpenAComponent(aComponent, &ci);
   return ci;

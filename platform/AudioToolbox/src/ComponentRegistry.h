@@ -8,7 +8,8 @@
 #include <string>
 
 // One registered component. A component has a factory, an entry routine, or both.
-struct ComponentRecord {
+struct ComponentRecord
+{
   AudioComponentDescription desc{};
   CFStringRef name = nullptr;
   UInt32 version = 0;
@@ -17,10 +18,13 @@ struct ComponentRecord {
   std::string bundlePath;  // empty for in-process registrations
 };
 
-struct OpaqueAudioComponent : ComponentRecord {};
+struct OpaqueAudioComponent : ComponentRecord
+{
+};
 
 // One open instance: reached through its plug-in interface, or through its entry routine.
-struct ComponentInstanceRecord {
+struct ComponentInstanceRecord
+{
   static const UInt32 kLive = 0x696E7374;  // marks a record between open and close
   UInt32 magic = kLive;
   OpaqueAudioComponent* component = nullptr;
@@ -47,7 +51,8 @@ ComponentResult callEntry(ComponentInstance ci, SInt16 what, const long* args, U
 
 // Packs one argument into a long-sized slot: the value at the slot's start, the rest zero.
 template <class T>
-long slot(T value) {
+long slot(T value)
+{
   static_assert(sizeof(T) <= sizeof(long), "argument wider than a slot");
   long s = 0;
   memcpy(&s, &value, sizeof(T));
@@ -56,7 +61,8 @@ long slot(T value) {
 
 // Calls selector sel on unit u with the arguments: through Lookup (as Fn) or through the entry.
 template <class Fn, class... A>
-OSStatus dispatch(ComponentInstance u, SInt16 sel, A... args) {
+OSStatus dispatch(ComponentInstance u, SInt16 sel, A... args)
+{
   if (!usable(u)) return badComponentInstance;
   if (u->iface) {
     AudioComponentMethod m = u->iface->Lookup ? u->iface->Lookup(sel) : nullptr;

@@ -8,7 +8,8 @@ namespace {
 const UInt32 kMaxArguments = 16;
 
 // A parameter block with room for the instance and kMaxArguments argument slots.
-struct Block {
+struct Block
+{
   UInt8 flags;
   UInt8 paramSize;
   SInt16 what;
@@ -21,7 +22,8 @@ static_assert(offsetof(Block, params) == offsetof(ComponentParameters, params), 
 
 namespace at {
 
-ComponentResult callEntry(ComponentInstance ci, SInt16 what, const long* args, UInt32 argCount) {
+ComponentResult callEntry(ComponentInstance ci, SInt16 what, const long* args, UInt32 argCount)
+{
   if (!usable(ci)) return badComponentInstance;
   if (!ci->entry) return badComponentSelector;
   if (argCount > kMaxArguments || (argCount && !args)) return paramErr;
@@ -38,17 +40,20 @@ ComponentResult callEntry(ComponentInstance ci, SInt16 what, const long* args, U
 
 extern "C" {
 
-Handle GetComponentInstanceStorage(ComponentInstance aComponentInstance) {
+Handle GetComponentInstanceStorage(ComponentInstance aComponentInstance)
+{
   if (!at::usable(aComponentInstance)) return nullptr;
   if (!aComponentInstance->storage && aComponentInstance->iface) return (Handle)aComponentInstance->iface;
   return aComponentInstance->storage;
 }
 
-void SetComponentInstanceStorage(ComponentInstance aComponentInstance, Handle theStorage) {
+void SetComponentInstanceStorage(ComponentInstance aComponentInstance, Handle theStorage)
+{
   if (at::usable(aComponentInstance)) aComponentInstance->storage = theStorage;
 }
 
-ComponentResult CallComponentDispatch(ComponentParameters* params) {
+ComponentResult CallComponentDispatch(ComponentParameters* params)
+{
   if (!params) return paramErr;
   ComponentInstance ci;
   memcpy(&ci, &params->params[0], sizeof ci);
@@ -57,17 +62,20 @@ ComponentResult CallComponentDispatch(ComponentParameters* params) {
   return ci->entry(params, params->what == kComponentOpenSelect ? nullptr : ci->storage);
 }
 
-ComponentResult CallComponentWithArguments(ComponentInstance ci, SInt16 what, const long* args, UInt32 argCount) {
+ComponentResult CallComponentWithArguments(ComponentInstance ci, SInt16 what, const long* args, UInt32 argCount)
+{
   return at::callEntry(ci, what, args, argCount);
 }
 
-ComponentResult GetComponentVersion(ComponentInstance ci) {
+ComponentResult GetComponentVersion(ComponentInstance ci)
+{
   if (!at::usable(ci)) return badComponentInstance;
   if (ci->iface) return (ComponentResult)ci->component->version;
   return at::callEntry(ci, kComponentVersionSelect, nullptr, 0);
 }
 
-ComponentResult ComponentFunctionImplemented(ComponentInstance ci, SInt16 ftnNumber) {
+ComponentResult ComponentFunctionImplemented(ComponentInstance ci, SInt16 ftnNumber)
+{
   return AudioComponentInstanceCanDo(ci, ftnNumber);
 }
 

@@ -38,7 +38,8 @@ typedef Ptr* Handle;
 typedef long Size;
 
 /* A version in its packed little-endian byte form. */
-typedef struct NumVersion {
+typedef struct NumVersion
+{
   UInt8 nonRelRev;
   UInt8 stage;
   UInt8 minorAndBugRev;

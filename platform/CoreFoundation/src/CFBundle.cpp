@@ -10,8 +10,10 @@
 #include <unistd.h>
 #include <vector>
 
-struct __CFBundle : __CFObject {
-  ~__CFBundle() override {
+struct __CFBundle : __CFObject
+{
+  ~__CFBundle() override
+  {
     CFRelease(url);
     CFRelease(info);
     CFRelease(overrides);
@@ -35,33 +37,39 @@ const CFStringRef kCFBundleDevelopmentRegionKey = CFSTR("CFBundleDevelopmentRegi
 
 namespace {
 
-struct Registry {
+struct Registry
+{
   std::recursive_mutex lock;
   std::vector<__CFBundle*> bundles;  // each holds one reference for the rest of the process
   __CFBundle* main = nullptr;
 };
 
-Registry& registry() {
+Registry& registry()
+{
   static Registry* r = new Registry;  // never destroyed: bundles stay valid until exit
   return *r;
 }
 
-CFMutableDictionaryRef newDict() {
+CFMutableDictionaryRef newDict()
+{
   return CFDictionaryCreateMutable(nullptr, 0, &kCFTypeDictionaryKeyCallBacks, &kCFTypeDictionaryValueCallBacks);
 }
 
-bool isDirectory(const std::string& p) {
+bool isDirectory(const std::string& p)
+{
   struct stat st;
   return stat(p.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
-bool isFile(const std::string& p) {
+bool isFile(const std::string& p)
+{
   struct stat st;
   return stat(p.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
 // The dictionary in path/Contents/Info.plist, or an empty one when it is missing or unreadable.
-CFMutableDictionaryRef readInfo(const std::string& path) {
+CFMutableDictionaryRef readInfo(const std::string& path)
+{
   CFMutableDictionaryRef info = newDict();
   FILE* f = fopen((path + "/Contents/Info.plist").c_str(), "rb");
   if (!f) return info;
@@ -74,40 +82,45 @@ CFMutableDictionaryRef readInfo(const std::string& path) {
   CFRelease(data);
   if (cf::is(plist, CFDictionaryGetTypeID()))
     CFDictionaryApplyFunction(
-        (CFDictionaryRef)plist, [](const void* k, const void* v, void* d) { CFDictionarySetValue((CFMutableDictionaryRef)d, k, v); },
-        info);
+        (CFDictionaryRef)plist,
+        [](const void* k, const void* v, void* d) { CFDictionarySetValue((CFMutableDictionaryRef)d, k, v); }, info);
   CFRelease(plist);
   return info;
 }
 
-std::string pathOf(CFURLRef url) {
+std::string pathOf(CFURLRef url)
+{
   char buf[PATH_MAX];
   return CFURLGetFileSystemRepresentation(url, true, (UInt8*)buf, sizeof buf) ? std::string(buf) : std::string();
 }
 
-std::string executablePath() {
+std::string executablePath()
+{
   char buf[PATH_MAX];
   ssize_t n = readlink("/proc/self/exe", buf, sizeof buf - 1);
   return n > 0 ? std::string(buf, (size_t)n) : std::string();
 }
 
-CFURLRef urlFor(const std::string& p, bool dir) {
+CFURLRef urlFor(const std::string& p, bool dir)
+{
   return CFURLCreateFromFileSystemRepresentation(nullptr, (const UInt8*)p.data(), (CFIndex)p.size(), dir);
 }
 
 // Points the main bundle at a directory: its URL, and Info values read there under the overrides.
-void placeMain(__CFBundle* b, const std::string& dir) {
+void placeMain(__CFBundle* b, const std::string& dir)
+{
   CFRelease(b->url);
   CFRelease(b->info);
   b->path = dir;
   b->url = urlFor(dir, true);
   b->info = readInfo(dir);
   CFDictionaryApplyFunction(
-      b->overrides, [](const void* k, const void* v, void* d) { CFDictionarySetValue((CFMutableDictionaryRef)d, k, v); },
-      b->info);
+      b->overrides,
+      [](const void* k, const void* v, void* d) { CFDictionarySetValue((CFMutableDictionaryRef)d, k, v); }, b->info);
 }
 
-__CFBundle* mainBundle() {
+__CFBundle* mainBundle()
+{
   Registry& r = registry();
   std::lock_guard<std::recursive_mutex> hold(r.lock);
   if (!r.main) {
@@ -132,7 +145,8 @@ CFTypeID CFBundleGetTypeID(void) { return cf::kBundle; }
 
 CFBundleRef CFBundleGetMainBundle(void) { return mainBundle(); }
 
-CFBundleRef CFBundleGetBundleWithIdentifier(CFStringRef bundleID) {
+CFBundleRef CFBundleGetBundleWithIdentifier(CFStringRef bundleID)
+{
   if (!cf::is(bundleID, CFStringGetTypeID())) return nullptr;
   Registry& r = registry();
   std::lock_guard<std::recursive_mutex> hold(r.lock);
@@ -143,7 +157,8 @@ CFBundleRef CFBundleGetBundleWithIdentifier(CFStringRef bundleID) {
   return nullptr;
 }
 
-CFBundleRef CFBundleCreate(CFAllocatorRef, CFURLRef bundleURL) {
+CFBundleRef CFBundleCreate(CFAllocatorRef, CFURLRef bundleURL)
+{
   std::string path = pathOf(bundleURL);
   if (path.empty() || !isDirectory(path)) return nullptr;
   char real[PATH_MAX];
@@ -161,33 +176,39 @@ CFBundleRef CFBundleCreate(CFAllocatorRef, CFURLRef bundleURL) {
   return (CFBundleRef)CFRetain(b);
 }
 
-CFURLRef CFBundleCopyBundleURL(CFBundleRef bundle) {
+CFURLRef CFBundleCopyBundleURL(CFBundleRef bundle)
+{
   if (!cf::is(bundle, cf::kBundle)) return nullptr;
   std::lock_guard<std::recursive_mutex> hold(registry().lock);
   return (CFURLRef)CFRetain(bundle->url);
 }
 
-CFStringRef CFBundleGetIdentifier(CFBundleRef bundle) {
+CFStringRef CFBundleGetIdentifier(CFBundleRef bundle)
+{
   CFTypeRef id = CFBundleGetValueForInfoDictionaryKey(bundle, kCFBundleIdentifierKey);
   return cf::is(id, CFStringGetTypeID()) ? (CFStringRef)id : nullptr;
 }
 
-CFTypeRef CFBundleGetValueForInfoDictionaryKey(CFBundleRef bundle, CFStringRef key) {
+CFTypeRef CFBundleGetValueForInfoDictionaryKey(CFBundleRef bundle, CFStringRef key)
+{
   if (!cf::is(bundle, cf::kBundle) || !key) return nullptr;
   std::lock_guard<std::recursive_mutex> hold(registry().lock);
   return CFDictionaryGetValue(bundle->info, key);
 }
 
-CFDictionaryRef CFBundleGetInfoDictionary(CFBundleRef bundle) {
+CFDictionaryRef CFBundleGetInfoDictionary(CFBundleRef bundle)
+{
   return cf::is(bundle, cf::kBundle) ? bundle->info : nullptr;
 }
 
-CFURLRef CFBundleCopyResourcesDirectoryURL(CFBundleRef bundle) {
+CFURLRef CFBundleCopyResourcesDirectoryURL(CFBundleRef bundle)
+{
   return cf::is(bundle, cf::kBundle) ? resourcesURL(bundle) : nullptr;
 }
 
 CFURLRef CFBundleCopyResourceURL(CFBundleRef bundle, CFStringRef resourceName, CFStringRef resourceType,
-                                 CFStringRef subDirName) {
+                                 CFStringRef subDirName)
+{
   if (!cf::is(bundle, cf::kBundle) || !cf::is(resourceName, CFStringGetTypeID())) return nullptr;
   std::string name = cf::utf8(resourceName), type = cf::utf8(resourceType), sub = cf::utf8(subDirName);
   if (name.empty() || name.find("..") != std::string::npos || sub.find("..") != std::string::npos) return nullptr;
@@ -196,7 +217,8 @@ CFURLRef CFBundleCopyResourceURL(CFBundleRef bundle, CFStringRef resourceName, C
   return isFile(p) ? urlFor(p, false) : nullptr;
 }
 
-CFURLRef CFBundleCopyExecutableURL(CFBundleRef bundle) {
+CFURLRef CFBundleCopyExecutableURL(CFBundleRef bundle)
+{
   if (!cf::is(bundle, cf::kBundle)) return nullptr;
   if (bundle->isMain) {
     std::string exe = executablePath();
@@ -210,14 +232,16 @@ CFURLRef CFBundleCopyExecutableURL(CFBundleRef bundle) {
   return urlFor(bundle->path + "/Contents/MacOS/" + cf::utf8((CFStringRef)name), false);
 }
 
-void CFBundleSetMainBundleURL(CFURLRef url) {
+void CFBundleSetMainBundleURL(CFURLRef url)
+{
   std::string path = pathOf(url);
   if (path.empty()) return;
   std::lock_guard<std::recursive_mutex> hold(registry().lock);
   placeMain(mainBundle(), path);
 }
 
-void CFBundleSetMainBundleInfoValue(CFStringRef key, CFTypeRef value) {
+void CFBundleSetMainBundleInfoValue(CFStringRef key, CFTypeRef value)
+{
   if (!cf::is(key, CFStringGetTypeID())) return;
   std::lock_guard<std::recursive_mutex> hold(registry().lock);
   __CFBundle* m = mainBundle();

@@ -7,12 +7,14 @@
 #include <ctime>
 #include <sys/time.h>
 
-struct __CFDate : __CFObject {
+struct __CFDate : __CFObject
+{
   explicit __CFDate(CFAbsoluteTime t) : at(t) {}
   CFTypeID typeID() const override { return cf::kDate; }
   bool equals(const __CFObject* other) const override { return at == ((const __CFDate*)other)->at; }
   CFHashCode hash() const override { return (CFHashCode)(SInt64)at; }
-  std::string describe() const override {
+  std::string describe() const override
+  {
     time_t unixTime = (time_t)std::floor(at + kCFAbsoluteTimeIntervalSince1970);
     struct tm utc;
     char buf[64];
@@ -27,7 +29,8 @@ const CFTimeInterval kCFAbsoluteTimeIntervalSince1904 = 3061152000.0;
 
 extern "C" {
 
-CFAbsoluteTime CFAbsoluteTimeGetCurrent(void) {
+CFAbsoluteTime CFAbsoluteTimeGetCurrent(void)
+{
   struct timeval tv;
   gettimeofday(&tv, nullptr);
   return (double)tv.tv_sec - kCFAbsoluteTimeIntervalSince1970 + tv.tv_usec * 1e-6;
@@ -35,17 +38,20 @@ CFAbsoluteTime CFAbsoluteTimeGetCurrent(void) {
 
 CFTypeID CFDateGetTypeID(void) { return cf::kDate; }
 
-CFDateRef CFDateCreate(CFAllocatorRef allocator, CFAbsoluteTime at) {
+CFDateRef CFDateCreate(CFAllocatorRef allocator, CFAbsoluteTime at)
+{
   return std::isfinite(at) ? cf::create<__CFDate>(allocator, at) : nullptr;
 }
 
 CFAbsoluteTime CFDateGetAbsoluteTime(CFDateRef theDate) { return cf::is(theDate, cf::kDate) ? theDate->at : 0; }
 
-CFTimeInterval CFDateGetTimeIntervalSinceDate(CFDateRef theDate, CFDateRef otherDate) {
+CFTimeInterval CFDateGetTimeIntervalSinceDate(CFDateRef theDate, CFDateRef otherDate)
+{
   return CFDateGetAbsoluteTime(theDate) - CFDateGetAbsoluteTime(otherDate);
 }
 
-CFComparisonResult CFDateCompare(CFDateRef theDate, CFDateRef otherDate, void*) {
+CFComparisonResult CFDateCompare(CFDateRef theDate, CFDateRef otherDate, void*)
+{
   double a = CFDateGetAbsoluteTime(theDate), b = CFDateGetAbsoluteTime(otherDate);
   return a < b ? kCFCompareLessThan : a > b ? kCFCompareGreaterThan : kCFCompareEqualTo;
 }

@@ -1,18 +1,22 @@
 // Error objects.
 #include "CFRuntime.h"
 
-struct __CFError : __CFObject {
-  ~__CFError() override {
+struct __CFError : __CFObject
+{
+  ~__CFError() override
+  {
     CFRelease(domain);
     CFRelease(userInfo);
   }
   CFTypeID typeID() const override { return cf::kError; }
-  bool equals(const __CFObject* other) const override {
+  bool equals(const __CFObject* other) const override
+  {
     const __CFError* o = (const __CFError*)other;
     return code == o->code && CFEqual(domain, o->domain) && CFEqual(userInfo, o->userInfo);
   }
   CFHashCode hash() const override { return (CFHashCode)code; }
-  std::string describe() const override {
+  std::string describe() const override
+  {
     CFStringRef d = CFErrorCopyDescription((CFErrorRef)this);
     std::string s = cf::utf8(d);
     CFRelease(d);
@@ -34,7 +38,8 @@ extern "C" {
 
 CFTypeID CFErrorGetTypeID(void) { return cf::kError; }
 
-CFErrorRef CFErrorCreate(CFAllocatorRef allocator, CFErrorDomain domain, CFIndex code, CFDictionaryRef userInfo) {
+CFErrorRef CFErrorCreate(CFAllocatorRef allocator, CFErrorDomain domain, CFIndex code, CFDictionaryRef userInfo)
+{
   if (!cf::is(domain, CFStringGetTypeID())) return nullptr;
   __CFError* e = cf::create<__CFError>(allocator);
   if (!e) return nullptr;
@@ -51,11 +56,13 @@ CFErrorDomain CFErrorGetDomain(CFErrorRef err) { return cf::is(err, cf::kError) 
 
 CFIndex CFErrorGetCode(CFErrorRef err) { return cf::is(err, cf::kError) ? err->code : 0; }
 
-CFDictionaryRef CFErrorCopyUserInfo(CFErrorRef err) {
+CFDictionaryRef CFErrorCopyUserInfo(CFErrorRef err)
+{
   return cf::is(err, cf::kError) ? (CFDictionaryRef)CFRetain(err->userInfo) : nullptr;
 }
 
-CFStringRef CFErrorCopyDescription(CFErrorRef err) {
+CFStringRef CFErrorCopyDescription(CFErrorRef err)
+{
   if (!cf::is(err, cf::kError)) return nullptr;
   for (CFStringRef key : {kCFErrorLocalizedDescriptionKey, kCFErrorDescriptionKey}) {
     CFTypeRef text = CFDictionaryGetValue(err->userInfo, key);

@@ -7,17 +7,20 @@
 #include <cstring>
 #include <limits>
 
-struct __CFNumber : __CFObject {
+struct __CFNumber : __CFObject
+{
   CFTypeID typeID() const override { return cf::kNumber; }
   bool equals(const __CFObject* other) const override;
-  CFHashCode hash() const override {
+  CFHashCode hash() const override
+  {
     if (!isFloat) return (CFHashCode)i;
     if (std::isfinite(d) && d == std::floor(d) && std::fabs(d) < 9.2e18) return (CFHashCode)(SInt64)d;
     CFHashCode h;
     memcpy(&h, &d, sizeof h);
     return h;
   }
-  std::string describe() const override {
+  std::string describe() const override
+  {
     char buf[40];
     if (!isFloat) {
       snprintf(buf, sizeof buf, "%lld", (long long)i);
@@ -37,7 +40,8 @@ struct __CFNumber : __CFObject {
   double d = 0;
 };
 
-struct __CFBoolean : __CFObject {
+struct __CFBoolean : __CFObject
+{
   explicit __CFBoolean(bool v) : __CFObject(true), value(v) {}
   CFTypeID typeID() const override { return cf::kBoolean; }
   CFHashCode hash() const override { return value; }
@@ -50,7 +54,8 @@ namespace {
 __CFBoolean gTrue(true), gFalse(false);
 
 // The sized type of every number type, and its byte size; 0 for unknown types.
-CFNumberType sizedType(CFNumberType t) {
+CFNumberType sizedType(CFNumberType t)
+{
   switch (t) {
     case kCFNumberSInt8Type:
     case kCFNumberCharType:
@@ -79,26 +84,33 @@ CFNumberType sizedType(CFNumberType t) {
   }
 }
 
-CFIndex byteSize(CFNumberType sized) {
+CFIndex byteSize(CFNumberType sized)
+{
   switch (sized) {
-    case kCFNumberSInt8Type: return 1;
-    case kCFNumberSInt16Type: return 2;
+    case kCFNumberSInt8Type:
+      return 1;
+    case kCFNumberSInt16Type:
+      return 2;
     case kCFNumberSInt32Type:
-    case kCFNumberFloat32Type: return 4;
-    default: return 8;
+    case kCFNumberFloat32Type:
+      return 4;
+    default:
+      return 8;
   }
 }
 
 // Saturates an integer into [lo, hi]; exact tells whether nothing was lost.
 template <class T>
-T narrow(SInt64 v, bool& exact) {
+T narrow(SInt64 v, bool& exact)
+{
   if (v < (SInt64)std::numeric_limits<T>::min()) return exact = false, std::numeric_limits<T>::min();
   if (v > (SInt64)std::numeric_limits<T>::max()) return exact = false, std::numeric_limits<T>::max();
   return (T)v;
 }
 
 // An integer from a double: truncated toward zero and saturated.
-SInt64 toInt(double d, bool& exact) {
+SInt64 toInt(double d, bool& exact)
+{
   if (std::isnan(d)) return exact = false, 0;
   if (d >= 9223372036854775807.0) return exact = false, std::numeric_limits<SInt64>::max();
   if (d < -9223372036854775808.0) return exact = false, std::numeric_limits<SInt64>::min();
@@ -109,7 +121,8 @@ SInt64 toInt(double d, bool& exact) {
 
 }  // namespace
 
-bool __CFNumber::equals(const __CFObject* other) const {
+bool __CFNumber::equals(const __CFObject* other) const
+{
   return CFNumberCompare(this, (const __CFNumber*)other, nullptr) == kCFCompareEqualTo;
 }
 
@@ -123,27 +136,52 @@ Boolean CFBooleanGetValue(CFBooleanRef boolean) { return cf::is(boolean, cf::kBo
 
 CFTypeID CFNumberGetTypeID(void) { return cf::kNumber; }
 
-CFNumberRef CFNumberCreate(CFAllocatorRef allocator, CFNumberType theType, const void* valuePtr) {
+CFNumberRef CFNumberCreate(CFAllocatorRef allocator, CFNumberType theType, const void* valuePtr)
+{
   CFNumberType sized = sizedType(theType);
   if (!sized || !valuePtr) return nullptr;
   __CFNumber* n = cf::create<__CFNumber>(allocator);
   if (!n) return nullptr;
   n->type = sized;
   switch (theType) {
-    case kCFNumberSInt8Type: n->i = *(const SInt8*)valuePtr; break;
-    case kCFNumberCharType: n->i = *(const char*)valuePtr; break;
-    case kCFNumberSInt16Type: n->i = *(const SInt16*)valuePtr; break;
-    case kCFNumberShortType: n->i = *(const short*)valuePtr; break;
-    case kCFNumberSInt32Type: n->i = *(const SInt32*)valuePtr; break;
-    case kCFNumberIntType: n->i = *(const int*)valuePtr; break;
-    case kCFNumberSInt64Type: n->i = *(const SInt64*)valuePtr; break;
-    case kCFNumberLongType: n->i = *(const long*)valuePtr; break;
-    case kCFNumberLongLongType: n->i = *(const long long*)valuePtr; break;
+    case kCFNumberSInt8Type:
+      n->i = *(const SInt8*)valuePtr;
+      break;
+    case kCFNumberCharType:
+      n->i = *(const char*)valuePtr;
+      break;
+    case kCFNumberSInt16Type:
+      n->i = *(const SInt16*)valuePtr;
+      break;
+    case kCFNumberShortType:
+      n->i = *(const short*)valuePtr;
+      break;
+    case kCFNumberSInt32Type:
+      n->i = *(const SInt32*)valuePtr;
+      break;
+    case kCFNumberIntType:
+      n->i = *(const int*)valuePtr;
+      break;
+    case kCFNumberSInt64Type:
+      n->i = *(const SInt64*)valuePtr;
+      break;
+    case kCFNumberLongType:
+      n->i = *(const long*)valuePtr;
+      break;
+    case kCFNumberLongLongType:
+      n->i = *(const long long*)valuePtr;
+      break;
     case kCFNumberCFIndexType:
-    case kCFNumberNSIntegerType: n->i = *(const CFIndex*)valuePtr; break;
+    case kCFNumberNSIntegerType:
+      n->i = *(const CFIndex*)valuePtr;
+      break;
     case kCFNumberFloat32Type:
-    case kCFNumberFloatType: n->isFloat = true, n->d = *(const float*)valuePtr; break;
-    default: n->isFloat = true, n->d = *(const double*)valuePtr; break;
+    case kCFNumberFloatType:
+      n->isFloat = true, n->d = *(const float*)valuePtr;
+      break;
+    default:
+      n->isFloat = true, n->d = *(const double*)valuePtr;
+      break;
   }
   return n;
 }
@@ -154,7 +192,8 @@ CFIndex CFNumberGetByteSize(CFNumberRef number) { return cf::is(number, cf::kNum
 
 Boolean CFNumberIsFloatType(CFNumberRef number) { return cf::is(number, cf::kNumber) && number->isFloat; }
 
-Boolean CFNumberGetValue(CFNumberRef number, CFNumberType theType, void* valuePtr) {
+Boolean CFNumberGetValue(CFNumberRef number, CFNumberType theType, void* valuePtr)
+{
   CFNumberType sized = sizedType(theType);
   if (!cf::is(number, cf::kNumber) || !sized || !valuePtr) return false;
   bool exact = true;
@@ -172,22 +211,35 @@ Boolean CFNumberGetValue(CFNumberRef number, CFNumberType theType, void* valuePt
   }
   SInt64 v = number->isFloat ? toInt(number->d, exact) : number->i;
   switch (sized) {
-    case kCFNumberSInt8Type: *(SInt8*)valuePtr = narrow<SInt8>(v, exact); break;
-    case kCFNumberSInt16Type: *(SInt16*)valuePtr = narrow<SInt16>(v, exact); break;
-    case kCFNumberSInt32Type: *(SInt32*)valuePtr = narrow<SInt32>(v, exact); break;
-    default: *(SInt64*)valuePtr = v; break;
+    case kCFNumberSInt8Type:
+      *(SInt8*)valuePtr = narrow<SInt8>(v, exact);
+      break;
+    case kCFNumberSInt16Type:
+      *(SInt16*)valuePtr = narrow<SInt16>(v, exact);
+      break;
+    case kCFNumberSInt32Type:
+      *(SInt32*)valuePtr = narrow<SInt32>(v, exact);
+      break;
+    default:
+      *(SInt64*)valuePtr = v;
+      break;
   }
   return exact;
 }
 
-CFComparisonResult CFNumberCompare(CFNumberRef number, CFNumberRef otherNumber, void*) {
+CFComparisonResult CFNumberCompare(CFNumberRef number, CFNumberRef otherNumber, void*)
+{
   if (!cf::is(number, cf::kNumber) || !cf::is(otherNumber, cf::kNumber)) return kCFCompareEqualTo;
   if (!number->isFloat && !otherNumber->isFloat)
-    return number->i < otherNumber->i ? kCFCompareLessThan : number->i > otherNumber->i ? kCFCompareGreaterThan : kCFCompareEqualTo;
+    return number->i < otherNumber->i   ? kCFCompareLessThan
+           : number->i > otherNumber->i ? kCFCompareGreaterThan
+                                        : kCFCompareEqualTo;
   double a = number->isFloat ? number->d : (double)number->i;
   double b = otherNumber->isFloat ? otherNumber->d : (double)otherNumber->i;
   if (std::isnan(a) || std::isnan(b))  // NaN orders below every number and equals itself
-    return std::isnan(a) && std::isnan(b) ? kCFCompareEqualTo : std::isnan(a) ? kCFCompareLessThan : kCFCompareGreaterThan;
+    return std::isnan(a) && std::isnan(b) ? kCFCompareEqualTo
+           : std::isnan(a)                ? kCFCompareLessThan
+                                          : kCFCompareGreaterThan;
   return a < b ? kCFCompareLessThan : a > b ? kCFCompareGreaterThan : kCFCompareEqualTo;
 }
 

@@ -13,14 +13,17 @@ namespace {
 
 const int kMaxDepth = 512;  // deeper trees (or a container holding itself) are refused
 
-struct PlistHolder {
+struct PlistHolder
+{
   plist_t p = nullptr;
-  ~PlistHolder() {
+  ~PlistHolder()
+  {
     if (p) plist_free(p);
   }
 };
 
-CFErrorRef makeError(CFIndex code, const char* text) {
+CFErrorRef makeError(CFIndex code, const char* text)
+{
   CFStringRef message = CFStringCreateWithCString(nullptr, text, kCFStringEncodingUTF8);
   const void* keys[] = {kCFErrorDescriptionKey};
   const void* values[] = {message};
@@ -32,7 +35,8 @@ CFErrorRef makeError(CFIndex code, const char* text) {
   return e;
 }
 
-void fail(CFErrorRef* error, CFIndex code, const char* text) {
+void fail(CFErrorRef* error, CFIndex code, const char* text)
+{
   if (error) *error = makeError(code, text);
 }
 
@@ -43,16 +47,17 @@ void fail(CFErrorRef* error, CFIndex code, const char* text) {
 const size_t kDateListSize = 8 + 9 + 1 + 32;  // header, date object, offset table, trailer
 
 // A date node holding exactly at seconds from the reference date.
-plist_t dateNode(double at) {
+plist_t dateNode(double at)
+{
   unsigned char list[kDateListSize] = {'b', 'p', 'l', 'i', 's', 't', '0', '0', 0x33};
   uint64_t bits;
   memcpy(&bits, &at, sizeof(bits));
   for (int k = 0; k < 8; k++) list[9 + k] = (unsigned char)(bits >> (56 - 8 * k));
   list[17] = 8;  // the object's offset
   unsigned char* trailer = list + 18;
-  trailer[6] = 1;   // offset size
-  trailer[7] = 1;   // reference size
-  trailer[15] = 1;  // one object, the top one being object 0
+  trailer[6] = 1;    // offset size
+  trailer[7] = 1;    // reference size
+  trailer[15] = 1;   // one object, the top one being object 0
   trailer[31] = 17;  // where the offset table starts
   plist_t node = nullptr;
   plist_from_bin((const char*)list, (uint32_t)sizeof(list), &node);
@@ -60,7 +65,8 @@ plist_t dateNode(double at) {
 }
 
 // The seconds from the reference date that a date node holds.
-double dateSeconds(plist_t node) {
+double dateSeconds(plist_t node)
+{
   char* bin = nullptr;
   uint32_t len = 0;
   plist_to_bin(node, &bin, &len);
@@ -79,7 +85,8 @@ double dateSeconds(plist_t node) {
 }
 
 // A libplist node for a CF tree; NULL for a type that a property list cannot hold.
-plist_t toPlist(CFTypeRef cf, int depth) {
+plist_t toPlist(CFTypeRef cf, int depth)
+{
   if (!cf || depth > kMaxDepth) return nullptr;
   CFTypeID t = CFGetTypeID(cf);
   if (t == CFStringGetTypeID()) return plist_new_string(cf::utf8((CFStringRef)cf).c_str());
@@ -153,10 +160,12 @@ plist_t toPlist(CFTypeRef cf, int depth) {
 }
 
 // A CF tree for a libplist node; NULL for node types without a CF counterpart here.
-CFTypeRef fromPlist(CFAllocatorRef a, plist_t node, CFOptionFlags options, int depth) {
+CFTypeRef fromPlist(CFAllocatorRef a, plist_t node, CFOptionFlags options, int depth)
+{
   if (!node || depth > kMaxDepth) return nullptr;
   bool mutableContainers = options & (kCFPropertyListMutableContainers | kCFPropertyListMutableContainersAndLeaves);
-  bool mutableLeaves = (options & kCFPropertyListMutableContainersAndLeaves) == kCFPropertyListMutableContainersAndLeaves;
+  bool mutableLeaves =
+      (options & kCFPropertyListMutableContainersAndLeaves) == kCFPropertyListMutableContainersAndLeaves;
   switch (plist_get_node_type(node)) {
     case PLIST_STRING: {
       // A string holding a zero byte has no text form here: the list is refused as corrupt.
@@ -194,7 +203,8 @@ CFTypeRef fromPlist(CFAllocatorRef a, plist_t node, CFOptionFlags options, int d
       char* bytes = nullptr;
       uint64_t len = 0;
       plist_get_data_val(node, &bytes, &len);
-      CFTypeRef d = mutableLeaves ? (CFTypeRef)CFDataCreateMutable(a, 0) : CFDataCreate(a, (const UInt8*)bytes, (CFIndex)len);
+      CFTypeRef d =
+          mutableLeaves ? (CFTypeRef)CFDataCreateMutable(a, 0) : CFDataCreate(a, (const UInt8*)bytes, (CFIndex)len);
       if (d && mutableLeaves) CFDataAppendBytes((CFMutableDataRef)d, (const UInt8*)bytes, (CFIndex)len);
       free(bytes);
       return d;
@@ -251,7 +261,8 @@ CFTypeRef fromPlist(CFAllocatorRef a, plist_t node, CFOptionFlags options, int d
 }
 
 // Whether XML text nests containers deeper than the limit (libplist recurses once per level).
-bool xmlTooDeep(const UInt8* p, CFIndex n) {
+bool xmlTooDeep(const UInt8* p, CFIndex n)
+{
   int depth = 0;
   for (CFIndex i = 0; i < n; i++) {
     if (p[i] != '<') continue;
@@ -271,7 +282,8 @@ bool xmlTooDeep(const UInt8* p, CFIndex n) {
 }
 
 // Reads a big-endian unsigned integer of size bytes at p.
-uint64_t readBE(const UInt8* p, unsigned size) {
+uint64_t readBE(const UInt8* p, unsigned size)
+{
   uint64_t v = 0;
   for (unsigned i = 0; i < size; i++) v = v << 8 | p[i];
   return v;
@@ -280,7 +292,8 @@ uint64_t readBE(const UInt8* p, unsigned size) {
 // Whether binary data is safe to hand to libplist: its offsets and references lie inside the
 // data, containers nest no deeper than the limit, and shared containers do not multiply the
 // tree beyond a bound (each reference to a container is visited once per path).
-bool binaryWellFormed(const UInt8* p, CFIndex n) {
+bool binaryWellFormed(const UInt8* p, CFIndex n)
+{
   if (n < 8 + 32) return false;
   const UInt8* trailer = p + n - 32;
   unsigned offsetSize = trailer[6], refSize = trailer[7];
@@ -294,7 +307,8 @@ bool binaryWellFormed(const UInt8* p, CFIndex n) {
     *out = off;
     return true;
   };
-  struct Item {
+  struct Item
+  {
     uint64_t ref;
     int depth;
   };
@@ -308,7 +322,7 @@ bool binaryWellFormed(const UInt8* p, CFIndex n) {
     if (!offsetOf(it.ref, &off)) return false;
     UInt8 marker = p[off];
     unsigned kind = marker >> 4;
-    bool text = kind == 0x5 || kind == 0x6;  // ASCII or UTF-16 strings, keys among them
+    bool text = kind == 0x5 || kind == 0x6;                            // ASCII or UTF-16 strings, keys among them
     if (!text && kind != 0xA && kind != 0xC && kind != 0xD) continue;  // other leaves: libplist checks them
     uint64_t items = marker & 0xF, at = off + 1;
     if (items == 0xF) {  // the count follows as an integer object
@@ -333,7 +347,8 @@ bool binaryWellFormed(const UInt8* p, CFIndex n) {
   return true;
 }
 
-bool valid(CFTypeRef cf, int depth) {
+bool valid(CFTypeRef cf, int depth)
+{
   if (!cf || depth > kMaxDepth) return false;
   CFTypeID t = CFGetTypeID(cf);
   if (t == CFStringGetTypeID() || t == CFNumberGetTypeID() || t == CFBooleanGetTypeID() || t == CFDataGetTypeID() ||
@@ -346,17 +361,17 @@ bool valid(CFTypeRef cf, int depth) {
   }
   if (t != CFDictionaryGetTypeID()) return false;
   bool ok = true;
-  struct Ctx {
+  struct Ctx
+  {
     bool* ok;
     int depth;
   } ctx{&ok, depth};
-  CFDictionaryApplyFunction(
-      (CFDictionaryRef)cf,
-      [](const void* k, const void* v, void* c) {
-        Ctx* x = (Ctx*)c;
-        if (!cf::is(k, CFStringGetTypeID()) || !valid(v, x->depth + 1)) *x->ok = false;
-      },
-      &ctx);
+  CFDictionaryApplyFunction((CFDictionaryRef)cf,
+                            [](const void* k, const void* v, void* c) {
+                              Ctx* x = (Ctx*)c;
+                              if (!cf::is(k, CFStringGetTypeID()) || !valid(v, x->depth + 1)) *x->ok = false;
+                            },
+                            &ctx);
   return ok;
 }
 
@@ -364,13 +379,15 @@ bool valid(CFTypeRef cf, int depth) {
 
 extern "C" {
 
-Boolean CFPropertyListIsValid(CFPropertyListRef plist, CFPropertyListFormat format) {
+Boolean CFPropertyListIsValid(CFPropertyListRef plist, CFPropertyListFormat format)
+{
   if (format != kCFPropertyListXMLFormat_v1_0 && format != kCFPropertyListBinaryFormat_v1_0) return false;
   return valid(plist, 0);
 }
 
-CFDataRef CFPropertyListCreateData(CFAllocatorRef allocator, CFPropertyListRef propertyList, CFPropertyListFormat format,
-                                   CFOptionFlags, CFErrorRef* error) {
+CFDataRef CFPropertyListCreateData(CFAllocatorRef allocator, CFPropertyListRef propertyList,
+                                   CFPropertyListFormat format, CFOptionFlags, CFErrorRef* error)
+{
   if (error) *error = nullptr;
   if (format != kCFPropertyListXMLFormat_v1_0 && format != kCFPropertyListBinaryFormat_v1_0) {
     fail(error, kCFPropertyListWriteStreamError, "Property list format not supported for writing");
@@ -384,20 +401,25 @@ CFDataRef CFPropertyListCreateData(CFAllocatorRef allocator, CFPropertyListRef p
   }
   char* out = nullptr;
   uint32_t len = 0;
-  if (format == kCFPropertyListXMLFormat_v1_0) plist_to_xml(tree.p, &out, &len);
-  else plist_to_bin(tree.p, &out, &len);
+  if (format == kCFPropertyListXMLFormat_v1_0)
+    plist_to_xml(tree.p, &out, &len);
+  else
+    plist_to_bin(tree.p, &out, &len);
   if (!out) {
     fail(error, kCFPropertyListWriteStreamError, "Property list could not be written");
     return nullptr;
   }
   CFDataRef data = CFDataCreate(allocator, (const UInt8*)out, (CFIndex)len);
-  if (format == kCFPropertyListXMLFormat_v1_0) plist_to_xml_free(out);
-  else plist_to_bin_free(out);
+  if (format == kCFPropertyListXMLFormat_v1_0)
+    plist_to_xml_free(out);
+  else
+    plist_to_bin_free(out);
   return data;
 }
 
 CFPropertyListRef CFPropertyListCreateWithData(CFAllocatorRef allocator, CFDataRef data, CFOptionFlags options,
-                                               CFPropertyListFormat* format, CFErrorRef* error) {
+                                               CFPropertyListFormat* format, CFErrorRef* error)
+{
   if (error) *error = nullptr;
   CFIndex len = CFDataGetLength(data);
   const UInt8* bytes = CFDataGetBytePtr(data);
@@ -423,18 +445,21 @@ CFPropertyListRef CFPropertyListCreateWithData(CFAllocatorRef allocator, CFDataR
 }
 
 CFPropertyListRef CFPropertyListCreateDeepCopy(CFAllocatorRef allocator, CFPropertyListRef propertyList,
-                                               CFOptionFlags mutabilityOption) {
+                                               CFOptionFlags mutabilityOption)
+{
   PlistHolder tree;
   tree.p = toPlist(propertyList, 0);
   return tree.p ? fromPlist(allocator, tree.p, mutabilityOption, 0) : nullptr;
 }
 
-CFDataRef CFPropertyListCreateXMLData(CFAllocatorRef allocator, CFPropertyListRef propertyList) {
+CFDataRef CFPropertyListCreateXMLData(CFAllocatorRef allocator, CFPropertyListRef propertyList)
+{
   return CFPropertyListCreateData(allocator, propertyList, kCFPropertyListXMLFormat_v1_0, 0, nullptr);
 }
 
-CFPropertyListRef CFPropertyListCreateFromXMLData(CFAllocatorRef allocator, CFDataRef xmlData, CFOptionFlags mutabilityOption,
-                                                  CFStringRef* errorString) {
+CFPropertyListRef CFPropertyListCreateFromXMLData(CFAllocatorRef allocator, CFDataRef xmlData,
+                                                  CFOptionFlags mutabilityOption, CFStringRef* errorString)
+{
   CFErrorRef error = nullptr;
   CFPropertyListRef p = CFPropertyListCreateWithData(allocator, xmlData, mutabilityOption, nullptr, &error);
   if (errorString) *errorString = error ? CFErrorCopyDescription(error) : nullptr;

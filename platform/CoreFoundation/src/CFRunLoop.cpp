@@ -8,8 +8,10 @@
 #include <mutex>
 #include <vector>
 
-struct __CFRunLoopTimer : __CFObject {
-  ~__CFRunLoopTimer() override {
+struct __CFRunLoopTimer : __CFObject
+{
+  ~__CFRunLoopTimer() override
+  {
     if (ctx.release && ctx.info) ctx.release(ctx.info);
   }
   CFTypeID typeID() const override { return cf::kRunLoopTimer; }
@@ -22,16 +24,19 @@ struct __CFRunLoopTimer : __CFObject {
   CFRunLoopRef loop = nullptr;  // the loop it was added to (timers belong to one loop)
 };
 
-struct __CFRunLoop : __CFObject {
+struct __CFRunLoop : __CFObject
+{
   __CFRunLoop() : __CFObject(true) {}
   CFTypeID typeID() const override { return cf::kRunLoop; }
 
-  struct Perform {
+  struct Perform
+  {
     CFStringRef mode;
     void (*fn)(void*);
     void* info;
   };
-  struct TimerEntry {
+  struct TimerEntry
+  {
     __CFRunLoopTimer* timer;
     CFStringRef mode;
   };
@@ -49,13 +54,15 @@ const CFRunLoopMode kCFRunLoopCommonModes = CFSTR("kCFRunLoopCommonModes");
 
 namespace {
 
-struct Loops {
+struct Loops
+{
   std::mutex lock;
   std::vector<__CFRunLoop*> all;  // loops live for the whole process
   __CFRunLoop* main = nullptr;
 };
 
-Loops& loops() {
+Loops& loops()
+{
   static Loops* l = new Loops;
   return *l;
 }
@@ -63,14 +70,16 @@ Loops& loops() {
 thread_local __CFRunLoop* tCurrent = nullptr;
 
 // Whether something registered for itemMode runs while the loop runs in mode.
-bool matches(CFStringRef itemMode, CFStringRef mode) {
+bool matches(CFStringRef itemMode, CFStringRef mode)
+{
   return CFEqual(itemMode, mode) || CFEqual(itemMode, kCFRunLoopCommonModes) || CFEqual(mode, kCFRunLoopCommonModes);
 }
 
 CFStringRef modeOrDefault(CFStringRef mode) { return mode ? mode : kCFRunLoopDefaultMode; }
 
 // Takes the timer off its loop's list; the caller holds the loop's lock.
-__CFRunLoopTimer* unlink(__CFRunLoop* rl, __CFRunLoopTimer* t) {
+__CFRunLoopTimer* unlink(__CFRunLoop* rl, __CFRunLoopTimer* t)
+{
   for (auto it = rl->timers.begin(); it != rl->timers.end(); ++it)
     if (it->timer == t) {
       rl->timers.erase(it);
@@ -86,7 +95,8 @@ extern "C" {
 CFTypeID CFRunLoopGetTypeID(void) { return cf::kRunLoop; }
 CFTypeID CFRunLoopTimerGetTypeID(void) { return cf::kRunLoopTimer; }
 
-CFRunLoopRef CFRunLoopGetCurrent(void) {
+CFRunLoopRef CFRunLoopGetCurrent(void)
+{
   if (!tCurrent) {
     Loops& l = loops();
     std::lock_guard<std::mutex> hold(l.lock);
@@ -97,7 +107,8 @@ CFRunLoopRef CFRunLoopGetCurrent(void) {
   return tCurrent;
 }
 
-CFRunLoopRef CFRunLoopGetMain(void) {
+CFRunLoopRef CFRunLoopGetMain(void)
+{
   {
     std::lock_guard<std::mutex> hold(loops().lock);
     if (loops().main) return loops().main;
@@ -105,7 +116,8 @@ CFRunLoopRef CFRunLoopGetMain(void) {
   return CFRunLoopGetCurrent();
 }
 
-CFRunLoopRunResult CFRunLoopRunInMode(CFRunLoopMode mode, CFTimeInterval seconds, Boolean returnAfterSourceHandled) {
+CFRunLoopRunResult CFRunLoopRunInMode(CFRunLoopMode mode, CFTimeInterval seconds, Boolean returnAfterSourceHandled)
+{
   __CFRunLoop* rl = CFRunLoopGetCurrent();
   mode = modeOrDefault(mode);
   using Clock = std::chrono::steady_clock;
@@ -118,7 +130,8 @@ CFRunLoopRunResult CFRunLoopRunInMode(CFRunLoopMode mode, CFTimeInterval seconds
       return kCFRunLoopRunStopped;
     }
     // Queued functions first, in order.
-    auto p = std::find_if(rl->performs.begin(), rl->performs.end(), [&](const __CFRunLoop::Perform& x) { return matches(x.mode, mode); });
+    auto p = std::find_if(rl->performs.begin(), rl->performs.end(),
+                          [&](const __CFRunLoop::Perform& x) { return matches(x.mode, mode); });
     if (p != rl->performs.end()) {
       __CFRunLoop::Perform job = *p;
       rl->performs.erase(p);
@@ -141,7 +154,8 @@ CFRunLoopRunResult CFRunLoopRunInMode(CFRunLoopMode mode, CFTimeInterval seconds
     if (due) {
       CFRetain(due);
       if (due->interval > 0) {
-        due->fireDate += due->interval * (1 + (CFIndex)((now - due->fireDate) / due->interval));  // skips missed firings
+        due->fireDate +=
+            due->interval * (1 + (CFIndex)((now - due->fireDate) / due->interval));  // skips missed firings
       } else {
         due->valid = false;
         if (unlink(rl, due)) CFRelease(due);
@@ -164,26 +178,30 @@ CFRunLoopRunResult CFRunLoopRunInMode(CFRunLoopMode mode, CFTimeInterval seconds
   }
 }
 
-void CFRunLoopRun(void) {
+void CFRunLoopRun(void)
+{
   while (CFRunLoopRunInMode(kCFRunLoopDefaultMode, 1.0e9, false) == kCFRunLoopRunTimedOut) {
   }
 }
 
-void CFRunLoopStop(CFRunLoopRef rl) {
+void CFRunLoopStop(CFRunLoopRef rl)
+{
   if (!cf::is(rl, cf::kRunLoop)) return;
   std::lock_guard<std::mutex> hold(rl->lock);
   rl->stopped = true;
   rl->wake.notify_all();
 }
 
-void CFRunLoopWakeUp(CFRunLoopRef rl) {
+void CFRunLoopWakeUp(CFRunLoopRef rl)
+{
   if (!cf::is(rl, cf::kRunLoop)) return;
   std::lock_guard<std::mutex> hold(rl->lock);
   rl->woken = true;
   rl->wake.notify_all();
 }
 
-void CFRunLoopPerformFunction(CFRunLoopRef rl, CFRunLoopMode mode, void (*fn)(void* info), void* info) {
+void CFRunLoopPerformFunction(CFRunLoopRef rl, CFRunLoopMode mode, void (*fn)(void* info), void* info)
+{
   if (!cf::is(rl, cf::kRunLoop) || !fn) return;
   std::lock_guard<std::mutex> hold(rl->lock);
   rl->performs.push_back({modeOrDefault(mode), fn, info});
@@ -193,7 +211,8 @@ void CFRunLoopPerformFunction(CFRunLoopRef rl, CFRunLoopMode mode, void (*fn)(vo
 
 CFRunLoopTimerRef CFRunLoopTimerCreate(CFAllocatorRef allocator, CFAbsoluteTime fireDate, CFTimeInterval interval,
                                        CFOptionFlags, CFIndex, CFRunLoopTimerCallBack callout,
-                                       CFRunLoopTimerContext* context) {
+                                       CFRunLoopTimerContext* context)
+{
   if (!callout) return nullptr;
   __CFRunLoopTimer* t = cf::create<__CFRunLoopTimer>(allocator);
   if (!t) return nullptr;
@@ -207,7 +226,8 @@ CFRunLoopTimerRef CFRunLoopTimerCreate(CFAllocatorRef allocator, CFAbsoluteTime 
   return t;
 }
 
-void CFRunLoopAddTimer(CFRunLoopRef rl, CFRunLoopTimerRef timer, CFRunLoopMode mode) {
+void CFRunLoopAddTimer(CFRunLoopRef rl, CFRunLoopTimerRef timer, CFRunLoopMode mode)
+{
   if (!cf::is(rl, cf::kRunLoop) || !cf::is(timer, cf::kRunLoopTimer) || !timer->valid) return;
   if (timer->loop && timer->loop != rl) return;  // a timer serves one loop
   std::lock_guard<std::mutex> hold(rl->lock);
@@ -219,7 +239,8 @@ void CFRunLoopAddTimer(CFRunLoopRef rl, CFRunLoopTimerRef timer, CFRunLoopMode m
   rl->wake.notify_all();
 }
 
-void CFRunLoopRemoveTimer(CFRunLoopRef rl, CFRunLoopTimerRef timer, CFRunLoopMode mode) {
+void CFRunLoopRemoveTimer(CFRunLoopRef rl, CFRunLoopTimerRef timer, CFRunLoopMode mode)
+{
   if (!cf::is(rl, cf::kRunLoop) || !cf::is(timer, cf::kRunLoopTimer)) return;
   __CFRunLoopTimer* gone = nullptr;
   {
@@ -234,7 +255,8 @@ void CFRunLoopRemoveTimer(CFRunLoopRef rl, CFRunLoopTimerRef timer, CFRunLoopMod
   CFRelease(gone);
 }
 
-Boolean CFRunLoopContainsTimer(CFRunLoopRef rl, CFRunLoopTimerRef timer, CFRunLoopMode mode) {
+Boolean CFRunLoopContainsTimer(CFRunLoopRef rl, CFRunLoopTimerRef timer, CFRunLoopMode mode)
+{
   if (!cf::is(rl, cf::kRunLoop)) return false;
   std::lock_guard<std::mutex> hold(rl->lock);
   for (auto& e : rl->timers)
@@ -242,7 +264,8 @@ Boolean CFRunLoopContainsTimer(CFRunLoopRef rl, CFRunLoopTimerRef timer, CFRunLo
   return false;
 }
 
-void CFRunLoopTimerInvalidate(CFRunLoopTimerRef timer) {
+void CFRunLoopTimerInvalidate(CFRunLoopTimerRef timer)
+{
   if (!cf::is(timer, cf::kRunLoopTimer) || !timer->valid) return;
   timer->valid = false;
   __CFRunLoop* rl = timer->loop;
@@ -257,11 +280,13 @@ void CFRunLoopTimerInvalidate(CFRunLoopTimerRef timer) {
 
 Boolean CFRunLoopTimerIsValid(CFRunLoopTimerRef timer) { return cf::is(timer, cf::kRunLoopTimer) && timer->valid; }
 
-CFAbsoluteTime CFRunLoopTimerGetNextFireDate(CFRunLoopTimerRef timer) {
+CFAbsoluteTime CFRunLoopTimerGetNextFireDate(CFRunLoopTimerRef timer)
+{
   return cf::is(timer, cf::kRunLoopTimer) ? timer->fireDate : 0;
 }
 
-void CFRunLoopTimerSetNextFireDate(CFRunLoopTimerRef timer, CFAbsoluteTime fireDate) {
+void CFRunLoopTimerSetNextFireDate(CFRunLoopTimerRef timer, CFAbsoluteTime fireDate)
+{
   if (!cf::is(timer, cf::kRunLoopTimer)) return;
   if (timer->loop) {
     std::lock_guard<std::mutex> hold(timer->loop->lock);
@@ -273,7 +298,8 @@ void CFRunLoopTimerSetNextFireDate(CFRunLoopTimerRef timer, CFAbsoluteTime fireD
   }
 }
 
-CFTimeInterval CFRunLoopTimerGetInterval(CFRunLoopTimerRef timer) {
+CFTimeInterval CFRunLoopTimerGetInterval(CFRunLoopTimerRef timer)
+{
   return cf::is(timer, cf::kRunLoopTimer) ? timer->interval : 0;
 }
 

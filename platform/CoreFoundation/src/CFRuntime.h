@@ -34,7 +34,8 @@ enum TypeID : CFTypeID {
 // (constants) ignore retain and release. Other platform libraries derive their own object
 // types from this head (with type IDs of 0x100 and above; those below belong to this library),
 // so its layout and virtual functions are shared with them.
-struct __CFObject {
+struct __CFObject
+{
   explicit __CFObject(bool immortalObject = false) : immortal(immortalObject) {}
   virtual ~__CFObject() = default;
   virtual CFTypeID typeID() const = 0;
@@ -50,7 +51,8 @@ struct __CFObject {
   bool immortal;
 };
 
-struct __CFAllocator : __CFObject {
+struct __CFAllocator : __CFObject
+{
   explicit __CFAllocator(const CFAllocatorContext& c, bool immortalObject) : __CFObject(immortalObject), ctx(c) {}
   ~__CFAllocator() override;
   CFTypeID typeID() const override { return cf::kAllocator; }
@@ -65,7 +67,8 @@ CFAllocatorRef resolve(CFAllocatorRef a);
 
 // Builds a T in memory from the allocator; NULL when memory cannot be had.
 template <class T, class... A>
-T* create(CFAllocatorRef a, A&&... args) {
+T* create(CFAllocatorRef a, A&&... args)
+{
   CFAllocatorRef real = resolve(a);
   void* mem = CFAllocatorAllocate(real, (CFIndex)sizeof(T), 0);
   if (!mem) return nullptr;

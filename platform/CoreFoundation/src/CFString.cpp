@@ -12,21 +12,25 @@
 #include <unordered_map>
 #include <vector>
 
-struct __CFString : __CFObject {
+struct __CFString : __CFObject
+{
   __CFString(std::u16string units, bool isMutable, CFIndex maxLen = 0, bool immortalObject = false)
-      : __CFObject(immortalObject), mut(isMutable), maxLength(maxLen) {
+      : __CFObject(immortalObject), mut(isMutable), maxLength(maxLen)
+  {
     set(std::move(units));
   }
   CFTypeID typeID() const override { return cf::kString; }
   bool equals(const __CFObject* other) const override { return u == ((const __CFString*)other)->u; }
-  CFHashCode hash() const override {
+  CFHashCode hash() const override
+  {
     CFHashCode h = 5381;
     for (char16_t c : u) h = h * 33 + c;
     return h;
   }
   std::string describe() const override { return s8; }
   // Replaces the contents; false when a mutable string's length limit would be passed.
-  bool set(std::u16string units) {
+  bool set(std::u16string units)
+  {
     if (maxLength > 0 && (CFIndex)units.size() > maxLength) return false;
     u = std::move(units);
     s8 = cf::encodeUTF8(u);
@@ -44,14 +48,16 @@ namespace {
 bool isString(CFStringRef s) { return cf::is(s, cf::kString); }
 bool isMutableString(CFStringRef s) { return isString(s) && s->mut; }
 
-bool isAllASCII(const std::u16string& u) {
+bool isAllASCII(const std::u16string& u)
+{
   for (char16_t c : u)
     if (c >= 0x80) return false;
   return true;
 }
 
 // Decodes bytes of a single-byte or Unicode encoding; false for bytes the encoding cannot hold.
-bool decode(const UInt8* bytes, size_t n, CFStringEncoding enc, std::u16string& out) {
+bool decode(const UInt8* bytes, size_t n, CFStringEncoding enc, std::u16string& out)
+{
   out.clear();
   switch (enc) {
     case kCFStringEncodingUTF8:
@@ -76,10 +82,13 @@ bool decode(const UInt8* bytes, size_t n, CFStringEncoding enc, std::u16string& 
       bool big = enc == kCFStringEncodingUTF16BE;
       size_t i = 0;
       if (enc == kCFStringEncodingUTF16 && n >= 2) {  // byte-order mark, little-endian without one
-        if (bytes[0] == 0xFE && bytes[1] == 0xFF) big = true, i = 2;
-        else if (bytes[0] == 0xFF && bytes[1] == 0xFE) i = 2;
+        if (bytes[0] == 0xFE && bytes[1] == 0xFF)
+          big = true, i = 2;
+        else if (bytes[0] == 0xFF && bytes[1] == 0xFE)
+          i = 2;
       }
-      for (; i < n; i += 2) out += big ? (char16_t)(bytes[i] << 8 | bytes[i + 1]) : (char16_t)(bytes[i + 1] << 8 | bytes[i]);
+      for (; i < n; i += 2)
+        out += big ? (char16_t)(bytes[i] << 8 | bytes[i + 1]) : (char16_t)(bytes[i + 1] << 8 | bytes[i]);
       return true;
     }
     case kCFStringEncodingUTF32:
@@ -107,7 +116,8 @@ bool decode(const UInt8* bytes, size_t n, CFStringEncoding enc, std::u16string& 
 }
 
 // Encodes UTF-16 units; characters the encoding cannot hold become lossByte, or fail when it is 0.
-bool encode(const std::u16string& u, CFStringEncoding enc, UInt8 lossByte, std::string& out) {
+bool encode(const std::u16string& u, CFStringEncoding enc, UInt8 lossByte, std::string& out)
+{
   out.clear();
   switch (enc) {
     case kCFStringEncodingUTF8:
@@ -121,9 +131,12 @@ bool encode(const std::u16string& u, CFStringEncoding enc, UInt8 lossByte, std::
     case kCFStringEncodingWindowsLatin1: {
       char16_t limit = (enc == kCFStringEncodingISOLatin1 || enc == kCFStringEncodingWindowsLatin1) ? 0x100 : 0x80;
       for (char16_t c : u) {
-        if (c < limit) out += (char)c;
-        else if (lossByte) out += (char)lossByte;
-        else return false;
+        if (c < limit)
+          out += (char)c;
+        else if (lossByte)
+          out += (char)lossByte;
+        else
+          return false;
       }
       return true;
     }
@@ -141,7 +154,8 @@ bool encode(const std::u16string& u, CFStringEncoding enc, UInt8 lossByte, std::
 
 CFStringRef fromUnits(CFAllocatorRef a, std::u16string u) { return cf::create<__CFString>(a, std::move(u), false); }
 
-std::u16string fold(const std::u16string& u) {
+std::u16string fold(const std::u16string& u)
+{
   std::u16string r = u;
   for (char16_t& c : r)
     if (c < 0x80) c = (char16_t)tolower(c);
@@ -149,7 +163,8 @@ std::u16string fold(const std::u16string& u) {
 }
 
 // Compares two unit strings; numeric runs compare by value when asked.
-int compareUnits(const std::u16string& a, const std::u16string& b, bool numeric) {
+int compareUnits(const std::u16string& a, const std::u16string& b, bool numeric)
+{
   size_t i = 0, j = 0;
   while (i < a.size() && j < b.size()) {
     if (numeric && a[i] >= '0' && a[i] <= '9' && b[j] >= '0' && b[j] <= '9') {
@@ -175,7 +190,8 @@ int compareUnits(const std::u16string& a, const std::u16string& b, bool numeric)
 
 // Formats one printf conversion with the C library into out.
 template <class T>
-void cformat(std::string& out, const std::string& spec, T value) {
+void cformat(std::string& out, const std::string& spec, T value)
+{
   char buf[128];
   int n = snprintf(buf, sizeof buf, spec.c_str(), value);
   if (n < 0) return;
@@ -189,7 +205,8 @@ void cformat(std::string& out, const std::string& spec, T value) {
 }
 
 // Pads text to width (left-justified with '-').
-void pad(std::string& out, const std::string& text, int width, bool left) {
+void pad(std::string& out, const std::string& text, int width, bool left)
+{
   std::u16string u;
   size_t len = cf::decodeUTF8(text.data(), text.size(), u) ? u.size() : text.size();
   std::string fill = width > 0 && (size_t)width > len ? std::string((size_t)width - len, ' ') : std::string();
@@ -197,7 +214,8 @@ void pad(std::string& out, const std::string& text, int width, bool left) {
 }
 
 // The printf engine behind every format call.
-std::string formatString(const std::string& fmt, va_list ap) {
+std::string formatString(const std::string& fmt, va_list ap)
+{
   std::string out;
   size_t i = 0, n = fmt.size();
   while (i < n) {
@@ -227,7 +245,8 @@ std::string formatString(const std::string& fmt, va_list ap) {
         precision = va_arg(ap, int);
         i++;
       } else {
-        while (i < n && isdigit((unsigned char)fmt[i])) precision = std::min(precision * 10 + (fmt[i++] - '0'), 1 << 24);
+        while (i < n && isdigit((unsigned char)fmt[i]))
+          precision = std::min(precision * 10 + (fmt[i++] - '0'), 1 << 24);
       }
     }
     const int kMaxField = 1 << 20;  // wider fields are cut, so a format cannot ask for gigabytes
@@ -256,22 +275,32 @@ std::string formatString(const std::string& fmt, va_list ap) {
       case 'X': {
         bool isSigned = conv == 'd' || conv == 'i';
         if (len == "ll" || len == "q" || len == "j") {
-          if (isSigned) cformat(out, spec + "ll" + conv, va_arg(ap, long long));
-          else cformat(out, spec + "ll" + conv, va_arg(ap, unsigned long long));
+          if (isSigned)
+            cformat(out, spec + "ll" + conv, va_arg(ap, long long));
+          else
+            cformat(out, spec + "ll" + conv, va_arg(ap, unsigned long long));
         } else if (len == "l" || len == "z" || len == "t") {
-          if (isSigned) cformat(out, spec + "l" + conv, va_arg(ap, long));
-          else cformat(out, spec + "l" + conv, va_arg(ap, unsigned long));
+          if (isSigned)
+            cformat(out, spec + "l" + conv, va_arg(ap, long));
+          else
+            cformat(out, spec + "l" + conv, va_arg(ap, unsigned long));
         } else if (len == "h") {
           int v = va_arg(ap, int);
-          if (isSigned) cformat(out, spec + conv, (int)(short)v);
-          else cformat(out, spec + conv, (unsigned)(unsigned short)v);
+          if (isSigned)
+            cformat(out, spec + conv, (int)(short)v);
+          else
+            cformat(out, spec + conv, (unsigned)(unsigned short)v);
         } else if (len == "hh") {
           int v = va_arg(ap, int);
-          if (isSigned) cformat(out, spec + conv, (int)(signed char)v);
-          else cformat(out, spec + conv, (unsigned)(unsigned char)v);
+          if (isSigned)
+            cformat(out, spec + conv, (int)(signed char)v);
+          else
+            cformat(out, spec + conv, (unsigned)(unsigned char)v);
         } else {
-          if (isSigned) cformat(out, spec + conv, va_arg(ap, int));
-          else cformat(out, spec + conv, va_arg(ap, unsigned));
+          if (isSigned)
+            cformat(out, spec + conv, va_arg(ap, int));
+          else
+            cformat(out, spec + conv, va_arg(ap, unsigned));
         }
         break;
       }
@@ -283,8 +312,10 @@ std::string formatString(const std::string& fmt, va_list ap) {
       case 'G':
       case 'a':
       case 'A':
-        if (len == "L") cformat(out, spec + "L" + conv, va_arg(ap, long double));
-        else cformat(out, spec + conv, va_arg(ap, double));
+        if (len == "L")
+          cformat(out, spec + "L" + conv, va_arg(ap, long double));
+        else
+          cformat(out, spec + conv, va_arg(ap, double));
         break;
       case 'c':
         cformat(out, spec + "c", va_arg(ap, int));
@@ -315,7 +346,8 @@ std::string formatString(const std::string& fmt, va_list ap) {
         std::string d = cf::describe(obj);
         if (precision >= 0) {
           std::u16string u;
-          if (cf::decodeUTF8(d.data(), d.size(), u) && (int)u.size() > precision) d = cf::encodeUTF8(u.substr(0, (size_t)precision));
+          if (cf::decodeUTF8(d.data(), d.size(), u) && (int)u.size() > precision)
+            d = cf::encodeUTF8(u.substr(0, (size_t)precision));
         }
         pad(out, d, width, left);
         break;
@@ -331,7 +363,8 @@ std::string formatString(const std::string& fmt, va_list ap) {
   return out;
 }
 
-struct ConstantTable {
+struct ConstantTable
+{
   std::mutex lock;
   std::unordered_map<std::string, __CFString*> strings;
 };
@@ -340,7 +373,8 @@ struct ConstantTable {
 
 namespace cf {
 
-bool decodeUTF8(const char* s, size_t n, std::u16string& out) {
+bool decodeUTF8(const char* s, size_t n, std::u16string& out)
+{
   out.clear();
   out.reserve(n);
   const unsigned char* p = (const unsigned char*)s;
@@ -349,11 +383,16 @@ bool decodeUTF8(const char* s, size_t n, std::u16string& out) {
     UInt32 c = p[i];
     int extra;
     UInt32 min;
-    if (c < 0x80) extra = 0, min = 0;
-    else if ((c & 0xE0) == 0xC0) extra = 1, c &= 0x1F, min = 0x80;
-    else if ((c & 0xF0) == 0xE0) extra = 2, c &= 0x0F, min = 0x800;
-    else if ((c & 0xF8) == 0xF0) extra = 3, c &= 0x07, min = 0x10000;
-    else return false;
+    if (c < 0x80)
+      extra = 0, min = 0;
+    else if ((c & 0xE0) == 0xC0)
+      extra = 1, c &= 0x1F, min = 0x80;
+    else if ((c & 0xF0) == 0xE0)
+      extra = 2, c &= 0x0F, min = 0x800;
+    else if ((c & 0xF8) == 0xF0)
+      extra = 3, c &= 0x07, min = 0x10000;
+    else
+      return false;
     if (i + (size_t)extra >= n && extra) return false;
     for (int k = 1; k <= extra; k++) {
       if ((p[i + k] & 0xC0) != 0x80) return false;
@@ -372,7 +411,8 @@ bool decodeUTF8(const char* s, size_t n, std::u16string& out) {
   return true;
 }
 
-std::string encodeUTF8(const std::u16string& u) {
+std::string encodeUTF8(const std::u16string& u)
+{
   std::string out;
   out.reserve(u.size());
   for (size_t i = 0; i < u.size(); i++) {
@@ -404,7 +444,8 @@ std::string encodeUTF8(const std::u16string& u) {
 
 std::string utf8(CFStringRef s) { return isString(s) ? s->s8 : std::string(); }
 
-CFStringRef makeString(CFAllocatorRef a, const std::string& s) {
+CFStringRef makeString(CFAllocatorRef a, const std::string& s)
+{
   std::u16string u;
   if (!decodeUTF8(s.data(), s.size(), u)) return nullptr;
   return fromUnits(a, std::move(u));
@@ -414,7 +455,8 @@ CFStringRef makeString(CFAllocatorRef a, const std::string& s) {
 
 extern "C" {
 
-CFStringRef __CFStringMakeConstantString(const char* cStr) {
+CFStringRef __CFStringMakeConstantString(const char* cStr)
+{
   if (!cStr) return nullptr;
   static ConstantTable* table = new ConstantTable;  // lives for the whole process
   std::lock_guard<std::mutex> hold(table->lock);
@@ -432,46 +474,54 @@ CFStringRef __CFStringMakeConstantString(const char* cStr) {
 
 CFTypeID CFStringGetTypeID(void) { return cf::kString; }
 
-CFStringRef CFStringCreateWithCString(CFAllocatorRef alloc, const char* cStr, CFStringEncoding encoding) {
+CFStringRef CFStringCreateWithCString(CFAllocatorRef alloc, const char* cStr, CFStringEncoding encoding)
+{
   if (!cStr) return nullptr;
   std::u16string u;
   if (!decode((const UInt8*)cStr, strlen(cStr), encoding, u)) return nullptr;
   return fromUnits(alloc, std::move(u));
 }
 
-CFStringRef CFStringCreateWithBytes(CFAllocatorRef alloc, const UInt8* bytes, CFIndex numBytes, CFStringEncoding encoding,
-                                    Boolean) {
+CFStringRef CFStringCreateWithBytes(CFAllocatorRef alloc, const UInt8* bytes, CFIndex numBytes,
+                                    CFStringEncoding encoding, Boolean)
+{
   if (numBytes < 0 || (!bytes && numBytes > 0)) return nullptr;
   std::u16string u;
   if (!decode(bytes, (size_t)numBytes, encoding, u)) return nullptr;
   return fromUnits(alloc, std::move(u));
 }
 
-CFStringRef CFStringCreateWithCharacters(CFAllocatorRef alloc, const UniChar* chars, CFIndex numChars) {
+CFStringRef CFStringCreateWithCharacters(CFAllocatorRef alloc, const UniChar* chars, CFIndex numChars)
+{
   if (numChars < 0 || (!chars && numChars > 0)) return nullptr;
   return fromUnits(alloc, std::u16string(chars ? (const char16_t*)chars : u"", (size_t)numChars));
 }
 
-CFStringRef CFStringCreateCopy(CFAllocatorRef alloc, CFStringRef theString) {
+CFStringRef CFStringCreateCopy(CFAllocatorRef alloc, CFStringRef theString)
+{
   if (!isString(theString)) return nullptr;
   if (!theString->mut && (theString->immortal || cf::resolve(alloc) == theString->allocator))
     return (CFStringRef)CFRetain(theString);
   return fromUnits(alloc, theString->u);
 }
 
-CFStringRef CFStringCreateWithSubstring(CFAllocatorRef alloc, CFStringRef str, CFRange range) {
-  if (!isString(str) || range.location < 0 || range.length < 0 || range.location + range.length > (CFIndex)str->u.size())
+CFStringRef CFStringCreateWithSubstring(CFAllocatorRef alloc, CFStringRef str, CFRange range)
+{
+  if (!isString(str) || range.location < 0 || range.length < 0 ||
+      range.location + range.length > (CFIndex)str->u.size())
     return nullptr;
   return fromUnits(alloc, str->u.substr((size_t)range.location, (size_t)range.length));
 }
 
 CFStringRef CFStringCreateWithFormatAndArguments(CFAllocatorRef alloc, CFDictionaryRef, CFStringRef format,
-                                                 va_list arguments) {
+                                                 va_list arguments)
+{
   if (!isString(format)) return nullptr;
   return cf::makeString(alloc, formatString(format->s8, arguments));
 }
 
-CFStringRef CFStringCreateWithFormat(CFAllocatorRef alloc, CFDictionaryRef formatOptions, CFStringRef format, ...) {
+CFStringRef CFStringCreateWithFormat(CFAllocatorRef alloc, CFDictionaryRef formatOptions, CFStringRef format, ...)
+{
   va_list ap;
   va_start(ap, format);
   CFStringRef s = CFStringCreateWithFormatAndArguments(alloc, formatOptions, format, ap);
@@ -479,7 +529,9 @@ CFStringRef CFStringCreateWithFormat(CFAllocatorRef alloc, CFDictionaryRef forma
   return s;
 }
 
-CFArrayRef CFStringCreateArrayBySeparatingStrings(CFAllocatorRef alloc, CFStringRef theString, CFStringRef separatorString) {
+CFArrayRef CFStringCreateArrayBySeparatingStrings(CFAllocatorRef alloc, CFStringRef theString,
+                                                  CFStringRef separatorString)
+{
   if (!isString(theString) || !isString(separatorString) || separatorString->u.empty()) return nullptr;
   CFMutableArrayRef parts = CFArrayCreateMutable(alloc, 0, &kCFTypeArrayCallBacks);
   if (!parts) return nullptr;
@@ -498,31 +550,37 @@ CFArrayRef CFStringCreateArrayBySeparatingStrings(CFAllocatorRef alloc, CFString
   return result;
 }
 
-CFMutableStringRef CFStringCreateMutable(CFAllocatorRef alloc, CFIndex maxLength) {
+CFMutableStringRef CFStringCreateMutable(CFAllocatorRef alloc, CFIndex maxLength)
+{
   return cf::create<__CFString>(alloc, std::u16string(), true, maxLength < 0 ? 0 : maxLength);
 }
 
-CFMutableStringRef CFStringCreateMutableCopy(CFAllocatorRef alloc, CFIndex maxLength, CFStringRef theString) {
+CFMutableStringRef CFStringCreateMutableCopy(CFAllocatorRef alloc, CFIndex maxLength, CFStringRef theString)
+{
   if (!isString(theString) || (maxLength > 0 && (CFIndex)theString->u.size() > maxLength)) return nullptr;
   return cf::create<__CFString>(alloc, theString->u, true, maxLength < 0 ? 0 : maxLength);
 }
 
-void CFStringAppend(CFMutableStringRef theString, CFStringRef appendedString) {
+void CFStringAppend(CFMutableStringRef theString, CFStringRef appendedString)
+{
   if (isMutableString(theString) && isString(appendedString)) theString->set(theString->u + appendedString->u);
 }
 
-void CFStringAppendCString(CFMutableStringRef theString, const char* cStr, CFStringEncoding encoding) {
+void CFStringAppendCString(CFMutableStringRef theString, const char* cStr, CFStringEncoding encoding)
+{
   std::u16string u;
   if (isMutableString(theString) && cStr && decode((const UInt8*)cStr, strlen(cStr), encoding, u))
     theString->set(theString->u + u);
 }
 
-void CFStringAppendCharacters(CFMutableStringRef theString, const UniChar* chars, CFIndex numChars) {
+void CFStringAppendCharacters(CFMutableStringRef theString, const UniChar* chars, CFIndex numChars)
+{
   if (isMutableString(theString) && chars && numChars > 0)
     theString->set(theString->u + std::u16string((const char16_t*)chars, (size_t)numChars));
 }
 
-void CFStringAppendFormat(CFMutableStringRef theString, CFDictionaryRef, CFStringRef format, ...) {
+void CFStringAppendFormat(CFMutableStringRef theString, CFDictionaryRef, CFStringRef format, ...)
+{
   if (!isMutableString(theString) || !isString(format)) return;
   va_list ap;
   va_start(ap, format);
@@ -532,14 +590,16 @@ void CFStringAppendFormat(CFMutableStringRef theString, CFDictionaryRef, CFStrin
   if (cf::decodeUTF8(text.data(), text.size(), u)) theString->set(theString->u + u);
 }
 
-void CFStringInsert(CFMutableStringRef str, CFIndex idx, CFStringRef insertedStr) {
+void CFStringInsert(CFMutableStringRef str, CFIndex idx, CFStringRef insertedStr)
+{
   if (!isMutableString(str) || !isString(insertedStr) || idx < 0 || idx > (CFIndex)str->u.size()) return;
   std::u16string u = str->u;
   u.insert((size_t)idx, insertedStr->u);
   str->set(std::move(u));
 }
 
-void CFStringDelete(CFMutableStringRef theString, CFRange range) {
+void CFStringDelete(CFMutableStringRef theString, CFRange range)
+{
   if (!isMutableString(theString) || range.location < 0 || range.length < 0 ||
       range.location + range.length > (CFIndex)theString->u.size())
     return;
@@ -548,25 +608,29 @@ void CFStringDelete(CFMutableStringRef theString, CFRange range) {
   theString->set(std::move(u));
 }
 
-void CFStringReplaceAll(CFMutableStringRef theString, CFStringRef replacement) {
+void CFStringReplaceAll(CFMutableStringRef theString, CFStringRef replacement)
+{
   if (isMutableString(theString) && isString(replacement)) theString->set(replacement->u);
 }
 
 CFIndex CFStringGetLength(CFStringRef theString) { return isString(theString) ? (CFIndex)theString->u.size() : 0; }
 
-UniChar CFStringGetCharacterAtIndex(CFStringRef theString, CFIndex idx) {
+UniChar CFStringGetCharacterAtIndex(CFStringRef theString, CFIndex idx)
+{
   if (!isString(theString) || idx < 0 || idx >= (CFIndex)theString->u.size()) return 0;
   return theString->u[(size_t)idx];
 }
 
-void CFStringGetCharacters(CFStringRef theString, CFRange range, UniChar* buffer) {
+void CFStringGetCharacters(CFStringRef theString, CFRange range, UniChar* buffer)
+{
   if (!isString(theString) || !buffer || range.location < 0 || range.length < 0 ||
       range.location + range.length > (CFIndex)theString->u.size())
     return;
   memcpy(buffer, theString->u.data() + range.location, (size_t)range.length * sizeof(UniChar));
 }
 
-Boolean CFStringGetCString(CFStringRef theString, char* buffer, CFIndex bufferSize, CFStringEncoding encoding) {
+Boolean CFStringGetCString(CFStringRef theString, char* buffer, CFIndex bufferSize, CFStringEncoding encoding)
+{
   if (!buffer || bufferSize <= 0) return false;
   buffer[0] = 0;
   std::string bytes;
@@ -576,7 +640,8 @@ Boolean CFStringGetCString(CFStringRef theString, char* buffer, CFIndex bufferSi
   return true;
 }
 
-const char* CFStringGetCStringPtr(CFStringRef theString, CFStringEncoding encoding) {
+const char* CFStringGetCStringPtr(CFStringRef theString, CFStringEncoding encoding)
+{
   if (!isString(theString)) return nullptr;
   if (encoding == kCFStringEncodingUTF8) return theString->s8.c_str();
   bool single = encoding == kCFStringEncodingASCII || encoding == kCFStringEncodingMacRoman ||
@@ -585,7 +650,8 @@ const char* CFStringGetCStringPtr(CFStringRef theString, CFStringEncoding encodi
 }
 
 CFIndex CFStringGetBytes(CFStringRef theString, CFRange range, CFStringEncoding encoding, UInt8 lossByte, Boolean,
-                         UInt8* buffer, CFIndex maxBufLen, CFIndex* usedBufLen) {
+                         UInt8* buffer, CFIndex maxBufLen, CFIndex* usedBufLen)
+{
   if (usedBufLen) *usedBufLen = 0;
   if (!isString(theString) || range.location < 0 || range.length < 0 ||
       range.location + range.length > (CFIndex)theString->u.size())
@@ -608,7 +674,8 @@ CFIndex CFStringGetBytes(CFStringRef theString, CFRange range, CFStringEncoding 
   return done;
 }
 
-CFIndex CFStringGetMaximumSizeForEncoding(CFIndex length, CFStringEncoding encoding) {
+CFIndex CFStringGetMaximumSizeForEncoding(CFIndex length, CFStringEncoding encoding)
+{
   if (length < 0) return kCFNotFound;
   switch (encoding) {
     case kCFStringEncodingUTF8:
@@ -629,10 +696,10 @@ CFIndex CFStringGetMaximumSizeForEncoding(CFIndex length, CFStringEncoding encod
 CFStringEncoding CFStringGetSystemEncoding(void) { return kCFStringEncodingMacRoman; }
 
 CFComparisonResult CFStringCompareWithOptions(CFStringRef theString1, CFStringRef theString2, CFRange rangeToCompare,
-                                              CFStringCompareFlags compareOptions) {
-  if (!isString(theString1) || !isString(theString2)) return isString(theString1) ? kCFCompareGreaterThan
-                                                              : isString(theString2) ? kCFCompareLessThan
-                                                                                     : kCFCompareEqualTo;
+                                              CFStringCompareFlags compareOptions)
+{
+  if (!isString(theString1) || !isString(theString2))
+    return isString(theString1) ? kCFCompareGreaterThan : isString(theString2) ? kCFCompareLessThan : kCFCompareEqualTo;
   if (rangeToCompare.location < 0 || rangeToCompare.length < 0 ||
       rangeToCompare.location + rangeToCompare.length > (CFIndex)theString1->u.size())
     return kCFCompareLessThan;
@@ -645,28 +712,34 @@ CFComparisonResult CFStringCompareWithOptions(CFStringRef theString1, CFStringRe
   return r < 0 ? kCFCompareLessThan : r > 0 ? kCFCompareGreaterThan : kCFCompareEqualTo;
 }
 
-CFComparisonResult CFStringCompare(CFStringRef theString1, CFStringRef theString2, CFStringCompareFlags compareOptions) {
-  return CFStringCompareWithOptions(theString1, theString2, CFRangeMake(0, CFStringGetLength(theString1)), compareOptions);
+CFComparisonResult CFStringCompare(CFStringRef theString1, CFStringRef theString2, CFStringCompareFlags compareOptions)
+{
+  return CFStringCompareWithOptions(theString1, theString2, CFRangeMake(0, CFStringGetLength(theString1)),
+                                    compareOptions);
 }
 
-Boolean CFStringHasPrefix(CFStringRef theString, CFStringRef prefix) {
+Boolean CFStringHasPrefix(CFStringRef theString, CFStringRef prefix)
+{
   return isString(theString) && isString(prefix) && theString->u.size() >= prefix->u.size() &&
          theString->u.compare(0, prefix->u.size(), prefix->u) == 0;
 }
 
-Boolean CFStringHasSuffix(CFStringRef theString, CFStringRef suffix) {
+Boolean CFStringHasSuffix(CFStringRef theString, CFStringRef suffix)
+{
   return isString(theString) && isString(suffix) && theString->u.size() >= suffix->u.size() &&
          theString->u.compare(theString->u.size() - suffix->u.size(), suffix->u.size(), suffix->u) == 0;
 }
 
-CFRange CFStringFind(CFStringRef theString, CFStringRef stringToFind, CFStringCompareFlags compareOptions) {
+CFRange CFStringFind(CFStringRef theString, CFStringRef stringToFind, CFStringCompareFlags compareOptions)
+{
   CFRange none = CFRangeMake(kCFNotFound, 0);
   if (!isString(theString) || !isString(stringToFind) || stringToFind->u.empty()) return none;
   std::u16string hay = theString->u, needle = stringToFind->u;
   if (compareOptions & kCFCompareCaseInsensitive) hay = fold(hay), needle = fold(needle);
   size_t at;
   if (compareOptions & kCFCompareAnchored) {
-    size_t from = (compareOptions & kCFCompareBackwards) ? (hay.size() >= needle.size() ? hay.size() - needle.size() : 0) : 0;
+    size_t from =
+        (compareOptions & kCFCompareBackwards) ? (hay.size() >= needle.size() ? hay.size() - needle.size() : 0) : 0;
     at = hay.compare(from, needle.size(), needle) == 0 && hay.size() >= needle.size() ? from : std::u16string::npos;
   } else {
     at = (compareOptions & kCFCompareBackwards) ? hay.rfind(needle) : hay.find(needle);
@@ -674,7 +747,8 @@ CFRange CFStringFind(CFStringRef theString, CFStringRef stringToFind, CFStringCo
   return at == std::u16string::npos ? none : CFRangeMake((CFIndex)at, (CFIndex)needle.size());
 }
 
-SInt32 CFStringGetIntValue(CFStringRef str) {
+SInt32 CFStringGetIntValue(CFStringRef str)
+{
   if (!isString(str)) return 0;
   long long v = strtoll(str->s8.c_str(), nullptr, 10);
   return v > INT32_MAX ? INT32_MAX : v < INT32_MIN ? INT32_MIN : (SInt32)v;

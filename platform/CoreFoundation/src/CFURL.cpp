@@ -4,11 +4,13 @@
 #include <cstring>
 #include <unistd.h>
 
-struct __CFURL : __CFObject {
+struct __CFURL : __CFObject
+{
   __CFURL(std::string p, bool dir) : path(std::move(p)), isDir(dir) {}
   ~__CFURL() override { CFRelease(text); }
   CFTypeID typeID() const override { return cf::kURL; }
-  bool equals(const __CFObject* other) const override {
+  bool equals(const __CFObject* other) const override
+  {
     const __CFURL* o = (const __CFURL*)other;
     return path == o->path && isDir == o->isDir;
   }
@@ -25,7 +27,8 @@ namespace {
 bool isURL(CFURLRef u) { return cf::is(u, cf::kURL); }
 
 // Makes a path absolute and drops empty and "." components and trailing slashes.
-std::string normalize(const std::string& in) {
+std::string normalize(const std::string& in)
+{
   std::string p = in;
   if (p.empty() || p[0] != '/') {
     char cwd[4096];
@@ -48,7 +51,8 @@ std::string normalize(const std::string& in) {
   return out.empty() ? "/" : out;
 }
 
-std::string escape(const std::string& path) {
+std::string escape(const std::string& path)
+{
   static const char hex[] = "0123456789ABCDEF";
   std::string out;
   for (unsigned char c : path) {
@@ -63,7 +67,8 @@ std::string escape(const std::string& path) {
   return out;
 }
 
-bool unescape(const std::string& in, std::string& out) {
+bool unescape(const std::string& in, std::string& out)
+{
   out.clear();
   for (size_t i = 0; i < in.size(); i++) {
     if (in[i] != '%') {
@@ -77,7 +82,8 @@ bool unescape(const std::string& in, std::string& out) {
   return true;
 }
 
-CFURLRef make(CFAllocatorRef a, const std::string& rawPath, bool isDir) {
+CFURLRef make(CFAllocatorRef a, const std::string& rawPath, bool isDir)
+{
   if (rawPath.empty() || memchr(rawPath.data(), 0, rawPath.size())) return nullptr;
   std::string p = normalize(rawPath);
   if (p == "/") isDir = true;
@@ -100,18 +106,21 @@ extern "C" {
 CFTypeID CFURLGetTypeID(void) { return cf::kURL; }
 
 CFURLRef CFURLCreateWithFileSystemPath(CFAllocatorRef allocator, CFStringRef filePath, CFURLPathStyle pathStyle,
-                                       Boolean isDirectory) {
+                                       Boolean isDirectory)
+{
   if (pathStyle != kCFURLPOSIXPathStyle || !cf::is(filePath, CFStringGetTypeID())) return nullptr;
   return make(allocator, cf::utf8(filePath), isDirectory);
 }
 
 CFURLRef CFURLCreateFromFileSystemRepresentation(CFAllocatorRef allocator, const UInt8* buffer, CFIndex bufLen,
-                                                 Boolean isDirectory) {
+                                                 Boolean isDirectory)
+{
   if (!buffer || bufLen <= 0) return nullptr;
   return make(allocator, std::string((const char*)buffer, (size_t)bufLen), isDirectory);
 }
 
-CFURLRef CFURLCreateWithString(CFAllocatorRef allocator, CFStringRef URLString, CFURLRef) {
+CFURLRef CFURLCreateWithString(CFAllocatorRef allocator, CFStringRef URLString, CFURLRef)
+{
   std::string s = cf::utf8(URLString), path;
   const std::string scheme = "file://";
   if (s.compare(0, scheme.size(), scheme) != 0) return nullptr;
@@ -121,13 +130,15 @@ CFURLRef CFURLCreateWithString(CFAllocatorRef allocator, CFStringRef URLString, 
   return make(allocator, path, path.size() > 1 && path.back() == '/');
 }
 
-Boolean CFURLGetFileSystemRepresentation(CFURLRef url, Boolean, UInt8* buffer, CFIndex maxBufLen) {
+Boolean CFURLGetFileSystemRepresentation(CFURLRef url, Boolean, UInt8* buffer, CFIndex maxBufLen)
+{
   if (!isURL(url) || !buffer || maxBufLen <= 0 || (CFIndex)url->path.size() + 1 > maxBufLen) return false;
   memcpy(buffer, url->path.c_str(), url->path.size() + 1);
   return true;
 }
 
-CFStringRef CFURLCopyFileSystemPath(CFURLRef anURL, CFURLPathStyle pathStyle) {
+CFStringRef CFURLCopyFileSystemPath(CFURLRef anURL, CFURLPathStyle pathStyle)
+{
   if (!isURL(anURL) || pathStyle != kCFURLPOSIXPathStyle) return nullptr;
   return cf::makeString(nullptr, anURL->path);
 }
@@ -138,11 +149,13 @@ CFURLRef CFURLGetBaseURL(CFURLRef) { return nullptr; }
 
 Boolean CFURLHasDirectoryPath(CFURLRef anURL) { return isURL(anURL) && anURL->isDir; }
 
-CFStringRef CFURLCopyLastPathComponent(CFURLRef url) {
+CFStringRef CFURLCopyLastPathComponent(CFURLRef url)
+{
   return isURL(url) ? cf::makeString(nullptr, lastComponent(url->path)) : nullptr;
 }
 
-CFStringRef CFURLCopyPathExtension(CFURLRef url) {
+CFStringRef CFURLCopyPathExtension(CFURLRef url)
+{
   if (!isURL(url)) return nullptr;
   std::string last = lastComponent(url->path);
   size_t dot = last.rfind('.');
@@ -150,18 +163,21 @@ CFStringRef CFURLCopyPathExtension(CFURLRef url) {
 }
 
 CFURLRef CFURLCreateCopyAppendingPathComponent(CFAllocatorRef allocator, CFURLRef url, CFStringRef pathComponent,
-                                               Boolean isDirectory) {
+                                               Boolean isDirectory)
+{
   if (!isURL(url) || !cf::is(pathComponent, CFStringGetTypeID())) return nullptr;
   return make(allocator, url->path + "/" + cf::utf8(pathComponent), isDirectory);
 }
 
-CFURLRef CFURLCreateCopyDeletingLastPathComponent(CFAllocatorRef allocator, CFURLRef url) {
+CFURLRef CFURLCreateCopyDeletingLastPathComponent(CFAllocatorRef allocator, CFURLRef url)
+{
   if (!isURL(url)) return nullptr;
   size_t cut = url->path.rfind('/');
   return make(allocator, cut == 0 ? std::string("/") : url->path.substr(0, cut), true);
 }
 
-CFURLRef CFURLCreateCopyAppendingPathExtension(CFAllocatorRef allocator, CFURLRef url, CFStringRef extension) {
+CFURLRef CFURLCreateCopyAppendingPathExtension(CFAllocatorRef allocator, CFURLRef url, CFStringRef extension)
+{
   if (!isURL(url) || !cf::is(extension, CFStringGetTypeID()) || url->path == "/") return nullptr;
   return make(allocator, url->path + "." + cf::utf8(extension), url->isDir);
 }

@@ -6,7 +6,8 @@
 
 namespace {
 
-struct AlertState {
+struct AlertState
+{
   std::mutex lock;
   CFOptionFlags response = kCFUserNotificationDefaultResponse;
   bool echo = false;
@@ -14,7 +15,8 @@ struct AlertState {
   std::string header, message;
 };
 
-AlertState& state() {
+AlertState& state()
+{
   static AlertState* s = new AlertState;
   return *s;
 }
@@ -23,9 +25,10 @@ AlertState& state() {
 
 extern "C" {
 
-SInt32 CFUserNotificationDisplayAlert(CFTimeInterval, CFOptionFlags, CFURLRef, CFURLRef, CFURLRef, CFStringRef alertHeader,
-                                      CFStringRef alertMessage, CFStringRef, CFStringRef, CFStringRef,
-                                      CFOptionFlags* responseFlags) {
+SInt32 CFUserNotificationDisplayAlert(CFTimeInterval, CFOptionFlags, CFURLRef, CFURLRef, CFURLRef,
+                                      CFStringRef alertHeader, CFStringRef alertMessage, CFStringRef, CFStringRef,
+                                      CFStringRef, CFOptionFlags* responseFlags)
+{
   AlertState& s = state();
   std::lock_guard<std::mutex> hold(s.lock);
   s.count++;
@@ -36,27 +39,32 @@ SInt32 CFUserNotificationDisplayAlert(CFTimeInterval, CFOptionFlags, CFURLRef, C
   return 0;
 }
 
-void CFUserNotificationSetResponse(CFOptionFlags response) {
+void CFUserNotificationSetResponse(CFOptionFlags response)
+{
   std::lock_guard<std::mutex> hold(state().lock);
   state().response = response;
 }
 
-void CFUserNotificationSetEcho(Boolean echo) {
+void CFUserNotificationSetEcho(Boolean echo)
+{
   std::lock_guard<std::mutex> hold(state().lock);
   state().echo = echo;
 }
 
-CFIndex CFUserNotificationGetAlertCount(void) {
+CFIndex CFUserNotificationGetAlertCount(void)
+{
   std::lock_guard<std::mutex> hold(state().lock);
   return state().count;
 }
 
-CFStringRef CFUserNotificationCopyLastAlertHeader(void) {
+CFStringRef CFUserNotificationCopyLastAlertHeader(void)
+{
   std::lock_guard<std::mutex> hold(state().lock);
   return state().count ? cf::makeString(nullptr, state().header) : nullptr;
 }
 
-CFStringRef CFUserNotificationCopyLastAlertMessage(void) {
+CFStringRef CFUserNotificationCopyLastAlertMessage(void)
+{
   std::lock_guard<std::mutex> hold(state().lock);
   return state().count ? cf::makeString(nullptr, state().message) : nullptr;
 }

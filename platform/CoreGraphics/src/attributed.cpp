@@ -2,11 +2,12 @@
 
 #include <CoreFoundation/CFAttributedString.h>
 
-
 #include "object.h"
 
-struct __CFAttributedString : cgi::Object {
-  ~__CFAttributedString() override {
+struct __CFAttributedString : cgi::Object
+{
+  ~__CFAttributedString() override
+  {
     CFRelease(string);
     if (attributes) CFRelease(attributes);
   }
@@ -17,8 +18,8 @@ struct __CFAttributedString : cgi::Object {
 
 extern "C" {
 
-CFAttributedStringRef CFAttributedStringCreate(CFAllocatorRef alloc, CFStringRef str,
-                                               CFDictionaryRef attributes) {
+CFAttributedStringRef CFAttributedStringCreate(CFAllocatorRef alloc, CFStringRef str, CFDictionaryRef attributes)
+{
   if (!str) return nullptr;
   CFStringRef copy = CFStringCreateCopy(alloc, str);
   if (!copy) return nullptr;
@@ -32,24 +33,21 @@ CFAttributedStringRef CFAttributedStringCreate(CFAllocatorRef alloc, CFStringRef
   return a;
 }
 
-CFStringRef CFAttributedStringGetString(CFAttributedStringRef aStr) {
-  return aStr ? aStr->string : nullptr;
-}
+CFStringRef CFAttributedStringGetString(CFAttributedStringRef aStr) { return aStr ? aStr->string : nullptr; }
 
-CFIndex CFAttributedStringGetLength(CFAttributedStringRef aStr) {
-  return aStr ? CFStringGetLength(aStr->string) : 0;
-}
+CFIndex CFAttributedStringGetLength(CFAttributedStringRef aStr) { return aStr ? CFStringGetLength(aStr->string) : 0; }
 
-CFDictionaryRef CFAttributedStringGetAttributes(CFAttributedStringRef aStr, CFIndex loc,
-                                                CFRange* effectiveRange) {
+CFDictionaryRef CFAttributedStringGetAttributes(CFAttributedStringRef aStr, CFIndex loc, CFRange* effectiveRange)
+{
   const CFIndex n = CFAttributedStringGetLength(aStr);
   const bool inside = aStr && loc >= 0 && loc < n;
   if (effectiveRange) *effectiveRange = inside ? CFRangeMake(0, n) : CFRangeMake(loc, 0);
   return inside ? aStr->attributes : nullptr;
 }
 
-CFTypeRef CFAttributedStringGetAttribute(CFAttributedStringRef aStr, CFIndex loc,
-                                         CFStringRef attrName, CFRange* effectiveRange) {
+CFTypeRef CFAttributedStringGetAttribute(CFAttributedStringRef aStr, CFIndex loc, CFStringRef attrName,
+                                         CFRange* effectiveRange)
+{
   CFDictionaryRef attrs = CFAttributedStringGetAttributes(aStr, loc, effectiveRange);
   return attrs && attrName ? CFDictionaryGetValue(attrs, attrName) : nullptr;
 }

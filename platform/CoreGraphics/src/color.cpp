@@ -7,14 +7,17 @@
 
 #include "objects.h"
 
-struct OpaqueCMProfileRef {};
+struct OpaqueCMProfileRef
+{
+};
 
 extern "C" {
 
 CGColorSpaceRef CGColorSpaceCreateDeviceRGB(void) { return cgi::New<CGColorSpace>(); }
 
 // Every profile describes an RGB display that shows colours unchanged.
-CGColorSpaceRef CGColorSpaceCreateWithPlatformColorSpace(const void* platformColorSpace) {
+CGColorSpaceRef CGColorSpaceCreateWithPlatformColorSpace(const void* platformColorSpace)
+{
   return platformColorSpace ? CGColorSpaceCreateDeviceRGB() : nullptr;
 }
 
@@ -23,7 +26,8 @@ void CGColorSpaceRelease(CGColorSpaceRef space) { cgi::Release(space); }
 size_t CGColorSpaceGetNumberOfComponents(CGColorSpaceRef space) { return space ? 3 : 0; }
 
 // Clamped copy of r, g, b, a.
-CGColorRef CGColorCreate(CGColorSpaceRef space, const CGFloat* components) {
+CGColorRef CGColorCreate(CGColorSpaceRef space, const CGFloat* components)
+{
   if (!space || !components) return nullptr;
   CGColor* c = cgi::New<CGColor>();
   if (!c) return nullptr;
@@ -31,7 +35,8 @@ CGColorRef CGColorCreate(CGColorSpaceRef space, const CGFloat* components) {
   return c;
 }
 
-CGColorRef CGColorCreateGenericRGB(CGFloat red, CGFloat green, CGFloat blue, CGFloat alpha) {
+CGColorRef CGColorCreateGenericRGB(CGFloat red, CGFloat green, CGFloat blue, CGFloat alpha)
+{
   CGColorSpaceRef space = CGColorSpaceCreateDeviceRGB();
   const CGFloat components[4] = {red, green, blue, alpha};
   CGColorRef color = CGColorCreate(space, components);
@@ -41,14 +46,13 @@ CGColorRef CGColorCreateGenericRGB(CGFloat red, CGFloat green, CGFloat blue, CGF
 
 CGColorRef CGColorRetain(CGColorRef color) { return cgi::Retain(color); }
 void CGColorRelease(CGColorRef color) { cgi::Release(color); }
-const CGFloat* CGColorGetComponents(CGColorRef color) {
-  return color ? color->components : nullptr;
-}
+const CGFloat* CGColorGetComponents(CGColorRef color) { return color ? color->components : nullptr; }
 size_t CGColorGetNumberOfComponents(CGColorRef color) { return color ? 4 : 0; }
 CGFloat CGColorGetAlpha(CGColorRef color) { return color ? color->components[3] : 0; }
 
 // The one display's profile: a static record that closing leaves alone.
-CMError CMGetSystemProfile(CMProfileRef* profile) {
+CMError CMGetSystemProfile(CMProfileRef* profile)
+{
   static OpaqueCMProfileRef display;
   if (!profile) return -50;  // paramErr
   *profile = &display;

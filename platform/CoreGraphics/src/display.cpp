@@ -6,13 +6,15 @@
 
 namespace {
 
-struct Display {
+struct Display
+{
   std::mutex lock;
   size_t width = 1920, height = 1080;
   CGStandInCursorState cursor{0, {0, 0}, true, 0};
 };
 
-Display& TheDisplay() {
+Display& TheDisplay()
+{
   static Display d;
   return d;
 }
@@ -25,23 +27,27 @@ extern "C" {
 
 CGDirectDisplayID CGMainDisplayID(void) { return kMainDisplay; }
 
-size_t CGDisplayPixelsWide(CGDirectDisplayID display) {
+size_t CGDisplayPixelsWide(CGDirectDisplayID display)
+{
   Display& d = TheDisplay();
   std::lock_guard<std::mutex> hold(d.lock);
   return display == kMainDisplay ? d.width : 0;
 }
 
-size_t CGDisplayPixelsHigh(CGDirectDisplayID display) {
+size_t CGDisplayPixelsHigh(CGDirectDisplayID display)
+{
   Display& d = TheDisplay();
   std::lock_guard<std::mutex> hold(d.lock);
   return display == kMainDisplay ? d.height : 0;
 }
 
-CGRect CGDisplayBounds(CGDirectDisplayID display) {
+CGRect CGDisplayBounds(CGDirectDisplayID display)
+{
   return CGRectMake(0, 0, CGDisplayPixelsWide(display), CGDisplayPixelsHigh(display));
 }
 
-CGError CGDisplayHideCursor(CGDirectDisplayID display) {
+CGError CGDisplayHideCursor(CGDirectDisplayID display)
+{
   if (display != kMainDisplay) return kCGErrorIllegalArgument;
   Display& d = TheDisplay();
   std::lock_guard<std::mutex> hold(d.lock);
@@ -50,7 +56,8 @@ CGError CGDisplayHideCursor(CGDirectDisplayID display) {
 }
 
 // A show without a pending hide is accepted and changes nothing.
-CGError CGDisplayShowCursor(CGDirectDisplayID display) {
+CGError CGDisplayShowCursor(CGDirectDisplayID display)
+{
   if (display != kMainDisplay) return kCGErrorIllegalArgument;
   Display& d = TheDisplay();
   std::lock_guard<std::mutex> hold(d.lock);
@@ -58,12 +65,14 @@ CGError CGDisplayShowCursor(CGDirectDisplayID display) {
   return kCGErrorSuccess;
 }
 
-CGError CGDisplayMoveCursorToPoint(CGDirectDisplayID display, CGPoint point) {
+CGError CGDisplayMoveCursorToPoint(CGDirectDisplayID display, CGPoint point)
+{
   if (display != kMainDisplay) return kCGErrorIllegalArgument;
   return CGWarpMouseCursorPosition(point);
 }
 
-CGError CGWarpMouseCursorPosition(CGPoint point) {
+CGError CGWarpMouseCursorPosition(CGPoint point)
+{
   Display& d = TheDisplay();
   std::lock_guard<std::mutex> hold(d.lock);
   d.cursor.position = point;
@@ -71,27 +80,31 @@ CGError CGWarpMouseCursorPosition(CGPoint point) {
   return kCGErrorSuccess;
 }
 
-CGError CGAssociateMouseAndMouseCursorPosition(boolean_t connected) {
+CGError CGAssociateMouseAndMouseCursorPosition(boolean_t connected)
+{
   Display& d = TheDisplay();
   std::lock_guard<std::mutex> hold(d.lock);
   d.cursor.associated = connected != 0;
   return kCGErrorSuccess;
 }
 
-void CGStandInSetDisplaySize(size_t width, size_t height) {
+void CGStandInSetDisplaySize(size_t width, size_t height)
+{
   Display& d = TheDisplay();
   std::lock_guard<std::mutex> hold(d.lock);
   d.width = width;
   d.height = height;
 }
 
-CGStandInCursorState CGStandInGetCursorState(void) {
+CGStandInCursorState CGStandInGetCursorState(void)
+{
   Display& d = TheDisplay();
   std::lock_guard<std::mutex> hold(d.lock);
   return d.cursor;
 }
 
-void CGStandInResetCursorState(void) {
+void CGStandInResetCursorState(void)
+{
   Display& d = TheDisplay();
   std::lock_guard<std::mutex> hold(d.lock);
   d.cursor = CGStandInCursorState{0, {0, 0}, true, 0};

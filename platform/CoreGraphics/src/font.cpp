@@ -8,18 +8,19 @@
 
 #include FT_ADVANCES_H
 
-
 namespace {
 
 // The FreeType library: made on first use, kept for the life of the
 // process (fonts may be released by other objects' static destructors).
 // Faces are created and destroyed under its lock.
-struct Library {
+struct Library
+{
   std::mutex lock;
   FT_Library ft = nullptr;
 };
 
-Library& TheLibrary() {
+Library& TheLibrary()
+{
   static Library* lib = [] {
     Library* l = new Library;
     if (FT_Init_FreeType(&l->ft) != 0) l->ft = nullptr;
@@ -32,15 +33,16 @@ inline FT_Fixed Fixed16(double v) { return (FT_Fixed)std::lround(v * 65536.0); }
 
 }  // namespace
 
-__CTFont::~__CTFont() {
+__CTFont::~__CTFont()
+{
   cgi::Release(fallback_);
   Library& lib = TheLibrary();
   std::lock_guard<std::mutex> hold(lib.lock);
   if (face) FT_Done_Face(face);
 }
 
-__CTFont* __CTFont::Open(const cti::FaceFile& file, CGFloat size,
-                         const CGAffineTransform* matrix) {
+__CTFont* __CTFont::Open(const cti::FaceFile& file, CGFloat size, const CGAffineTransform* matrix)
+{
   Library& lib = TheLibrary();
   FT_Face face = nullptr;
   {
@@ -69,9 +71,7 @@ __CTFont* __CTFont::Open(const cti::FaceFile& file, CGFloat size,
   f->leading = std::max(0, face->height - (face->ascender - face->descender)) * s;
   f->familyName = face->family_name ? face->family_name : "";
   const std::string style = face->style_name ? face->style_name : "";
-  f->fullName = (style.empty() || style == "Regular" || style == "Book")
-                    ? f->familyName
-                    : f->familyName + " " + style;
+  f->fullName = (style.empty() || style == "Regular" || style == "Book") ? f->familyName : f->familyName + " " + style;
   const char* ps = FT_Get_Postscript_Name(face);
   if (ps) {
     f->postScriptName = ps;
@@ -82,27 +82,30 @@ __CTFont* __CTFont::Open(const cti::FaceFile& file, CGFloat size,
   return f;
 }
 
-unsigned __CTFont::GlyphFor(uint32_t codePoint) const {
+unsigned __CTFont::GlyphFor(uint32_t codePoint) const
+{
   std::lock_guard<std::mutex> hold(lock_);
   return FT_Get_Char_Index(face, codePoint);
 }
 
-double __CTFont::Advance(unsigned glyph) const {
+double __CTFont::Advance(unsigned glyph) const
+{
   std::lock_guard<std::mutex> hold(lock_);
   FT_Fixed advance = 0;
   if (FT_Get_Advance(face, glyph, FT_LOAD_NO_SCALE | FT_LOAD_NO_HINTING, &advance) != 0) return 0;
   return advance * Scale();
 }
 
-double __CTFont::Kerning(unsigned left, unsigned right) const {
+double __CTFont::Kerning(unsigned left, unsigned right) const
+{
   std::lock_guard<std::mutex> hold(lock_);
   FT_Vector k{0, 0};
-  if (!FT_HAS_KERNING(face) || FT_Get_Kerning(face, left, right, FT_KERNING_UNSCALED, &k) != 0)
-    return 0;
+  if (!FT_HAS_KERNING(face) || FT_Get_Kerning(face, left, right, FT_KERNING_UNSCALED, &k) != 0) return 0;
   return k.x * Scale();
 }
 
-const __CTFont* __CTFont::Fallback() const {
+const __CTFont* __CTFont::Fallback() const
+{
   std::lock_guard<std::mutex> hold(lock_);
   if (!fallbackTried_) {
     fallbackTried_ = true;
@@ -116,9 +119,9 @@ const __CTFont* __CTFont::Fallback() const {
 // Renders through FreeType's transform (the fractional part of the origin
 // goes into the outline, the whole part into the placement) and composites
 // the coverage, top row first.
-void __CTFont::DrawGlyph(unsigned glyph, const double m[4], double x, double y,
-                         const cgi::Surface& surface, const cgi::PixelBox& clip,
-                         const cgi::Paint& paint, bool antialias) const {
+void __CTFont::DrawGlyph(unsigned glyph, const double m[4], double x, double y, const cgi::Surface& surface,
+                         const cgi::PixelBox& clip, const cgi::Paint& paint, bool antialias) const
+{
   if (clip.Empty()) return;
   const double fx = std::floor(x), fy = std::floor(y);
   if (std::fabs(fx) > 1e7 || std::fabs(fy) > 1e7) return;
@@ -132,8 +135,7 @@ void __CTFont::DrawGlyph(unsigned glyph, const double m[4], double x, double y,
     const FT_Error err = FT_Load_Glyph(face, glyph, FT_LOAD_NO_HINTING | FT_LOAD_NO_BITMAP);
     FT_Set_Transform(face, nullptr, nullptr);
     if (err != 0 || face->glyph->format != FT_GLYPH_FORMAT_OUTLINE) return;
-    if (FT_Render_Glyph(face->glyph, antialias ? FT_RENDER_MODE_NORMAL : FT_RENDER_MODE_MONO) != 0)
-      return;
+    if (FT_Render_Glyph(face->glyph, antialias ? FT_RENDER_MODE_NORMAL : FT_RENDER_MODE_MONO) != 0) return;
     const FT_Bitmap& bm = face->glyph->bitmap;
     width = (int)bm.width;
     rows = (int)bm.rows;
@@ -154,11 +156,9 @@ void __CTFont::DrawGlyph(unsigned glyph, const double m[4], double x, double y,
   }
   // Row r of the mask covers device y from top - r - 1 to top - r, which is
   // memory row height - top + r.
-  const cgi::PixelBox full{left, surface.height - top, left + width,
-                           surface.height - top + rows};
+  const cgi::PixelBox full{left, surface.height - top, left + width, surface.height - top + rows};
   const cgi::PixelBox box = full.Intersect(clip);
   if (box.Empty()) return;
-  const uint8_t* start =
-      mask.data() + (size_t)(box.y0 - full.y0) * width + (size_t)(box.x0 - full.x0);
+  const uint8_t* start = mask.data() + (size_t)(box.y0 - full.y0) * width + (size_t)(box.x0 - full.x0);
   cgi::CompositeCoverage(surface, box, paint, start, width);
 }

@@ -14,7 +14,8 @@
 #include "object.h"
 #include "pixels.h"
 
-struct __CTFont : cgi::Object {
+struct __CTFont : cgi::Object
+{
   ~__CTFont() override;
   CFTypeID typeID() const override { return CTFontGetTypeID(); }
 
@@ -37,9 +38,8 @@ struct __CTFont : cgi::Object {
   // Draws a glyph whose origin lies at device point (x, y) (y up), with
   // linear part m (glyph points to device pixels, {a, b, c, d} in row-vector
   // form), composited with paint, antialiased or not, clipped to box.
-  void DrawGlyph(unsigned glyph, const double m[4], double x, double y,
-                 const cgi::Surface& surface, const cgi::PixelBox& clip,
-                 const cgi::Paint& paint, bool antialias) const;
+  void DrawGlyph(unsigned glyph, const double m[4], double x, double y, const cgi::Surface& surface,
+                 const cgi::PixelBox& clip, const cgi::Paint& paint, bool antialias) const;
 
   FT_Face face = nullptr;
   cti::FaceFile file;
@@ -48,7 +48,7 @@ struct __CTFont : cgi::Object {
   CGFloat ascent = 0, descent = 0, leading = 0;
   std::string postScriptName, familyName, fullName;
 
- private:
+private:
   mutable std::mutex lock_;  // the face is used by one thread at a time
   mutable const __CTFont* fallback_ = nullptr;
   mutable bool fallbackTried_ = false;

@@ -18,15 +18,18 @@ constexpr const char* kDefaultFamily = "DejaVu Sans";
 
 // fontconfig calls are serialized: its configuration is loaded once and the
 // list and match calls share it.
-std::mutex& FcLock() {
+std::mutex& FcLock()
+{
   static std::mutex m;
   return m;
 }
 
 // The configuration with its font list, loaded on first use and destroyed
 // at unload; callers hold FcLock.
-struct ConfigHolder {
-  ~ConfigHolder() {
+struct ConfigHolder
+{
+  ~ConfigHolder()
+  {
     std::lock_guard<std::mutex> hold(FcLock());
     FcConfigDestroy(config);
     config = nullptr;
@@ -34,37 +37,50 @@ struct ConfigHolder {
   FcConfig* config = FcInitLoadConfigAndFonts();
 };
 
-FcConfig* Config() {
+FcConfig* Config()
+{
   static ConfigHolder holder;
   return holder.config;
 }
 
 // A requested weight and slant, or -1 when the name does not say.
-struct Style {
+struct Style
+{
   int weight = -1;
   int slant = -1;
 };
 
-std::string Lower(std::string s) {
+std::string Lower(std::string s)
+{
   for (char& ch : s) ch = (char)std::tolower((unsigned char)ch);
   return s;
 }
 
 // Reads one style word into the style; false when the word is not one.
-bool StyleWord(const std::string& word, Style* style) {
-  struct Entry {
+bool StyleWord(const std::string& word, Style* style)
+{
+  struct Entry
+  {
     const char* word;
     int weight, slant;
   };
   static const Entry kWords[] = {
-      {"thin", FC_WEIGHT_THIN, -1},          {"extralight", FC_WEIGHT_EXTRALIGHT, -1},
-      {"ultralight", FC_WEIGHT_EXTRALIGHT, -1}, {"light", FC_WEIGHT_LIGHT, -1},
-      {"regular", FC_WEIGHT_REGULAR, -1},    {"book", FC_WEIGHT_BOOK, -1},
-      {"roman", FC_WEIGHT_REGULAR, FC_SLANT_ROMAN}, {"plain", FC_WEIGHT_REGULAR, -1},
-      {"medium", FC_WEIGHT_MEDIUM, -1},      {"semibold", FC_WEIGHT_DEMIBOLD, -1},
-      {"demibold", FC_WEIGHT_DEMIBOLD, -1},  {"bold", FC_WEIGHT_BOLD, -1},
-      {"extrabold", FC_WEIGHT_EXTRABOLD, -1}, {"heavy", FC_WEIGHT_HEAVY, -1},
-      {"black", FC_WEIGHT_BLACK, -1},        {"italic", -1, FC_SLANT_ITALIC},
+      {"thin", FC_WEIGHT_THIN, -1},
+      {"extralight", FC_WEIGHT_EXTRALIGHT, -1},
+      {"ultralight", FC_WEIGHT_EXTRALIGHT, -1},
+      {"light", FC_WEIGHT_LIGHT, -1},
+      {"regular", FC_WEIGHT_REGULAR, -1},
+      {"book", FC_WEIGHT_BOOK, -1},
+      {"roman", FC_WEIGHT_REGULAR, FC_SLANT_ROMAN},
+      {"plain", FC_WEIGHT_REGULAR, -1},
+      {"medium", FC_WEIGHT_MEDIUM, -1},
+      {"semibold", FC_WEIGHT_DEMIBOLD, -1},
+      {"demibold", FC_WEIGHT_DEMIBOLD, -1},
+      {"bold", FC_WEIGHT_BOLD, -1},
+      {"extrabold", FC_WEIGHT_EXTRABOLD, -1},
+      {"heavy", FC_WEIGHT_HEAVY, -1},
+      {"black", FC_WEIGHT_BLACK, -1},
+      {"italic", -1, FC_SLANT_ITALIC},
       {"oblique", -1, FC_SLANT_OBLIQUE},
   };
   const std::string w = Lower(word);
@@ -78,7 +94,8 @@ bool StyleWord(const std::string& word, Style* style) {
 }
 
 // Splits "Family Bold Italic" or "Family-BoldItalic" into family and style.
-std::string SplitStyle(const std::string& name, Style* style) {
+std::string SplitStyle(const std::string& name, Style* style)
+{
   const size_t dash = name.rfind('-');
   if (dash != std::string::npos && dash > 0 && name.find(' ') == std::string::npos) {
     // PostScript form: the suffix is style words run together.
@@ -103,7 +120,8 @@ std::string SplitStyle(const std::string& name, Style* style) {
   return family;
 }
 
-bool FaceOf(FcPattern* p, FaceFile* out) {
+bool FaceOf(FcPattern* p, FaceFile* out)
+{
   FcChar8* file = nullptr;
   int index = 0;
   if (FcPatternGetString(p, FC_FILE, 0, &file) != FcResultMatch) return false;
@@ -115,13 +133,12 @@ bool FaceOf(FcPattern* p, FaceFile* out) {
 
 // Faces whose property equals value, scored against the style (lower is
 // better): the best one, or false when none has it.
-bool ListBest(const char* property, const std::string& value, const Style& style,
-              FaceFile* out) {
+bool ListBest(const char* property, const std::string& value, const Style& style, FaceFile* out)
+{
   FcPattern* pattern = FcPatternCreate();
   FcPatternAddString(pattern, property, reinterpret_cast<const FcChar8*>(value.c_str()));
   FcPatternAddBool(pattern, FC_SCALABLE, FcTrue);
-  FcObjectSet* objects =
-      FcObjectSetBuild(FC_FILE, FC_INDEX, FC_WEIGHT, FC_SLANT, FC_WIDTH, (char*)nullptr);
+  FcObjectSet* objects = FcObjectSetBuild(FC_FILE, FC_INDEX, FC_WEIGHT, FC_SLANT, FC_WIDTH, (char*)nullptr);
   FcFontSet* set = FcFontList(Config(), pattern, objects);
   FcObjectSetDestroy(objects);
   FcPatternDestroy(pattern);
@@ -148,7 +165,8 @@ bool ListBest(const char* property, const std::string& value, const Style& style
 }
 
 // fontconfig's best match for the default family in the style.
-bool MatchDefault(const Style& style, FaceFile* out) {
+bool MatchDefault(const Style& style, FaceFile* out)
+{
   FcPattern* pattern = FcPatternCreate();
   FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(kDefaultFamily));
   if (style.weight >= 0) FcPatternAddInteger(pattern, FC_WEIGHT, style.weight);
@@ -165,11 +183,11 @@ bool MatchDefault(const Style& style, FaceFile* out) {
   return found;
 }
 
-bool FindLocked(const std::string& name, FaceFile* out) {
+bool FindLocked(const std::string& name, FaceFile* out)
+{
   if (name.empty()) return false;
   const Style none;
-  if (ListBest(FC_POSTSCRIPT_NAME, name, none, out) || ListBest(FC_FULLNAME, name, none, out))
-    return true;
+  if (ListBest(FC_POSTSCRIPT_NAME, name, none, out) || ListBest(FC_FULLNAME, name, none, out)) return true;
   Style style;
   const std::string family = SplitStyle(name, &style);
   return !family.empty() && ListBest(FC_FAMILY, family, style, out);
@@ -177,13 +195,15 @@ bool FindLocked(const std::string& name, FaceFile* out) {
 
 // Earlier answers by name (callers hold FcLock): the face, and whether it
 // is installed under that name rather than the default standing in.
-struct Answer {
+struct Answer
+{
   FaceFile face;
   bool installed;
   bool found;
 };
 
-Answer Lookup(const std::string& name) {
+Answer Lookup(const std::string& name)
+{
   static std::map<std::string, Answer> answers;
   auto it = answers.find(name);
   if (it != answers.end()) return it->second;
@@ -202,21 +222,24 @@ Answer Lookup(const std::string& name) {
 
 }  // namespace
 
-bool FindInstalledFace(const std::string& name, FaceFile* out) {
+bool FindInstalledFace(const std::string& name, FaceFile* out)
+{
   std::lock_guard<std::mutex> hold(FcLock());
   const Answer a = Lookup(name);
   if (a.installed) *out = a.face;
   return a.installed;
 }
 
-bool ResolveFace(const std::string& name, FaceFile* out) {
+bool ResolveFace(const std::string& name, FaceFile* out)
+{
   std::lock_guard<std::mutex> hold(FcLock());
   const Answer a = Lookup(name);
   if (a.found) *out = a.face;
   return a.found;
 }
 
-bool DefaultFace(FaceFile* out) {
+bool DefaultFace(FaceFile* out)
+{
   std::lock_guard<std::mutex> hold(FcLock());
   return MatchDefault(Style(), out);
 }

@@ -6,7 +6,8 @@
 namespace cti {
 
 // A face inside a font file.
-struct FaceFile {
+struct FaceFile
+{
   std::string path;
   int index = 0;
 };

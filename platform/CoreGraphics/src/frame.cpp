@@ -5,16 +5,19 @@
 
 #include "line.h"
 
-struct __CTFramesetter : cgi::Object {
+struct __CTFramesetter : cgi::Object
+{
   ~__CTFramesetter() override { CFRelease(string); }
   CFTypeID typeID() const override { return CTFramesetterGetTypeID(); }
   CFAttributedStringRef string;
   cti::Text text;
 };
 
-struct __CTFrame : cgi::Object {
+struct __CTFrame : cgi::Object
+{
   CFTypeID typeID() const override { return CTFrameGetTypeID(); }
-  ~__CTFrame() override {
+  ~__CTFrame() override
+  {
     if (lines) CFRelease(lines);
   }
   CFArrayRef lines = nullptr;  // CTLineRef values
@@ -28,7 +31,8 @@ namespace {
 bool HardBreak(UniChar u) { return u == '\n' || u == '\r' || u == 0x2028 || u == 0x2029; }
 
 // Lines of the range: the end (exclusive) of each, wrapped at width.
-std::vector<CFIndex> BreakLines(const cti::Text& text, CFRange range, double width) {
+std::vector<CFIndex> BreakLines(const cti::Text& text, CFRange range, double width)
+{
   std::vector<CFIndex> ends;
   const CFIndex end = range.location + range.length;
   CFIndex start = range.location;
@@ -71,19 +75,19 @@ std::vector<CFIndex> BreakLines(const cti::Text& text, CFRange range, double wid
   return ends;
 }
 
-CFRange Resolve(CFRange r, CFIndex length) {
+CFRange Resolve(CFRange r, CFIndex length)
+{
   if (r.location < 0 || r.location > length) return CFRangeMake(0, 0);
   if (r.length <= 0 || r.location + r.length > length) r.length = length - r.location;
   return r;
 }
 
-const void* RetainLine(CFAllocatorRef, const void* v) {
-  return cgi::Retain(static_cast<const __CTLine*>(v));
-}
+const void* RetainLine(CFAllocatorRef, const void* v) { return cgi::Retain(static_cast<const __CTLine*>(v)); }
 void ReleaseLine(CFAllocatorRef, const void* v) { cgi::Release(static_cast<const __CTLine*>(v)); }
 
 // Lays out lines top down until one no longer fits the height.
-__CTFrame* MakeFrame(const cti::Text& text, CFRange range, CGRect rect) {
+__CTFrame* MakeFrame(const cti::Text& text, CFRange range, CGRect rect)
+{
   __CTFrame* frame = cgi::New<__CTFrame>();
   if (!frame) return nullptr;
   frame->rect = CGRectStandardize(rect);
@@ -121,7 +125,8 @@ __CTFrame* MakeFrame(const cti::Text& text, CFRange range, CGRect rect) {
 
 extern "C" {
 
-CTFramesetterRef CTFramesetterCreateWithAttributedString(CFAttributedStringRef string) {
+CTFramesetterRef CTFramesetterCreateWithAttributedString(CFAttributedStringRef string)
+{
   if (!string) return nullptr;
   __CTFramesetter* fs = cgi::New<__CTFramesetter>();
   if (!fs) return nullptr;
@@ -133,16 +138,16 @@ CTFramesetterRef CTFramesetterCreateWithAttributedString(CFAttributedStringRef s
   return fs;
 }
 
-CTFrameRef CTFramesetterCreateFrame(CTFramesetterRef framesetter, CFRange stringRange,
-                                    CGPathRef path, CFDictionaryRef) {
+CTFrameRef CTFramesetterCreateFrame(CTFramesetterRef framesetter, CFRange stringRange, CGPathRef path, CFDictionaryRef)
+{
   if (!framesetter || !path) return nullptr;
   const CFRange range = Resolve(stringRange, (CFIndex)framesetter->text.units.size());
   return MakeFrame(framesetter->text, range, CGPathGetBoundingBox(path));
 }
 
-CGSize CTFramesetterSuggestFrameSizeWithConstraints(CTFramesetterRef framesetter,
-                                                    CFRange stringRange, CFDictionaryRef,
-                                                    CGSize constraints, CFRange* fitRange) {
+CGSize CTFramesetterSuggestFrameSizeWithConstraints(CTFramesetterRef framesetter, CFRange stringRange, CFDictionaryRef,
+                                                    CGSize constraints, CFRange* fitRange)
+{
   if (!framesetter) {
     if (fitRange) *fitRange = CFRangeMake(0, 0);
     return CGSizeZero;
@@ -166,26 +171,23 @@ CGSize CTFramesetterSuggestFrameSizeWithConstraints(CTFramesetterRef framesetter
 
 CFArrayRef CTFrameGetLines(CTFrameRef frame) { return frame ? frame->lines : nullptr; }
 
-void CTFrameGetLineOrigins(CTFrameRef frame, CFRange range, CGPoint origins[]) {
+void CTFrameGetLineOrigins(CTFrameRef frame, CFRange range, CGPoint origins[])
+{
   if (!frame || !origins) return;
   const CFIndex n = (CFIndex)frame->origins.size();
   if (range.location < 0 || range.location >= n) return;
-  const CFIndex count = range.length <= 0 ? n - range.location
-                                          : std::min(range.length, n - range.location);
-  std::copy(frame->origins.begin() + range.location,
-            frame->origins.begin() + range.location + count, origins);
+  const CFIndex count = range.length <= 0 ? n - range.location : std::min(range.length, n - range.location);
+  std::copy(frame->origins.begin() + range.location, frame->origins.begin() + range.location + count, origins);
 }
 
-CFRange CTFrameGetVisibleStringRange(CTFrameRef frame) {
-  return frame ? frame->visible : CFRangeMake(0, 0);
-}
+CFRange CTFrameGetVisibleStringRange(CTFrameRef frame) { return frame ? frame->visible : CFRangeMake(0, 0); }
 
-void CTFrameDraw(CTFrameRef frame, CGContextRef c) {
+void CTFrameDraw(CTFrameRef frame, CGContextRef c)
+{
   if (!frame || !c || !frame->lines) return;
   const CGAffineTransform saved = c->gs.text;
   for (size_t i = 0; i < frame->origins.size(); ++i) {
-    CGContextSetTextPosition(c, frame->rect.origin.x + frame->origins[i].x,
-                             frame->rect.origin.y + frame->origins[i].y);
+    CGContextSetTextPosition(c, frame->rect.origin.x + frame->origins[i].x, frame->rect.origin.y + frame->origins[i].y);
     CTLineDraw(static_cast<CTLineRef>(CFArrayGetValueAtIndex(frame->lines, (CFIndex)i)), c);
   }
   c->gs.text = saved;

@@ -3,14 +3,15 @@
 #include <CoreGraphics/CGImage.h>
 #include <CoreGraphics/CGPath.h>
 
-
 #include "objects.h"
 
-CGDataProvider::~CGDataProvider() {
+CGDataProvider::~CGDataProvider()
+{
   if (releaseData) releaseData(info, data, size);
 }
 
-CGImage::~CGImage() {
+CGImage::~CGImage()
+{
   CGDataProviderRelease(provider);
   CGColorSpaceRelease(space);
 }
@@ -18,7 +19,8 @@ CGImage::~CGImage() {
 extern "C" {
 
 CGDataProviderRef CGDataProviderCreateWithData(void* info, const void* data, size_t size,
-                                               CGDataProviderReleaseDataCallback releaseData) {
+                                               CGDataProviderReleaseDataCallback releaseData)
+{
   if (!data) return nullptr;
   CGDataProvider* p = cgi::New<CGDataProvider>();
   if (!p) return nullptr;
@@ -33,13 +35,12 @@ CGDataProviderRef CGDataProviderRetain(CGDataProviderRef provider) { return cgi:
 void CGDataProviderRelease(CGDataProviderRef provider) { cgi::Release(provider); }
 
 // Checks the layout and that the provider holds every row before wrapping it.
-CGImageRef CGImageCreate(size_t width, size_t height, size_t bitsPerComponent,
-                         size_t bitsPerPixel, size_t bytesPerRow, CGColorSpaceRef space,
-                         CGBitmapInfo bitmapInfo, CGDataProviderRef provider, const CGFloat*,
-                         bool shouldInterpolate, CGColorRenderingIntent) {
+CGImageRef CGImageCreate(size_t width, size_t height, size_t bitsPerComponent, size_t bitsPerPixel, size_t bytesPerRow,
+                         CGColorSpaceRef space, CGBitmapInfo bitmapInfo, CGDataProviderRef provider, const CGFloat*,
+                         bool shouldInterpolate, CGColorRenderingIntent)
+{
   cgi::PixelLayout layout;
-  if (!provider || !space || width == 0 || height == 0 || width > 0x7FFFFFF ||
-      height > 0x7FFFFFF ||
+  if (!provider || !space || width == 0 || height == 0 || width > 0x7FFFFFF || height > 0x7FFFFFF ||
       !cgi::LayoutFromBitmapInfo(bitmapInfo, bitsPerComponent, bitsPerPixel, false, &layout))
     return nullptr;
   if (bytesPerRow < width * 4 || provider->size < width * 4 ||
@@ -47,8 +48,8 @@ CGImageRef CGImageCreate(size_t width, size_t height, size_t bitsPerComponent,
     return nullptr;
   CGImage* image = cgi::New<CGImage>();
   if (!image) return nullptr;
-  image->source = cgi::ImageSource{static_cast<const uint8_t*>(provider->data), (int)width,
-                                   (int)height, bytesPerRow, layout};
+  image->source =
+      cgi::ImageSource{static_cast<const uint8_t*>(provider->data), (int)width, (int)height, bytesPerRow, layout};
   image->bitsPerComponent = bitsPerComponent;
   image->bitsPerPixel = bitsPerPixel;
   image->bitmapInfo = bitmapInfo;
@@ -62,14 +63,13 @@ CGImageRef CGImageRetain(CGImageRef image) { return cgi::Retain(image); }
 void CGImageRelease(CGImageRef image) { cgi::Release(image); }
 size_t CGImageGetWidth(CGImageRef image) { return image ? image->source.width : 0; }
 size_t CGImageGetHeight(CGImageRef image) { return image ? image->source.height : 0; }
-size_t CGImageGetBitsPerComponent(CGImageRef image) {
-  return image ? image->bitsPerComponent : 0;
-}
+size_t CGImageGetBitsPerComponent(CGImageRef image) { return image ? image->bitsPerComponent : 0; }
 size_t CGImageGetBitsPerPixel(CGImageRef image) { return image ? image->bitsPerPixel : 0; }
 size_t CGImageGetBytesPerRow(CGImageRef image) { return image ? image->source.bytesPerRow : 0; }
 CGBitmapInfo CGImageGetBitmapInfo(CGImageRef image) { return image ? image->bitmapInfo : 0; }
 
-CGPathRef CGPathCreateWithRect(CGRect rect, const CGAffineTransform* transform) {
+CGPathRef CGPathCreateWithRect(CGRect rect, const CGAffineTransform* transform)
+{
   CGPath* path = cgi::New<CGPath>();
   if (!path) return nullptr;
   rect = CGRectStandardize(rect);

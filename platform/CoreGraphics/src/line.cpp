@@ -10,7 +10,8 @@ namespace {
 constexpr double kTabInterval = 28;  // points between tab stops
 
 // The font for text without a font attribute: Helvetica 12, as resolved.
-const __CTFont* DefaultFont() {
+const __CTFont* DefaultFont()
+{
   static const __CTFont* font = [] {
     cti::FaceFile file;
     return cti::ResolveFace("Helvetica", &file) ? __CTFont::Open(file, 12, nullptr) : nullptr;
@@ -19,18 +20,18 @@ const __CTFont* DefaultFont() {
 }
 
 // Black, the colour of text without a colour attribute.
-CGColorRef Black() {
+CGColorRef Black()
+{
   static CGColorRef black = CGColorCreateGenericRGB(0, 0, 0, 1);
   return black;
 }
 
 // Characters that take no glyph and no room.
-bool Invisible(uint32_t cp) {
-  return cp < 0x20 || cp == 0x7F || cp == 0x85 || cp == 0x2028 || cp == 0x2029;
-}
+bool Invisible(uint32_t cp) { return cp < 0x20 || cp == 0x7F || cp == 0x85 || cp == 0x2028 || cp == 0x2029; }
 
 // The font and colour that a run's attributes ask for.
-void RunStyle(CFDictionaryRef attrs, const __CTFont** font, CGColorRef* color) {
+void RunStyle(CFDictionaryRef attrs, const __CTFont** font, CGColorRef* color)
+{
   *font = DefaultFont();
   *color = Black();
   if (!attrs) return;
@@ -46,23 +47,25 @@ void RunStyle(CFDictionaryRef attrs, const __CTFont** font, CGColorRef* color) {
 
 }  // namespace
 
-__CTLine::~__CTLine() {
+__CTLine::~__CTLine()
+{
   for (const cgi::Object* o : held) cgi::Release(o);
 }
 
 namespace cti {
 
-bool ReadText(CFAttributedStringRef string, Text* out) {
+bool ReadText(CFAttributedStringRef string, Text* out)
+{
   CFStringRef s = string ? CFAttributedStringGetString(string) : nullptr;
   if (!s) return false;
   out->string = string;
   out->units.resize(CFStringGetLength(s));
-  if (!out->units.empty())
-    CFStringGetCharacters(s, CFRangeMake(0, (CFIndex)out->units.size()), out->units.data());
+  if (!out->units.empty()) CFStringGetCharacters(s, CFRangeMake(0, (CFIndex)out->units.size()), out->units.data());
   return true;
 }
 
-__CTLine* LayoutLine(const Text& text, CFRange range) {
+__CTLine* LayoutLine(const Text& text, CFRange range)
+{
   __CTLine* line = cgi::New<__CTLine>();
   if (!line) return nullptr;
   line->range = range;
@@ -89,8 +92,7 @@ __CTLine* LayoutLine(const Text& text, CFRange range) {
     while (loc < runEnd) {
       const CFIndex unit = loc;
       uint32_t cp = text.units[loc++];
-      if (cp >= 0xD800 && cp < 0xDC00 && loc < runEnd && text.units[loc] >= 0xDC00 &&
-          text.units[loc] < 0xE000)
+      if (cp >= 0xD800 && cp < 0xDC00 && loc < runEnd && text.units[loc] >= 0xDC00 && text.units[loc] < 0xE000)
         cp = 0x10000 + ((cp - 0xD800) << 10) + (text.units[loc++] - 0xDC00);
       if (cp == '\t') {
         pen = (std::floor(pen / kTabInterval + 1e-9) + 1) * kTabInterval;
@@ -124,14 +126,15 @@ __CTLine* LayoutLine(const Text& text, CFRange range) {
 
 extern "C" {
 
-CTLineRef CTLineCreateWithAttributedString(CFAttributedStringRef string) {
+CTLineRef CTLineCreateWithAttributedString(CFAttributedStringRef string)
+{
   cti::Text text;
   if (!cti::ReadText(string, &text)) return nullptr;
   return cti::LayoutLine(text, CFRangeMake(0, (CFIndex)text.units.size()));
 }
 
-double CTLineGetTypographicBounds(CTLineRef line, CGFloat* ascent, CGFloat* descent,
-                                  CGFloat* leading) {
+double CTLineGetTypographicBounds(CTLineRef line, CGFloat* ascent, CGFloat* descent, CGFloat* leading)
+{
   if (ascent) *ascent = line ? line->ascent : 0;
   if (descent) *descent = line ? line->descent : 0;
   if (leading) *leading = line ? line->leading : 0;
@@ -144,7 +147,8 @@ CFRange CTLineGetStringRange(CTLineRef line) { return line ? line->range : CFRan
 
 // Glyph space goes through the font matrix, the text matrix (whose
 // translation is the text position) and the transformation to device space.
-void CTLineDraw(CTLineRef line, CGContextRef c) {
+void CTLineDraw(CTLineRef line, CGContextRef c)
+{
   if (!line || !c) return;
   const CGAffineTransform& t = c->gs.text;
   const CGAffineTransform& ctm = c->gs.ctm;

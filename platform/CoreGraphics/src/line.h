@@ -14,7 +14,8 @@ namespace cti {
 // One laid-out glyph: its font, glyph index, pen position along the line
 // and advance (points), colour (null: the context's fill colour) and the
 // index of its first UTF-16 unit.
-struct PlacedGlyph {
+struct PlacedGlyph
+{
   const __CTFont* font;
   unsigned glyph;
   double x, advance;
@@ -23,7 +24,8 @@ struct PlacedGlyph {
 };
 
 // The UTF-16 text of an attributed string with its attribute runs.
-struct Text {
+struct Text
+{
   CFAttributedStringRef string;
   std::vector<UniChar> units;
 };
@@ -33,7 +35,8 @@ bool ReadText(CFAttributedStringRef string, Text* out);
 
 }  // namespace cti
 
-struct __CTLine : cgi::Object {
+struct __CTLine : cgi::Object
+{
   ~__CTLine() override;
   CFTypeID typeID() const override { return CTLineGetTypeID(); }
   std::vector<cti::PlacedGlyph> glyphs;

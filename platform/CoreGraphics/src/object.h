@@ -18,7 +18,8 @@ using Object = __CFObject;
 // A new object (one reference) in memory from the default allocator; null
 // when memory cannot be had.
 template <class T, class... A>
-T* New(A&&... args) {
+T* New(A&&... args)
+{
   CFAllocatorRef allocator = CFAllocatorGetDefault();
   void* mem = CFAllocatorAllocate(allocator, (CFIndex)sizeof(T), 0);
   if (!mem) return nullptr;
@@ -32,12 +33,14 @@ CFTypeID NewTypeID(const char* className);
 
 // Retain / release through nullable pointers of any object type.
 template <class T>
-T* Retain(T* o) {
+T* Retain(T* o)
+{
   if (o) CFRetain(static_cast<const Object*>(o));
   return o;
 }
 template <class T>
-void Release(T* o) {
+void Release(T* o)
+{
   if (o) CFRelease(static_cast<const Object*>(o));
 }
 

@@ -9,16 +9,19 @@
 #include "object.h"
 #include "pixels.h"
 
-struct CGColorSpace : cgi::Object {
+struct CGColorSpace : cgi::Object
+{
   CFTypeID typeID() const override { return CGColorSpaceGetTypeID(); }
 };
 
-struct CGColor : cgi::Object {
+struct CGColor : cgi::Object
+{
   CFTypeID typeID() const override { return CGColorGetTypeID(); }
   CGFloat components[4];  // r, g, b, a, each 0..1
 };
 
-struct CGDataProvider : cgi::Object {
+struct CGDataProvider : cgi::Object
+{
   ~CGDataProvider() override;
   CFTypeID typeID() const override { return CGDataProviderGetTypeID(); }
   void* info;
@@ -27,7 +30,8 @@ struct CGDataProvider : cgi::Object {
   CGDataProviderReleaseDataCallback releaseData;
 };
 
-struct CGImage : cgi::Object {
+struct CGImage : cgi::Object
+{
   ~CGImage() override;
   CFTypeID typeID() const override { return CGImageGetTypeID(); }
   cgi::ImageSource source;
@@ -38,24 +42,27 @@ struct CGImage : cgi::Object {
   CGColorSpaceRef space;
 };
 
-struct CGPath : cgi::Object {
+struct CGPath : cgi::Object
+{
   CFTypeID typeID() const override { return CGPathGetTypeID(); }
   CGRect bounds;
 };
 
 // One entry of the graphics state stack.
-struct CGGState {
-  CGAffineTransform ctm;   // user to device
-  CGRect clip;             // device space
-  double fill[4];          // straight r, g, b, a
-  double alpha;            // global opacity
+struct CGGState
+{
+  CGAffineTransform ctm;  // user to device
+  CGRect clip;            // device space
+  double fill[4];         // straight r, g, b, a
+  double alpha;           // global opacity
   bool shouldAntialias, allowsAntialiasing;
   bool shouldSmoothFonts, allowsFontSmoothing;
   CGInterpolationQuality interpolation;
   CGAffineTransform text;  // text matrix; tx, ty are the text position
 };
 
-struct CGContext : cgi::Object {
+struct CGContext : cgi::Object
+{
   ~CGContext() override;
   CFTypeID typeID() const override { return CGContextGetTypeID(); }
   // Whether edges get fractional coverage.

@@ -11,7 +11,8 @@ namespace cgi {
 namespace {
 
 // x / 255 rounded, for x in 0..65025.
-inline int Div255(int x) {
+inline int Div255(int x)
+{
   x += 128;
   return (x + (x >> 8)) >> 8;
 }
@@ -19,7 +20,8 @@ inline int Div255(int x) {
 // Source-over of a premultiplied colour onto one pixel. Destinations with an
 // ignored alpha byte keep it untouched.
 template <bool kDestAlpha>
-inline void Over(uint8_t* p, const PixelLayout& L, int r, int g, int b, int a) {
+inline void Over(uint8_t* p, const PixelLayout& L, int r, int g, int b, int a)
+{
   if (a >= 255) {
     p[L.r] = (uint8_t)r;
     p[L.g] = (uint8_t)g;
@@ -35,14 +37,13 @@ inline void Over(uint8_t* p, const PixelLayout& L, int r, int g, int b, int a) {
 }
 
 template <bool kDestAlpha>
-void CoverageLoop(const Surface& s, const PixelBox& box, const Paint& paint,
-                  const uint8_t* coverage, ptrdiff_t pitch) {
+void CoverageLoop(const Surface& s, const PixelBox& box, const Paint& paint, const uint8_t* coverage, ptrdiff_t pitch)
+{
   const PixelLayout& L = s.layout;
   for (int y = box.y0; y < box.y1; ++y) {
     uint8_t* p = s.data + (size_t)y * s.bytesPerRow + (size_t)box.x0 * 4;
     if (!coverage) {
-      for (int x = box.x0; x < box.x1; ++x, p += 4)
-        Over<kDestAlpha>(p, L, paint.r, paint.g, paint.b, paint.a);
+      for (int x = box.x0; x < box.x1; ++x, p += 4) Over<kDestAlpha>(p, L, paint.r, paint.g, paint.b, paint.a);
       continue;
     }
     const uint8_t* c = coverage + (y - box.y0) * pitch;
@@ -51,39 +52,39 @@ void CoverageLoop(const Surface& s, const PixelBox& box, const Paint& paint,
       if (*c == 255) {
         Over<kDestAlpha>(p, L, paint.r, paint.g, paint.b, paint.a);
       } else {
-        Over<kDestAlpha>(p, L, Div255(paint.r * *c), Div255(paint.g * *c),
-                         Div255(paint.b * *c), Div255(paint.a * *c));
+        Over<kDestAlpha>(p, L, Div255(paint.r * *c), Div255(paint.g * *c), Div255(paint.b * *c), Div255(paint.a * *c));
       }
     }
   }
 }
 
 // One source pixel, premultiplied.
-struct Texel {
+struct Texel
+{
   int r, g, b, a;
 };
 
 template <PixelLayout::Alpha kSrc>
-inline Texel Read(const uint8_t* p, const PixelLayout& L) {
+inline Texel Read(const uint8_t* p, const PixelLayout& L)
+{
   if (kSrc == PixelLayout::kIgnored) return Texel{p[L.r], p[L.g], p[L.b], 255};
   if (kSrc == PixelLayout::kPremultiplied)
-    return Texel{std::min(p[L.r], p[L.a]), std::min(p[L.g], p[L.a]), std::min(p[L.b], p[L.a]),
-                 p[L.a]};
+    return Texel{std::min(p[L.r], p[L.a]), std::min(p[L.g], p[L.a]), std::min(p[L.b], p[L.a]), p[L.a]};
   const int a = p[L.a];
   return Texel{Div255(p[L.r] * a), Div255(p[L.g] * a), Div255(p[L.b] * a), a};
 }
 
-inline Texel Scale(Texel t, int o) {
-  return Texel{Div255(t.r * o), Div255(t.g * o), Div255(t.b * o), Div255(t.a * o)};
-}
+inline Texel Scale(Texel t, int o) { return Texel{Div255(t.r * o), Div255(t.g * o), Div255(t.b * o), Div255(t.a * o)}; }
 
 // Source positions of one axis: nearest index, or two indices and the
 // weight (0..256) of the second, for destination positions d0..d1-1.
-struct Taps {
+struct Taps
+{
   std::vector<int> i0, i1, w;
 };
 
-Taps MakeTaps(int d0, int d1, double o, double step, int size, bool bilinear) {
+Taps MakeTaps(int d0, int d1, double o, double step, int size, bool bilinear)
+{
   Taps t;
   const int n = d1 - d0;
   t.i0.resize(n);
@@ -106,15 +107,17 @@ Taps MakeTaps(int d0, int d1, double o, double step, int size, bool bilinear) {
   return t;
 }
 
-inline Texel Mix(Texel a, Texel b, int w) {
+inline Texel Mix(Texel a, Texel b, int w)
+{
   const int iw = 256 - w;
-  return Texel{(a.r * iw + b.r * w + 128) >> 8, (a.g * iw + b.g * w + 128) >> 8,
-               (a.b * iw + b.b * w + 128) >> 8, (a.a * iw + b.a * w + 128) >> 8};
+  return Texel{(a.r * iw + b.r * w + 128) >> 8, (a.g * iw + b.g * w + 128) >> 8, (a.b * iw + b.b * w + 128) >> 8,
+               (a.a * iw + b.a * w + 128) >> 8};
 }
 
 template <bool kDestAlpha, PixelLayout::Alpha kSrc>
-void ImageLoop(const Surface& s, const PixelBox& box, const ImageSource& src, const Taps& tx,
-               const Taps& ty, bool bilinear, int opacity) {
+void ImageLoop(const Surface& s, const PixelBox& box, const ImageSource& src, const Taps& tx, const Taps& ty,
+               bool bilinear, int opacity)
+{
   const PixelLayout& L = s.layout;
   for (int y = box.y0; y < box.y1; ++y) {
     const int ky = y - box.y0;
@@ -125,10 +128,10 @@ void ImageLoop(const Surface& s, const PixelBox& box, const ImageSource& src, co
       const int kx = x - box.x0;
       Texel t;
       if (bilinear) {
-        const Texel top = Mix(Read<kSrc>(row0 + tx.i0[kx] * 4, src.layout),
-                              Read<kSrc>(row0 + tx.i1[kx] * 4, src.layout), tx.w[kx]);
-        const Texel bottom = Mix(Read<kSrc>(row1 + tx.i0[kx] * 4, src.layout),
-                                 Read<kSrc>(row1 + tx.i1[kx] * 4, src.layout), tx.w[kx]);
+        const Texel top =
+            Mix(Read<kSrc>(row0 + tx.i0[kx] * 4, src.layout), Read<kSrc>(row0 + tx.i1[kx] * 4, src.layout), tx.w[kx]);
+        const Texel bottom =
+            Mix(Read<kSrc>(row1 + tx.i0[kx] * 4, src.layout), Read<kSrc>(row1 + tx.i1[kx] * 4, src.layout), tx.w[kx]);
         t = Mix(top, bottom, ty.w[ky]);
       } else {
         t = Read<kSrc>(row0 + tx.i0[kx] * 4, src.layout);
@@ -141,15 +144,15 @@ void ImageLoop(const Surface& s, const PixelBox& box, const ImageSource& src, co
 
 // Unscaled copy of an opaque source whose byte order matches the
 // destination: whole words, keeping (or setting) the destination alpha byte.
-void CopyRows(const Surface& s, const PixelBox& box, const ImageSource& src, int sx0, int sy0) {
+void CopyRows(const Surface& s, const PixelBox& box, const ImageSource& src, int sx0, int sy0)
+{
   uint32_t alphaMask = 0;
   std::memset((uint8_t*)&alphaMask + s.layout.a, 0xFF, 1);
   const bool setAlpha = s.layout.alpha != PixelLayout::kIgnored;
   const int n = box.x1 - box.x0;
   for (int y = box.y0; y < box.y1; ++y) {
     uint8_t* d = s.data + (size_t)y * s.bytesPerRow + (size_t)box.x0 * 4;
-    const uint8_t* r =
-        src.data + (size_t)(sy0 + y - box.y0) * src.bytesPerRow + (size_t)sx0 * 4;
+    const uint8_t* r = src.data + (size_t)(sy0 + y - box.y0) * src.bytesPerRow + (size_t)sx0 * 4;
     for (int k = 0; k < n; ++k, d += 4, r += 4) {
       uint32_t dw, sw;
       std::memcpy(&dw, d, 4);
@@ -162,24 +165,42 @@ void CopyRows(const Surface& s, const PixelBox& box, const ImageSource& src, int
 
 }  // namespace
 
-bool LayoutFromBitmapInfo(CGBitmapInfo info, size_t bitsPerComponent, size_t bitsPerPixel,
-                          bool forContext, PixelLayout* out) {
-  if (bitsPerComponent != 8 || bitsPerPixel != 32 || (info & kCGBitmapFloatComponents))
-    return false;
+bool LayoutFromBitmapInfo(CGBitmapInfo info, size_t bitsPerComponent, size_t bitsPerPixel, bool forContext,
+                          PixelLayout* out)
+{
+  if (bitsPerComponent != 8 || bitsPerPixel != 32 || (info & kCGBitmapFloatComponents)) return false;
   const uint32_t order = info & kCGBitmapByteOrderMask;
   const bool little = order == kCGBitmapByteOrder32Little;
-  if (!little && order != kCGBitmapByteOrderDefault && order != kCGBitmapByteOrder32Big)
-    return false;
+  if (!little && order != kCGBitmapByteOrderDefault && order != kCGBitmapByteOrder32Big) return false;
   bool alphaFirst;
   PixelLayout::Alpha alpha;
   switch (info & kCGBitmapAlphaInfoMask) {
-    case kCGImageAlphaPremultipliedFirst: alphaFirst = true; alpha = PixelLayout::kPremultiplied; break;
-    case kCGImageAlphaPremultipliedLast: alphaFirst = false; alpha = PixelLayout::kPremultiplied; break;
-    case kCGImageAlphaNoneSkipFirst: alphaFirst = true; alpha = PixelLayout::kIgnored; break;
-    case kCGImageAlphaNoneSkipLast: alphaFirst = false; alpha = PixelLayout::kIgnored; break;
-    case kCGImageAlphaFirst: alphaFirst = true; alpha = PixelLayout::kStraight; break;
-    case kCGImageAlphaLast: alphaFirst = false; alpha = PixelLayout::kStraight; break;
-    default: return false;
+    case kCGImageAlphaPremultipliedFirst:
+      alphaFirst = true;
+      alpha = PixelLayout::kPremultiplied;
+      break;
+    case kCGImageAlphaPremultipliedLast:
+      alphaFirst = false;
+      alpha = PixelLayout::kPremultiplied;
+      break;
+    case kCGImageAlphaNoneSkipFirst:
+      alphaFirst = true;
+      alpha = PixelLayout::kIgnored;
+      break;
+    case kCGImageAlphaNoneSkipLast:
+      alphaFirst = false;
+      alpha = PixelLayout::kIgnored;
+      break;
+    case kCGImageAlphaFirst:
+      alphaFirst = true;
+      alpha = PixelLayout::kStraight;
+      break;
+    case kCGImageAlphaLast:
+      alphaFirst = false;
+      alpha = PixelLayout::kStraight;
+      break;
+    default:
+      return false;
   }
   if (forContext && alpha == PixelLayout::kStraight) return false;
   // Memory order for big-endian words: A R G B (alpha first) or R G B A;
@@ -194,19 +215,21 @@ bool LayoutFromBitmapInfo(CGBitmapInfo info, size_t bitsPerComponent, size_t bit
   return true;
 }
 
-PixelBox PixelBox::Intersect(const PixelBox& o) const {
-  return PixelBox{std::max(x0, o.x0), std::max(y0, o.y0), std::min(x1, o.x1),
-                  std::min(y1, o.y1)};
+PixelBox PixelBox::Intersect(const PixelBox& o) const
+{
+  return PixelBox{std::max(x0, o.x0), std::max(y0, o.y0), std::min(x1, o.x1), std::min(y1, o.y1)};
 }
 
-Paint MakePaint(const double rgba[4], double opacity) {
+Paint MakePaint(const double rgba[4], double opacity)
+{
   const double a = std::clamp(rgba[3] * opacity, 0.0, 1.0);
   auto c = [a](double v) { return (int)std::lround(std::clamp(v, 0.0, 1.0) * a * 255); };
   return Paint{c(rgba[0]), c(rgba[1]), c(rgba[2]), (int)std::lround(a * 255)};
 }
 
-void CompositeCoverage(const Surface& s, const PixelBox& box, const Paint& paint,
-                       const uint8_t* coverage, ptrdiff_t maskPitch) {
+void CompositeCoverage(const Surface& s, const PixelBox& box, const Paint& paint, const uint8_t* coverage,
+                       ptrdiff_t maskPitch)
+{
   if (box.Empty() || paint.a == 0) return;
   if (s.layout.alpha == PixelLayout::kIgnored)
     CoverageLoop<false>(s, box, paint, coverage, maskPitch);
@@ -214,8 +237,9 @@ void CompositeCoverage(const Surface& s, const PixelBox& box, const Paint& paint
     CoverageLoop<true>(s, box, paint, coverage, maskPitch);
 }
 
-void CompositeImage(const Surface& s, const PixelBox& box, const ImageSource& src, double ox,
-                    double sx, double oy, double sy, bool bilinear, double opacity) {
+void CompositeImage(const Surface& s, const PixelBox& box, const ImageSource& src, double ox, double sx, double oy,
+                    double sy, bool bilinear, double opacity)
+{
   if (box.Empty() || src.width <= 0 || src.height <= 0) return;
   const int o = (int)std::lround(std::clamp(opacity, 0.0, 1.0) * 255);
   if (o == 0) return;
@@ -223,16 +247,14 @@ void CompositeImage(const Surface& s, const PixelBox& box, const ImageSource& sr
   const PixelLayout& l = src.layout;
   const double fx0 = ox + box.x0 * sx, fy0 = oy + box.y0 * sy;
   if (sx == 1 && sy == 1 && fx0 == std::floor(fx0) && fy0 == std::floor(fy0) && o == 255 &&
-      l.alpha == PixelLayout::kIgnored && l.r == d.r && l.g == d.g && l.b == d.b &&
-      fx0 >= 0 && fy0 >= 0 && fx0 + (box.x1 - box.x0) <= src.width &&
-      fy0 + (box.y1 - box.y0) <= src.height) {
+      l.alpha == PixelLayout::kIgnored && l.r == d.r && l.g == d.g && l.b == d.b && fx0 >= 0 && fy0 >= 0 &&
+      fx0 + (box.x1 - box.x0) <= src.width && fy0 + (box.y1 - box.y0) <= src.height) {
     CopyRows(s, box, src, (int)fx0, (int)fy0);
     return;
   }
   const Taps tx = MakeTaps(box.x0, box.x1, ox, sx, src.width, bilinear);
   const Taps ty = MakeTaps(box.y0, box.y1, oy, sy, src.height, bilinear);
-  using Loop = void (*)(const Surface&, const PixelBox&, const ImageSource&, const Taps&,
-                       const Taps&, bool, int);
+  using Loop = void (*)(const Surface&, const PixelBox&, const ImageSource&, const Taps&, const Taps&, bool, int);
   static const Loop kLoops[2][3] = {
       {ImageLoop<false, PixelLayout::kIgnored>, ImageLoop<false, PixelLayout::kPremultiplied>,
        ImageLoop<false, PixelLayout::kStraight>},

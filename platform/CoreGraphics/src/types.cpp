@@ -15,17 +15,20 @@ namespace cgi {
 // Type IDs from here on are this library's; the names are kept for descriptions.
 constexpr CFTypeID kFirstTypeID = 0x100;
 
-struct Registry {
+struct Registry
+{
   std::mutex lock;
   std::vector<const char*> names;
 };
 
-Registry& TheRegistry() {
+Registry& TheRegistry()
+{
   static Registry* r = new Registry;  // kept for the life of the process
   return *r;
 }
 
-CFTypeID NewTypeID(const char* className) {
+CFTypeID NewTypeID(const char* className)
+{
   Registry& r = TheRegistry();
   std::lock_guard<std::mutex> hold(r.lock);
   r.names.push_back(className);
@@ -37,14 +40,14 @@ CFTypeID NewTypeID(const char* className) {
 // The object head's description: the class name for this library's types.
 // (The head's first out-of-line function: defining it here gives this
 // library the head's virtual table.)
-std::string __CFObject::describe() const {
+std::string __CFObject::describe() const
+{
   const char* name = nullptr;
   {
     cgi::Registry& r = cgi::TheRegistry();
     std::lock_guard<std::mutex> hold(r.lock);
     const CFTypeID id = typeID();
-    if (id >= cgi::kFirstTypeID && id - cgi::kFirstTypeID < r.names.size())
-      name = r.names[id - cgi::kFirstTypeID];
+    if (id >= cgi::kFirstTypeID && id - cgi::kFirstTypeID < r.names.size()) name = r.names[id - cgi::kFirstTypeID];
   }
   char buf[96];
   if (name)
@@ -54,10 +57,11 @@ std::string __CFObject::describe() const {
   return buf;
 }
 
-#define TYPE_ID(fn, name)                                \
-  CFTypeID fn(void) {                                    \
-    static const CFTypeID id = cgi::NewTypeID(name);     \
-    return id;                                           \
+#define TYPE_ID(fn, name)                            \
+  CFTypeID fn(void)                                  \
+  {                                                  \
+    static const CFTypeID id = cgi::NewTypeID(name); \
+    return id;                                       \
   }
 
 extern "C" {

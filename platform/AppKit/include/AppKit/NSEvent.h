@@ -36,15 +36,15 @@ public:
   static NSEvent* mouseEventWithType(NSEventType type, NSPoint location, NSEventModifierFlags flags,
                                      NSTimeInterval time, NSInteger windowNumber, NSGraphicsContext* context,
                                      NSInteger eventNumber, NSInteger clickCount, float pressure);
-  static NSEvent* keyEventWithType(NSEventType type, NSPoint location, NSEventModifierFlags flags,
-                                   NSTimeInterval time, NSInteger windowNumber, NSGraphicsContext* context,
-                                   NSString* characters, NSString* charactersIgnoringModifiers, BOOL isARepeat,
-                                   unsigned short keyCode);
+  static NSEvent* keyEventWithType(NSEventType type, NSPoint location, NSEventModifierFlags flags, NSTimeInterval time,
+                                   NSInteger windowNumber, NSGraphicsContext* context, NSString* characters,
+                                   NSString* charactersIgnoringModifiers, BOOL isARepeat, unsigned short keyCode);
   static NSEvent* otherEventWithType(NSEventType type, NSPoint location, NSEventModifierFlags flags,
                                      NSTimeInterval time, NSInteger windowNumber, NSGraphicsContext* context,
                                      short subtype, NSInteger data1, NSInteger data2);
   // Stand-in addition: a wheel event (AppKit makes these only from the system's own input).
-  static NSEvent* scrollWheelEvent(NSPoint location, NSEventModifierFlags flags, NSInteger windowNumber, CGFloat deltaY, CGFloat deltaX = 0);
+  static NSEvent* scrollWheelEvent(NSPoint location, NSEventModifierFlags flags, NSInteger windowNumber, CGFloat deltaY,
+                                   CGFloat deltaX = 0);
 
   // The pointer position in screen coordinates (origin bottom left), as last seen.
   static NSPoint mouseLocation();

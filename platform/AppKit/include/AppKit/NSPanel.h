@@ -24,7 +24,8 @@ public:
 
   // What the host answers: given the panel, the start directory and the proposed file,
   // NSOKButton and a path, or NSCancelButton. Without a script every panel is cancelled.
-  struct Request {
+  struct Request
+  {
     bool open;
     std::string directory, file;
     std::vector<std::string> types;

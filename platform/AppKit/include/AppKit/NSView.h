@@ -63,7 +63,11 @@ public:
   virtual void drawRect(NSRect dirty) { (void)dirty; }
   virtual BOOL isOpaque() { return NO; }
   virtual BOOL isFlipped() const { return NO; }
-  virtual BOOL acceptsFirstMouse(NSEvent* e) { (void)e; return NO; }
+  virtual BOOL acceptsFirstMouse(NSEvent* e)
+  {
+    (void)e;
+    return NO;
+  }
 
   // Marks an area (view coordinates) to be drawn by the window's next display cycle.
   void setNeedsDisplayInRect(NSRect r);
@@ -86,7 +90,8 @@ public:
   void removeToolTip(NSToolTipTag tag);
   void removeAllToolTips();
   // Stand-in addition: the registered rectangles, and the text shown at a point (nil: none).
-  struct ToolTip {
+  struct ToolTip
+  {
     NSToolTipTag tag;
     NSRect rect;
     id owner;

@@ -5,7 +5,8 @@
 
 // A host's own window reference (a Carbon-style WindowRef); here a plain record of its frame
 // in screen coordinates, made by the host.
-struct OpaqueWindowPtr {
+struct OpaqueWindowPtr
+{
   CGFloat x, y, width, height;
 };
 typedef OpaqueWindowPtr* WindowRef;
@@ -39,7 +40,8 @@ public:
   static NSWindow* alloc() { return new NSWindow(); }
   // A window whose content area is `content` (screen coordinates); its backing store is a
   // bitmap context of the content size, bytes B, G, R, A per pixel, top row first.
-  virtual NSWindow* initWithContentRect(NSRect content, NSWindowStyleMask style, NSBackingStoreType backing, BOOL defer);
+  virtual NSWindow* initWithContentRect(NSRect content, NSWindowStyleMask style, NSBackingStoreType backing,
+                                        BOOL defer);
   // A window standing for a host's window reference (its frame taken from the reference).
   NSWindow* initWithWindowRef(WindowRef ref);
 

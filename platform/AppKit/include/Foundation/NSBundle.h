@@ -66,6 +66,7 @@ enum : NSSearchPathDomainMask {
 };
 
 // The standard directories for `dir` in the given domains, as an autoreleased array of paths.
-NSArray* NSSearchPathForDirectoriesInDomains(NSSearchPathDirectory dir, NSSearchPathDomainMask domains, BOOL expandTilde);
+NSArray* NSSearchPathForDirectoriesInDomains(NSSearchPathDirectory dir, NSSearchPathDomainMask domains,
+                                             BOOL expandTilde);
 // The user's home directory.
 NSString* NSHomeDirectory();

@@ -28,7 +28,8 @@ class NSString;
 class NSObject;
 typedef NSObject* id;
 
-struct objc_class {
+struct objc_class
+{
   const char* name;
   NSObject* (*alloc)();
 };
@@ -75,13 +76,24 @@ private:
 
 // Casts an object to a subclass, or null when it is of another class.
 template <class T>
-T* ns_cast(NSObject* o) { return dynamic_cast<T*>(o); }
+T* ns_cast(NSObject* o)
+{
+  return dynamic_cast<T*>(o);
+}
 
 // Retains and returns a typed object.
 template <class T>
-T* ns_retain(T* o) { if (o) o->retain(); return o; }
+T* ns_retain(T* o)
+{
+  if (o) o->retain();
+  return o;
+}
 template <class T>
-T* ns_autorelease(T* o) { if (o) o->autorelease(); return o; }
+T* ns_autorelease(T* o)
+{
+  if (o) o->autorelease();
+  return o;
+}
 
 class NSAutoreleasePool : public NSObject
 {
@@ -114,9 +126,13 @@ Class NSClassFromName(const char* name);
 void NSRegisterClass(const char* name, NSObject* (*alloc)());
 
 // Registers class C (which has a static alloc()) under its own name at load time.
-#define NS_REGISTER_CLASS(C)                                                   \
-  namespace {                                                                  \
-  struct C##_registrar {                                                       \
-    C##_registrar() { NSRegisterClass(#C, []() -> NSObject* { return C::alloc(); }); } \
-  } C##_registrar_instance;                                                    \
+#define NS_REGISTER_CLASS(C)                                         \
+  namespace {                                                        \
+  struct C##_registrar                                               \
+  {                                                                  \
+    C##_registrar()                                                  \
+    {                                                                \
+      NSRegisterClass(#C, []() -> NSObject* { return C::alloc(); }); \
+    }                                                                \
+  } C##_registrar_instance;                                          \
   }

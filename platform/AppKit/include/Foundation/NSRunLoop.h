@@ -25,7 +25,8 @@ public:
   // until it is invalidated.
   static NSTimer* timerWithTimeInterval(NSTimeInterval interval, id target, SEL sel, id userInfo, BOOL repeats);
   // The same, added to the current run loop in the default mode.
-  static NSTimer* scheduledTimerWithTimeInterval(NSTimeInterval interval, id target, SEL sel, id userInfo, BOOL repeats);
+  static NSTimer* scheduledTimerWithTimeInterval(NSTimeInterval interval, id target, SEL sel, id userInfo,
+                                                 BOOL repeats);
 
   // Sends the message now (a non-repeating timer is then invalidated).
   void fire();

@@ -10,7 +10,8 @@ typedef NSUInteger NSStringEncoding;
 enum : NSStringEncoding { NSASCIIStringEncoding = 1, NSUTF8StringEncoding = 4 };
 typedef unsigned short unichar;
 
-struct NSRange {
+struct NSRange
+{
   NSUInteger location, length;
 };
 inline NSRange NSMakeRange(NSUInteger loc, NSUInteger len) { return NSRange{loc, len}; }
@@ -132,17 +133,25 @@ class NSFormatter : public NSObject
 {
 public:
   // The text shown for an object value (nil when it cannot be shown).
-  virtual NSString* stringForObjectValue(id obj) { (void)obj; return nullptr; }
+  virtual NSString* stringForObjectValue(id obj)
+  {
+    (void)obj;
+    return nullptr;
+  }
   // Parses text into an object value; YES on success.
   virtual BOOL getObjectValue(id* obj, NSString* string, NSString** error)
   {
-    (void)obj; (void)string; (void)error;
+    (void)obj;
+    (void)string;
+    (void)error;
     return NO;
   }
   // Whether a partially typed string may stand.
   virtual BOOL isPartialStringValid(NSString* partial, NSString** newString, NSString** error)
   {
-    (void)partial; (void)newString; (void)error;
+    (void)partial;
+    (void)newString;
+    (void)error;
     return YES;
   }
   const char* className() const override { return "NSFormatter"; }

@@ -20,7 +20,8 @@ enum {
 /* A parameter ID that matches every parameter of the unit. */
 enum { kAUParameterListener_AnyParameter = 0xFFFFFFFF };
 
-typedef struct AudioUnitEvent {
+typedef struct AudioUnitEvent
+{
   AudioUnitEventType mEventType;
   union {
     AudioUnitParameter mParameter;
@@ -53,7 +54,8 @@ AU_EXPORT OSStatus AUListenerDispose(AUParameterListenerRef inListener);
 /* Asks for events like inEvent (same type, unit, ID, scope, element; the parameter ID may be
    kAUParameterListener_AnyParameter). Property events are watched through a property listener
    on the unit. inObject is passed back with each delivery. */
-AU_EXPORT OSStatus AUEventListenerAddEventType(AUEventListenerRef inListener, void* inObject, const AudioUnitEvent* inEvent);
+AU_EXPORT OSStatus AUEventListenerAddEventType(AUEventListenerRef inListener, void* inObject,
+                                               const AudioUnitEvent* inEvent);
 AU_EXPORT OSStatus AUEventListenerRemoveEventType(AUEventListenerRef inListener, void* inObject,
                                                   const AudioUnitEvent* inEvent);
 AU_EXPORT OSStatus AUListenerAddParameter(AUParameterListenerRef inListener, void* inObject,

@@ -71,38 +71,40 @@ typedef UInt32 AudioUnitParameterID;
 typedef Float32 AudioUnitParameterValue;
 
 typedef UInt32 AUParameterEventType;
-enum {
-  kParameterEvent_Immediate = 1,
-  kParameterEvent_Ramped = 2
-};
+enum { kParameterEvent_Immediate = 1, kParameterEvent_Ramped = 2 };
 
-typedef struct AudioUnitParameterEvent {
+typedef struct AudioUnitParameterEvent
+{
   AudioUnitScope scope;
   AudioUnitElement element;
   AudioUnitParameterID parameter;
   AUParameterEventType eventType;
   union {
-    struct {
+    struct
+    {
       SInt32 startBufferOffset;
       UInt32 durationInFrames;
       AudioUnitParameterValue startValue;
       AudioUnitParameterValue endValue;
     } ramp;
-    struct {
+    struct
+    {
       UInt32 bufferOffset;
       AudioUnitParameterValue value;
     } immediate;
   } eventValues;
 } AudioUnitParameterEvent;
 
-typedef struct AudioUnitParameter {
+typedef struct AudioUnitParameter
+{
   AudioUnit mAudioUnit;
   AudioUnitParameterID mParameterID;
   AudioUnitScope mScope;
   AudioUnitElement mElement;
 } AudioUnitParameter;
 
-typedef struct AudioUnitProperty {
+typedef struct AudioUnitProperty
+{
   AudioUnit mAudioUnit;
   AudioUnitPropertyID mPropertyID;
   AudioUnitScope mScope;
@@ -156,7 +158,8 @@ typedef OSStatus (*AudioUnitRemovePropertyListenerWithUserDataProc)(void* self, 
                                                                     AudioUnitPropertyListenerProc proc, void* userData);
 typedef OSStatus (*AudioUnitAddRenderNotifyProc)(void* self, AURenderCallback proc, void* userData);
 typedef OSStatus (*AudioUnitRemoveRenderNotifyProc)(void* self, AURenderCallback proc, void* userData);
-typedef OSStatus (*AudioUnitScheduleParametersProc)(void* self, const AudioUnitParameterEvent* events, UInt32 numEvents);
+typedef OSStatus (*AudioUnitScheduleParametersProc)(void* self, const AudioUnitParameterEvent* events,
+                                                    UInt32 numEvents);
 typedef OSStatus (*AudioUnitResetProc)(void* self, AudioUnitScope inScope, AudioUnitElement inElement);
 typedef OSStatus (*AudioUnitComplexRenderProc)(void* self, AudioUnitRenderActionFlags* ioActionFlags,
                                                const AudioTimeStamp* inTimeStamp, UInt32 inOutputBusNumber,

@@ -29,13 +29,11 @@ enum {
 };
 
 typedef UInt32 AudioComponentInstantiationOptions;
-enum {
-  kAudioComponentInstantiation_LoadOutOfProcess = 1,
-  kAudioComponentInstantiation_LoadInProcess = 2
-};
+enum { kAudioComponentInstantiation_LoadOutOfProcess = 1, kAudioComponentInstantiation_LoadInProcess = 2 };
 
 /* 20 bytes; zero type, subtype or manufacturer in a search match anything. */
-typedef struct AudioComponentDescription {
+typedef struct AudioComponentDescription
+{
   OSType componentType;
   OSType componentSubType;
   OSType componentManufacturer;
@@ -50,7 +48,8 @@ typedef ComponentInstance AudioComponentInstance;
 typedef OSStatus (*AudioComponentMethod)(void* self, ...);
 
 /* What a factory returns: the plug-in's own record, starting with these four slots. */
-typedef struct AudioComponentPlugInInterface {
+typedef struct AudioComponentPlugInInterface
+{
   OSStatus (*Open)(void* self, AudioComponentInstance mInstance);
   OSStatus (*Close)(void* self);
   AudioComponentMethod (*Lookup)(SInt16 selector);

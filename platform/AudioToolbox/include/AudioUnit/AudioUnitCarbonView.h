@@ -13,7 +13,8 @@ extern "C" {
 typedef struct OpaqueWindowPtr* WindowRef;
 typedef struct OpaqueControlRef* ControlRef;
 
-typedef struct Float32Point {
+typedef struct Float32Point
+{
   Float32 x;
   Float32 y;
 } Float32Point;

@@ -109,32 +109,37 @@ enum { kAUPresetVersionKey_Value = 0 };
 #define kAUPresetPartKey "part"
 
 /* Property 1; 16 bytes. */
-typedef struct AudioUnitConnection {
+typedef struct AudioUnitConnection
+{
   AudioUnit sourceAudioUnit;
   UInt32 sourceOutputNumber;
   UInt32 destInputNumber;
 } AudioUnitConnection;
 
 /* Property 13; one per supported (inputs, outputs) pair; -1 means any count. */
-typedef struct AUChannelInfo {
+typedef struct AUChannelInfo
+{
   SInt16 inChannels;
   SInt16 outChannels;
 } AUChannelInfo;
 
 /* Property 15. */
-typedef struct AudioUnitExternalBuffer {
+typedef struct AudioUnitExternalBuffer
+{
   Byte* buffer;
   UInt32 size;
 } AudioUnitExternalBuffer;
 
 /* Property 23; 16 bytes. */
-typedef struct AURenderCallbackStruct {
+typedef struct AURenderCallbackStruct
+{
   AURenderCallback inputProc;
   void* inputProcRefCon;
 } AURenderCallbackStruct;
 
 /* Properties 28 and 36 and the factory-preset array (24); 16 bytes. */
-typedef struct AUPreset {
+typedef struct AUPreset
+{
   SInt32 presetNumber;
   CFStringRef presetName;
 } AUPreset;
@@ -147,11 +152,10 @@ enum {
   kRenderQuality_Min = 0
 };
 
-enum {
-  kNumberOfResponseFrequencies = 1024
-};
+enum { kNumberOfResponseFrequencies = 1024 };
 
-typedef struct AudioUnitFrequencyResponseBin {
+typedef struct AudioUnitFrequencyResponseBin
+{
   Float64 mFrequency;
   Float64 mMagnitude;
 } AudioUnitFrequencyResponseBin;
@@ -163,17 +167,18 @@ typedef OSStatus (*HostCallback_GetMusicalTimeLocation)(void* inHostUserData, UI
                                                         Float32* outTimeSig_Numerator, UInt32* outTimeSig_Denominator,
                                                         Float64* outCurrentMeasureDownBeat);
 typedef OSStatus (*HostCallback_GetTransportState)(void* inHostUserData, Boolean* outIsPlaying,
-                                                   Boolean* outTransportStateChanged, Float64* outCurrentSampleInTimeLine,
-                                                   Boolean* outIsCycling, Float64* outCycleStartBeat,
-                                                   Float64* outCycleEndBeat);
-typedef OSStatus (*HostCallback_GetTransportState2)(void* inHostUserData, Boolean* outIsPlaying, Boolean* outIsRecording,
-                                                    Boolean* outTransportStateChanged,
+                                                   Boolean* outTransportStateChanged,
+                                                   Float64* outCurrentSampleInTimeLine, Boolean* outIsCycling,
+                                                   Float64* outCycleStartBeat, Float64* outCycleEndBeat);
+typedef OSStatus (*HostCallback_GetTransportState2)(void* inHostUserData, Boolean* outIsPlaying,
+                                                    Boolean* outIsRecording, Boolean* outTransportStateChanged,
                                                     Float64* outCurrentSampleInTimeLine, Boolean* outIsCycling,
                                                     Float64* outCycleStartBeat, Float64* outCycleEndBeat);
 
 /* Property 27: the host's user data and three callbacks; 32 bytes. A NULL callback is
    one the host does not offer. */
-typedef struct HostCallbackInfo {
+typedef struct HostCallbackInfo
+{
   void* hostUserData;
   HostCallback_GetBeatAndTempo beatAndTempoProc;
   HostCallback_GetMusicalTimeLocation musicalTimeLocationProc;
@@ -181,31 +186,36 @@ typedef struct HostCallbackInfo {
 } HostCallbackInfo;
 
 /* Property 31: the view bundle and the view factory class names (declared with room for one); 16 bytes. */
-typedef struct AudioUnitCocoaViewInfo {
+typedef struct AudioUnitCocoaViewInfo
+{
   CFURLRef mCocoaAUViewBundleLocation;
   CFStringRef mCocoaAUViewClass[1];
 } AudioUnitCocoaViewInfo;
 
 /* Property 46: the host's name and version. */
-typedef struct AUNumVersion {
+typedef struct AUNumVersion
+{
   UInt8 nonRelRev;
   UInt8 stage;
   UInt8 minorAndBugRev;
   UInt8 majorRev;
 } AUNumVersion;
 
-typedef struct AUHostIdentifier {
+typedef struct AUHostIdentifier
+{
   CFStringRef hostName;
   AUNumVersion hostVersion;
 } AUHostIdentifier;
 
-typedef struct AUHostVersionIdentifier {
+typedef struct AUHostVersionIdentifier
+{
   CFStringRef hostName;
   UInt32 hostVersion;
 } AUHostVersionIdentifier;
 
 /* Property 49. */
-typedef struct AUInputSamplesInOutputCallbackStruct {
+typedef struct AUInputSamplesInOutputCallbackStruct
+{
   AUInputSamplesInOutputCallback inputToOutputCallback;
   void* userData;
 } AUInputSamplesInOutputCallbackStruct;
@@ -273,7 +283,8 @@ enum {
 enum { kAudioUnitClumpID_System = 0 };
 
 /* Property 4; 104 bytes. */
-typedef struct AudioUnitParameterInfo {
+typedef struct AudioUnitParameterInfo
+{
   char name[52];
   CFStringRef unitName;
   UInt32 clumpID;
@@ -288,7 +299,8 @@ typedef struct AudioUnitParameterInfo {
 enum { kAudioUnitParameterName_Full = -1 };
 
 /* Properties 34 and 35; 16 bytes. */
-typedef struct AudioUnitParameterNameInfo {
+typedef struct AudioUnitParameterNameInfo
+{
   UInt32 inID;
   SInt32 inDesiredLength;
   CFStringRef outName;
@@ -296,25 +308,23 @@ typedef struct AudioUnitParameterNameInfo {
 typedef AudioUnitParameterNameInfo AudioUnitParameterIDName;
 
 /* Property 33; 24 bytes. */
-typedef struct AudioUnitParameterStringFromValue {
+typedef struct AudioUnitParameterStringFromValue
+{
   AudioUnitParameterID inParamID;
   const AudioUnitParameterValue* inValue;
   CFStringRef outString;
 } AudioUnitParameterStringFromValue;
 
 /* Property 38; 24 bytes. */
-typedef struct AudioUnitParameterValueFromString {
+typedef struct AudioUnitParameterValueFromString
+{
   AudioUnitParameterID inParamID;
   CFStringRef inString;
   AudioUnitParameterValue outValue;
 } AudioUnitParameterValueFromString;
 
 /* Property 49 and the offline render properties. */
-enum {
-  kOfflinePreflight_NotRequired = 0,
-  kOfflinePreflight_Optional = 1,
-  kOfflinePreflight_Required = 2
-};
+enum { kOfflinePreflight_NotRequired = 0, kOfflinePreflight_Optional = 1, kOfflinePreflight_Required = 2 };
 
 /* Music devices. */
 enum {
@@ -326,10 +336,7 @@ enum {
 };
 
 /* The view component type and its generic subtype. */
-enum {
-  kAudioUnitCarbonViewComponentType = 'auvw',
-  kAUCarbonViewSubType_Generic = 'gnrc'
-};
+enum { kAudioUnitCarbonViewComponentType = 'auvw', kAUCarbonViewSubType_Generic = 'gnrc' };
 
 #ifdef __cplusplus
 }

@@ -14,24 +14,24 @@ typedef UInt32 MusicDeviceGroupID;
 typedef UInt32 NoteInstanceID;
 typedef AudioComponentInstance MusicDeviceComponent;
 
-enum {
-  kMusicNoteEvent_UseGroupInstrument = 0xFFFFFFFF,
-  kMusicNoteEvent_Unused = 0xFFFFFFFF
-};
+enum { kMusicNoteEvent_UseGroupInstrument = 0xFFFFFFFF, kMusicNoteEvent_Unused = 0xFFFFFFFF };
 
-typedef struct NoteParamsControlValue {
+typedef struct NoteParamsControlValue
+{
   AudioUnitParameterID mID;
   AudioUnitParameterValue mValue;
 } NoteParamsControlValue;
 
-typedef struct MusicDeviceNoteParams {
+typedef struct MusicDeviceNoteParams
+{
   UInt32 argCount;
   Float32 mPitch;
   Float32 mVelocity;
   NoteParamsControlValue mControls[1];
 } MusicDeviceNoteParams;
 
-typedef struct MusicDeviceStdNoteParams {
+typedef struct MusicDeviceStdNoteParams
+{
   UInt32 argCount;
   Float32 mPitch;
   Float32 mVelocity;

@@ -17,7 +17,8 @@ typedef Float32 AudioUnitSampleType;
 enum { kAudioStreamAnyRate = 0 };
 
 /* 40 bytes. */
-typedef struct AudioStreamBasicDescription {
+typedef struct AudioStreamBasicDescription
+{
   Float64 mSampleRate;
   AudioFormatID mFormatID;
   AudioFormatFlags mFormatFlags;
@@ -61,32 +62,37 @@ enum {
   kLinearPCMFormatFlagsAreAllClear = kAudioFormatFlagsAreAllClear,
 
   kAudioFormatFlagsNativeEndian = 0,
-  kAudioFormatFlagsNativeFloatPacked = kAudioFormatFlagIsFloat | kAudioFormatFlagsNativeEndian | kAudioFormatFlagIsPacked,
+  kAudioFormatFlagsNativeFloatPacked =
+      kAudioFormatFlagIsFloat | kAudioFormatFlagsNativeEndian | kAudioFormatFlagIsPacked,
   kAudioFormatFlagsCanonical = kAudioFormatFlagIsFloat | kAudioFormatFlagsNativeEndian | kAudioFormatFlagIsPacked,
   kAudioFormatFlagsAudioUnitCanonical = kAudioFormatFlagIsFloat | kAudioFormatFlagsNativeEndian |
                                         kAudioFormatFlagIsPacked | kAudioFormatFlagIsNonInterleaved
 };
 
 /* 16 bytes. */
-typedef struct AudioBuffer {
+typedef struct AudioBuffer
+{
   UInt32 mNumberChannels;
   UInt32 mDataByteSize;
   void* mData;
 } AudioBuffer;
 
 /* A count followed by that many buffers (declared with room for one). */
-typedef struct AudioBufferList {
+typedef struct AudioBufferList
+{
   UInt32 mNumberBuffers;
   AudioBuffer mBuffers[1];
 } AudioBufferList;
 
-typedef struct AudioStreamPacketDescription {
+typedef struct AudioStreamPacketDescription
+{
   SInt64 mStartOffset;
   UInt32 mVariableFramesInPacket;
   UInt32 mDataByteSize;
 } AudioStreamPacketDescription;
 
-typedef struct AudioValueRange {
+typedef struct AudioValueRange
+{
   Float64 mMinimum;
   Float64 mMaximum;
 } AudioValueRange;
@@ -108,14 +114,11 @@ enum {
 };
 
 typedef UInt32 SMPTETimeFlags;
-enum {
-  kSMPTETimeUnknown = 0,
-  kSMPTETimeValid = (1U << 0),
-  kSMPTETimeRunning = (1U << 1)
-};
+enum { kSMPTETimeUnknown = 0, kSMPTETimeValid = (1U << 0), kSMPTETimeRunning = (1U << 1) };
 
 /* 24 bytes. */
-typedef struct SMPTETime {
+typedef struct SMPTETime
+{
   SInt16 mSubframes;
   SInt16 mSubframeDivisor;
   UInt32 mCounter;
@@ -139,7 +142,8 @@ enum {
 };
 
 /* 64 bytes. */
-typedef struct AudioTimeStamp {
+typedef struct AudioTimeStamp
+{
   Float64 mSampleTime;
   UInt64 mHostTime;
   Float64 mRateScalar;
@@ -205,14 +209,16 @@ enum {
 /* The channel count a layout tag carries. */
 static inline UInt32 AudioChannelLayoutTag_GetNumberOfChannels(AudioChannelLayoutTag tag) { return tag & 0x0000FFFFU; }
 
-typedef struct AudioChannelDescription {
+typedef struct AudioChannelDescription
+{
   AudioChannelLabel mChannelLabel;
   AudioChannelFlags mChannelFlags;
   Float32 mCoordinates[3];
 } AudioChannelDescription;
 
 /* A tag, a bitmap and a count followed by that many descriptions (declared with room for one). */
-typedef struct AudioChannelLayout {
+typedef struct AudioChannelLayout
+{
   AudioChannelLayoutTag mChannelLayoutTag;
   AudioChannelBitmap mChannelBitmap;
   UInt32 mNumberChannelDescriptions;

@@ -23,7 +23,8 @@ extern "C" {
 
 typedef SInt32 ComponentResult;
 
-typedef struct ComponentDescription {
+typedef struct ComponentDescription
+{
   OSType componentType;
   OSType componentSubType;
   OSType componentManufacturer;
@@ -34,7 +35,8 @@ typedef struct ComponentDescription {
 typedef struct ComponentRecord* Component;
 typedef struct ComponentInstanceRecord* ComponentInstance;
 
-typedef struct ComponentParameters {
+typedef struct ComponentParameters
+{
   UInt8 flags;
   UInt8 paramSize;
   SInt16 what;
@@ -95,7 +97,8 @@ CS_EXPORT void SetComponentInstanceStorage(ComponentInstance aComponentInstance,
 CS_EXPORT ComponentResult CallComponentDispatch(ComponentParameters* params);
 /* Builds a block for what with argCount long-sized argument slots (at most 16) and calls the
    instance's entry; the helper behind every selector call. */
-CS_EXPORT ComponentResult CallComponentWithArguments(ComponentInstance ci, SInt16 what, const long* args, UInt32 argCount);
+CS_EXPORT ComponentResult CallComponentWithArguments(ComponentInstance ci, SInt16 what, const long* args,
+                                                     UInt32 argCount);
 /* The entry's version selector; badComponentSelector when the entry has none. */
 CS_EXPORT ComponentResult GetComponentVersion(ComponentInstance ci);
 /* The entry's can-do answer for a selector (0 or 1). */

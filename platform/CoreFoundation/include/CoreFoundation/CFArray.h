@@ -12,7 +12,8 @@ typedef void (*CFArrayReleaseCallBack)(CFAllocatorRef allocator, const void* val
 typedef CFStringRef (*CFArrayCopyDescriptionCallBack)(const void* value);
 typedef Boolean (*CFArrayEqualCallBack)(const void* value1, const void* value2);
 
-typedef struct {
+typedef struct
+{
   CFIndex version;
   CFArrayRetainCallBack retain;
   CFArrayReleaseCallBack release;
@@ -57,7 +58,8 @@ CF_EXPORT void CFArrayRemoveValueAtIndex(CFMutableArrayRef theArray, CFIndex idx
 CF_EXPORT void CFArrayRemoveAllValues(CFMutableArrayRef theArray);
 CF_EXPORT void CFArrayExchangeValuesAtIndices(CFMutableArrayRef theArray, CFIndex idx1, CFIndex idx2);
 CF_EXPORT void CFArrayAppendArray(CFMutableArrayRef theArray, CFArrayRef otherArray, CFRange otherRange);
-CF_EXPORT void CFArraySortValues(CFMutableArrayRef theArray, CFRange range, CFComparatorFunction comparator, void* context);
+CF_EXPORT void CFArraySortValues(CFMutableArrayRef theArray, CFRange range, CFComparatorFunction comparator,
+                                 void* context);
 
 CF_EXTERN_C_END
 

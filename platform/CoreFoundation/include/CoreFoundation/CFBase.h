@@ -35,22 +35,20 @@ typedef const struct __CFAllocator* CFAllocatorRef;
 typedef const struct __CFNull* CFNullRef;
 
 typedef CFIndex CFComparisonResult;
-enum {
-  kCFCompareLessThan = -1,
-  kCFCompareEqualTo = 0,
-  kCFCompareGreaterThan = 1
-};
+enum { kCFCompareLessThan = -1, kCFCompareEqualTo = 0, kCFCompareGreaterThan = 1 };
 typedef CFComparisonResult (*CFComparatorFunction)(const void* val1, const void* val2, void* context);
 
 enum { kCFNotFound = -1 };
 
-typedef struct {
+typedef struct
+{
   CFIndex location;
   CFIndex length;
 } CFRange;
 
 /* A range of length characters starting at location. */
-CF_INLINE CFRange CFRangeMake(CFIndex location, CFIndex length) {
+CF_INLINE CFRange CFRangeMake(CFIndex location, CFIndex length)
+{
   CFRange r;
   r.location = location;
   r.length = length;
@@ -66,7 +64,8 @@ typedef void* (*CFAllocatorReallocateCallBack)(void* ptr, CFIndex newsize, CFOpt
 typedef void (*CFAllocatorDeallocateCallBack)(void* ptr, void* info);
 typedef CFIndex (*CFAllocatorPreferredSizeCallBack)(CFIndex size, CFOptionFlags hint, void* info);
 
-typedef struct {
+typedef struct
+{
   CFIndex version;
   void* info;
   CFAllocatorRetainCallBack retain;

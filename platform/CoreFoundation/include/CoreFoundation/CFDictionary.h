@@ -13,7 +13,8 @@ typedef CFStringRef (*CFDictionaryCopyDescriptionCallBack)(const void* value);
 typedef Boolean (*CFDictionaryEqualCallBack)(const void* value1, const void* value2);
 typedef CFHashCode (*CFDictionaryHashCallBack)(const void* value);
 
-typedef struct {
+typedef struct
+{
   CFIndex version;
   CFDictionaryRetainCallBack retain;
   CFDictionaryReleaseCallBack release;
@@ -22,7 +23,8 @@ typedef struct {
   CFDictionaryHashCallBack hash;
 } CFDictionaryKeyCallBacks;
 
-typedef struct {
+typedef struct
+{
   CFIndex version;
   CFDictionaryRetainCallBack retain;
   CFDictionaryReleaseCallBack release;

@@ -19,7 +19,8 @@ CF_EXPORT const CFStringRef kCFErrorDescriptionKey;
 
 CF_EXPORT CFTypeID CFErrorGetTypeID(void);
 /* A new error; NULL when domain is NULL. userInfo is copied. */
-CF_EXPORT CFErrorRef CFErrorCreate(CFAllocatorRef allocator, CFErrorDomain domain, CFIndex code, CFDictionaryRef userInfo);
+CF_EXPORT CFErrorRef CFErrorCreate(CFAllocatorRef allocator, CFErrorDomain domain, CFIndex code,
+                                   CFDictionaryRef userInfo);
 CF_EXPORT CFErrorDomain CFErrorGetDomain(CFErrorRef err);
 CF_EXPORT CFIndex CFErrorGetCode(CFErrorRef err);
 /* A new dictionary of the details (empty when none were given). */

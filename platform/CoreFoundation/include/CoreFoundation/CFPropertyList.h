@@ -19,11 +19,7 @@ enum {
 };
 
 typedef CFIndex CFPropertyListFormat;
-enum {
-  kCFPropertyListOpenStepFormat = 1,
-  kCFPropertyListXMLFormat_v1_0 = 100,
-  kCFPropertyListBinaryFormat_v1_0 = 200
-};
+enum { kCFPropertyListOpenStepFormat = 1, kCFPropertyListXMLFormat_v1_0 = 100, kCFPropertyListBinaryFormat_v1_0 = 200 };
 
 enum {
   kCFPropertyListReadCorruptError = 3840,

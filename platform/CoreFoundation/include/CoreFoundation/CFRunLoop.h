@@ -17,12 +17,7 @@ CF_EXPORT const CFRunLoopMode kCFRunLoopDefaultMode;
 CF_EXPORT const CFRunLoopMode kCFRunLoopCommonModes;
 
 typedef SInt32 CFRunLoopRunResult;
-enum {
-  kCFRunLoopRunFinished = 1,
-  kCFRunLoopRunStopped = 2,
-  kCFRunLoopRunTimedOut = 3,
-  kCFRunLoopRunHandledSource = 4
-};
+enum { kCFRunLoopRunFinished = 1, kCFRunLoopRunStopped = 2, kCFRunLoopRunTimedOut = 3, kCFRunLoopRunHandledSource = 4 };
 
 CF_EXPORT CFTypeID CFRunLoopGetTypeID(void);
 /* The calling thread's run loop (created on first use; not to be released). */
@@ -32,7 +27,8 @@ CF_EXPORT CFRunLoopRef CFRunLoopGetMain(void);
 /* Runs the calling thread's loop in mode: performs queued functions and fires due timers
    until seconds have passed, CFRunLoopStop is called, or (returnAfterSourceHandled) one
    function or timer has run. Returns kCFRunLoopRunFinished at once when there is nothing to wait for. */
-CF_EXPORT CFRunLoopRunResult CFRunLoopRunInMode(CFRunLoopMode mode, CFTimeInterval seconds, Boolean returnAfterSourceHandled);
+CF_EXPORT CFRunLoopRunResult CFRunLoopRunInMode(CFRunLoopMode mode, CFTimeInterval seconds,
+                                                Boolean returnAfterSourceHandled);
 /* Runs the calling thread's loop in the default mode until stopped or out of work. */
 CF_EXPORT void CFRunLoopRun(void);
 CF_EXPORT void CFRunLoopStop(CFRunLoopRef rl);
@@ -41,7 +37,8 @@ CF_EXPORT void CFRunLoopWakeUp(CFRunLoopRef rl);
    kCFRunLoopCommonModes); safe from any thread. */
 CF_EXPORT void CFRunLoopPerformFunction(CFRunLoopRef rl, CFRunLoopMode mode, void (*fn)(void* info), void* info);
 
-typedef struct {
+typedef struct
+{
   CFIndex version;
   void* info;
   const void* (*retain)(const void* info);
@@ -53,9 +50,9 @@ typedef void (*CFRunLoopTimerCallBack)(CFRunLoopTimerRef timer, void* info);
 
 CF_EXPORT CFTypeID CFRunLoopTimerGetTypeID(void);
 /* A new timer first firing at fireDate, then every interval seconds (0: once). */
-CF_EXPORT CFRunLoopTimerRef CFRunLoopTimerCreate(CFAllocatorRef allocator, CFAbsoluteTime fireDate, CFTimeInterval interval,
-                                                 CFOptionFlags flags, CFIndex order, CFRunLoopTimerCallBack callout,
-                                                 CFRunLoopTimerContext* context);
+CF_EXPORT CFRunLoopTimerRef CFRunLoopTimerCreate(CFAllocatorRef allocator, CFAbsoluteTime fireDate,
+                                                 CFTimeInterval interval, CFOptionFlags flags, CFIndex order,
+                                                 CFRunLoopTimerCallBack callout, CFRunLoopTimerContext* context);
 /* The loop retains the timer until it is invalidated or removed. */
 CF_EXPORT void CFRunLoopAddTimer(CFRunLoopRef rl, CFRunLoopTimerRef timer, CFRunLoopMode mode);
 CF_EXPORT void CFRunLoopRemoveTimer(CFRunLoopRef rl, CFRunLoopTimerRef timer, CFRunLoopMode mode);

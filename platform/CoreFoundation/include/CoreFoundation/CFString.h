@@ -45,17 +45,21 @@ enum {
    Each use site looks its string up once and keeps it, so later evaluations take no lock. */
 CF_EXPORT CFStringRef __CFStringMakeConstantString(const char* cStr);
 #ifdef __cplusplus
-#define CFSTR(cStr) ([]() -> CFStringRef { static const CFStringRef s_ = __CFStringMakeConstantString("" cStr ""); return s_; }())
-#else
 #define CFSTR(cStr)                                                         \
-  ({                                                                        \
-    static CFStringRef s_;                                                  \
-    CFStringRef v_ = __atomic_load_n(&s_, __ATOMIC_ACQUIRE);                \
-    if (!v_) {                                                              \
-      v_ = __CFStringMakeConstantString("" cStr "");                        \
-      __atomic_store_n(&s_, v_, __ATOMIC_RELEASE);                          \
-    }                                                                       \
-    v_;                                                                     \
+  ([]() -> CFStringRef {                                                    \
+    static const CFStringRef s_ = __CFStringMakeConstantString("" cStr ""); \
+    return s_;                                                              \
+  }())
+#else
+#define CFSTR(cStr)                                          \
+  ({                                                         \
+    static CFStringRef s_;                                   \
+    CFStringRef v_ = __atomic_load_n(&s_, __ATOMIC_ACQUIRE); \
+    if (!v_) {                                               \
+      v_ = __CFStringMakeConstantString("" cStr "");         \
+      __atomic_store_n(&s_, v_, __ATOMIC_RELEASE);           \
+    }                                                        \
+    v_;                                                      \
   })
 #endif
 
@@ -75,8 +79,8 @@ CF_EXPORT CFStringRef CFStringCreateWithSubstring(CFAllocatorRef alloc, CFString
 /* A new string from a printf-style format; %@ takes an object and inserts its description.
    Conversions: d i u o x X c s p f F e E g G a A % with flags, width, precision (also *) and
    length modifiers hh h l ll q z t j L, plus %@ and %C (a UniChar). */
-CF_EXPORT CFStringRef CFStringCreateWithFormat(CFAllocatorRef alloc, CFDictionaryRef formatOptions,
-                                               CFStringRef format, ...);
+CF_EXPORT CFStringRef CFStringCreateWithFormat(CFAllocatorRef alloc, CFDictionaryRef formatOptions, CFStringRef format,
+                                               ...);
 CF_EXPORT CFStringRef CFStringCreateWithFormatAndArguments(CFAllocatorRef alloc, CFDictionaryRef formatOptions,
                                                            CFStringRef format, va_list arguments);
 /* A new array of the pieces of theString between occurrences of separatorString. */
@@ -88,7 +92,8 @@ CF_EXPORT CFMutableStringRef CFStringCreateMutableCopy(CFAllocatorRef alloc, CFI
 CF_EXPORT void CFStringAppend(CFMutableStringRef theString, CFStringRef appendedString);
 CF_EXPORT void CFStringAppendCString(CFMutableStringRef theString, const char* cStr, CFStringEncoding encoding);
 CF_EXPORT void CFStringAppendCharacters(CFMutableStringRef theString, const UniChar* chars, CFIndex numChars);
-CF_EXPORT void CFStringAppendFormat(CFMutableStringRef theString, CFDictionaryRef formatOptions, CFStringRef format, ...);
+CF_EXPORT void CFStringAppendFormat(CFMutableStringRef theString, CFDictionaryRef formatOptions, CFStringRef format,
+                                    ...);
 CF_EXPORT void CFStringInsert(CFMutableStringRef str, CFIndex idx, CFStringRef insertedStr);
 CF_EXPORT void CFStringDelete(CFMutableStringRef theString, CFRange range);
 CF_EXPORT void CFStringReplaceAll(CFMutableStringRef theString, CFStringRef replacement);
@@ -99,21 +104,24 @@ CF_EXPORT UniChar CFStringGetCharacterAtIndex(CFStringRef theString, CFIndex idx
 CF_EXPORT void CFStringGetCharacters(CFStringRef theString, CFRange range, UniChar* buffer);
 /* Writes the string and a terminating zero into buffer; false (buffer holding "") when it
    does not fit in bufferSize bytes or cannot be expressed in the encoding. */
-CF_EXPORT Boolean CFStringGetCString(CFStringRef theString, char* buffer, CFIndex bufferSize, CFStringEncoding encoding);
+CF_EXPORT Boolean CFStringGetCString(CFStringRef theString, char* buffer, CFIndex bufferSize,
+                                     CFStringEncoding encoding);
 /* The string's own zero-terminated bytes in the encoding when it has them (UTF-8 always,
    ASCII and MacRoman/Latin-1 when all characters are ASCII), else NULL. */
 CF_EXPORT const char* CFStringGetCStringPtr(CFStringRef theString, CFStringEncoding encoding);
 /* Converts range into buffer (NULL buffer: only count); returns the characters converted. */
 CF_EXPORT CFIndex CFStringGetBytes(CFStringRef theString, CFRange range, CFStringEncoding encoding, UInt8 lossByte,
-                                   Boolean isExternalRepresentation, UInt8* buffer, CFIndex maxBufLen, CFIndex* usedBufLen);
+                                   Boolean isExternalRepresentation, UInt8* buffer, CFIndex maxBufLen,
+                                   CFIndex* usedBufLen);
 /* The most bytes length UTF-16 units can take in the encoding (without the terminator). */
 CF_EXPORT CFIndex CFStringGetMaximumSizeForEncoding(CFIndex length, CFStringEncoding encoding);
 CF_EXPORT CFStringEncoding CFStringGetSystemEncoding(void);
 
 /* Orders two strings by UTF-16 units (case-insensitively, numerically, backwards as flagged). */
-CF_EXPORT CFComparisonResult CFStringCompare(CFStringRef theString1, CFStringRef theString2, CFStringCompareFlags compareOptions);
-CF_EXPORT CFComparisonResult CFStringCompareWithOptions(CFStringRef theString1, CFStringRef theString2, CFRange rangeToCompare,
-                                                        CFStringCompareFlags compareOptions);
+CF_EXPORT CFComparisonResult CFStringCompare(CFStringRef theString1, CFStringRef theString2,
+                                             CFStringCompareFlags compareOptions);
+CF_EXPORT CFComparisonResult CFStringCompareWithOptions(CFStringRef theString1, CFStringRef theString2,
+                                                        CFRange rangeToCompare, CFStringCompareFlags compareOptions);
 CF_EXPORT Boolean CFStringHasPrefix(CFStringRef theString, CFStringRef prefix);
 CF_EXPORT Boolean CFStringHasSuffix(CFStringRef theString, CFStringRef suffix);
 /* The range of the first (or, with kCFCompareBackwards, last) occurrence; {kCFNotFound, 0} when absent. */

@@ -11,11 +11,7 @@ CF_EXTERN_C_BEGIN
 typedef const struct __CFURL* CFURLRef;
 
 typedef CFIndex CFURLPathStyle;
-enum {
-  kCFURLPOSIXPathStyle = 0,
-  kCFURLHFSPathStyle = 1,
-  kCFURLWindowsPathStyle = 2
-};
+enum { kCFURLPOSIXPathStyle = 0, kCFURLHFSPathStyle = 1, kCFURLWindowsPathStyle = 2 };
 
 CF_EXPORT CFTypeID CFURLGetTypeID(void);
 /* A new file URL for a path; a relative path is taken against the current directory.

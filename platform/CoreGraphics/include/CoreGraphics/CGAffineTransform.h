@@ -3,7 +3,8 @@
 
 #include <CoreGraphics/CGGeometry.h>
 
-struct CGAffineTransform {
+struct CGAffineTransform
+{
   CGFloat a, b, c, d, tx, ty;
 };
 typedef struct CGAffineTransform CGAffineTransform;
@@ -12,8 +13,7 @@ extern "C" {
 extern const CGAffineTransform CGAffineTransformIdentity;
 
 // The transform with the given coefficients.
-CGAffineTransform CGAffineTransformMake(CGFloat a, CGFloat b, CGFloat c, CGFloat d, CGFloat tx,
-                                        CGFloat ty);
+CGAffineTransform CGAffineTransformMake(CGFloat a, CGFloat b, CGFloat c, CGFloat d, CGFloat tx, CGFloat ty);
 CGAffineTransform CGAffineTransformMakeTranslation(CGFloat tx, CGFloat ty);
 CGAffineTransform CGAffineTransformMakeScale(CGFloat sx, CGFloat sy);
 // t1 followed by t2.

@@ -11,8 +11,7 @@ extern "C" {
 // bytesPerRow of 0 means width x 4. Null for an unsupported layout, a
 // non-positive size or a row size below width x 4. Device space has its
 // origin at the bottom left; the first row in memory is the top row.
-CGContextRef CGBitmapContextCreate(void* data, size_t width, size_t height,
-                                   size_t bitsPerComponent, size_t bytesPerRow,
+CGContextRef CGBitmapContextCreate(void* data, size_t width, size_t height, size_t bitsPerComponent, size_t bytesPerRow,
                                    CGColorSpaceRef space, CGBitmapInfo bitmapInfo);
 // Layout queries; null/0 for contexts that are not bitmap contexts.
 void* CGBitmapContextGetData(CGContextRef c);

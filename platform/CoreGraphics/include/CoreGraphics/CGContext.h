@@ -42,8 +42,7 @@ void CGContextClipToRect(CGContextRef c, CGRect rect);
 CGRect CGContextGetClipBoundingBox(CGContextRef c);
 
 // The fill colour used by rectangle fills and, by default, text.
-void CGContextSetRGBFillColor(CGContextRef c, CGFloat red, CGFloat green, CGFloat blue,
-                              CGFloat alpha);
+void CGContextSetRGBFillColor(CGContextRef c, CGFloat red, CGFloat green, CGFloat blue, CGFloat alpha);
 void CGContextSetFillColorWithColor(CGContextRef c, CGColorRef color);
 // A global opacity, 0..1, applied to every drawing operation.
 void CGContextSetAlpha(CGContextRef c, CGFloat alpha);

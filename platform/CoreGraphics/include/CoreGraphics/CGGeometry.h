@@ -4,13 +4,16 @@
 
 #include <CoreGraphics/CGBase.h>
 
-struct CGPoint {
+struct CGPoint
+{
   CGFloat x, y;
 };
-struct CGSize {
+struct CGSize
+{
   CGFloat width, height;
 };
-struct CGRect {
+struct CGRect
+{
   CGPoint origin;
   CGSize size;
 };
@@ -41,13 +44,27 @@ bool CGRectContainsPoint(CGRect r, CGPoint p);
 
 inline CGPoint CGPointMake(CGFloat x, CGFloat y) { return CGPoint{x, y}; }
 inline CGSize CGSizeMake(CGFloat w, CGFloat h) { return CGSize{w, h}; }
-inline CGRect CGRectMake(CGFloat x, CGFloat y, CGFloat w, CGFloat h) {
-  return CGRect{{x, y}, {w, h}};
+inline CGRect CGRectMake(CGFloat x, CGFloat y, CGFloat w, CGFloat h) { return CGRect{{x, y}, {w, h}}; }
+inline CGFloat CGRectGetMinX(CGRect r)
+{
+  r = CGRectStandardize(r);
+  return r.origin.x;
 }
-inline CGFloat CGRectGetMinX(CGRect r) { r = CGRectStandardize(r); return r.origin.x; }
-inline CGFloat CGRectGetMinY(CGRect r) { r = CGRectStandardize(r); return r.origin.y; }
-inline CGFloat CGRectGetMaxX(CGRect r) { r = CGRectStandardize(r); return r.origin.x + r.size.width; }
-inline CGFloat CGRectGetMaxY(CGRect r) { r = CGRectStandardize(r); return r.origin.y + r.size.height; }
+inline CGFloat CGRectGetMinY(CGRect r)
+{
+  r = CGRectStandardize(r);
+  return r.origin.y;
+}
+inline CGFloat CGRectGetMaxX(CGRect r)
+{
+  r = CGRectStandardize(r);
+  return r.origin.x + r.size.width;
+}
+inline CGFloat CGRectGetMaxY(CGRect r)
+{
+  r = CGRectStandardize(r);
+  return r.origin.y + r.size.height;
+}
 inline CGFloat CGRectGetMidX(CGRect r) { return (CGRectGetMinX(r) + CGRectGetMaxX(r)) * 0.5; }
 inline CGFloat CGRectGetMidY(CGRect r) { return (CGRectGetMinY(r) + CGRectGetMaxY(r)) * 0.5; }
 inline CGFloat CGRectGetWidth(CGRect r) { return r.size.width < 0 ? -r.size.width : r.size.width; }

@@ -41,11 +41,9 @@ extern "C" {
 // An image of width x height pixels read from the provider (retained, not
 // copied). Null for an unsupported layout, a row size below width x 4, or a
 // provider smaller than the rows need.
-CGImageRef CGImageCreate(size_t width, size_t height, size_t bitsPerComponent,
-                         size_t bitsPerPixel, size_t bytesPerRow, CGColorSpaceRef space,
-                         CGBitmapInfo bitmapInfo, CGDataProviderRef provider,
-                         const CGFloat* decode, bool shouldInterpolate,
-                         CGColorRenderingIntent intent);
+CGImageRef CGImageCreate(size_t width, size_t height, size_t bitsPerComponent, size_t bitsPerPixel, size_t bytesPerRow,
+                         CGColorSpaceRef space, CGBitmapInfo bitmapInfo, CGDataProviderRef provider,
+                         const CGFloat* decode, bool shouldInterpolate, CGColorRenderingIntent intent);
 CGImageRef CGImageRetain(CGImageRef image);
 void CGImageRelease(CGImageRef image);
 size_t CGImageGetWidth(CGImageRef image);

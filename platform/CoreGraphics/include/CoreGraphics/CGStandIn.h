@@ -4,7 +4,8 @@
 
 #include <CoreGraphics/CGDirectDisplay.h>
 
-struct CGStandInCursorState {
+struct CGStandInCursorState
+{
   int hideCount;     // hides not yet matched by shows
   CGPoint position;  // global coordinates, top-left origin
   bool associated;   // mouse motion moves the pointer

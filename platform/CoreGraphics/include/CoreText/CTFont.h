@@ -32,6 +32,5 @@ enum CTFontUIFontType : uint32_t {
 };
 // The system's font for that use (DejaVu Sans) at size (0 or less: the
 // use's standard size, 12 for system and 10 for labels).
-CTFontRef CTFontCreateUIFontForLanguage(CTFontUIFontType uiType, CGFloat size,
-                                        CFStringRef language);
+CTFontRef CTFontCreateUIFontForLanguage(CTFontUIFontType uiType, CGFloat size, CFStringRef language);
 }

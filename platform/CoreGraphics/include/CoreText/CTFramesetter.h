@@ -12,13 +12,12 @@ extern "C" {
 CTFramesetterRef CTFramesetterCreateWithAttributedString(CFAttributedStringRef string);
 // Lays out stringRange (length 0: to the end) in the path's bounding box;
 // lines that do not fit its height are left out. Null for null arguments.
-CTFrameRef CTFramesetterCreateFrame(CTFramesetterRef framesetter, CFRange stringRange,
-                                    CGPathRef path, CFDictionaryRef frameAttributes);
+CTFrameRef CTFramesetterCreateFrame(CTFramesetterRef framesetter, CFRange stringRange, CGPathRef path,
+                                    CFDictionaryRef frameAttributes);
 // The size the text needs inside the constraints (ceilings of the widest
 // line and of the total height); the fitting range is returned when asked.
-CGSize CTFramesetterSuggestFrameSizeWithConstraints(CTFramesetterRef framesetter,
-                                                    CFRange stringRange,
-                                                    CFDictionaryRef frameAttributes,
-                                                    CGSize constraints, CFRange* fitRange);
+CGSize CTFramesetterSuggestFrameSizeWithConstraints(CTFramesetterRef framesetter, CFRange stringRange,
+                                                    CFDictionaryRef frameAttributes, CGSize constraints,
+                                                    CFRange* fitRange);
 CFTypeID CTFramesetterGetTypeID(void);
 }

@@ -12,8 +12,7 @@ extern "C" {
 CTLineRef CTLineCreateWithAttributedString(CFAttributedStringRef string);
 // The line's width; ascent, descent and leading (each optional) are the
 // largest over its fonts.
-double CTLineGetTypographicBounds(CTLineRef line, CGFloat* ascent, CGFloat* descent,
-                                  CGFloat* leading);
+double CTLineGetTypographicBounds(CTLineRef line, CGFloat* ascent, CGFloat* descent, CGFloat* leading);
 CFIndex CTLineGetGlyphCount(CTLineRef line);
 // The part of the string (UTF-16 units) that the line holds.
 CFRange CTLineGetStringRange(CTLineRef line);

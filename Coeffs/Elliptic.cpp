@@ -20,23 +20,17 @@ void Landen(double k, double (&v)[kLanden])
   }
 }
 
+// The descending Landen recursion from its value w at modulus 0 to its value at modulus k.
+Complex Descend(Complex w, double k)
+{
+  double v[kLanden];
+  Landen(k, v);
+  for (int n = kLanden - 1; n >= 0; --n) w = (1.0 + v[n]) * w / (1.0 + v[n] * w * w);
+  return w;
+}
 // sn(u K, k) and cd(u K, k), u in units of the quarter period K.
-Complex Sne(Complex u, double k)
-{
-  double v[kLanden];
-  Landen(k, v);
-  Complex w = std::sin(u * (kPi / 2));
-  for (int n = kLanden - 1; n >= 0; --n) w = (1.0 + v[n]) * w / (1.0 + v[n] * w * w);
-  return w;
-}
-Complex Cde(Complex u, double k)
-{
-  double v[kLanden];
-  Landen(k, v);
-  Complex w = std::cos(u * (kPi / 2));
-  for (int n = kLanden - 1; n >= 0; --n) w = (1.0 + v[n]) * w / (1.0 + v[n] * w * w);
-  return w;
-}
+Complex Sne(Complex u, double k) { return Descend(std::sin(u * (kPi / 2)), k); }
+Complex Cde(Complex u, double k) { return Descend(std::cos(u * (kPi / 2)), k); }
 // The inverse of Sne: u with sn(u K, k) = w.
 Complex Asne(Complex w, double k)
 {

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <utility>
 
+#include "base/utf8.h"
 #include "drawpix.h"
 #include "rows.h"
 #include "text.h"
@@ -75,46 +76,10 @@ void placeText(const RECT& rect, UINT dtFlags, int tw, int th, int64_t& x, int64
     y = (int64_t)rect.bottom - th;
 }
 
-bool isContinuation(unsigned char b) { return b >= 0x80 && b <= 0xBF; }
-
-// Decodes one character of UTF-8 from s (n > 0 bytes left) into *code; returns the bytes used.
-// Four-byte characters become spaces; bytes that start no valid sequence stand for themselves.
-int decodeUTF8(const unsigned char* s, int n, int* code)
-{
-  const unsigned char c = s[0];
-  if (c >= 0xC2 && c <= 0xDF && n >= 2 && isContinuation(s[1])) {
-    *code = ((c & 0x1F) << 6) | (s[1] & 0x3F);
-    return 2;
-  }
-  if (c >= 0xE0 && c <= 0xEF && n >= 3 && isContinuation(s[1]) && isContinuation(s[2])) {
-    *code = ((c & 0x0F) << 12) | ((s[1] & 0x3F) << 6) | (s[2] & 0x3F);
-    return 3;
-  }
-  if (c >= 0xF0 && c <= 0xF4 && n >= 4 && isContinuation(s[1]) && isContinuation(s[2]) && isContinuation(s[3])) {
-    *code = ' ';
-    return 4;
-  }
-  *code = c;
-  return 1;
-}
-
-// Encodes a code below 0x10000 as UTF-8 into buf; returns the length.
-int encodeUTF8(unsigned short code, char* buf)
-{
-  if (code < 0x80) {
-    buf[0] = (char)code;
-    return 1;
-  }
-  if (code < 0x800) {
-    buf[0] = (char)(0xC0 | (code >> 6));
-    buf[1] = (char)(0x80 | (code & 0x3F));
-    return 2;
-  }
-  buf[0] = (char)(0xE0 | (code >> 12));
-  buf[1] = (char)(0x80 | ((code >> 6) & 0x3F));
-  buf[2] = (char)(0x80 | (code & 0x3F));
-  return 3;
-}
+// How the font reads text: lead bytes C2-DF, E0-EF and F0-F4 with their continuation bytes
+// are taken without checking for overlong forms; a four-byte character is drawn as a space; a
+// byte that starts no such sequence stands for itself.
+constexpr UTF8Policy kFontUTF8{false, UTF8Policy::kByteItself, ' '};
 
 // Selects a font into a context for the life of the object.
 class FontSelection
@@ -271,7 +236,7 @@ bool LICE_CachedFont::RenderGlyph(unsigned short idx)
   {
     FontSelection sel(dc, m_font);
     char buf[4];
-    const int len = encodeUTF8(idx, buf);
+    const int len = EncodeUTF8(idx, buf);
     RECT r = {0, 0, 0, 0};
     SWELL_DrawText(dc, buf, len, &r, DT_CALCRECT | DT_NOPREFIX | DT_SINGLELINE);
     w = std::min((int)r.right, scratch->getWidth() - 2 * m);
@@ -341,8 +306,8 @@ LICE_CachedFont::Extent LICE_CachedFont::layout(const char* str, int len, bool s
   int penX = 0, penY = 0;
   const unsigned char* s = reinterpret_cast<const unsigned char*>(str);
   for (int i = 0; i < len;) {
-    int code;
-    i += decodeUTF8(s + i, len - i, &code);
+    uint32_t code;
+    i += (int)DecodeUTF8(s + i, (size_t)(len - i), kFontUTF8, &code);
     if (code == '\r') continue;
     if (code == '\n') {
       if (!singleLine) {

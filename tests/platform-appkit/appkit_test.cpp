@@ -76,6 +76,16 @@ TEST(Foundation, PathOperations)
   ASSERT_EQ(parts->count(), 4u);
   EXPECT_STREQ(ns_cast<NSString>(parts->objectAtIndex(2))->UTF8String(), "");
   EXPECT_EQ(NSStr("\xF0\x9F\x8E\xB8")->length(), 2u);  // UTF-16 units, as Foundation counts
+  // Bytes that are not UTF-8 read as U+FFFD, and what follows them is kept.
+  NSString* cut = NSStr(
+      "\xE2\x82"
+      "A");
+  ASSERT_EQ(cut->length(), 2u);
+  EXPECT_EQ(cut->characterAtIndex(0), 0xFFFD);
+  EXPECT_EQ(cut->characterAtIndex(1), u'A');
+  NSString* surrogate = NSStr("\xED\xA0\x80");
+  ASSERT_EQ(surrogate->length(), 3u);
+  EXPECT_EQ(surrogate->characterAtIndex(0), 0xFFFD);
   EXPECT_EQ(NSStr("  42abc")->intValue(), 42);
   pool->drain();
 }

@@ -1,72 +1,16 @@
 #include <Foundation/NSString.h>
 
+#include "base/utf8.h"
+
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
 
-namespace {
-// UTF-8 to UTF-16; malformed bytes become U+FFFD.
-std::u16string ToUtf16(const std::string& s)
-{
-  std::u16string out;
-  size_t i = 0, n = s.size();
-  while (i < n) {
-    unsigned char c = (unsigned char)s[i];
-    uint32_t cp;
-    int len;
-    if (c < 0x80) {
-      cp = c;
-      len = 1;
-    } else if ((c & 0xE0) == 0xC0) {
-      cp = c & 0x1F;
-      len = 2;
-    } else if ((c & 0xF0) == 0xE0) {
-      cp = c & 0x0F;
-      len = 3;
-    } else if ((c & 0xF8) == 0xF0) {
-      cp = c & 0x07;
-      len = 4;
-    } else {
-      out.push_back(0xFFFD);
-      ++i;
-      continue;
-    }
-    if (i + (size_t)len > n) {
-      out.push_back(0xFFFD);
-      break;
-    }
-    bool ok = true;
-    for (int k = 1; k < len; ++k) {
-      unsigned char d = (unsigned char)s[i + (size_t)k];
-      if ((d & 0xC0) != 0x80) {
-        ok = false;
-        break;
-      }
-      cp = (cp << 6) | (d & 0x3F);
-    }
-    if (!ok) {
-      out.push_back(0xFFFD);
-      ++i;
-      continue;
-    }
-    i += (size_t)len;
-    if (cp >= 0x10000) {
-      cp -= 0x10000;
-      out.push_back((char16_t)(0xD800 + (cp >> 10)));
-      out.push_back((char16_t)(0xDC00 + (cp & 0x3FF)));
-    } else {
-      out.push_back((char16_t)cp);
-    }
-  }
-  return out;
-}
-}  // namespace
-
 void NSString::assign(const std::string& utf8)
 {
   m_utf8 = utf8;
-  m_utf16 = ToUtf16(utf8);
+  UTF8ToUTF16(utf8.data(), utf8.size(), kUTF8Replace, m_utf16);  // ill-formed bytes read as U+FFFD
 }
 
 NSString* NSString::initWithUTF8String(const char* s)

@@ -82,10 +82,6 @@ inline __CFObject* obj(CFTypeRef cf) { return (__CFObject*)cf; }
 // Whether cf is a live object of the type (NULL gives false).
 inline bool is(CFTypeRef cf, CFTypeID type) { return cf && obj(cf)->typeID() == type; }
 
-// UTF-8 <-> UTF-16; decoding refuses malformed input.
-bool decodeUTF8(const char* s, size_t n, std::u16string& out);
-std::string encodeUTF8(const std::u16string& s);
-
 // The UTF-8 text of a string (empty for NULL or a non-string).
 std::string utf8(CFStringRef s);
 // A new string from UTF-8 text (NULL for malformed text).

@@ -2,6 +2,8 @@
 // comparison and formatted creation.
 #include "CFRuntime.h"
 
+#include "base/utf8.h"
+
 #include <algorithm>
 #include <cctype>
 #include <climits>
@@ -33,7 +35,7 @@ struct __CFString : __CFObject
   {
     if (maxLength > 0 && (CFIndex)units.size() > maxLength) return false;
     u = std::move(units);
-    s8 = cf::encodeUTF8(u);
+    s8 = UTF16ToUTF8(u);
     return true;
   }
 
@@ -61,7 +63,7 @@ bool decode(const UInt8* bytes, size_t n, CFStringEncoding enc, std::u16string& 
   out.clear();
   switch (enc) {
     case kCFStringEncodingUTF8:
-      return cf::decodeUTF8((const char*)bytes, n, out);
+      return UTF8ToUTF16((const char*)bytes, n, kUTF8Strict, out);
     case kCFStringEncodingASCII:
     case kCFStringEncodingMacRoman:
     case kCFStringEncodingNextStepLatin:
@@ -100,13 +102,7 @@ bool decode(const UInt8* bytes, size_t n, CFStringEncoding enc, std::u16string& 
         UInt32 c = big ? (UInt32)bytes[i] << 24 | bytes[i + 1] << 16 | bytes[i + 2] << 8 | bytes[i + 3]
                        : (UInt32)bytes[i + 3] << 24 | bytes[i + 2] << 16 | bytes[i + 1] << 8 | bytes[i];
         if (c > 0x10FFFF || (c >= 0xD800 && c < 0xE000)) return false;
-        if (c >= 0x10000) {
-          c -= 0x10000;
-          out += (char16_t)(0xD800 + (c >> 10));
-          out += (char16_t)(0xDC00 + (c & 0x3FF));
-        } else {
-          out += (char16_t)c;
-        }
+        AppendUTF16(out, c);
       }
       return true;
     }
@@ -121,7 +117,7 @@ bool encode(const std::u16string& u, CFStringEncoding enc, UInt8 lossByte, std::
   out.clear();
   switch (enc) {
     case kCFStringEncodingUTF8:
-      out = cf::encodeUTF8(u);
+      out = UTF16ToUTF8(u);
       return true;
     case kCFStringEncodingASCII:
     case kCFStringEncodingMacRoman:
@@ -208,7 +204,7 @@ void cformat(std::string& out, const std::string& spec, T value)
 void pad(std::string& out, const std::string& text, int width, bool left)
 {
   std::u16string u;
-  size_t len = cf::decodeUTF8(text.data(), text.size(), u) ? u.size() : text.size();
+  size_t len = UTF8ToUTF16(text.data(), text.size(), kUTF8Strict, u) ? u.size() : text.size();
   std::string fill = width > 0 && (size_t)width > len ? std::string((size_t)width - len, ' ') : std::string();
   out += left ? text + fill : fill + text;
 }
@@ -322,7 +318,7 @@ std::string formatString(const std::string& fmt, va_list ap)
         break;
       case 'C': {
         std::u16string u(1, (char16_t)va_arg(ap, int));
-        pad(out, cf::encodeUTF8(u), width, left);
+        pad(out, UTF16ToUTF8(u), width, left);
         break;
       }
       case 's': {
@@ -335,7 +331,7 @@ std::string formatString(const std::string& fmt, va_list ap)
         std::u16string u;
         if (s)
           while (*s && (precision < 0 || (int)u.size() < precision)) u += (char16_t)*s++;
-        pad(out, s ? cf::encodeUTF8(u) : "(null)", width, left);
+        pad(out, s ? UTF16ToUTF8(u) : "(null)", width, left);
         break;
       }
       case 'p':
@@ -346,8 +342,8 @@ std::string formatString(const std::string& fmt, va_list ap)
         std::string d = cf::describe(obj);
         if (precision >= 0) {
           std::u16string u;
-          if (cf::decodeUTF8(d.data(), d.size(), u) && (int)u.size() > precision)
-            d = cf::encodeUTF8(u.substr(0, (size_t)precision));
+          if (UTF8ToUTF16(d.data(), d.size(), kUTF8Strict, u) && (int)u.size() > precision)
+            d = UTF16ToUTF8(u.substr(0, (size_t)precision));
         }
         pad(out, d, width, left);
         break;
@@ -373,81 +369,12 @@ struct ConstantTable
 
 namespace cf {
 
-bool decodeUTF8(const char* s, size_t n, std::u16string& out)
-{
-  out.clear();
-  out.reserve(n);
-  const unsigned char* p = (const unsigned char*)s;
-  size_t i = 0;
-  while (i < n) {
-    UInt32 c = p[i];
-    int extra;
-    UInt32 min;
-    if (c < 0x80)
-      extra = 0, min = 0;
-    else if ((c & 0xE0) == 0xC0)
-      extra = 1, c &= 0x1F, min = 0x80;
-    else if ((c & 0xF0) == 0xE0)
-      extra = 2, c &= 0x0F, min = 0x800;
-    else if ((c & 0xF8) == 0xF0)
-      extra = 3, c &= 0x07, min = 0x10000;
-    else
-      return false;
-    if (i + (size_t)extra >= n && extra) return false;
-    for (int k = 1; k <= extra; k++) {
-      if ((p[i + k] & 0xC0) != 0x80) return false;
-      c = c << 6 | (p[i + k] & 0x3F);
-    }
-    if (c < min || c > 0x10FFFF || (c >= 0xD800 && c < 0xE000)) return false;
-    if (c >= 0x10000) {
-      c -= 0x10000;
-      out += (char16_t)(0xD800 + (c >> 10));
-      out += (char16_t)(0xDC00 + (c & 0x3FF));
-    } else {
-      out += (char16_t)c;
-    }
-    i += (size_t)extra + 1;
-  }
-  return true;
-}
-
-std::string encodeUTF8(const std::u16string& u)
-{
-  std::string out;
-  out.reserve(u.size());
-  for (size_t i = 0; i < u.size(); i++) {
-    UInt32 c = u[i];
-    if (c >= 0xD800 && c < 0xDC00 && i + 1 < u.size() && u[i + 1] >= 0xDC00 && u[i + 1] < 0xE000) {
-      c = 0x10000 + ((c - 0xD800) << 10) + (u[i + 1] - 0xDC00);
-      i++;
-    } else if (c >= 0xD800 && c < 0xE000) {
-      c = 0xFFFD;  // a lone surrogate has no UTF-8 form
-    }
-    if (c < 0x80) {
-      out += (char)c;
-    } else if (c < 0x800) {
-      out += (char)(0xC0 | c >> 6);
-      out += (char)(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-      out += (char)(0xE0 | c >> 12);
-      out += (char)(0x80 | (c >> 6 & 0x3F));
-      out += (char)(0x80 | (c & 0x3F));
-    } else {
-      out += (char)(0xF0 | c >> 18);
-      out += (char)(0x80 | (c >> 12 & 0x3F));
-      out += (char)(0x80 | (c >> 6 & 0x3F));
-      out += (char)(0x80 | (c & 0x3F));
-    }
-  }
-  return out;
-}
-
 std::string utf8(CFStringRef s) { return isString(s) ? s->s8 : std::string(); }
 
 CFStringRef makeString(CFAllocatorRef a, const std::string& s)
 {
   std::u16string u;
-  if (!decodeUTF8(s.data(), s.size(), u)) return nullptr;
+  if (!UTF8ToUTF16(s.data(), s.size(), kUTF8Strict, u)) return nullptr;
   return fromUnits(a, std::move(u));
 }
 
@@ -463,8 +390,7 @@ CFStringRef __CFStringMakeConstantString(const char* cStr)
   auto it = table->strings.find(cStr);
   if (it != table->strings.end()) return it->second;
   std::u16string u;
-  if (!cf::decodeUTF8(cStr, strlen(cStr), u)) {  // not UTF-8: taken as Latin-1
-    u.clear();
+  if (!UTF8ToUTF16(cStr, strlen(cStr), kUTF8Strict, u)) {  // not UTF-8: taken as Latin-1
     for (const char* p = cStr; *p; p++) u += (char16_t)(unsigned char)*p;
   }
   __CFString* s = new __CFString(std::move(u), false, 0, true);
@@ -587,7 +513,7 @@ void CFStringAppendFormat(CFMutableStringRef theString, CFDictionaryRef, CFStrin
   std::string text = formatString(format->s8, ap);
   va_end(ap);
   std::u16string u;
-  if (cf::decodeUTF8(text.data(), text.size(), u)) theString->set(theString->u + u);
+  if (UTF8ToUTF16(text.data(), text.size(), kUTF8Strict, u)) theString->set(theString->u + u);
 }
 
 void CFStringInsert(CFMutableStringRef str, CFIndex idx, CFStringRef insertedStr)

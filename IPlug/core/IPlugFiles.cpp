@@ -82,7 +82,19 @@ public:
     mPos += n;
     return true;
   }
-  int Pos() const { return mPos; }
+  // A state chunk: its length, then that many bytes, copied into *pState; *pDataPos is where its
+  // data start, past a version header when it has one. False when the length runs past the image.
+  bool StateChunk(ByteChunk* pState, int* pDataPos)
+  {
+    uint32_t len;
+    if (!U32(&len) || (int64_t)len > (int64_t)mImage.Size() - mPos) return false;
+    if (len && !pState->AppendBytes(mImage.GetBytes() + mPos, (int)len)) return false;
+    mPos += (int)len;
+    *pDataPos = 0;
+    IPlugBase::GetIPlugVerFromChunk(pState, pDataPos);
+    if (*pDataPos < 0) *pDataPos = 0;
+    return true;
+  }
 
 private:
   const ByteChunk& mImage;
@@ -226,13 +238,9 @@ bool IPlugBase::LoadProgramFromFXP(WDL_String* pFileName)
   WDL_MutexLock lock(&mMutex);
   if (fxMagic == FourCC("FPCh") && DoesStateChunks()) {
     // The state is exactly the chunk the file declares, with or without a version header.
-    uint32_t len;
-    if (!r.U32(&len) || (int64_t)len > (int64_t)image.Size() - r.Pos()) return false;
     ByteChunk state;
-    if (len && !state.AppendBytes(image.GetBytes() + r.Pos(), (int)len)) return false;
-    int pos = 0;
-    GetIPlugVerFromChunk(&state, &pos);
-    if (pos < 0) pos = 0;
+    int pos;
+    if (!r.StateChunk(&state, &pos)) return false;
     // A state that does not read through puts the old one back.
     ByteChunk backup;
     if (!SerializeState(&backup)) return false;
@@ -271,13 +279,9 @@ bool IPlugBase::LoadBankFromFXB(WDL_String* pFileName)
   WDL_MutexLock lock(&mMutex);
   BEReader programs(image, kBankHeaderLen);
   if (fxMagic == FourCC("FBCh") && DoesStateChunks()) {
-    uint32_t len;
-    if (!programs.U32(&len) || (int64_t)len > (int64_t)image.Size() - programs.Pos()) return false;
     ByteChunk state;
-    if (len && !state.AppendBytes(image.GetBytes() + programs.Pos(), (int)len)) return false;
-    int pos = 0;
-    GetIPlugVerFromChunk(&state, &pos);
-    if (pos < 0) pos = 0;
+    int pos;
+    if (!programs.StateChunk(&state, &pos)) return false;
     // A preset list that does not read through puts the old slots and state back.
     ByteChunk backup;
     if (!SerializePresets(&backup)) return false;

@@ -13,7 +13,7 @@
 #include <cstring>
 
 #include "Coeffs/TolkLanes.h"
-#include "Coeffs/TolkTables.h"
+#include "Coeffs/TolkShaper.h"
 
 namespace tolk_detail {
 // The curve on one point interval of one table, as a polynomial in the fraction f past its
@@ -31,12 +31,11 @@ struct ShaperPieces
 constexpr ShaperPieces MakeShaperPieces()
 {
   ShaperPieces p{};
-  const TolkShaperTable* tables[2] = {&shaper_pos_table, &shaper_neg_table};
   for (int k = 0; k < 2; ++k) {
+    const double* points = kShaperLookup.points[k];  // the last point repeated: the flat piece
     double c1 = 0.0, c2 = 0.0;
     for (int i = 0; i < 200; ++i) {
-      const double t = tables[k]->points[i];
-      const double dt = i < 199 ? tables[k]->points[i + 1] - t : 0.0;
+      const double t = points[i], dt = points[i + 1] - t;
       p.piece[k][i] = ShaperPiece{c2, c1, t, dt};
       c2 += c1 + t / 2 + dt / 6;
       c1 += t + dt / 2;

@@ -134,7 +134,7 @@ TOLK_INLINE void RunSmoothFrames(Block& io, Shaper& shaper)
       rate.Eval(A, c);
       chunk[f] = TolkFilter(h, c, TolkLanes{b.in0[start + f], b.in1[start + f]});
     }
-    shaper.Run(chunk, chunk, m);
+    shaper.Run(chunk, m);
     for (int f = 0; f < m; ++f) {
       const TolkLanes out = chunk[f] * gain;
       b.out0[start + f] = out[0];
@@ -156,6 +156,8 @@ __attribute__((target("avx"))) void RunSmoothAvx(Block& b, Shaper& shaper)
 {
   RunSmoothFrames(b, shaper);
 }
+// The frames through the path chosen; a shaper channel left holding a NaN or an infinity starts
+// again from silence.
 template <class Shaper>
 void RunSmooth(KelvoCircuit::Path path, Block& b, Shaper& shaper)
 {
@@ -164,6 +166,8 @@ void RunSmooth(KelvoCircuit::Path path, Block& b, Shaper& shaper)
   } else {
     RunSmoothPortable(b, shaper);
   }
+  shaper.Recover(0);
+  shaper.Recover(1);
 }
 
 }  // namespace
@@ -260,11 +264,8 @@ void KelvoCircuit::Render(const double* const* in, double* const* out, int n, do
   }
   mControl = b.control;
   SetCoefficients(b.control0, b.control);
-  for (int c = 0; c < 2; ++c) {
-    mTolk[c].Recover();
-    if (mQuality == kHigh) mHigh.Recover(c);
-    if (mQuality == kBest) mBest.Recover(c);
-  }
+  mTolk[0].Recover();
+  mTolk[1].Recover();
 }
 
 void KelvoCircuit::Glide(int n, double sampleRate, double gainL)

@@ -81,22 +81,18 @@ public:
   // The most frames one call of Run takes.
   static constexpr int kChunk = 32;
 
-  // n (up to kChunk) filter outputs of both channels in, as many shaped values out (delayed by
-  // Delay()); out may be in.
-  TOLK_INLINE void Run(const TolkLanes* y, TolkLanes* out, int n)
+  // Shapes n (up to kChunk) filter outputs of both channels in place (delayed by Delay()).
+  TOLK_INLINE void Run(TolkLanes* v, int n)
   {
-    TolkLanes* v = mWork[0];
-    for (int s = 0; s < n; ++s) v[s] = y[s] * tolk_detail::kShaperScale;
+    for (int s = 0; s < n; ++s) v[s] *= tolk_detail::kShaperScale;
     if constexpr (K == 1) {
       mShaper.Run(v, n);
-      for (int s = 0; s < n; ++s) out[s] = v[s];
     } else {
-      TolkLanes* w = mWork[1];
-      mUp2.Up(v, w, n);
-      mUp4.Up(w, v, 2 * n);
-      mShaper.Run(v, 4 * n);
-      mDown4.Down(v, w, 2 * n);
-      mDown2.Down(w, out, n);
+      mUp2.Up(v, mWork[0], n);
+      mUp4.Up(mWork[0], mWork[1], 2 * n);
+      mShaper.Run(mWork[1], 4 * n);
+      mDown4.Down(mWork[1], mWork[0], 2 * n);
+      mDown2.Down(mWork[0], v, n);
     }
   }
 

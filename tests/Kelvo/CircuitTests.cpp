@@ -15,14 +15,6 @@ namespace {
 const double kNaN = std::numeric_limits<double>::quiet_NaN();
 const double kInf = std::numeric_limits<double>::infinity();
 
-std::vector<KelvoCircuit::Path> Paths()
-{
-  std::vector<KelvoCircuit::Path> paths;
-  for (KelvoCircuit::Path p : {KelvoCircuit::kPortable, KelvoCircuit::kAvx})
-    if (KelvoCircuit::Available(p)) paths.push_back(p);
-  return paths;
-}
-
 // The circuit under the effect's bypass rule: 0 renders, 1 copies while the control glides on,
 // anything else only glides.
 void RenderAs(KelvoCircuit& c, const double* const* in, double* const* out, int n, double S, double gainL, double gain,
@@ -175,29 +167,40 @@ TEST(KelvoCircuit, SaturatedOutputsAtFullAndDefaultLevel)
 
 TEST(KelvoCircuit, NonFiniteInputSilencesOnlyItsChannelAndOnlyForTheBlock)
 {
-  const int n = 300;
+  // At every quality on every path: the other channel runs on untouched, the hit one stays
+  // finite (standard: zeros for the rest of the block) and starts the next block from silence.
+  const int n = 600;
   std::vector<double> in0, in1;
   TestSignal(3 * n, 44100, 3, in0, in1);
-  std::vector<double> bad0 = in0;
-  bad0[n + 10] = kNaN;
-  for (KelvoCircuit::Path path : Paths()) {
-    KelvoCircuit hit(path), clean(path), fresh(path);
-    std::vector<double> h0(3 * n), h1(3 * n), c0(3 * n), c1(3 * n);
-    for (int b = 0; b < 3; ++b) {
-      const double* hin[2] = {&bad0[b * n], &in1[b * n]};
-      const double* cin[2] = {&in0[b * n], &in1[b * n]};
-      double* hout[2] = {&h0[b * n], &h1[b * n]};
-      double* cout[2] = {&c0[b * n], &c1[b * n]};
-      hit.Render(hin, hout, n, 44100, 0.4, 0.5);
-      clean.Render(cin, cout, n, 44100, 0.4, 0.5);
+  for (double bad : {kNaN, kInf, -kInf}) {
+    std::vector<double> bad0 = in0;
+    bad0[n + 10] = bad;
+    for (KelvoCircuit::Quality q : kQualities) {
+      for (KelvoCircuit::Path path : Paths()) {
+        SCOPED_TRACE(testing::Message() << "input " << bad << " quality " << q << " path " << path);
+        KelvoCircuit hit(path), clean(path);
+        hit.SetQuality(q);
+        clean.SetQuality(q);
+        std::vector<double> h0(3 * n), h1(3 * n), c0(3 * n), c1(3 * n);
+        for (int b = 0; b < 3; ++b) {
+          const double* hin[2] = {&bad0[b * n], &in1[b * n]};
+          const double* cin[2] = {&in0[b * n], &in1[b * n]};
+          double* hout[2] = {&h0[b * n], &h1[b * n]};
+          double* cout[2] = {&c0[b * n], &c1[b * n]};
+          hit.Render(hin, hout, n, 44100, 0.4, 0.5);
+          clean.Render(cin, cout, n, 44100, 0.4, 0.5);
+        }
+        EXPECT_EQ(FirstDifference(h1, c1), -1);  // the other channel
+        for (double v : h0) ASSERT_TRUE(std::isfinite(v));
+        if (q == KelvoCircuit::kStandard) {  // the rest of the block (an infinity still shapes)
+          for (int s = std::isnan(bad) ? n + 10 : n + 11; s < 2 * n; ++s) ASSERT_EQ(h0[s], 0.0) << s;
+        }
+        bool moved = false;
+        for (int s = 2 * n; s < 3 * n; ++s) moved = moved || h0[s] != 0.0;
+        EXPECT_TRUE(moved);
+        EXPECT_TRUE(std::isfinite(hit.Channel(0).State().y1));
+      }
     }
-    EXPECT_EQ(FirstDifference(h1, c1), -1);                           // the other channel
-    for (int s = n + 10; s < 2 * n; ++s) ASSERT_EQ(h0[s], 0.0) << s;  // the rest of the block
-    // The next block starts from silence: as a channel whose history is all zeros.
-    bool moved = false;
-    for (int s = 2 * n; s < 3 * n; ++s) moved = moved || h0[s] != 0.0;
-    EXPECT_TRUE(moved);
-    EXPECT_TRUE(std::isfinite(hit.Channel(0).State().y1));
   }
 }
 

@@ -297,11 +297,23 @@ int Subnormals(const std::vector<T>& v)
   return n;
 }
 
+// Runs n frames through the processing frame, as the wrappers do.
+template <class T>
+void ProcessFramed(Kelvo& plug, T* in0, T* in1, T* out0, T* out1, int n)
+{
+  T* in[2] = {in0, in1};
+  T* out[2] = {out0, out1};
+  plug.AttachInputBuffers(0, 2, in, n);
+  plug.AttachOutputBuffers(0, 2, out);
+  plug.ProcessBuffers(T(0), n);
+}
+
 TEST(Kelvo, NoSubnormalLeavesTheProcessingFrame)
 {
   // A burst, then silence: after about five seconds the filter's decay enters the subnormal
   // range and settles on a subnormal value there for good, which processing called directly
-  // passes on (at a crawl); the frame around it flushes it to zero.
+  // passes on (at a crawl); the frame around it flushes it to zero, at every render quality
+  // (the resampling filters' decay as well as the circuit's).
   const int n = 1024, blocks = 240;
   std::vector<double> in0(n * blocks, 0.0), in1(n * blocks, 0.0);
   for (int s = 0; s < 4 * n; ++s) {
@@ -309,36 +321,42 @@ TEST(Kelvo, NoSubnormalLeavesTheProcessingFrame)
     in1[s] = -in0[s];
   }
   for (int s = 4 * n; s < 8 * n; ++s) in0[s] = in1[s] = 1e-310 * ((s % 3) - 1);
-  std::unique_ptr<Kelvo> direct = MakeKelvo(), framed = MakeKelvo(), framedFloat = MakeKelvo();
-  for (Kelvo* plug : {framed.get(), framedFloat.get()}) {
+  const int qualities[] = {0, 64, 127};
+  const int kinds = 3;
+  std::unique_ptr<Kelvo> direct = MakeKelvo(), framedFloat = MakeKelvo(), framed[kinds];
+  for (int q = 0; q < kinds; ++q) {
+    framed[q] = MakeKelvo();
+    ASSERT_TRUE(framed[q]->SetRenderQuality(qualities[q]));
+  }
+  for (Kelvo* plug : {framed[0].get(), framed[1].get(), framed[2].get(), framedFloat.get()}) {
     plug->SetBlockSize(n);  // the frame processes no more than the block size
     plug->SetInputChannelConnections(0, 2, true);
     plug->SetOutputChannelConnections(0, 2, true);
   }
-  std::vector<double> d0(n * blocks), d1(n * blocks), f0(n * blocks), f1(n * blocks);
+  std::vector<double> d0(n * blocks), d1(n * blocks), f0[kinds], f1[kinds];
+  for (int q = 0; q < kinds; ++q) f0[q].resize(n * blocks), f1[q].resize(n * blocks);
   std::vector<float> fl0(n), fl1(n), fin0(n), fin1(n);
   int floatSubnormals = 0;
   for (int b = 0; b < blocks; ++b) {
     Process(*direct, in0, in1, d0, d1, b * n, n);
-    double* in[2] = {&in0[b * n], &in1[b * n]};
-    double* out[2] = {&f0[b * n], &f1[b * n]};
-    framed->AttachInputBuffers(0, 2, in, n);
-    framed->AttachOutputBuffers(0, 2, out);
-    framed->ProcessBuffers(0.0, n);
+    for (int q = 0; q < kinds; ++q)
+      ProcessFramed(*framed[q], &in0[b * n], &in1[b * n], &f0[q][b * n], &f1[q][b * n], n);
     // The float frame the wrapper uses, on the same signal.
     for (int s = 0; s < n; ++s) fin0[s] = (float)in0[b * n + s], fin1[s] = (float)in1[b * n + s];
-    float* fin[2] = {fin0.data(), fin1.data()};
-    float* fout[2] = {fl0.data(), fl1.data()};
-    framedFloat->AttachInputBuffers(0, 2, fin, n);
-    framedFloat->AttachOutputBuffers(0, 2, fout);
-    framedFloat->ProcessBuffers(0.0f, n);
+    ProcessFramed(*framedFloat, fin0.data(), fin1.data(), fl0.data(), fl1.data(), n);
     floatSubnormals += Subnormals(fl0) + Subnormals(fl1);
   }
   EXPECT_GT(Subnormals(d0) + Subnormals(d1), 0);  // the signal does reach the range
-  EXPECT_EQ(Subnormals(f0) + Subnormals(f1), 0);
   EXPECT_EQ(floatSubnormals, 0);
   EXPECT_EQ(std::fpclassify(direct->Circuit().Channel(0).State().y1), FP_SUBNORMAL);
-  EXPECT_NE(std::fpclassify(framed->Circuit().Channel(0).State().y1), FP_SUBNORMAL);
+  for (int q = 0; q < kinds; ++q) {
+    SCOPED_TRACE(qualities[q]);
+    EXPECT_EQ(Subnormals(f0[q]) + Subnormals(f1[q]), 0);
+    double peak = 0.0;
+    for (double v : f0[q]) peak = std::max(peak, std::fabs(v));
+    EXPECT_GT(peak, 0.01);
+    EXPECT_NE(std::fpclassify(framed[q]->Circuit().Channel(0).State().y1), FP_SUBNORMAL);
+  }
 }
 
 struct QualityCase
@@ -394,39 +412,6 @@ TEST(Kelvo, EveryQualityAllocatesNothingAndBypassesBitForBit)
       ASSERT_EQ(std::memcmp(&out0[s], &in0[s], sizeof(double)), 0) << s;
       ASSERT_EQ(std::memcmp(&out1[s], &in1[s], sizeof(double)), 0) << s;
     }
-  }
-}
-
-TEST(Kelvo, NoQualityLetsASubnormalOutOfTheFrame)
-{
-  // A burst and a long silence through the processing frame, whose flushing covers the
-  // resampling filters' decay as well as the circuit's.
-  const int n = 1024, blocks = 240;
-  std::vector<double> in0(n * blocks, 0.0), in1(n * blocks, 0.0);
-  for (int s = 0; s < 4 * n; ++s) {
-    in0[s] = std::sin(s * 0.05) * std::exp(-s * 0.01);
-    in1[s] = -in0[s];
-  }
-  for (int s = 4 * n; s < 8 * n; ++s) in0[s] = in1[s] = 1e-310 * ((s % 3) - 1);
-  for (int quality : {64, 127}) {
-    SCOPED_TRACE(quality);
-    std::unique_ptr<Kelvo> plug = MakeKelvo();
-    ASSERT_TRUE(plug->SetRenderQuality(quality));
-    plug->SetBlockSize(n);
-    plug->SetInputChannelConnections(0, 2, true);
-    plug->SetOutputChannelConnections(0, 2, true);
-    std::vector<double> f0(n * blocks), f1(n * blocks);
-    for (int b = 0; b < blocks; ++b) {
-      double* in[2] = {&in0[b * n], &in1[b * n]};
-      double* out[2] = {&f0[b * n], &f1[b * n]};
-      plug->AttachInputBuffers(0, 2, in, n);
-      plug->AttachOutputBuffers(0, 2, out);
-      plug->ProcessBuffers(0.0, n);
-    }
-    EXPECT_EQ(Subnormals(f0) + Subnormals(f1), 0);
-    double peak = 0.0;
-    for (double v : f0) peak = std::max(peak, std::fabs(v));
-    EXPECT_GT(peak, 0.01);
   }
 }
 

@@ -1,10 +1,12 @@
-// Test signals and bit-level comparisons for the effect's tests.
+// Test signals, bit-level comparisons and the circuit's paths and qualities for the effect's tests.
 #pragma once
 
 #include <cmath>
 #include <cstring>
 #include <random>
 #include <vector>
+
+#include "Kelvo/KelvoCircuit.h"
 
 // n frames of a stereo test signal at rate S: plucked notes whose level runs from whisper to
 // far into saturation, a little noise, and a stretch of silence.
@@ -36,3 +38,15 @@ inline long FirstDifference(const std::vector<double>& a, const std::vector<doub
 }
 
 inline bool IsPositiveZero(double v) { return v == 0.0 && !std::signbit(v); }
+
+// The circuit's paths this processor can run.
+inline std::vector<KelvoCircuit::Path> Paths()
+{
+  std::vector<KelvoCircuit::Path> paths;
+  for (KelvoCircuit::Path p : {KelvoCircuit::kPortable, KelvoCircuit::kAvx})
+    if (KelvoCircuit::Available(p)) paths.push_back(p);
+  return paths;
+}
+
+inline constexpr KelvoCircuit::Quality kQualities[] = {KelvoCircuit::kStandard, KelvoCircuit::kHigh,
+                                                       KelvoCircuit::kBest};

@@ -7,6 +7,7 @@
 
 #include <cmath>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "Kelvo/Kelvo.h"
@@ -124,57 +125,49 @@ double ThreadSeconds()
   return t.tv_sec + t.tv_nsec * 1e-9;
 }
 
-// Both, alternating within each iteration, so that the ratio sees the same machine state.
+// Runs a and b in turn within each iteration, so that their ratio sees the same machine state,
+// and reports each one's processor time per frame (NAME_ns/frame) and the ratio a / b.
+template <class A, class B>
+void Alternate(benchmark::State& state, const std::string& nameA, A&& a, const std::string& nameB, B&& b)
+{
+  double aSeconds = 0.0, bSeconds = 0.0;
+  for (auto _ : state) {
+    const double t0 = ThreadSeconds();
+    a();
+    const double t1 = ThreadSeconds();
+    b();
+    const double t2 = ThreadSeconds();
+    aSeconds += t1 - t0;
+    bSeconds += t2 - t1;
+  }
+  const double frames = static_cast<double>(state.iterations()) * kBlock * kBlocks;
+  state.counters[nameA + "_ns/frame"] = aSeconds * 1e9 / frames;
+  state.counters[nameB + "_ns/frame"] = bSeconds * 1e9 / frames;
+  state.counters["ratio"] = aSeconds / bSeconds;
+}
+
+// The effect against the floor.
 void BM_KelvoOverFloor(benchmark::State& state)
 {
   Signal sig;
   std::unique_ptr<Kelvo> plug = MakeKelvo();
   Floor floor;
   int block = 0;
-  double kelvoSeconds = 0.0, floorSeconds = 0.0;
-  for (auto _ : state) {
-    const double t0 = ThreadSeconds();
-    RunKelvo(*plug, sig, block);
-    const double t1 = ThreadSeconds();
-    floor.Run(sig);
-    const double t2 = ThreadSeconds();
-    kelvoSeconds += t1 - t0;
-    floorSeconds += t2 - t1;
-  }
-  const double frames = static_cast<double>(state.iterations()) * kBlock * kBlocks;
-  state.counters["kelvo_ns/frame"] = kelvoSeconds * 1e9 / frames;
-  state.counters["floor_ns/frame"] = floorSeconds * 1e9 / frames;
-  state.counters["ratio"] = kelvoSeconds / floorSeconds;
+  Alternate(
+      state, "kelvo", [&] { RunKelvo(*plug, sig, block); }, "floor", [&] { floor.Run(sig); });
 }
 BENCHMARK(BM_KelvoOverFloor)->MinTime(1.0);
 
-}  // namespace
-
-namespace {
-
-// Each render quality against the standard one, alternating within each iteration on two
-// instances fed the same signal, so that the ratio sees the same machine state. Argument: the
-// host's render quality (64 high, 127 best).
+// Each render quality against the standard one on two instances fed the same signal. Argument:
+// the host's render quality (64 high, 127 best).
 void BM_QualityOverStandard(benchmark::State& state)
 {
   Signal sig, sig2;
   std::unique_ptr<Kelvo> plug = MakeKelvo(), standard = MakeKelvo();
   plug->SetRenderQuality(static_cast<int>(state.range(0)));
   int block = 0, block2 = 0;
-  double qualitySeconds = 0.0, standardSeconds = 0.0;
-  for (auto _ : state) {
-    const double t0 = ThreadSeconds();
-    RunKelvo(*plug, sig, block);
-    const double t1 = ThreadSeconds();
-    RunKelvo(*standard, sig2, block2);
-    const double t2 = ThreadSeconds();
-    qualitySeconds += t1 - t0;
-    standardSeconds += t2 - t1;
-  }
-  const double frames = static_cast<double>(state.iterations()) * kBlock * kBlocks;
-  state.counters["quality_ns/frame"] = qualitySeconds * 1e9 / frames;
-  state.counters["standard_ns/frame"] = standardSeconds * 1e9 / frames;
-  state.counters["ratio"] = qualitySeconds / standardSeconds;
+  Alternate(
+      state, "quality", [&] { RunKelvo(*plug, sig, block); }, "standard", [&] { RunKelvo(*standard, sig2, block2); });
 }
 BENCHMARK(BM_QualityOverStandard)->Arg(64)->Arg(127)->MinTime(1.0);
 

@@ -360,10 +360,7 @@ LV2_Handle Instantiate(const LV2_Descriptor* descriptor, double sampleRate, cons
 {
   const long idx = descriptor - sTable.mDescriptor;
   if (idx < 0 || idx >= sTable.mN) return nullptr;
-  IPlugInstanceInfo info;
-  info.mURI.Set(sTable.mFactory->mURI);
-  info.mChannelIOIdx = sTable.mChannelIO[idx];
-  IPlugLV2* pPlug = sTable.mFactory->mMake(info);
+  IPlugLV2* pPlug = IPlugLV2::MakeInstance((uint32_t)idx, *sTable.mFactory);
   if (pPlug && !pPlug->Init(sampleRate, features)) {
     delete pPlug;
     pPlug = nullptr;
@@ -444,4 +441,13 @@ const LV2_Descriptor* IPlugLV2::Descriptor(uint32_t index, const IPlugLV2Factory
   static const bool built = BuildTable(factory);
   if (!built || index >= (uint32_t)sTable.mN) return nullptr;
   return &sTable.mDescriptor[index];
+}
+
+IPlugLV2* IPlugLV2::MakeInstance(uint32_t index, const IPlugLV2Factory& factory)
+{
+  if (!Descriptor(index, factory)) return nullptr;
+  IPlugInstanceInfo info;
+  info.mURI.Set(factory.mURI);
+  info.mChannelIOIdx = sTable.mChannelIO[index];
+  return factory.mMake(info);
 }

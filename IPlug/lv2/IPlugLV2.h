@@ -106,6 +106,9 @@ public:
   // The descriptor of plug-in index of a product (null past the last), built once per load from
   // an instance the factory makes; the URIs and names live in static storage.
   static const LV2_Descriptor* Descriptor(uint32_t index, const IPlugLV2Factory& factory);
+  // An instance of plug-in index of the product, on that plug-in's layout and not yet initialized;
+  // null past the last or when out of memory.
+  static IPlugLV2* MakeInstance(uint32_t index, const IPlugLV2Factory& factory);
 
   // The render qualities a host chooses from through the quality port: a name and the quality
   // that stands for its band.

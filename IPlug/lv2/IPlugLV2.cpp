@@ -11,12 +11,34 @@
 #include <string.h>
 
 namespace {
-// The feature's data for uri, or null.
-const void* FindFeature(const LV2_Feature* const* features, const char* uri)
+// The widest layout's index (the first of the widest when several tie): the one the base URI names.
+int MainChannelIO(const IPlugBase* pPlug)
 {
-  for (int i = 0; features && features[i]; ++i)
-    if (features[i]->URI && !strcmp(features[i]->URI, uri)) return features[i]->data;
-  return nullptr;
+  int best = 0, bestWidth = -1;
+  for (int i = 0; i < pPlug->NChannelIO(); ++i) {
+    int nIn, nOut;
+    pPlug->GetChannelIO(i, &nIn, &nOut);
+    if (nIn + nOut > bestWidth) {
+      best = i;
+      bestWidth = nIn + nOut;
+    }
+  }
+  return best;
+}
+
+// The URI fragment of a layout ("mono", "stereo", "NinMout"); empty for the widest.
+void LayoutFragment(const IPlugBase* pPlug, int layout, WDL_String* pFragment)
+{
+  int nIn, nOut;
+  pPlug->GetChannelIO(layout, &nIn, &nOut);
+  if (layout == MainChannelIO(pPlug))
+    pFragment->Set("");
+  else if (nIn == nOut && nIn == 1)
+    pFragment->Set("mono");
+  else if (nIn == nOut && nIn == 2)
+    pFragment->Set("stereo");
+  else
+    pFragment->SetFormatted(64, "%din%dout", nIn, nOut);
 }
 
 // A C identifier made from text: other characters become '_', a leading digit gets a '_' in
@@ -56,16 +78,16 @@ IPlugLV2::IPlugLV2(IPlugInstanceInfo instanceInfo, int nParams, const char* chan
       mLatencyOut(nullptr)
 {
   (void)plugScChans;
-  const int main = MainChannelIO(this);
-  mChannelIOIdx =
-      instanceInfo.mChannelIOIdx >= 0 && instanceInfo.mChannelIOIdx < NChannelIO() ? instanceInfo.mChannelIOIdx : main;
+  mChannelIOIdx = instanceInfo.mChannelIOIdx >= 0 && instanceInfo.mChannelIOIdx < NChannelIO()
+                      ? instanceInfo.mChannelIOIdx
+                      : MainChannelIO(this);
   GetChannelIO(mChannelIOIdx, &mNAudioIn, &mNAudioOut);
   mBaseURI.Set(instanceInfo.mURI.Get());
   mPluginURI.Set(mBaseURI.Get());
   mPluginName.Set(effectName ? effectName : "");
-  if (mChannelIOIdx != main) {
-    WDL_String fragment;
-    ChannelIOFragment(mNAudioIn, mNAudioOut, &fragment);
+  WDL_String fragment;
+  LayoutFragment(this, mChannelIOIdx, &fragment);
+  if (fragment.GetLength()) {
     mPluginURI.AppendFormatted(16 + fragment.GetLength(), "#%s", fragment.Get());
     mPluginName.AppendFormatted(16 + fragment.GetLength(), " (%s)", fragment.Get());
   }
@@ -94,28 +116,11 @@ IPlugLV2::~IPlugLV2()
   mPortNames.Empty(true);
 }
 
-int IPlugLV2::MainChannelIO(const IPlugBase* pPlug)
+const void* IPlugLV2::FindFeature(const LV2_Feature* const* features, const char* uri)
 {
-  int best = 0, bestWidth = -1;
-  for (int i = 0; i < pPlug->NChannelIO(); ++i) {
-    int nIn, nOut;
-    pPlug->GetChannelIO(i, &nIn, &nOut);
-    if (nIn + nOut > bestWidth) {
-      best = i;
-      bestWidth = nIn + nOut;
-    }
-  }
-  return best;
-}
-
-void IPlugLV2::ChannelIOFragment(int nIn, int nOut, WDL_String* pFragment)
-{
-  if (nIn == nOut && nIn == 1)
-    pFragment->Set("mono");
-  else if (nIn == nOut && nIn == 2)
-    pFragment->Set("stereo");
-  else
-    pFragment->SetFormatted(64, "%din%dout", nIn, nOut);
+  for (int i = 0; features && features[i]; ++i)
+    if (features[i]->URI && !strcmp(features[i]->URI, uri)) return features[i]->data;
+  return nullptr;
 }
 
 void IPlugLV2::StateKeyURI(const char* key, WDL_String* pURI) const
@@ -291,9 +296,8 @@ void IPlugLV2::Deactivate()
   OnActivate(false);
 }
 
-void IPlugLV2::ApplyControl(int paramIdx, float value)
+void IPlugLV2::SetParameterFromControl(int paramIdx, float value)
 {
-  mLastControls.Get()[paramIdx] = value;
   IParam* pParam = GetParam(paramIdx);
   pParam->Set(value);  // clamped into the range
   if (GetGUI()) GetGUI()->SetParameterFromPlug(paramIdx, pParam->Value(), false);
@@ -308,7 +312,9 @@ void IPlugLV2::Run(uint32_t nFrames)
     if (!controls[i]) continue;
     const float value = *controls[i];
     // A value that is not a number is refused, as a host-set parameter is.
-    if (!(value == mLastControls.Get()[i]) && !isnan(value)) ApplyControl(i, value);
+    if (value == mLastControls.Get()[i] || isnan(value)) continue;
+    mLastControls.Get()[i] = value;
+    SetParameterFromControl(i, value);
   }
   // The quality, rounded and clamped into 0 ... 127; the plug-in's buffers serve every quality.
   if (mQualityControl && !(*mQualityControl == mLastQuality) && !isnan(*mQualityControl)) {
@@ -360,10 +366,7 @@ LV2_Handle Instantiate(const LV2_Descriptor* descriptor, double sampleRate, cons
 {
   const long idx = descriptor - sTable.mDescriptor;
   if (idx < 0 || idx >= sTable.mN) return nullptr;
-  IPlugInstanceInfo info;
-  info.mURI.Set(sTable.mFactory->mURI);
-  info.mChannelIOIdx = sTable.mChannelIO[idx];
-  IPlugLV2* pPlug = sTable.mFactory->mMake(info);
+  IPlugLV2* pPlug = IPlugLV2::MakeInstance((uint32_t)idx, *sTable.mFactory);
   if (pPlug && !pPlug->Init(sampleRate, features)) {
     delete pPlug;
     pPlug = nullptr;
@@ -410,19 +413,14 @@ bool BuildTable(const IPlugLV2Factory& factory)
   info.mURI.Set(factory.mURI);
   IPlugLV2* pPlug = factory.mMake(info);
   if (!pPlug) return false;
-  const int main = IPlugLV2::MainChannelIO(pPlug);
+  const int main = MainChannelIO(pPlug);
   bool ok = true;
   for (int k = -1; k < pPlug->NChannelIO() && sTable.mN < kMaxDescriptors; ++k) {
     if (k == main) continue;
     const int layout = k < 0 ? main : k;
-    WDL_String uri(factory.mURI);
-    if (layout != main) {
-      int nIn, nOut;
-      pPlug->GetChannelIO(layout, &nIn, &nOut);
-      WDL_String fragment;
-      IPlugLV2::ChannelIOFragment(nIn, nOut, &fragment);
-      uri.AppendFormatted(fragment.GetLength() + 2, "#%s", fragment.Get());
-    }
+    WDL_String uri(factory.mURI), fragment;
+    LayoutFragment(pPlug, layout, &fragment);
+    if (fragment.GetLength()) uri.AppendFormatted(fragment.GetLength() + 2, "#%s", fragment.Get());
     if (uri.GetLength() >= kMaxURILength) {
       ok = false;
       break;
@@ -444,4 +442,13 @@ const LV2_Descriptor* IPlugLV2::Descriptor(uint32_t index, const IPlugLV2Factory
   static const bool built = BuildTable(factory);
   if (!built || index >= (uint32_t)sTable.mN) return nullptr;
   return &sTable.mDescriptor[index];
+}
+
+IPlugLV2* IPlugLV2::MakeInstance(uint32_t index, const IPlugLV2Factory& factory)
+{
+  if (!Descriptor(index, factory)) return nullptr;
+  IPlugInstanceInfo info;
+  info.mURI.Set(factory.mURI);
+  info.mChannelIOIdx = sTable.mChannelIO[index];
+  return factory.mMake(info);
 }

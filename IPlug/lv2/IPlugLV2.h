@@ -79,10 +79,8 @@ public:
     const IPreset* pPreset = mPresets.Get(idx);
     return pPreset && pPreset->mInitialized;
   }
-  // The widest layout's index: the one the base URI names.
-  static int MainChannelIO(const IPlugBase* pPlug);
-  // URI fragment of a layout other than the widest ("mono", "stereo", "NinMout").
-  static void ChannelIOFragment(int nIn, int nOut, WDL_String* pFragment);
+  // The data of the feature named uri among the host's features, or null.
+  static const void* FindFeature(const LV2_Feature* const* features, const char* uri);
 
   // --- the host's calls, in the order a host makes them ---
   // Reads the features (urid:map, options with the sample rate and the maximum block length; all
@@ -97,6 +95,9 @@ public:
   // Under the instance mutex: applies every control whose value changed since the last run, then
   // processes nFrames in pieces of at most the block size. Allocates nothing.
   void Run(uint32_t nFrames);
+  // Sets a parameter from its control port's value as a host-set parameter is: clamped (not a
+  // number: unchanged), handed to the editor, then OnParamChange. The caller holds the mutex when needed.
+  void SetParameterFromControl(int paramIdx, float value);
   // The state extension: the state bytes and their identity (see IPlugLV2_state.cpp).
   LV2_State_Status SaveState(LV2_State_Store_Function store, LV2_State_Handle handle, uint32_t flags,
                              const LV2_Feature* const* features);
@@ -106,6 +107,9 @@ public:
   // The descriptor of plug-in index of a product (null past the last), built once per load from
   // an instance the factory makes; the URIs and names live in static storage.
   static const LV2_Descriptor* Descriptor(uint32_t index, const IPlugLV2Factory& factory);
+  // An instance of plug-in index of the product, on that plug-in's layout and not yet initialized;
+  // null past the last or when out of memory.
+  static IPlugLV2* MakeInstance(uint32_t index, const IPlugLV2Factory& factory);
 
   // The render qualities a host chooses from through the quality port: a name and the quality
   // that stands for its band.
@@ -122,8 +126,6 @@ public:
   static constexpr int kMaxBlockSize = 65536;
 
 private:
-  // Sets a parameter from a control value as a host-set parameter is: clamped, then OnParamChange.
-  void ApplyControl(int paramIdx, float value);
   // Names every port (when first asked); symbols are made unique by a numeric suffix.
   void MakePortSymbols() const;
 

@@ -16,10 +16,7 @@ namespace {
 // The urid:map the host gave at instantiation, else one among the call's features.
 LV2_URID_Map* FindMap(LV2_URID_Map* pInstanceMap, const LV2_Feature* const* features)
 {
-  if (pInstanceMap) return pInstanceMap;
-  for (int i = 0; features && features[i]; ++i)
-    if (features[i]->URI && !strcmp(features[i]->URI, LV2_URID__map)) return (LV2_URID_Map*)features[i]->data;
-  return nullptr;
+  return pInstanceMap ? pInstanceMap : (LV2_URID_Map*)IPlugLV2::FindFeature(features, LV2_URID__map);
 }
 
 const uint32_t kStoreFlags = LV2_STATE_IS_POD | LV2_STATE_IS_PORTABLE;

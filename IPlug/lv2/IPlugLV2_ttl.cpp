@@ -79,13 +79,20 @@ const char* UnitFor(const char* label)
   return nullptr;
 }
 
+// What every port says first: its classes, index, symbol and name (no terminator).
+std::string PortHead(IPlugLV2* pPlug, int port, const char* classes)
+{
+  std::string out = std::string("\t\ta ") + classes + " ;\n";
+  out += "\t\tlv2:index " + std::to_string(port) + " ;\n";
+  out += "\t\tlv2:symbol " + Literal(pPlug->PortSymbol(port)) + " ;\n";
+  out += "\t\tlv2:name " + Literal(pPlug->PortName(port));
+  return out;
+}
+
 std::string ControlPort(IPlugLV2* pPlug, int port, int paramIdx)
 {
   const IParam* pParam = pPlug->GetParam(paramIdx);
-  std::string out = "\t\ta lv2:InputPort , lv2:ControlPort ;\n";
-  out += "\t\tlv2:index " + std::to_string(port) + " ;\n";
-  out += "\t\tlv2:symbol " + Literal(pPlug->PortSymbol(port)) + " ;\n";
-  out += "\t\tlv2:name " + Literal(pPlug->PortName(port)) + " ;\n";
+  std::string out = PortHead(pPlug, port, "lv2:InputPort , lv2:ControlPort") + " ;\n";
   out += "\t\tlv2:default " + Number(pParam->GetDefault()) + " ;\n";
   out += "\t\tlv2:minimum " + Number(pParam->GetMin()) + " ;\n";
   out += "\t\tlv2:maximum " + Number(pParam->GetMax());
@@ -107,22 +114,10 @@ std::string ControlPort(IPlugLV2* pPlug, int port, int paramIdx)
   return out;
 }
 
-std::string AudioPort(IPlugLV2* pPlug, int port, bool input)
-{
-  std::string out = input ? "\t\ta lv2:InputPort , lv2:AudioPort ;\n" : "\t\ta lv2:OutputPort , lv2:AudioPort ;\n";
-  out += "\t\tlv2:index " + std::to_string(port) + " ;\n";
-  out += "\t\tlv2:symbol " + Literal(pPlug->PortSymbol(port)) + " ;\n";
-  out += "\t\tlv2:name " + Literal(pPlug->PortName(port));
-  return out;
-}
-
 // The render quality: an integer the host picks from the named levels, the standard one first.
 std::string QualityPort(IPlugLV2* pPlug, int port)
 {
-  std::string out = "\t\ta lv2:InputPort , lv2:ControlPort ;\n";
-  out += "\t\tlv2:index " + std::to_string(port) + " ;\n";
-  out += "\t\tlv2:symbol " + Literal(pPlug->PortSymbol(port)) + " ;\n";
-  out += "\t\tlv2:name " + Literal(pPlug->PortName(port)) + " ;\n";
+  std::string out = PortHead(pPlug, port, "lv2:InputPort , lv2:ControlPort") + " ;\n";
   out += "\t\tlv2:default " + Number(IPlugLV2::kQualityLevels[0].mQuality) + " ;\n";
   out += "\t\tlv2:minimum 0.0 ;\n\t\tlv2:maximum 127.0 ;\n";
   out += "\t\tlv2:portProperty lv2:integer , lv2:enumeration";
@@ -135,10 +130,7 @@ std::string QualityPort(IPlugLV2* pPlug, int port)
 // The latency the plug-in adds, in frames, as hosts look for it.
 std::string LatencyPort(IPlugLV2* pPlug, int port)
 {
-  std::string out = "\t\ta lv2:OutputPort , lv2:ControlPort ;\n";
-  out += "\t\tlv2:index " + std::to_string(port) + " ;\n";
-  out += "\t\tlv2:symbol " + Literal(pPlug->PortSymbol(port)) + " ;\n";
-  out += "\t\tlv2:name " + Literal(pPlug->PortName(port)) + " ;\n";
+  std::string out = PortHead(pPlug, port, "lv2:OutputPort , lv2:ControlPort") + " ;\n";
   out += "\t\tlv2:minimum 0.0 ;\n\t\tlv2:maximum " + Number(IPlugLV2::kMaxBlockSize) + " ;\n";
   out += "\t\tlv2:designation lv2:latency ;\n";
   out += "\t\tlv2:portProperty lv2:reportsLatency , lv2:integer";
@@ -179,7 +171,9 @@ std::string Plugin(IPlugLV2* pPlug, const LV2BundleOptions& options)
         out += LatencyPort(pPlug, port);
         break;
       default:
-        out += AudioPort(pPlug, port, kind == IPlugLV2::kPortAudioIn);
+        out += PortHead(
+            pPlug, port,
+            kind == IPlugLV2::kPortAudioIn ? "lv2:InputPort , lv2:AudioPort" : "lv2:OutputPort , lv2:AudioPort");
         break;
     }
   }
@@ -203,21 +197,10 @@ bool MakeLV2BundleText(const IPlugLV2Factory& factory, const LV2BundleOptions& o
   std::string appliesTo;
   std::unique_ptr<IPlugLV2> pMain;
   for (uint32_t i = 0; const LV2_Descriptor* pDescriptor = IPlugLV2::Descriptor(i, factory); ++i) {
-    // The descriptor's own layout, as its instances get it.
-    IPlugInstanceInfo info;
-    info.mURI.Set(factory.mURI);
-    std::unique_ptr<IPlugLV2> pPlug(factory.mMake(info));
+    std::unique_ptr<IPlugLV2> pPlug(IPlugLV2::MakeInstance(i, factory));
     if (!pPlug) {
       *pError = "cannot make an instance of " + std::string(pDescriptor->URI);
       return false;
-    }
-    for (int k = 0; k < pPlug->NChannelIO() && strcmp(pPlug->PluginURI(), pDescriptor->URI); ++k) {
-      info.mChannelIOIdx = k;
-      pPlug.reset(factory.mMake(info));
-      if (!pPlug) {
-        *pError = "cannot make an instance of " + std::string(pDescriptor->URI);
-        return false;
-      }
     }
     const std::string uri = "<" + std::string(pDescriptor->URI) + ">";
     manifest += "\n" + uri + "\n\ta lv2:Plugin ;\n\tlv2:binary <" + options.mBinary + "> ;\n\trdfs:seeAlso <" +

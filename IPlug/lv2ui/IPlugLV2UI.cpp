@@ -2,7 +2,6 @@
 
 #include <cstdio>
 #include <cstring>
-#include <string>
 
 #include "x11/IGraphicsX11.h"
 
@@ -17,14 +16,6 @@ bool IsProductPlugin(const char* uri, const char* base)
   const size_t n = std::strlen(base);
   return std::strncmp(uri, base, n) == 0 && (uri[n] == 0 || uri[n] == '#');
 }
-
-const void* FindFeature(const LV2_Feature* const* features, const char* uri)
-{
-  for (int i = 0; features && features[i]; ++i)
-    if (features[i]->URI && std::strcmp(features[i]->URI, uri) == 0) return features[i]->data;
-  return nullptr;
-}
-
 }  // namespace
 
 const LV2UI_Descriptor* IPlugLV2UI::Descriptor(uint32_t index, const IPlugLV2UIFactory& factory)
@@ -49,9 +40,9 @@ LV2UI_Handle IPlugLV2UI::Instantiate(const LV2UI_Descriptor* descriptor, const c
   IPlugLV2UI* ui = new IPlugLV2UI();
   ui->mWrite = writeFunction;
   ui->mController = controller;
-  ui->mTouch = static_cast<const LV2UI_Touch*>(FindFeature(features, LV2_UI__touch));
-  void* parent = const_cast<void*>(FindFeature(features, LV2_UI__parent));
-  const LV2UI_Resize* resize = static_cast<const LV2UI_Resize*>(FindFeature(features, LV2_UI__resize));
+  ui->mTouch = static_cast<const LV2UI_Touch*>(IPlugLV2::FindFeature(features, LV2_UI__touch));
+  void* parent = const_cast<void*>(IPlugLV2::FindFeature(features, LV2_UI__parent));
+  const LV2UI_Resize* resize = static_cast<const LV2UI_Resize*>(IPlugLV2::FindFeature(features, LV2_UI__resize));
 
   // The editor's pictures lie beside this binary, in the bundle.
   if (bundlePath) IGraphicsX11::SetDefaultPictureDir(bundlePath);
@@ -83,14 +74,11 @@ void IPlugLV2UI::PortEvent(LV2UI_Handle handle, uint32_t port, uint32_t bufferSi
 {
   IPlugLV2UI* ui = static_cast<IPlugLV2UI*>(handle);
   if (!ui || format != 0 || bufferSize != sizeof(float) || !buffer) return;
-  IParam* param = (int)port < ui->mModel->NParams() ? ui->mModel->GetParam((int)port) : nullptr;
-  if (!param) return;  // an audio port
+  if (port >= (uint32_t)ui->mModel->NParams()) return;  // an audio port
   float value;
   std::memcpy(&value, buffer, sizeof(value));
   // The host's value moves the control; it is not sent back.
-  param->Set(value);
-  ui->mModel->OnParamChange((int)port);
-  if (ui->mGraphics) ui->mGraphics->SetParameterFromPlug((int)port, param->Value(), false);
+  ui->mModel->SetParameterFromControl((int)port, value);
 }
 
 int IPlugLV2UI::Idle(LV2UI_Handle handle)

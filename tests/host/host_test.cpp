@@ -5,6 +5,7 @@
 #include <dirent.h>
 #include <pty.h>
 #include <fcntl.h>
+#include <ftw.h>
 #include <signal.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
@@ -62,11 +63,12 @@ protected:
     ASSERT_TRUE(mkdtemp(tmpl));
     mDir = tmpl;
   }
+  // Removes the scratch directory and everything in it, folders too.
   void TearDown() override
   {
-    for (const std::string& f : Files())
-      if (unlink(Path(f).c_str()) != 0) rmdir(Path(f).c_str());
-    rmdir(mDir.c_str());
+    nftw(
+        mDir.c_str(), [](const char* path, const struct stat*, int, FTW*) { return remove(path); }, 16,
+        FTW_DEPTH | FTW_PHYS);
   }
 
   std::string Path(const std::string& name) const { return mDir + "/" + name; }
@@ -95,17 +97,12 @@ protected:
     const std::string out = mDir + "/../" + BaseName() + ".stdout", err = mDir + "/../" + BaseName() + ".stderr";
     const pid_t pid = fork();
     if (pid == 0) {
-      if (chdir(mDir.c_str()) != 0) _exit(127);
       const int o = open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
       const int e = open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
       dup2(o, 1);
       dup2(e, 2);
       setenv("K", mKelvo.c_str(), 1);
-      std::vector<char*> argv{const_cast<char*>(program.c_str())};
-      for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-      argv.push_back(nullptr);
-      execv(program.c_str(), argv.data());
-      _exit(127);
+      ExecHere(program, args);
     }
     int status = 0;
     waitpid(pid, &status, 0);
@@ -115,6 +112,35 @@ protected:
     unlink(out.c_str());
     unlink(err.c_str());
     return r;
+  }
+
+  // In a child process: runs program with args in the scratch directory; never returns.
+  [[noreturn]] void ExecHere(const std::string& program, const std::vector<std::string>& args) const
+  {
+    if (chdir(mDir.c_str()) != 0) _exit(127);
+    std::vector<char*> argv{const_cast<char*>(program.c_str())};
+    for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    execv(program.c_str(), argv.data());
+    _exit(127);
+  }
+
+  // Runs kelvo with args on a terminal of its own (of size, when given) and
+  // returns all it showed there; status is its wait status.
+  std::string OnTerminal(const std::vector<std::string>& args, const winsize* size, int& status) const
+  {
+    int terminal = -1;
+    status = -1;
+    const pid_t pid = forkpty(&terminal, nullptr, nullptr, size);
+    EXPECT_GE(pid, 0) << "forkpty: " << strerror(errno);
+    if (pid < 0) return "";
+    if (pid == 0) ExecHere(mKelvo, args);
+    std::string shown;
+    char buf[4096];
+    for (ssize_t n; (n = read(terminal, buf, sizeof(buf))) > 0;) shown.append(buf, (size_t)n);
+    waitpid(pid, &status, 0);
+    close(terminal);
+    return shown;
   }
 
   std::string BaseName() const { return mDir.substr(mDir.rfind('/') + 1); }
@@ -517,16 +543,11 @@ TEST_F(Host, InterruptedRenderLeavesNoFileAndSaysSo)
     const std::string err = Path("err.txt");
     const pid_t pid = fork();
     if (pid == 0) {
-      if (chdir(mDir.c_str()) != 0) _exit(127);
       const int e = open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
       dup2(e, 2);
       std::vector<std::string> args = c.args;
       args.insert(args.end(), {"--block", "1", "--quiet"});
-      std::vector<char*> argv{const_cast<char*>(mKelvo.c_str())};
-      for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-      argv.push_back(nullptr);
-      execv(mKelvo.c_str(), argv.data());
-      _exit(127);
+      ExecHere(mKelvo, args);
     }
     // Wait until the temporary outputs exist, then interrupt.
     const size_t outputs = c.args.size() == 3 ? 1 : 2;
@@ -558,22 +579,10 @@ TEST_F(Host, ProgressFitsTheTerminalAndTellsTheTimeLeft)
     struct winsize size = {};
     size.ws_col = columns;
     size.ws_row = 24;
-    int terminal = -1;
-    const pid_t pid = forkpty(&terminal, nullptr, nullptr, &size);
-    ASSERT_GE(pid, 0);
-    if (pid == 0) {
-      if (chdir(mDir.c_str()) != 0) _exit(127);
-      // The best quality keeps the render going well past the bar's first showing, even on an idle machine.
-      execl(mKelvo.c_str(), mKelvo.c_str(), "render", "long.wav", "out.wav", "--block", "1", "--quality", "best",
-            nullptr);
-      _exit(127);
-    }
-    std::string shown;
-    char buf[4096];
-    for (ssize_t n; (n = read(terminal, buf, sizeof(buf))) > 0;) shown.append(buf, (size_t)n);
     int status = 0;
-    waitpid(pid, &status, 0);
-    close(terminal);
+    // The best quality keeps the render going well past the bar's first showing, even on an idle machine.
+    const std::string shown =
+        OnTerminal({"render", "long.wav", "out.wav", "--block", "1", "--quality", "best"}, &size, status);
     EXPECT_EQ(status, 0);
     // Every redrawn line, without its erase-to-end, stays short of the last column.
     int bars = 0;
@@ -591,20 +600,8 @@ TEST_F(Host, ProgressFitsTheTerminalAndTellsTheTimeLeft)
     EXPECT_GT(bars, 0) << shown;
   }
   // Sound is never sent to a terminal.
-  int terminal = -1;
-  const pid_t pid = forkpty(&terminal, nullptr, nullptr, nullptr);
-  ASSERT_GE(pid, 0);
-  if (pid == 0) {
-    if (chdir(mDir.c_str()) != 0) _exit(127);
-    execl(mKelvo.c_str(), mKelvo.c_str(), "render", "long.wav", "-", "--type", "au", nullptr);
-    _exit(127);
-  }
-  std::string shown;
-  char buf[4096];
-  for (ssize_t n; (n = read(terminal, buf, sizeof(buf))) > 0;) shown.append(buf, (size_t)n);
   int status = 0;
-  waitpid(pid, &status, 0);
-  close(terminal);
+  const std::string shown = OnTerminal({"render", "long.wav", "-", "--type", "au"}, nullptr, status);
   EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << status;
   EXPECT_TRUE(Contains(shown, "cannot write standard output: it is a terminal")) << shown;
 }
@@ -1231,6 +1228,7 @@ TEST_F(Host, BatchRendersEachFileAsAloneAndReportsFailures)
 
   mkdir(Path("sub").c_str(), 0755);
   Write("sub/a.wav", Tone(1, 44100, 100, 0.5f));
+  ASSERT_EQ(link(Path("a.wav").c_str(), Path("sub/a-kelvo.wav").c_str()), 0);  // an input under another name
   const std::set<std::string> before = Files();
   const struct
   {
@@ -1239,6 +1237,7 @@ TEST_F(Host, BatchRendersEachFileAsAloneAndReportsFailures)
   } kMisuse[] = {
       {{"render", "a.wav", "sub/a.wav", "--out-dir", "x"}, {"'a.wav' and 'sub/a.wav' would both be written"}},
       {{"render", "a.wav", "-", "--out-dir", "x"}, {"standard input"}},
+      {{"render", "a.wav", "--out-dir", "sub"}, {"'sub/a-kelvo.wav' is an input file"}},
       {{"render", "--out-dir", "x"}, {"needs the files to render"}},
       {{"render", "a.wav", "--jobs", "2"}, {"--jobs goes with --out-dir"}},
       {{"render", "a.wav", "--out-dir", "x", "--jobs", "0"}, {"--jobs takes 1 to 64"}},

@@ -50,6 +50,18 @@ struct Sound
   std::vector<float> samples;  // interleaved
 };
 
+// The names in a directory, hidden ones too.
+std::set<std::string> Names(const std::string& dir)
+{
+  std::set<std::string> names;
+  if (DIR* d = opendir(dir.c_str())) {
+    while (dirent* e = readdir(d))
+      if (strcmp(e->d_name, ".") && strcmp(e->d_name, "..")) names.insert(e->d_name);
+    closedir(d);
+  }
+  return names;
+}
+
 // A scratch directory per test, with helpers to run kelvo in it.
 class Host : public ::testing::Test
 {
@@ -74,16 +86,7 @@ protected:
   std::string Path(const std::string& name) const { return mDir + "/" + name; }
 
   // Every file in the scratch directory, hidden ones too.
-  std::set<std::string> Files() const
-  {
-    std::set<std::string> names;
-    if (DIR* d = opendir(mDir.c_str())) {
-      while (dirent* e = readdir(d))
-        if (strcmp(e->d_name, ".") && strcmp(e->d_name, "..")) names.insert(e->d_name);
-      closedir(d);
-    }
-    return names;
-  }
+  std::set<std::string> Files() const { return Names(mDir); }
 
   // Runs kelvo with args in the scratch directory.
   Result Run(const std::vector<std::string>& args) const { return Exec(mKelvo, args); }
@@ -498,18 +501,6 @@ TEST_F(Host, SixteenBitBypassGivesTheInputBack)
   // And in float, the samples are libsndfile's own reading of the file.
   ASSERT_EQ(Run({"render", "in.wav", "out.wav", "--bypass", "--format", "float"}).status, 0);
   EXPECT_EQ(Read("out.wav").samples, Read("in.wav").samples);
-}
-
-// The names in a directory, hidden ones too.
-std::set<std::string> Names(const std::string& dir)
-{
-  std::set<std::string> names;
-  if (DIR* d = opendir(dir.c_str())) {
-    while (dirent* e = readdir(d))
-      if (strcmp(e->d_name, ".") && strcmp(e->d_name, "..")) names.insert(e->d_name);
-    closedir(d);
-  }
-  return names;
 }
 
 TEST_F(Host, InterruptedRenderLeavesNoFileAndSaysSo)
@@ -1204,15 +1195,7 @@ TEST_F(Host, BatchRendersEachFileAsAloneAndReportsFailures)
        {"cannot read 'text.wav'", "cannot render 'quad.wav': it has 4 channels", "2 of 5 files failed"})
     EXPECT_TRUE(Contains(r.err, part)) << part << " in " << r.err;
   EXPECT_TRUE(Contains(r.out, "Rendered 3 of 5 files")) << r.out;
-  std::set<std::string> made;
-  if (DIR* d = opendir(Path("out").c_str())) {
-    while (dirent* e = readdir(d))
-      if (e->d_name[0] != '.' || strlen(e->d_name) > 2) made.insert(e->d_name);
-    closedir(d);
-  }
-  made.erase(".");
-  made.erase("..");
-  EXPECT_EQ(made, (std::set<std::string>{"a-kelvo.wav", "b-kelvo.flac", "c-kelvo.aiff"}));
+  EXPECT_EQ(Names(Path("out")), (std::set<std::string>{"a-kelvo.wav", "b-kelvo.flac", "c-kelvo.aiff"}));
   for (const char* out : {"a-kelvo.wav", "b-kelvo.flac", "c-kelvo.aiff"}) {
     SCOPED_TRACE(out);
     const Sound batch = Read(std::string("out/") + out), alone = Read(std::string("singles/") + out);

@@ -30,8 +30,6 @@ public:
   bool Create(const std::string& path, std::string& err, const std::string& unseekableRefusal = "");
   // The open descriptor, owned by this object.
   int Fd() const { return mFd; }
-  // True when the destination is written in place rather than renamed into place.
-  bool InPlace() const { return mInPlace; }
   // True when the descriptor writes to the same open file as descriptor fd.
   bool SameAs(int fd) const;
   // Writes all bytes; false with the reason on failure.

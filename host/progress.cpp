@@ -99,11 +99,10 @@ void Progress::Update(int64_t frames, const std::string& note)
 {
   if (!mEnabled) return;
   const Clock::time_point now = Clock::now();
-  if (std::chrono::duration<double>(now - mStart).count() < kShowAfterSeconds ||
-      std::chrono::duration<double>(now - mLastDraw).count() < kRedrawSeconds)
-    return;
+  const double elapsed = std::chrono::duration<double>(now - mStart).count();
+  if (elapsed < kShowAfterSeconds || std::chrono::duration<double>(now - mLastDraw).count() < kRedrawSeconds) return;
   mLastDraw = now;
-  fprintf(stderr, "\r%s\033[K", Line(frames, Elapsed(), note, TerminalColumns()).c_str());
+  fprintf(stderr, "\r%s\033[K", Line(frames, elapsed, note, TerminalColumns()).c_str());
   fflush(stderr);
   mDrawn = true;
 }

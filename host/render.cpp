@@ -7,7 +7,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <map>
+#include <set>
 #include <thread>
+#include <utility>
 
 #include "batch.h"
 #include "cli.h"
@@ -205,15 +208,22 @@ int RenderBatch(const Args& args, const RenderOptions& o)
   long jobs = (long)std::max(1u, std::thread::hardware_concurrency());
   if (args.Has("jobs") && !ParseInt(args.Value("jobs"), 1, 64, jobs))
     return Misuse(kRender, "--jobs takes 1 to 64 files at once, not '" + args.Value("jobs") + "'");
+  // Each input and output is looked up once: a batch may be long.
+  struct stat st;
+  std::set<std::pair<dev_t, ino_t>> inputFiles;
+  for (const std::string& in : ins)
+    if (stat(in.c_str(), &st) == 0) inputFiles.insert({st.st_dev, st.st_ino});
   std::vector<std::string> outs;
+  std::map<std::string, size_t> writer;  // each output and the input written to it
   for (size_t i = 0; i < ins.size(); ++i) {
     if (ins[i] == "-") return Misuse(kRender, "--out-dir renders files; standard input has no name to give");
     outs.push_back(dir + "/" + DefaultOutput(BaseName(ins[i])));
-    for (size_t j = 0; j < i; ++j)
-      if (outs[j] == outs[i])
-        return Misuse(kRender, "'" + ins[j] + "' and '" + ins[i] + "' would both be written to '" + outs[i] + "'");
-    for (const std::string& in : ins)
-      if (SameFile(in, outs[i])) return Misuse(kRender, "'" + outs[i] + "' is an input file; choose another --out-dir");
+    const auto taken = writer.insert({outs[i], i});
+    if (!taken.second)
+      return Misuse(kRender, "'" + ins[taken.first->second] + "' and '" + ins[i] + "' would both be written to '" +
+                                 outs[i] + "'");
+    if (stat(outs[i].c_str(), &st) == 0 && inputFiles.count({st.st_dev, st.st_ino}))
+      return Misuse(kRender, "'" + outs[i] + "' is an input file; choose another --out-dir");
   }
   // The settings are checked and applied once, and every file's instance
   // takes them as a state.
@@ -221,10 +231,11 @@ int RenderBatch(const Args& args, const RenderOptions& o)
   int status = LoadPlugin(kRender, args, settings);
   if (status == kExitOk) status = ApplyPluginOptions(kRender, args, settings);
   if (status != kExitOk) return status;
-  struct stat st;
-  if (stat(dir.c_str(), &st) != 0 && mkdir(dir.c_str(), 0777) != 0)
-    return Fail("cannot make the folder '" + dir + "': " + strerror(errno));
-  if (stat(dir.c_str(), &st) == 0 && !S_ISDIR(st.st_mode)) return Fail("'" + dir + "' is not a folder");
+  if (stat(dir.c_str(), &st) != 0) {
+    if (mkdir(dir.c_str(), 0777) != 0) return Fail("cannot make the folder '" + dir + "': " + strerror(errno));
+  } else if (!S_ISDIR(st.st_mode)) {
+    return Fail("'" + dir + "' is not a folder");
+  }
   std::string err;
   CFPropertyListRef state = nullptr;
   if (!settings.CopyState(state, err)) return Fail(err);

@@ -69,15 +69,16 @@ bool RenderJob::Settle(AUSession& session, std::string& err)
   const float* in[2] = {silence.data(), silence.data()};
   float* outs[2] = {out.data(), out.data() + block};
   const int64_t glide = SettleFrames(mRate), most = glide + (int64_t)(kMostRingingSeconds * mRate);
-  // Silence goes in until the glide is over and silence comes out.
+  // Silence goes in until the glide is over and silence comes out; the output
+  // is looked at only once the glide is over.
   bool quiet = false;
   while (mSettled < glide || (!quiet && mSettled < most)) {
     const int n = (int)(mSettled < glide ? std::min<int64_t>(block, glide - mSettled) : block);
     if (!session.Render(in, outs, n, err)) return false;
     mSettled += n;
-    quiet = true;
-    for (int c = 0; c < mChannels; ++c)
-      for (int i = 0; i < n; ++i) quiet = quiet && outs[c][i] == 0.f;
+    quiet = mSettled >= glide;
+    for (int c = 0; c < mChannels && quiet; ++c)
+      for (int i = 0; i < n && quiet; ++i) quiet = outs[c][i] == 0.f;
   }
   return true;
 }
@@ -101,7 +102,7 @@ bool RenderJob::Run(AUSession& session, const std::function<void(int64_t)>& adva
     err = "the plug-in reports a latency of " + std::to_string(latencySeconds) + " s, which cannot be compensated";
     return false;
   }
-  mLatency = (int64_t)latencyFrames;
+  const int64_t latency = (int64_t)latencyFrames;
 
   AudioWriter writer;
   if (!writer.Open(mOut, mChannels, mRate, mOutFormat, err)) return false;
@@ -114,7 +115,7 @@ bool RenderJob::Run(AUSession& session, const std::function<void(int64_t)>& adva
   std::vector<float> planarIn((size_t)chunk * 2), planarOut((size_t)chunk * 2);
   float* ins[2] = {planarIn.data(), planarIn.data() + chunk};
   float* outs[2] = {planarOut.data(), planarOut.data() + chunk};
-  int64_t skip = mLatency;
+  int64_t skip = latency;
   // Renders got frames of ins and writes what is left after the frames still to be dropped.
   auto renderChunk = [&](long got) {
     for (long at = 0; at < got; at += block) {
@@ -136,7 +137,7 @@ bool RenderJob::Run(AUSession& session, const std::function<void(int64_t)>& adva
     advanced(got);
   }
   std::fill(planarIn.begin(), planarIn.end(), 0.f);
-  for (int64_t tail = mLatency; tail > 0;) {
+  for (int64_t tail = latency; tail > 0;) {
     const long got = (long)std::min<int64_t>(chunk, tail);
     if (!renderChunk(got)) return false;
     tail -= got;

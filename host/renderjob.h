@@ -41,7 +41,6 @@ public:
   bool Run(AUSession& session, const std::function<void(int64_t)>& advanced, std::string& err);
 
   bool IsDemo() const { return mIn.empty(); }
-  const std::string& In() const { return mIn; }
   const std::string& Out() const { return mOut; }
   int Channels() const { return mChannels; }
   int SampleRate() const { return mRate; }
@@ -51,8 +50,6 @@ public:
   int64_t Frames() const { return mFrames; }
   int64_t FramesDone() const { return mDone; }
   int64_t SettledFrames() const { return mSettled; }
-  // The unit's latency in frames: dropped from the start of the output, rendered after the input.
-  int64_t LatencyFrames() const { return mLatency; }
   int64_t ClippedSamples() const { return mClipped; }
   bool WroteStandardOutput() const { return mToStdout; }
 
@@ -65,6 +62,6 @@ private:
   AudioReader mReader;
   std::vector<float> mRiff;
   int mChannels = 2, mRate = 0, mInFormat = 0, mOutFormat = 0;
-  int64_t mFrames = 0, mDone = 0, mSettled = 0, mLatency = 0, mClipped = 0;
+  int64_t mFrames = 0, mDone = 0, mSettled = 0, mClipped = 0;
   bool mToStdout = false;
 };

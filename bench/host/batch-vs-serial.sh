@@ -5,33 +5,21 @@
 #   bench/host/batch-vs-serial.sh [BUILD_DIR] [SECONDS_PER_FILE]   (default: build 60)
 set -euo pipefail
 cd "$(dirname "$0")/../.."
+source bench/host/timing.sh
 build=${1:-build}
 length=${2:-60}
 kelvo=$build/bin/kelvo
-if [ ! -x "$kelvo" ]; then
-  echo "no $kelvo: build first (cmake --build $build)" >&2
-  exit 1
-fi
+built "$build" bin/kelvo
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
 
 # Eight stereo 48 kHz 16-bit files of plucked notes, each a little different.
 notes=(A2 B2 C3 D3 E3 F3 G3 A3)
-for i in "${!notes[@]}"; do
-  sox -q -n -r 48000 -b 16 -c 2 "$tmp/in$i.wav" synth "$length" pluck "${notes[$i]}" pluck E3 remix 1,2 2,1 gain -3
-done
+for i in "${!notes[@]}"; do riff "$tmp/in$i.wav" "$length" "${notes[$i]}"; done
 
-seconds() {
-  local start end
-  start=$(date +%s.%N)
-  "$@" >/dev/null 2>&1
-  end=$(date +%s.%N)
-  awk -v a="$start" -v b="$end" 'BEGIN { print b - a }'
-}
 serial() {
   for i in "${!notes[@]}"; do "$kelvo" render "$tmp/in$i.wav" "$tmp/serial$i.wav" --quiet; done
 }
-min() { awk -v a="$1" -v b="$2" 'BEGIN { print (a == "" || b < a) ? b : a }'; }
 s= b=
 for run in 1 2 3; do
   s=$(min "$s" "$(seconds serial)")

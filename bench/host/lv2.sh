@@ -9,11 +9,9 @@
 #   bench/host/lv2.sh [BUILD_DIR]   (default: build)
 set -euo pipefail
 cd "$(dirname "$0")/../.."
+source bench/host/timing.sh
 build=$(cd "${1:-build}" && pwd)
-if [ ! -f "$build/Kelvo.lv2/Kelvo.so" ] || [ ! -x "$build/bin/kelvo" ]; then
-  echo "no $build/Kelvo.lv2 or kelvo: build first (cmake --build $build)" >&2
-  exit 1
-fi
+built "$build" Kelvo.lv2/Kelvo.so bin/kelvo
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
 mkdir "$tmp/lv2"
@@ -23,17 +21,8 @@ stereo=https://quillmarsh.com/plugins/kelvo
 mono=https://quillmarsh.com/plugins/kelvo#mono
 fuzzface=http://guitarix.sourceforge.net/plugins/gx_fuzzface_#_fuzzface_
 
-min() { awk -v a="$1" -v b="$2" 'BEGIN { print (a == "" || b < a) ? b : a }'; }
 # Seconds lv2bench reports for FRAMES frames of URI in BLOCK-frame runs.
 bench() { lv2bench -f -b "$2" -n "$3" "$1" 2>/dev/null | awk -v u="$1" '$4 == u { print $3 }'; }
-# Wall-clock seconds of one command.
-seconds() {
-  local start end
-  start=$(date +%s.%N)
-  "$@" >/dev/null 2>&1
-  end=$(date +%s.%N)
-  awk -v a="$start" -v b="$end" 'BEGIN { print b - a }'
-}
 
 n=4800000 n1=480000
 ks= km= ff= k1= k512=
@@ -56,8 +45,7 @@ awk -v a="$k1" -v b="$k512" -v n=$n1 'BEGIN {
   printf "  run(1):   %7.1f ns\n  run(512): %7.1f ns\n  run(1) / run(512): %.1f\n", a / n * 1e9, b / n * 1e9, a / b
 }'
 
-# Ten minutes of two detuned plucked notes per channel, as bench/host/render-vs-sox.sh makes it.
-sox -q -n -r 48000 -b 16 -c 2 "$tmp/in.wav" synth 600 pluck A2 pluck E3 remix 1,2 2,1 gain -3
+riff "$tmp/in.wav" 600
 a=$(seconds lv2apply -i "$tmp/in.wav" -o "$tmp/lv2apply.wav" "$stereo") k=
 for run in 1 2 3; do
   k=$(min "$k" "$(seconds "$build/bin/kelvo" render "$tmp/in.wav" "$tmp/kelvo.wav" --quiet)")

@@ -5,30 +5,17 @@
 #   bench/host/render-vs-sox.sh [BUILD_DIR]   (default: build)
 set -euo pipefail
 cd "$(dirname "$0")/../.."
+source bench/host/timing.sh
 build=${1:-build}
 kelvo=$build/bin/kelvo
-if [ ! -x "$kelvo" ]; then
-  echo "no $kelvo: build first (cmake --build $build)" >&2
-  exit 1
-fi
+built "$build" bin/kelvo
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
 
-# Ten minutes of two detuned plucked notes per channel, a guitar-like load.
-sox -q -n -r 48000 -b 16 -c 2 "$tmp/in.wav" synth 600 pluck A2 pluck E3 remix 1,2 2,1 gain -3
-
-# Wall-clock seconds of one command.
-seconds() {
-  local start end
-  start=$(date +%s.%N)
-  "$@" >/dev/null 2>&1
-  end=$(date +%s.%N)
-  awk -v a="$start" -v b="$end" 'BEGIN { print b - a }'
-}
+riff "$tmp/in.wav" 600
 
 # The fastest of three runs of each, taken in turn, so that a moment of
 # other load on the machine does not decide the ratio.
-min() { awk -v a="$1" -v b="$2" 'BEGIN { print (a == "" || b < a) ? b : a }'; }
 k= s=
 for run in 1 2 3; do
   k=$(min "$k" "$(seconds "$kelvo" render "$tmp/in.wav" "$tmp/kelvo.wav" --quiet)")

@@ -5,6 +5,7 @@
 #include <dirent.h>
 #include <pty.h>
 #include <fcntl.h>
+#include <ftw.h>
 #include <signal.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
@@ -49,6 +50,18 @@ struct Sound
   std::vector<float> samples;  // interleaved
 };
 
+// The names in a directory, hidden ones too.
+std::set<std::string> Names(const std::string& dir)
+{
+  std::set<std::string> names;
+  if (DIR* d = opendir(dir.c_str())) {
+    while (dirent* e = readdir(d))
+      if (strcmp(e->d_name, ".") && strcmp(e->d_name, "..")) names.insert(e->d_name);
+    closedir(d);
+  }
+  return names;
+}
+
 // A scratch directory per test, with helpers to run kelvo in it.
 class Host : public ::testing::Test
 {
@@ -62,26 +75,18 @@ protected:
     ASSERT_TRUE(mkdtemp(tmpl));
     mDir = tmpl;
   }
+  // Removes the scratch directory and everything in it, folders too.
   void TearDown() override
   {
-    for (const std::string& f : Files())
-      if (unlink(Path(f).c_str()) != 0) rmdir(Path(f).c_str());
-    rmdir(mDir.c_str());
+    nftw(
+        mDir.c_str(), [](const char* path, const struct stat*, int, FTW*) { return remove(path); }, 16,
+        FTW_DEPTH | FTW_PHYS);
   }
 
   std::string Path(const std::string& name) const { return mDir + "/" + name; }
 
   // Every file in the scratch directory, hidden ones too.
-  std::set<std::string> Files() const
-  {
-    std::set<std::string> names;
-    if (DIR* d = opendir(mDir.c_str())) {
-      while (dirent* e = readdir(d))
-        if (strcmp(e->d_name, ".") && strcmp(e->d_name, "..")) names.insert(e->d_name);
-      closedir(d);
-    }
-    return names;
-  }
+  std::set<std::string> Files() const { return Names(mDir); }
 
   // Runs kelvo with args in the scratch directory.
   Result Run(const std::vector<std::string>& args) const { return Exec(mKelvo, args); }
@@ -95,17 +100,12 @@ protected:
     const std::string out = mDir + "/../" + BaseName() + ".stdout", err = mDir + "/../" + BaseName() + ".stderr";
     const pid_t pid = fork();
     if (pid == 0) {
-      if (chdir(mDir.c_str()) != 0) _exit(127);
       const int o = open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
       const int e = open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
       dup2(o, 1);
       dup2(e, 2);
       setenv("K", mKelvo.c_str(), 1);
-      std::vector<char*> argv{const_cast<char*>(program.c_str())};
-      for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-      argv.push_back(nullptr);
-      execv(program.c_str(), argv.data());
-      _exit(127);
+      ExecHere(program, args);
     }
     int status = 0;
     waitpid(pid, &status, 0);
@@ -115,6 +115,35 @@ protected:
     unlink(out.c_str());
     unlink(err.c_str());
     return r;
+  }
+
+  // In a child process: runs program with args in the scratch directory; never returns.
+  [[noreturn]] void ExecHere(const std::string& program, const std::vector<std::string>& args) const
+  {
+    if (chdir(mDir.c_str()) != 0) _exit(127);
+    std::vector<char*> argv{const_cast<char*>(program.c_str())};
+    for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    execv(program.c_str(), argv.data());
+    _exit(127);
+  }
+
+  // Runs kelvo with args on a terminal of its own (of size, when given) and
+  // returns all it showed there; status is its wait status.
+  std::string OnTerminal(const std::vector<std::string>& args, const winsize* size, int& status) const
+  {
+    int terminal = -1;
+    status = -1;
+    const pid_t pid = forkpty(&terminal, nullptr, nullptr, size);
+    EXPECT_GE(pid, 0) << "forkpty: " << strerror(errno);
+    if (pid < 0) return "";
+    if (pid == 0) ExecHere(mKelvo, args);
+    std::string shown;
+    char buf[4096];
+    for (ssize_t n; (n = read(terminal, buf, sizeof(buf))) > 0;) shown.append(buf, (size_t)n);
+    waitpid(pid, &status, 0);
+    close(terminal);
+    return shown;
   }
 
   std::string BaseName() const { return mDir.substr(mDir.rfind('/') + 1); }
@@ -474,18 +503,6 @@ TEST_F(Host, SixteenBitBypassGivesTheInputBack)
   EXPECT_EQ(Read("out.wav").samples, Read("in.wav").samples);
 }
 
-// The names in a directory, hidden ones too.
-std::set<std::string> Names(const std::string& dir)
-{
-  std::set<std::string> names;
-  if (DIR* d = opendir(dir.c_str())) {
-    while (dirent* e = readdir(d))
-      if (strcmp(e->d_name, ".") && strcmp(e->d_name, "..")) names.insert(e->d_name);
-    closedir(d);
-  }
-  return names;
-}
-
 TEST_F(Host, InterruptedRenderLeavesNoFileAndSaysSo)
 {
   Write("long.wav", Tone(2, 48000, 48000 * 30, 0.5f));
@@ -517,16 +534,11 @@ TEST_F(Host, InterruptedRenderLeavesNoFileAndSaysSo)
     const std::string err = Path("err.txt");
     const pid_t pid = fork();
     if (pid == 0) {
-      if (chdir(mDir.c_str()) != 0) _exit(127);
       const int e = open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
       dup2(e, 2);
       std::vector<std::string> args = c.args;
       args.insert(args.end(), {"--block", "1", "--quiet"});
-      std::vector<char*> argv{const_cast<char*>(mKelvo.c_str())};
-      for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-      argv.push_back(nullptr);
-      execv(mKelvo.c_str(), argv.data());
-      _exit(127);
+      ExecHere(mKelvo, args);
     }
     // Wait until the temporary outputs exist, then interrupt.
     const size_t outputs = c.args.size() == 3 ? 1 : 2;
@@ -558,22 +570,10 @@ TEST_F(Host, ProgressFitsTheTerminalAndTellsTheTimeLeft)
     struct winsize size = {};
     size.ws_col = columns;
     size.ws_row = 24;
-    int terminal = -1;
-    const pid_t pid = forkpty(&terminal, nullptr, nullptr, &size);
-    ASSERT_GE(pid, 0);
-    if (pid == 0) {
-      if (chdir(mDir.c_str()) != 0) _exit(127);
-      // The best quality keeps the render going well past the bar's first showing, even on an idle machine.
-      execl(mKelvo.c_str(), mKelvo.c_str(), "render", "long.wav", "out.wav", "--block", "1", "--quality", "best",
-            nullptr);
-      _exit(127);
-    }
-    std::string shown;
-    char buf[4096];
-    for (ssize_t n; (n = read(terminal, buf, sizeof(buf))) > 0;) shown.append(buf, (size_t)n);
     int status = 0;
-    waitpid(pid, &status, 0);
-    close(terminal);
+    // The best quality keeps the render going well past the bar's first showing, even on an idle machine.
+    const std::string shown =
+        OnTerminal({"render", "long.wav", "out.wav", "--block", "1", "--quality", "best"}, &size, status);
     EXPECT_EQ(status, 0);
     // Every redrawn line, without its erase-to-end, stays short of the last column.
     int bars = 0;
@@ -591,20 +591,8 @@ TEST_F(Host, ProgressFitsTheTerminalAndTellsTheTimeLeft)
     EXPECT_GT(bars, 0) << shown;
   }
   // Sound is never sent to a terminal.
-  int terminal = -1;
-  const pid_t pid = forkpty(&terminal, nullptr, nullptr, nullptr);
-  ASSERT_GE(pid, 0);
-  if (pid == 0) {
-    if (chdir(mDir.c_str()) != 0) _exit(127);
-    execl(mKelvo.c_str(), mKelvo.c_str(), "render", "long.wav", "-", "--type", "au", nullptr);
-    _exit(127);
-  }
-  std::string shown;
-  char buf[4096];
-  for (ssize_t n; (n = read(terminal, buf, sizeof(buf))) > 0;) shown.append(buf, (size_t)n);
   int status = 0;
-  waitpid(pid, &status, 0);
-  close(terminal);
+  const std::string shown = OnTerminal({"render", "long.wav", "-", "--type", "au"}, nullptr, status);
   EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << status;
   EXPECT_TRUE(Contains(shown, "cannot write standard output: it is a terminal")) << shown;
 }
@@ -1207,15 +1195,7 @@ TEST_F(Host, BatchRendersEachFileAsAloneAndReportsFailures)
        {"cannot read 'text.wav'", "cannot render 'quad.wav': it has 4 channels", "2 of 5 files failed"})
     EXPECT_TRUE(Contains(r.err, part)) << part << " in " << r.err;
   EXPECT_TRUE(Contains(r.out, "Rendered 3 of 5 files")) << r.out;
-  std::set<std::string> made;
-  if (DIR* d = opendir(Path("out").c_str())) {
-    while (dirent* e = readdir(d))
-      if (e->d_name[0] != '.' || strlen(e->d_name) > 2) made.insert(e->d_name);
-    closedir(d);
-  }
-  made.erase(".");
-  made.erase("..");
-  EXPECT_EQ(made, (std::set<std::string>{"a-kelvo.wav", "b-kelvo.flac", "c-kelvo.aiff"}));
+  EXPECT_EQ(Names(Path("out")), (std::set<std::string>{"a-kelvo.wav", "b-kelvo.flac", "c-kelvo.aiff"}));
   for (const char* out : {"a-kelvo.wav", "b-kelvo.flac", "c-kelvo.aiff"}) {
     SCOPED_TRACE(out);
     const Sound batch = Read(std::string("out/") + out), alone = Read(std::string("singles/") + out);
@@ -1231,6 +1211,7 @@ TEST_F(Host, BatchRendersEachFileAsAloneAndReportsFailures)
 
   mkdir(Path("sub").c_str(), 0755);
   Write("sub/a.wav", Tone(1, 44100, 100, 0.5f));
+  ASSERT_EQ(link(Path("a.wav").c_str(), Path("sub/a-kelvo.wav").c_str()), 0);  // an input under another name
   const std::set<std::string> before = Files();
   const struct
   {
@@ -1239,6 +1220,7 @@ TEST_F(Host, BatchRendersEachFileAsAloneAndReportsFailures)
   } kMisuse[] = {
       {{"render", "a.wav", "sub/a.wav", "--out-dir", "x"}, {"'a.wav' and 'sub/a.wav' would both be written"}},
       {{"render", "a.wav", "-", "--out-dir", "x"}, {"standard input"}},
+      {{"render", "a.wav", "--out-dir", "sub"}, {"'sub/a-kelvo.wav' is an input file"}},
       {{"render", "--out-dir", "x"}, {"needs the files to render"}},
       {{"render", "a.wav", "--jobs", "2"}, {"--jobs goes with --out-dir"}},
       {{"render", "a.wav", "--out-dir", "x", "--jobs", "0"}, {"--jobs takes 1 to 64"}},

@@ -3,12 +3,8 @@
 
 #include <gtest/gtest.h>
 #include <dirent.h>
-#include <stdlib.h>
 #include <unistd.h>
 
-#include <cmath>
-#include <cstdio>
-#include <fstream>
 #include <functional>
 #include <thread>
 
@@ -350,17 +346,8 @@ TEST(X11Window, TheWindowKeepsDrawingWhileTheMenuIsOpen)
 TEST(X11Window, TheLinkOpensThePageWithoutWaiting)
 {
   NEED_X();
-  char dir[] = "/tmp/kelvo-x11-url-XXXXXX";
-  ASSERT_NE(mkdtemp(dir), nullptr);
-  const std::string opener = std::string(dir) + "/xdg-open", out = std::string(dir) + "/opened";
-  {
-    std::ofstream script(opener);
-    // Slow on purpose: the editor must not wait for it.
-    script << "#!/bin/sh\nsleep 1\necho \"$1\" > " << out << ".part && mv " << out << ".part " << out << "\n";
-  }
-  chmod(opener.c_str(), 0755);
-  const std::string oldPath = getenv("PATH") ? getenv("PATH") : "";
-  setenv("PATH", (std::string(dir) + ":" + oldPath).c_str(), 1);
+  FakeOpener opener(1);  // slow on purpose: the editor must not wait for it
+  ASSERT_TRUE(opener.Ok());
   X11Editor e;
   ASSERT_NE(e.gui->OpenWindow(nullptr), nullptr);
   XUser u(SharedXvfb()->Name());
@@ -370,15 +357,10 @@ TEST(X11Window, TheLinkOpensThePageWithoutWaiting)
   EXPECT_LT(MonoMs() - before, 500) << "the click returned before the opener finished";
   std::string opened;
   for (int i = 0; i < 60 && opened.empty(); ++i) {
-    std::ifstream in(out);
-    std::getline(in, opened);
+    opened = opener.Take();
     if (opened.empty()) e.Pump(50);
   }
-  setenv("PATH", oldPath.c_str(), 1);
   EXPECT_EQ(opened, kLink);
-  unlink(out.c_str());
-  unlink(opener.c_str());
-  rmdir(dir);
 }
 
 // A top-level window of this connection that overrides redirection (menus and tooltips), or 0.

@@ -6,12 +6,14 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
 
 #include "raster/lice.h"
 
@@ -182,6 +184,47 @@ int CountDifferingPixels(Display* display, Window w, LICE_IBitmap* want, int wid
   for (int y = 0; y < height; ++y)
     for (int x = 0; x < width; ++x) differing += shown[(size_t)y * width + x] != (LICE_GetPixel(want, x, y) & 0xFFFFFF);
   return differing;
+}
+
+FakeOpener::FakeOpener(int delaySeconds)
+{
+  char dir[] = "/tmp/kelvo-opener-XXXXXX";
+  if (!mkdtemp(dir)) return;
+  mDir = dir;
+  const std::string out = mDir + "/opened";
+  {
+    std::ofstream script(mDir + "/xdg-open");
+    script << "#!/bin/sh\n";
+    if (delaySeconds > 0) script << "sleep " << delaySeconds << "\n";
+    script << "echo \"$1\" > " << out << ".part && mv " << out << ".part " << out << "\n";
+  }
+  chmod((mDir + "/xdg-open").c_str(), 0755);
+  const char* path = getenv("PATH");
+  mHadPath = path != nullptr;
+  mOldPath = path ? path : "";
+  setenv("PATH", (mDir + ":" + mOldPath).c_str(), 1);
+}
+
+FakeOpener::~FakeOpener()
+{
+  if (!Ok()) return;
+  if (mHadPath)
+    setenv("PATH", mOldPath.c_str(), 1);
+  else
+    unsetenv("PATH");
+  unlink((mDir + "/opened").c_str());
+  unlink((mDir + "/xdg-open").c_str());
+  rmdir(mDir.c_str());
+}
+
+std::string FakeOpener::Take()
+{
+  const std::string out = mDir + "/opened";
+  std::string opened;
+  std::ifstream in(out);
+  std::getline(in, opened);
+  if (!opened.empty()) unlink(out.c_str());
+  return opened;
 }
 
 }  // namespace kelvo_test

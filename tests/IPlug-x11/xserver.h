@@ -74,4 +74,22 @@ std::string ReadWindowPixels(Display* display, Window w, int x, int y, int width
 // pixels that differ (-1 when the window cannot be read).
 int CountDifferingPixels(Display* display, Window w, LICE_IBitmap* want, int width, int height);
 
+// A stand-in for xdg-open, first on PATH while it lives: after delaySeconds it writes the address it
+// was given to a file of a temporary folder. PATH comes back and the folder goes at the end.
+class FakeOpener
+{
+public:
+  explicit FakeOpener(int delaySeconds = 0);
+  ~FakeOpener();
+  FakeOpener(const FakeOpener&) = delete;
+  FakeOpener& operator=(const FakeOpener&) = delete;
+  bool Ok() const { return !mDir.empty(); }
+  // The address opened since the last call, or "" when none was yet.
+  std::string Take();
+
+private:
+  std::string mDir, mOldPath;
+  bool mHadPath = false;
+};
+
 }  // namespace kelvo_test

@@ -248,7 +248,7 @@ void IGraphicsX11::Tick()
 {
   const long long now = NowMs();
   if (now < mNextTick) return;
-  const int period = 1000 / (FPS() > 0 ? FPS() : 25);
+  const int period = TickPeriodMs();
   mNextTick += period;
   if (mNextTick <= now) mNextTick = now + period;  // fell behind: no burst of catching up
   OnGUIIdle();
@@ -467,7 +467,7 @@ IPopupMenu* IGraphicsX11::CreateIPopupMenu(IPopupMenu* pMenu, IRECT* pAreaRect)
   X11ModalHooks hooks;
   hooks.otherEvent = [this](XEvent* ev) { Dispatch(ev); };
   hooks.tick = [this] { return ModalTick(); };
-  hooks.tickMs = 1000 / (FPS() > 0 ? FPS() : 25);
+  hooks.tickMs = TickPeriodMs();
   mInModal = true;
   IPopupMenu* chosen = X11RunPopupMenu(mDisplay, mVisual, pMenu, rx, ry, hooks);
   mInModal = false;

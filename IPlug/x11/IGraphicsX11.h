@@ -106,6 +106,8 @@ private:
   void Teardown(bool destroyWindow);
   // Redraws the dirty area if a refresh is due.
   void Tick();
+  // Milliseconds between redraws: the editor's frame rate, 25 a second when it names none.
+  int TickPeriodMs() const { return 1000 / (FPS() > 0 ? FPS() : 25); }
   bool ModalTick();
   void ShowTooltip();
   void HideTooltip();

@@ -60,15 +60,16 @@ struct MenuLevel
   std::vector<int> tops;  // item i spans tops[i] .. tops[i + 1]
   int hover = -1;
 
+  // Whether root position (rx, ry) is on the level.
+  bool Contains(int rx, int ry) const { return rx >= x && rx < x + w && ry >= y && ry < y + h; }
   // The item at root position (rx, ry), or -1.
   int ItemAt(int rx, int ry) const
   {
-    if (rx < x || rx >= x + w || ry < y || ry >= y + h) return -1;
+    if (!Contains(rx, ry)) return -1;
     for (size_t i = 0; i + 1 < tops.size(); ++i)
       if (ry - y >= tops[i] && ry - y < tops[i + 1]) return (int)i;
     return -1;
   }
-  bool Contains(int rx, int ry) const { return rx >= x && rx < x + w && ry >= y && ry < y + h; }
 };
 
 class MenuRun
